@@ -1,0 +1,52 @@
+#include "app/form_load.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "compiler/compile_run.h"
+#include "compiler/error_reporting.h"
+#include "sources/scenario_sources.h"
+
+namespace scenario {
+
+void Form_Load(ScenarioModel& model, const Workspace& workspace, Window& window) {
+  model.nome_linea = kNomeLinea;
+  model.numero_treno = kNumeroTreno;
+  window.ShowWaitWindow();
+  dati_linea(model, workspace);
+  dati_treno(model, workspace);
+  dati_note(model, workspace);
+  dati_rallentamenti(model, workspace);
+  dati_scheda(model, workspace);
+  memorizza_percorso(model, 1, workspace, window);
+}
+
+namespace {
+
+int ReportFailure(Window& window, const std::string& what) {
+  const std::string message = std::string(kProgramName) + ": " + what;
+  std::fprintf(stderr, "%s\n", message.c_str());
+  std::fflush(stderr);
+  if (window.OnScreen()) window.ShowMessageBox(message);
+  window.Close();
+  return 1;
+}
+
+}  // namespace
+
+int RunProgram(const Workspace& workspace, Window& window) {
+  try {
+    ScenarioModel model;
+    Form_Load(model, workspace, window);
+  } catch (const ErroreShown&) {
+    window.Close();
+    return 2;
+  } catch (const std::exception& failure) {
+    return ReportFailure(window, failure.what());
+  }
+  window.Close();
+  return 0;
+}
+
+}  // namespace scenario

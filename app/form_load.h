@@ -1,0 +1,23 @@
+// The run of the program, from start-up to its end.
+#pragma once
+
+#include "model/scenario_model.h"
+#include "platform/window.h"
+#include "platform/workspace.h"
+
+namespace scenario {
+
+inline constexpr const char* kNomeLinea = "Calvisio -Sambreta";
+inline constexpr const char* kNumeroTreno = "31613";
+inline constexpr const char* kProgramName = "scenario-compactor";
+
+// Names the scenario, shows the wait window, writes the sources and forms and
+// compiles the scenario into the workspace.
+void Form_Load(ScenarioModel& model, const Workspace& workspace, Window& window);
+
+// The whole program on a workspace and a window; returns the exit status:
+// 0 after a normal end, 1 after a failure of the system (named on standard
+// error and, when a window is on screen, in a message box), 2 after errore.
+int RunProgram(const Workspace& workspace, Window& window);
+
+}  // namespace scenario

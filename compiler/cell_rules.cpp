@@ -1,0 +1,7 @@
+#include "compiler/cell_rules.h"
+
+namespace scenario {
+
+void ApplyCellRules(ScenarioModel& model) { (void)model; }
+
+}  // namespace scenario

@@ -1,0 +1,60 @@
+// Little-endian encoding of the compiled files' fields, one field at a time.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace scenario {
+
+inline void PutByte(std::string* out, uint8_t value) { out->push_back(static_cast<char>(value)); }
+
+inline void PutFixed16(std::string* out, uint16_t value) {
+  out->push_back(static_cast<char>(value & 0xFF));
+  out->push_back(static_cast<char>(value >> 8));
+}
+
+inline void PutFixed32(std::string* out, uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out->push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+inline void PutFixed64(std::string* out, uint64_t value) {
+  for (int shift = 0; shift < 64; shift += 8) out->push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+inline void PutInteger(std::string* out, int16_t value) { PutFixed16(out, static_cast<uint16_t>(value)); }
+inline void PutLong(std::string* out, int32_t value) { PutFixed32(out, static_cast<uint32_t>(value)); }
+inline void PutDouble(std::string* out, double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  PutFixed64(out, bits);
+}
+
+inline uint8_t DecodeByte(const char* p) { return static_cast<uint8_t>(p[0]); }
+
+inline uint16_t DecodeFixed16(const char* p) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(p[0]) | (static_cast<uint8_t>(p[1]) << 8));
+}
+
+inline uint32_t DecodeFixed32(const char* p) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(p[i]);
+  return value;
+}
+
+inline uint64_t DecodeFixed64(const char* p) {
+  uint64_t value = 0;
+  for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(p[i]);
+  return value;
+}
+
+inline int16_t DecodeInteger(const char* p) { return static_cast<int16_t>(DecodeFixed16(p)); }
+inline int32_t DecodeLong(const char* p) { return static_cast<int32_t>(DecodeFixed32(p)); }
+inline double DecodeDouble(const char* p) {
+  uint64_t bits = DecodeFixed64(p);
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+}  // namespace scenario

@@ -1,0 +1,222 @@
+#include "compiler/compiled_files.h"
+
+#include <stdexcept>
+
+#include "compiler/coding.h"
+#include "model/file_names.h"
+
+namespace scenario {
+
+std::string EncodeStazioni(const std::array<rec_stazione, kNumeroStazioni>& stazioni) {
+  size_t total = 0;
+  for (const rec_stazione& r : stazioni) total += kStationFixedBytes + r.nome.size();
+  std::string out;
+  out.reserve(total);
+  for (const rec_stazione& r : stazioni) {
+    if (r.nome.size() > kMaxNameBytes)
+      throw std::length_error("a station record's name is longer than 65535 bytes");
+    PutByte(&out, r.tipo_stazione);
+    PutLong(&out, r.inizio_zona);
+    PutLong(&out, r.fine_zona);
+    PutLong(&out, r.progressiva);
+    PutByte(&out, r.par_1);
+    PutFixed16(&out, static_cast<uint16_t>(r.nome.size()));
+    out += r.nome;
+    PutInteger(&out, r.par_4);
+    PutInteger(&out, r.par_5);
+    PutInteger(&out, r.par_7);
+    PutInteger(&out, r.par_8);
+    PutInteger(&out, r.par_9);
+    PutByte(&out, r.par_6);
+    PutByte(&out, r.sosta);
+    PutByte(&out, r.par_3);
+    PutByte(&out, r.par_2);
+    PutLong(&out, r.orario);
+  }
+  return out;
+}
+
+std::string EncodePercorso(const std::vector<rec_cella>& percorso) {
+  std::string out;
+  out.reserve(percorso.size() * kCellBytes);
+  for (const rec_cella& c : percorso) {
+    PutByte(&out, c.tipo_cella);
+    PutInteger(&out, c.valore_1);
+    PutInteger(&out, c.valore_2);
+    PutInteger(&out, c.valore_3);
+    PutInteger(&out, c.valore_4);
+    PutByte(&out, c.tempo_segnale);
+    PutByte(&out, c.avviso);
+    PutByte(&out, c.montagna);
+    PutByte(&out, c.velocita_limite);
+    PutByte(&out, c.pendenza);
+    PutByte(&out, c.aderenza);
+  }
+  return out;
+}
+
+namespace {
+
+void PutTagged(std::string* out, const TaggedValue& value) {
+  PutFixed16(out, static_cast<uint16_t>(value.type));
+  switch (value.type) {
+    case ValueType::Empty: break;
+    case ValueType::Integer: PutInteger(out, value.integer); break;
+    case ValueType::Double: PutDouble(out, value.real); break;
+  }
+}
+
+}  // namespace
+
+std::string EncodeTracciato(const std::vector<PuntoTracciato>& tracciato) {
+  std::string out;
+  out.reserve(tracciato.size() * 2 * 10);
+  for (int column = 0; column < 2; ++column)
+    for (const PuntoTracciato& point : tracciato) PutTagged(&out, point[column]);
+  return out;
+}
+
+bool DecodeStazioni(std::string_view bytes, std::vector<rec_stazione>* stazioni, std::string* error) {
+  stazioni->clear();
+  size_t at = 0;
+  while (at < bytes.size()) {
+    const size_t index = stazioni->size();
+    if (index == kNumeroStazioni) {
+      *error = "more than " + std::to_string(kNumeroStazioni) + " station records: " +
+               std::to_string(bytes.size() - at) + " bytes left after record 86";
+      return false;
+    }
+    if (bytes.size() - at < kStationFixedBytes) {
+      *error = "station record " + std::to_string(index) + " is cut short at byte " +
+               std::to_string(at) + ": " + std::to_string(bytes.size() - at) +
+               " bytes left, a record takes at least 34";
+      return false;
+    }
+    const char* p = bytes.data() + at;
+    const size_t n = DecodeFixed16(p + 14);
+    if (bytes.size() - at < kStationFixedBytes + n) {
+      *error = "station record " + std::to_string(index) + " is cut short at byte " +
+               std::to_string(at) + ": its name of " + std::to_string(n) +
+               " bytes runs past the end of the file";
+      return false;
+    }
+    rec_stazione r;
+    r.tipo_stazione = DecodeByte(p);
+    r.inizio_zona = DecodeLong(p + 1);
+    r.fine_zona = DecodeLong(p + 5);
+    r.progressiva = DecodeLong(p + 9);
+    r.par_1 = DecodeByte(p + 13);
+    r.nome.assign(p + 16, n);
+    const char* q = p + 16 + n;
+    r.par_4 = DecodeInteger(q);
+    r.par_5 = DecodeInteger(q + 2);
+    r.par_7 = DecodeInteger(q + 4);
+    r.par_8 = DecodeInteger(q + 6);
+    r.par_9 = DecodeInteger(q + 8);
+    r.par_6 = DecodeByte(q + 10);
+    r.sosta = DecodeByte(q + 11);
+    r.par_3 = DecodeByte(q + 12);
+    r.par_2 = DecodeByte(q + 13);
+    r.orario = DecodeLong(q + 14);
+    stazioni->push_back(std::move(r));
+    at += kStationFixedBytes + n;
+  }
+  if (stazioni->size() != kNumeroStazioni) {
+    *error = "the file holds " + std::to_string(stazioni->size()) + " station records, not " +
+             std::to_string(kNumeroStazioni);
+    return false;
+  }
+  return true;
+}
+
+bool DecodePercorso(std::string_view bytes, std::vector<rec_cella>* percorso, std::string* error) {
+  percorso->clear();
+  if (bytes.size() % kCellBytes != 0) {
+    *error = "a cell file is a whole number of 15-byte cells, but this one has " +
+             std::to_string(bytes.size()) + " bytes (" + std::to_string(bytes.size() % kCellBytes) +
+             " bytes past the last whole cell)";
+    return false;
+  }
+  percorso->reserve(bytes.size() / kCellBytes);
+  for (size_t at = 0; at < bytes.size(); at += kCellBytes) {
+    const char* p = bytes.data() + at;
+    rec_cella c;
+    c.tipo_cella = DecodeByte(p);
+    c.valore_1 = DecodeInteger(p + 1);
+    c.valore_2 = DecodeInteger(p + 3);
+    c.valore_3 = DecodeInteger(p + 5);
+    c.valore_4 = DecodeInteger(p + 7);
+    c.tempo_segnale = DecodeByte(p + 9);
+    c.avviso = DecodeByte(p + 10);
+    c.montagna = DecodeByte(p + 11);
+    c.velocita_limite = DecodeByte(p + 12);
+    c.pendenza = DecodeByte(p + 13);
+    c.aderenza = DecodeByte(p + 14);
+    percorso->push_back(c);
+  }
+  return true;
+}
+
+bool DecodeTracciato(std::string_view bytes, std::vector<PuntoTracciato>* tracciato,
+                     std::string* error) {
+  tracciato->clear();
+  std::vector<TaggedValue> values;
+  size_t at = 0;
+  while (at < bytes.size()) {
+    if (bytes.size() - at < 2) {
+      *error = "the line file ends inside a type code at byte " + std::to_string(at);
+      return false;
+    }
+    const uint16_t code = DecodeFixed16(bytes.data() + at);
+    at += 2;
+    size_t width = 0;
+    switch (static_cast<ValueType>(code)) {
+      case ValueType::Empty: width = 0; break;
+      case ValueType::Integer: width = 2; break;
+      case ValueType::Double: width = 8; break;
+      default:
+        *error = "unknown type code " + std::to_string(code) + " at byte " + std::to_string(at - 2) +
+                 " (a line file holds only 0 Empty, 2 Integer and 5 Double)";
+        return false;
+    }
+    if (bytes.size() - at < width) {
+      *error = "the line file ends inside the value of element " + std::to_string(values.size()) +
+               " at byte " + std::to_string(at);
+      return false;
+    }
+    TaggedValue value;
+    value.type = static_cast<ValueType>(code);
+    if (width == 2) value.integer = DecodeInteger(bytes.data() + at);
+    if (width == 8) value.real = DecodeDouble(bytes.data() + at);
+    values.push_back(value);
+    at += width;
+  }
+  if (values.size() % 2 != 0) {
+    *error = "the line file holds an odd number of elements (" + std::to_string(values.size()) +
+             "): its two columns cannot be of the same length";
+    return false;
+  }
+  const size_t points = values.size() / 2;
+  tracciato->resize(points);
+  for (size_t x = 0; x < points; ++x) {
+    (*tracciato)[x][0] = values[x];
+    (*tracciato)[x][1] = values[points + x];
+  }
+  return true;
+}
+
+void WriteCompiledLineFile(const ScenarioModel& model, const Workspace& workspace) {
+  ReplaceWorkspaceFile(workspace, CompiledLineName(model.nome_linea), EncodeTracciato(model.tracciato));
+}
+
+void WriteStationFile(const ScenarioModel& model, const Workspace& workspace) {
+  ReplaceWorkspaceFile(workspace, StationFileName(model.nome_linea, model.numero_treno),
+                       EncodeStazioni(model.stazioni));
+}
+
+void WriteCellFile(const ScenarioModel& model, const Workspace& workspace) {
+  ReplaceWorkspaceFile(workspace, CellFileName(model.nome_linea, model.numero_treno),
+                       EncodePercorso(model.percorso));
+}
+
+}  // namespace scenario

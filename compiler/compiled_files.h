@@ -1,0 +1,42 @@
+// The three compiled files for the simulator: the line file (the track plan),
+// the station file and the cell file. No header, no count, no padding; every
+// number little-endian.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/scenario_model.h"
+#include "platform/workspace.h"
+
+namespace scenario {
+
+inline constexpr size_t kCellBytes = 15;
+inline constexpr size_t kStationFixedBytes = 34;
+inline constexpr size_t kMaxNameBytes = 65535;
+
+// Station file: records 0 to 86, 34 + length of `nome` bytes each. Throws
+// std::length_error for a name longer than its 2-byte length can say.
+std::string EncodeStazioni(const std::array<rec_stazione, kNumeroStazioni>& stazioni);
+// Cell file: 15 bytes a cell.
+std::string EncodePercorso(const std::vector<rec_cella>& percorso);
+// Line file: column 0 for every x, then column 1; each element a 2-byte type
+// code followed by 0 (Empty), 2 (Integer) or 8 (Double) bytes.
+std::string EncodeTracciato(const std::vector<PuntoTracciato>& tracciato);
+
+// The decoders check the bytes against the layout; on a mismatch they return
+// false with a message that says what is wrong.
+bool DecodeStazioni(std::string_view bytes, std::vector<rec_stazione>* stazioni, std::string* error);
+bool DecodePercorso(std::string_view bytes, std::vector<rec_cella>* percorso, std::string* error);
+bool DecodeTracciato(std::string_view bytes, std::vector<PuntoTracciato>* tracciato,
+                     std::string* error);
+
+// Write the model's arrays to their files in the workspace, each file
+// replaced whole. A failure ends the run (SystemFailure).
+void WriteCompiledLineFile(const ScenarioModel& model, const Workspace& workspace);
+void WriteStationFile(const ScenarioModel& model, const Workspace& workspace);
+void WriteCellFile(const ScenarioModel& model, const Workspace& workspace);
+
+}  // namespace scenario

@@ -1,0 +1,28 @@
+#include "compiler/model_access.h"
+
+#include <string>
+
+#include "compiler/runtime_failure.h"
+
+namespace scenario {
+
+namespace {
+template <typename Container>
+auto& Element(Container& container, int64_t index, const char* what) {
+  if (index < 0 || static_cast<uint64_t>(index) >= container.size())
+    throw RuntimeFailure(std::string(what) + " " + std::to_string(index) + " does not exist");
+  return container[static_cast<size_t>(index)];
+}
+}  // namespace
+
+rec_cella& cella(ScenarioModel& model, int64_t k) { return Element(model.percorso, k, "route cell"); }
+
+rec_stazione& stazione(ScenarioModel& model, int64_t i) {
+  return Element(model.stazioni, i, "station record");
+}
+
+PuntoTracciato& punto(ScenarioModel& model, int64_t x) {
+  return Element(model.tracciato, x, "plan point");
+}
+
+}  // namespace scenario

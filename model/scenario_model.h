@@ -1,0 +1,134 @@
+// The scenario model: the whole state of one compactor run, as plain data.
+// Every operation reads and writes these fields directly.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+// One record of the station table. Fields are in the order of the compiled
+// station file.
+struct rec_stazione {
+  uint8_t tipo_stazione = 0;
+  int32_t inizio_zona = 0;
+  int32_t fine_zona = 0;
+  int32_t progressiva = 0;
+  uint8_t par_1 = 0;
+  std::string nome;
+  int16_t par_4 = 0;
+  int16_t par_5 = 0;
+  int16_t par_7 = 0;
+  int16_t par_8 = 0;
+  int16_t par_9 = 0;
+  uint8_t par_6 = 0;
+  uint8_t sosta = 0;
+  uint8_t par_3 = 0;
+  uint8_t par_2 = 0;
+  int32_t orario = 0;
+
+  bool operator==(const rec_stazione&) const = default;
+};
+
+// One route cell: 50 m of route. Fields are in the order of the compiled
+// cell file.
+struct rec_cella {
+  uint8_t tipo_cella = 0;
+  int16_t valore_1 = 0;
+  int16_t valore_2 = 0;
+  int16_t valore_3 = 0;
+  int16_t valore_4 = 0;
+  uint8_t tempo_segnale = 0;
+  uint8_t avviso = 0;
+  uint8_t montagna = 0;
+  uint8_t velocita_limite = 0;
+  uint8_t pendenza = 0;
+  uint8_t aderenza = 0;
+
+  bool operator==(const rec_cella&) const = default;
+};
+
+// Kinds of tipo_cella.
+namespace tipo {
+inline constexpr uint8_t libera = 0;
+inline constexpr uint8_t segnale = 1;
+inline constexpr uint8_t fine_rallentamento = 2;
+inline constexpr uint8_t inizio_rallentamento = 3;
+inline constexpr uint8_t avviso_rallentamento = 4;
+inline constexpr uint8_t prima_dell_avviso = 5;
+inline constexpr uint8_t indicatore_v_max = 6;
+inline constexpr uint8_t fermata_stazione = 10;
+inline constexpr uint8_t marcatore_montagna = 11;
+inline constexpr uint8_t cambio_codice = 12;
+inline constexpr uint8_t cambio_codice_abbattimento = 13;
+inline constexpr uint8_t cartello = 14;
+}  // namespace tipo
+
+// A cell is taken when it holds anything but a free cell or a mountain
+// marker; only a cell that is not taken may be claimed.
+inline bool cella_occupata(const rec_cella& cella) {
+  return cella.tipo_cella != tipo::libera && cella.tipo_cella != tipo::marcatore_montagna;
+}
+
+// A point coordinate of the track plan. Its type is part of the compiled
+// line file: each element is written with its type code.
+enum class ValueType : uint16_t { Empty = 0, Integer = 2, Double = 5 };
+
+struct TaggedValue {
+  ValueType type = ValueType::Empty;
+  int16_t integer = 0;  // meaningful when type is Integer
+  double real = 0.0;    // meaningful when type is Double
+
+  static TaggedValue Integer(int16_t value) { return {ValueType::Integer, value, 0.0}; }
+  static TaggedValue Double(double value) { return {ValueType::Double, 0, value}; }
+  // The value as a real, whatever its type (Empty reads as 0).
+  double AsReal() const {
+    switch (type) {
+      case ValueType::Integer: return integer;
+      case ValueType::Double: return real;
+      case ValueType::Empty: break;
+    }
+    return 0.0;
+  }
+  bool operator==(const TaggedValue&) const = default;
+};
+
+// Point x of the plan: column 0 and column 1.
+using PuntoTracciato = std::array<TaggedValue, 2>;
+
+inline constexpr int kNumeroStazioni = 87;    // records 0 to 86
+inline constexpr int kNumeroMontagne = 81;    // mountain records 0 to 80
+
+// Fixed roles of station records.
+inline constexpr int kPrimoCartello = 80;       // first board caption, then downward
+inline constexpr int kRecordProgressivaTre = 81;
+inline constexpr int kRecordProgressivaDue = 82;
+inline constexpr int kRecordProgressivaUno = 83;
+inline constexpr int kRecordDatiGenerali = 84;
+inline constexpr int kRecordScenario = 85;
+inline constexpr int kRecordTreno = 86;
+
+struct ScenarioModel {
+  // Plan of the track, one point per metre, x = 0 to lunghezza_estesa.
+  // Empty until the line reader allocates it (only when compila_linea != 0).
+  std::vector<PuntoTracciato> tracciato;
+  // Route cells 0 to ultima_cella; empty until the line reader allocates it.
+  std::vector<rec_cella> percorso;
+  std::array<rec_stazione, kNumeroStazioni> stazioni{};
+  std::array<int32_t, kNumeroMontagne> montagne_inizio{};
+  std::array<int32_t, kNumeroMontagne> montagne_fine{};
+  int32_t numero_montagne = 0;
+  int32_t compila_linea = 0;
+  // First cell of the four markers before the last slowdown warning stored.
+  int32_t indice_j = 0;
+  std::string numero_treno;
+  std::string nome_linea;
+  int32_t lunghezza_estesa = 0;
+  int32_t ultima_cella = 0;
+  int32_t codice_errore = 0;
+  int32_t posizione_errore = 0;
+};
+
+}  // namespace scenario

@@ -1,0 +1,48 @@
+// The small layer over the file system. Every file the program touches goes
+// through this interface, so that tests can make any single operation fail.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace scenario {
+
+// The outcome of one file operation. On failure it names the operation that
+// failed ("create", "write", "rename", "read", "delete") and the system's
+// reason ("Read-only file system").
+class Status {
+ public:
+  static Status Ok() { return Status(); }
+  static Status Error(std::string operation, std::string reason) {
+    Status status;
+    status.ok_ = false;
+    status.operation_ = std::move(operation);
+    status.reason_ = std::move(reason);
+    return status;
+  }
+  bool ok() const { return ok_; }
+  const std::string& operation() const { return operation_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  bool ok_ = true;
+  std::string operation_;
+  std::string reason_;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Replaces the whole file at `path` with `contents`: they are written to a
+  // temporary file in the same directory, which is then renamed over the old
+  // file. On failure the old file (or none) is left and no temporary file
+  // remains.
+  virtual Status ReplaceFile(const std::string& path, std::string_view contents) = 0;
+  // Reads the whole file into `contents`.
+  virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
+  virtual Status DeleteFile(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+};
+
+}  // namespace scenario

@@ -1,0 +1,92 @@
+#include "platform/real_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace scenario {
+
+namespace {
+
+Status ErrnoError(const char* operation) { return Status::Error(operation, std::strerror(errno)); }
+
+// A name for the temporary file beside `path`, unique within this process
+// and among processes.
+std::string TemporaryPathFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  std::string::size_type slash = path.rfind('/');
+  std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return directory + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
+         std::to_string(counter++);
+}
+
+}  // namespace
+
+Status RealFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+  const std::string temporary = TemporaryPathFor(path);
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return ErrnoError("create");
+
+  auto fail = [&](const char* operation) {
+    Status status = ErrnoError(operation);
+    if (fd >= 0) ::close(fd);
+    ::unlink(temporary.c_str());
+    return status;
+  };
+
+  const char* data = contents.data();
+  size_t left = contents.size();
+  while (left > 0) {
+    ssize_t written = ::write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return fail("write");
+    }
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+  if (::fsync(fd) != 0) return fail("write");
+  int closed = ::close(fd);
+  fd = -1;
+  if (closed != 0) return fail("write");
+  if (::rename(temporary.c_str(), path.c_str()) != 0) return fail("rename");
+  return Status::Ok();
+}
+
+Status RealFileSystem::ReadFile(const std::string& path, std::string* contents) {
+  contents->clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return ErrnoError("read");
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      Status status = ErrnoError("read");
+      ::close(fd);
+      return status;
+    }
+    if (got == 0) break;
+    contents->append(buffer, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  return Status::Ok();
+}
+
+Status RealFileSystem::DeleteFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return ErrnoError("delete");
+  return Status::Ok();
+}
+
+bool RealFileSystem::FileExists(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace scenario

@@ -1,0 +1,53 @@
+// The program's one window: the wait window with its label, and the modal
+// message box. A run without a display gets the headless window.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+class Window {
+ public:
+  virtual ~Window() = default;
+
+  // Shows the wait window ("Attendere") and paints it at once, before
+  // returning. Nothing is painted after that.
+  virtual void ShowWaitWindow() = 0;
+  // Shows `text` in a modal box with one OK button and returns when it has
+  // been closed. Without a display the text goes to standard error.
+  virtual void ShowMessageBox(const std::string& text) = 0;
+  // Whether the window is on a screen (false for the headless window).
+  virtual bool OnScreen() const = 0;
+  // Destroys the window; nothing is shown afterwards.
+  virtual void Close() = 0;
+};
+
+// No display: no window; a message box prints its text on standard error.
+class HeadlessWindow : public Window {
+ public:
+  void ShowWaitWindow() override {}
+  void ShowMessageBox(const std::string& text) override;
+  bool OnScreen() const override { return false; }
+  void Close() override {}
+};
+
+// Remembers what it was asked to show; for tests.
+class RecordingWindow : public Window {
+ public:
+  void ShowWaitWindow() override { wait_window_shown = true; }
+  void ShowMessageBox(const std::string& text) override { messages.push_back(text); }
+  bool OnScreen() const override { return wait_window_shown && !closed; }
+  void Close() override { closed = true; }
+
+  bool wait_window_shown = false;
+  bool closed = false;
+  std::vector<std::string> messages;
+};
+
+// The window for this run: a real one when a display can be opened,
+// otherwise the headless one.
+std::unique_ptr<Window> OpenWindow();
+
+}  // namespace scenario

@@ -1,0 +1,16 @@
+// The writers of the built-in scenario: the two text sources and the three
+// printed forms, each replacing its file in the workspace.
+#pragma once
+
+#include "model/scenario_model.h"
+#include "platform/workspace.h"
+
+namespace scenario {
+
+void dati_linea(const ScenarioModel& model, const Workspace& workspace);
+void dati_treno(const ScenarioModel& model, const Workspace& workspace);
+void dati_note(const ScenarioModel& model, const Workspace& workspace);
+void dati_rallentamenti(const ScenarioModel& model, const Workspace& workspace);
+void dati_scheda(const ScenarioModel& model, const Workspace& workspace);
+
+}  // namespace scenario
