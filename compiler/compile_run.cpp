@@ -15,12 +15,12 @@ void ClearStationTable(ScenarioModel& model) {
 }
 
 void memorizza_percorso(ScenarioModel& model, int32_t compila_linea, const Workspace& workspace,
-                        Window& window) {
+                        Window& window, ReadingPlace* place) {
   model.compila_linea = compila_linea;
   model.codice_errore = 0;
   ClearStationTable(model);
 
-  memorizza_dati(model, workspace);
+  memorizza_dati(model, workspace, place);
   FinishCompileRun(model, workspace, window);
 }
 

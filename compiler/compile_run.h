@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "compiler/scenario_reader.h"
 #include "model/scenario_model.h"
 #include "platform/window.h"
 #include "platform/workspace.h"
@@ -16,9 +17,10 @@ inline constexpr int16_t marcatore_percorso = 5121;
 // the cell rules, stamps the markers and check codes and writes the compiled
 // files (the line file only when compila_linea is non-zero). Ends the program
 // through errore (ErroreShown) when a marker's or a code's place is taken, or
-// when no route was read.
+// when no route was read. `place`, when given, receives where the reading of
+// the sources ended.
 void memorizza_percorso(ScenarioModel& model, int32_t compila_linea, const Workspace& workspace,
-                        Window& window);
+                        Window& window, ReadingPlace* place = nullptr);
 
 // The compile run after the reading: the cell rules, the two checks with
 // their stamps, the check codes and the compiled files.

@@ -1,10 +1,66 @@
 #include "compiler/scenario_reader.h"
 
+#include "compiler/line_reader.h"
+#include "compiler/runtime_failure.h"
+#include "compiler/train_reader.h"
+#include "model/file_names.h"
+
 namespace scenario {
 
-void memorizza_dati(ScenarioModel& model, const Workspace& workspace) {
-  (void)model;
-  (void)workspace;
+namespace {
+
+std::string ReadWholeSource(const Workspace& workspace, const std::string& name) {
+  std::string text;
+  Status status = workspace.files.ReadFile(workspace.PathOf(name), &text);
+  if (!status.ok()) throw RuntimeFailure("cannot read '" + name + "': " + status.reason());
+  return text;
+}
+
+// The trap's clean-up: a source that still exists is deleted. A failure here
+// leaves the file where it is; the error is recorded all the same.
+void DeleteIfPresent(const Workspace& workspace, const std::string& name) {
+  const std::string path = workspace.PathOf(name);
+  if (workspace.files.FileExists(path)) workspace.files.DeleteFile(path);
+}
+
+}  // namespace
+
+OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place)
+    : workspace_(workspace),
+      name_(std::move(name)),
+      place_(place),
+      text_(ReadWholeSource(workspace, name_)),
+      stream_(text_) {
+  if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}};
+}
+
+OpenSource::~OpenSource() {
+  if (place_ != nullptr) place_->field = stream_.last_field();
+}
+
+std::string OpenSource::ReadKeyword() {
+  std::string keyword = stream_.ReadText();
+  if (place_ != nullptr) place_->keyword = stream_.last_field();
+  return keyword;
+}
+
+void OpenSource::CloseAndDelete() {
+  Status status = workspace_.files.DeleteFile(workspace_.PathOf(name_));
+  if (!status.ok()) throw RuntimeFailure("cannot delete '" + name_ + "': " + status.reason());
+}
+
+void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place) {
+  try {
+    model.stazioni[kRecordScenario].nome = model.nome_linea;
+    model.stazioni[kRecordTreno].nome = model.numero_treno;
+    LineReadOutcome line = ReadLineDescription(model, workspace, place);
+    if (line.train_half_runs) ReadTrainService(model, workspace, line.indice_cartello, place);
+  } catch (const RuntimeFailure&) {
+    // Every open source has been closed on the way out.
+    DeleteIfPresent(workspace, LineSourceName(model.nome_linea));
+    DeleteIfPresent(workspace, TrainSourceName(model.nome_linea, model.numero_treno));
+    model.codice_errore = 25;
+  }
 }
 
 }  // namespace scenario

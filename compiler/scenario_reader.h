@@ -1,13 +1,54 @@
 // The reader of both text sources: the line description, then the train
 // service. Faults are recorded in the model's error slot; a run-time failure
-// is trapped and recorded as error 25.
+// in either half is trapped and recorded as error 25.
 #pragma once
 
+#include <string>
+
+#include "compiler/field_stream.h"
 #include "model/scenario_model.h"
 #include "platform/workspace.h"
 
 namespace scenario {
 
-void memorizza_dati(ScenarioModel& model, const Workspace& workspace);
+// Where the reading stood when it ended: the source being read, the keyword
+// field of the line being handled, and the last field begun. Empty `file`
+// when no source was opened.
+struct ReadingPlace {
+  std::string file;
+  FieldPosition keyword;
+  FieldPosition field;
+};
+
+// Reads both sources into the model and deletes them. `place`, when given,
+// receives where the reading ended.
+void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place = nullptr);
+
+// A text source open for reading: its whole text, cut into fields.
+class OpenSource {
+ public:
+  // Reads the whole file `name` of the workspace; a failure to read it is a
+  // RuntimeFailure.
+  OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place);
+  // Records the last field begun in the reading place.
+  ~OpenSource();
+  OpenSource(const OpenSource&) = delete;
+  OpenSource& operator=(const OpenSource&) = delete;
+
+  FieldStream& fields() { return stream_; }
+  bool AtEnd() const { return stream_.AtEnd(); }
+  // Reads a text field as the keyword field of a line.
+  std::string ReadKeyword();
+  // Closes the source and deletes its file; a failure to delete it is a
+  // RuntimeFailure.
+  void CloseAndDelete();
+
+ private:
+  const Workspace& workspace_;
+  std::string name_;
+  ReadingPlace* place_;
+  std::string text_;
+  FieldStream stream_;
+};
 
 }  // namespace scenario
