@@ -1,5 +1,7 @@
 // The writers of the built-in scenario: the two text sources and the three
-// printed forms, each replacing its file in the workspace.
+// printed forms, each replacing its file in the workspace. Their content is
+// in line_description.h, train_service.h and printed_forms.h; the write
+// procedure they share is in text_file_writer.h.
 #pragma once
 
 #include "model/scenario_model.h"

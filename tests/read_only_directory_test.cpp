@@ -1,0 +1,100 @@
+// A run whose directory cannot be written stops at its first file, the line
+// description source, names the failure and writes nothing.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/form_load.h"
+#include "model/file_names.h"
+#include "platform/fake_file_system.h"
+#include "tests/support/program_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace scenario {
+namespace {
+
+using testing_support::CopyProgramInto;
+using testing_support::FindCommand;
+using testing_support::ProcessOutcome;
+using testing_support::RunProcess;
+using testing_support::TempDir;
+
+const std::string kFailureLine =
+    "scenario-compactor: cannot create 'Calvisio -Sambreta_linea.txt': ";
+
+TEST(ReadOnlyDirectory, TheRunStopsAtTheLineDescriptionSource) {
+  FakeFileSystem files;
+  // A read-only directory: no file of the run can be created.
+  const std::string line = kNomeLinea;
+  const std::string train = kNumeroTreno;
+  for (const std::string& name :
+       {LineSourceName(line), TrainSourceName(line, train), FormName(line, train, "note.txt"),
+        FormName(line, train, "rallentamenti.txt"), FormName(line, train, "scheda_treno.txt"),
+        CompiledLineName(line), StationFileName(line, train), CellFileName(line, train)}) {
+    files.FailOn(FakeFileSystem::Step::Create, "/run/" + name, "Read-only file system");
+  }
+  Workspace workspace{files, "/run"};
+  RecordingWindow window;
+
+  ::testing::internal::CaptureStderr();
+  const int status = RunProgram(workspace, window);
+  const std::string standard_error = ::testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(standard_error, kFailureLine + "Read-only file system\n");
+  EXPECT_EQ(window.messages, std::vector<std::string>{kFailureLine + "Read-only file system"});
+  EXPECT_TRUE(window.closed);
+  ASSERT_EQ(files.log().size(), 1u);
+  EXPECT_EQ(files.log()[0].step, FakeFileSystem::Step::Create);
+  EXPECT_EQ(files.log()[0].path, "/run/Calvisio -Sambreta_linea.txt");
+  EXPECT_TRUE(files.files.empty());
+}
+
+// Whether a user without privileges can reach `path`: every directory
+// above it must let others through.
+bool ReachableByOthers(const std::filesystem::path& path) {
+  for (std::filesystem::path dir = path.parent_path(); !dir.empty(); dir = dir.parent_path()) {
+    struct stat info;
+    if (::stat(dir.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) return false;
+    if (dir == dir.root_path()) break;
+  }
+  return true;
+}
+
+TEST(ReadOnlyDirectory, TheProgramStopsWithStatus1AndNamesTheFailure) {
+  TempDir dir;
+  const std::filesystem::path program = CopyProgramInto(dir.path());
+  // Read-only for everyone, open to everyone.
+  using std::filesystem::perms;
+  std::filesystem::permissions(dir.path(), perms::owner_read | perms::owner_exec |
+                                               perms::group_read | perms::group_exec |
+                                               perms::others_read | perms::others_exec);
+
+  // A privileged user writes into read-only directories, so the program
+  // then runs as the unprivileged "nobody".
+  std::vector<std::string> command = {program.string()};
+  if (::geteuid() == 0) {
+    const std::string setpriv = FindCommand("setpriv");
+    if (setpriv.empty())
+      GTEST_SKIP() << "running as root and setpriv (util-linux) is not installed";
+    if (!ReachableByOthers(dir.path()))
+      GTEST_SKIP() << "the temporary directory " << dir.path() << " is closed to other users";
+    command = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", program.string()};
+  }
+
+  const ProcessOutcome outcome = RunProcess(command);
+
+  EXPECT_EQ(outcome.exit_status, 1) << outcome.standard_error;
+  EXPECT_EQ(outcome.standard_error, kFailureLine + std::strerror(EACCES) + "\n");
+  // Nothing was written: the program is alone in its directory.
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{program.filename().string()});
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,29 @@
+// Runs the real program as a process of its own, for tests of the whole
+// program: its directory, its user, its standard error and its exit status.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace scenario::testing_support {
+
+struct ProcessOutcome {
+  // The exit status, or -1 when the process ended by a signal.
+  int exit_status = -1;
+  std::string standard_error;
+};
+
+// Copies the program built beside the tests into `directory`, so that the
+// directory becomes the program's own; returns the copy's path.
+std::filesystem::path CopyProgramInto(const std::filesystem::path& directory);
+
+// Runs `argv` (argv[0] is a path) with no display, standard output
+// discarded, standard error collected, and waits for its end.
+ProcessOutcome RunProcess(const std::vector<std::string>& argv);
+
+// The full path of the command `name` found through PATH, or "" when there
+// is none.
+std::string FindCommand(const std::string& name);
+
+}  // namespace scenario::testing_support
