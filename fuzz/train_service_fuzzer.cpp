@@ -1,0 +1,15 @@
+// The whole compile run on the built-in line description with any bytes as
+// the train service source.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "fuzz/fuzz_target.h"
+#include "tests/support/fuzz_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace scenario::testing_support;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  scenario::fuzzing::RequireNoProblem(CheckCompileRun(BuiltInLineText(), text));
+  return 0;
+}

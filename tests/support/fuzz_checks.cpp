@@ -1,0 +1,368 @@
+#include "tests/support/fuzz_checks.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "app/form_load.h"
+#include "compiler/compile_run.h"
+#include "compiler/compiled_files.h"
+#include "compiler/error_reporting.h"
+#include "compiler/field_stream.h"
+#include "compiler/runtime_failure.h"
+#include "model/file_names.h"
+#include "platform/fake_file_system.h"
+#include "platform/window.h"
+#include "sources/line_description.h"
+#include "sources/text_file_writer.h"
+#include "sources/train_service.h"
+
+namespace scenario::testing_support {
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// A second, plain model of the cutting rules. It walks the same text with its
+// own cursor and says, for each read, what the stream must return, where the
+// field must begin and where the next one starts, or that the read must fail.
+
+enum class FieldType { Text, Byte, Integer, Long };
+
+struct ExpectedField {
+  bool fails = false;
+  std::string text;
+  int64_t number = 0;
+  size_t start = 0;  // offset of the field's first byte
+};
+
+class CuttingModel {
+ public:
+  explicit CuttingModel(std::string_view text) : text_(text) {
+    line_starts_.push_back(0);
+    for (size_t i = 0; i < text_.size(); ++i) {
+      if (text_[i] == '\n' || (text_[i] == '\r' && !(i + 1 < text_.size() && text_[i + 1] == '\n')))
+        line_starts_.push_back(i + 1);
+    }
+  }
+
+  bool AtEnd() const { return at_ >= text_.size(); }
+
+  ExpectedField Read(FieldType type) {
+    if (type == FieldType::Text) return ReadText();
+    if (type == FieldType::Byte) return ReadNumber(0, 255);
+    if (type == FieldType::Integer) return ReadNumber(-32768, 32767);
+    return ReadNumber(INT32_MIN, INT32_MAX);
+  }
+
+  // 1-based line and column of an offset.
+  FieldPosition PositionOf(size_t offset) const {
+    const size_t line =
+        static_cast<size_t>(std::upper_bound(line_starts_.begin(), line_starts_.end(), offset) -
+                            line_starts_.begin()) - 1;
+    return {static_cast<int>(line + 1), static_cast<int>(offset - line_starts_[line] + 1)};
+  }
+
+ private:
+  bool Blank(size_t i) const { return i < text_.size() && (text_[i] == ' ' || text_[i] == '\t'); }
+  bool LineEnd(size_t i) const { return i < text_.size() && (text_[i] == '\r' || text_[i] == '\n'); }
+  size_t PastLineEnd(size_t i) const {
+    return text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n' ? i + 2 : i + 1;
+  }
+  size_t PastDelimiter(size_t i) const {
+    while (Blank(i)) ++i;
+    if (i >= text_.size()) return i;
+    if (text_[i] == ',') return i + 1;
+    if (LineEnd(i)) return PastLineEnd(i);
+    return i;
+  }
+
+  ExpectedField ReadText() {
+    ExpectedField field;
+    if (AtEnd()) return Failed();
+    size_t s = at_;
+    while (Blank(s)) ++s;
+    field.start = s;
+    if (s < text_.size() && text_[s] == '"') {
+      size_t close = text_.find('"', s + 1);
+      size_t end = close == std::string_view::npos ? text_.size() : close;
+      field.text = std::string(text_.substr(s + 1, end - s - 1));
+      at_ = PastDelimiter(close == std::string_view::npos ? end : end + 1);
+    } else {
+      size_t e = s;
+      while (e < text_.size() && text_[e] != ',' && !LineEnd(e)) ++e;
+      size_t trimmed = e;
+      while (trimmed > s && (text_[trimmed - 1] == ' ' || text_[trimmed - 1] == '\t')) --trimmed;
+      field.text = std::string(text_.substr(s, trimmed - s));
+      at_ = e;
+      if (e < text_.size()) at_ = text_[e] == ',' ? e + 1 : PastLineEnd(e);
+    }
+    if (field.text.size() > 65535) return Failed();
+    return field;
+  }
+
+  ExpectedField ReadNumber(int64_t min, int64_t max) {
+    ExpectedField field;
+    if (AtEnd()) return Failed();
+    size_t s = at_;
+    while (Blank(s) || LineEnd(s)) s = Blank(s) ? s + 1 : PastLineEnd(s);
+    field.start = s;
+    if (s >= text_.size()) return Failed();
+    if (text_[s] == ',') {
+      at_ = s + 1;
+      return field;
+    }
+    size_t i = s;
+    bool negative = false;
+    if (text_[i] == '+' || text_[i] == '-') negative = text_[i++] == '-';
+    size_t first_digit = i;
+    while (i < text_.size() && text_[i] >= '0' && text_[i] <= '9') ++i;
+    if (i == first_digit) return Failed();
+    if (i < text_.size() && text_[i] != ',' && !Blank(i) && !LineEnd(i)) return Failed();
+    // Leading zeros do not count towards the size of the value.
+    size_t significant = first_digit;
+    while (significant + 1 < i && text_[significant] == '0') ++significant;
+    if (i - significant > 12) return Failed();
+    int64_t value = 0;
+    for (size_t d = significant; d < i; ++d) value = value * 10 + (text_[d] - '0');
+    if (negative) value = -value;
+    if (value < min || value > max) return Failed();
+    field.number = value;
+    at_ = PastDelimiter(i);
+    return field;
+  }
+
+  static ExpectedField Failed() {
+    ExpectedField field;
+    field.fails = true;
+    return field;
+  }
+
+  std::string_view text_;
+  size_t at_ = 0;
+  std::vector<size_t> line_starts_;
+};
+
+const char* TypeName(FieldType type) {
+  switch (type) {
+    case FieldType::Text: return "text";
+    case FieldType::Byte: return "Byte";
+    case FieldType::Integer: return "Integer";
+    case FieldType::Long: return "Long";
+  }
+  return "?";
+}
+
+std::string Describe(const FieldPosition& position) {
+  return "line " + std::to_string(position.line) + ", column " + std::to_string(position.column);
+}
+
+// Reads `text` with the types that `next_type` chooses (from the number of
+// the read and the last text field read) until the end, a read failure or
+// more reads than the text has bytes.
+std::string CheckOneOrder(std::string_view text, const char* order_name,
+                          const std::function<FieldType(size_t, const std::string&)>& next_type) {
+  FieldStream stream(text);
+  CuttingModel model(text);
+  std::string last_text;
+  const auto problem = [&](size_t read, const std::string& what) {
+    return std::string(order_name) + ", read " + std::to_string(read) + ": " + what;
+  };
+  for (size_t read = 0;; ++read) {
+    if (read > text.size()) return problem(read, "more fields read than the text has bytes");
+    const FieldType type = next_type(read, last_text);
+    const ExpectedField expected = model.Read(type);
+    std::string got_text;
+    int64_t got_number = 0;
+    bool failed = false;
+    try {
+      switch (type) {
+        case FieldType::Text: got_text = stream.ReadText(); break;
+        case FieldType::Byte: got_number = stream.ReadByte(); break;
+        case FieldType::Integer: got_number = stream.ReadInteger(); break;
+        case FieldType::Long: got_number = stream.ReadLong(); break;
+      }
+    } catch (const RuntimeFailure&) {
+      failed = true;
+    }
+    const std::string what = std::string(TypeName(type)) + " field";
+    if (failed != expected.fails) {
+      return problem(read, what + (failed ? " failed but is readable" : " read but must fail"));
+    }
+    if (failed) return "";
+    if (type == FieldType::Text && got_text != expected.text)
+      return problem(read, what + " is '" + got_text + "', expected '" + expected.text + "'");
+    if (type != FieldType::Text && got_number != expected.number)
+      return problem(read, what + " is " + std::to_string(got_number) + ", expected " +
+                               std::to_string(expected.number));
+    const FieldPosition expected_start = model.PositionOf(expected.start);
+    if (!(stream.last_field() == expected_start))
+      return problem(read, what + " begins at " + Describe(stream.last_field()) + ", expected " +
+                               Describe(expected_start));
+    if (stream.AtEnd() != model.AtEnd())
+      return problem(read, std::string("the stream says it is ") +
+                               (stream.AtEnd() ? "" : "not ") + "at the end of the text");
+    if (type == FieldType::Text) last_text = got_text;
+    if (stream.AtEnd()) {
+      // Past the end every read fails.
+      try {
+        stream.ReadText();
+        return problem(read + 1, "a text field read past the end");
+      } catch (const RuntimeFailure&) {
+      }
+      try {
+        stream.ReadLong();
+        return problem(read + 1, "a number read past the end");
+      } catch (const RuntimeFailure&) {
+      }
+      return "";
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The compile run in memory.
+
+const char* const kDirectory = "/run";
+
+std::string Mismatch(const std::string& what, const std::string& detail) {
+  return what + ": " + detail;
+}
+
+bool WasRead(const FakeFileSystem& files, const std::string& path) {
+  for (const auto& step : files.log())
+    if (step.step == FakeFileSystem::Step::Read && step.path == path) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string CheckFieldStream(std::string_view text) {
+  const auto all_text = [](size_t, const std::string&) { return FieldType::Text; };
+  const auto all_long = [](size_t, const std::string&) { return FieldType::Long; };
+  // As the readers go: a keyword field, then a number of values of the types
+  // the keyword picks, then the next keyword.
+  size_t values_left = 0;
+  size_t keyword_sum = 0;
+  const auto keyword_and_values = [&](size_t, const std::string& last) {
+    if (values_left == 0) {
+      keyword_sum = 0;
+      for (unsigned char c : last) keyword_sum += c;
+      values_left = keyword_sum % 18;
+      return FieldType::Text;
+    }
+    --values_left;
+    const FieldType types[] = {FieldType::Long, FieldType::Integer, FieldType::Byte,
+                               FieldType::Text};
+    return types[(keyword_sum + values_left) % (values_left == 0 ? 4 : 3)];
+  };
+  // Each byte of the text picks the type of one read.
+  const auto byte_picks = [&](size_t read, const std::string&) {
+    if (text.empty()) return FieldType::Text;
+    return static_cast<FieldType>(static_cast<unsigned char>(text[read % text.size()]) % 4);
+  };
+
+  std::string problem = CheckOneOrder(text, "all text", all_text);
+  if (problem.empty()) problem = CheckOneOrder(text, "all Long", all_long);
+  if (problem.empty()) problem = CheckOneOrder(text, "keyword and values", keyword_and_values);
+  if (problem.empty()) problem = CheckOneOrder(text, "type per byte", byte_picks);
+  return problem;
+}
+
+const std::string& BuiltInLineText() {
+  static const std::string text = TextFileBytes(WithEndMarker(BuiltInLineDescription()));
+  return text;
+}
+
+const std::string& BuiltInTrainText() {
+  static const std::string text = TextFileBytes(WithEndMarker(BuiltInTrainService()));
+  return text;
+}
+
+std::string CheckCompileRun(std::string_view line_text, std::string_view train_text) {
+  FakeFileSystem files;
+  Workspace workspace{files, kDirectory};
+  RecordingWindow window;
+  ScenarioModel model;
+  model.nome_linea = kNomeLinea;
+  model.numero_treno = kNumeroTreno;
+
+  const std::string line_path = workspace.PathOf(LineSourceName(model.nome_linea));
+  const std::string train_path =
+      workspace.PathOf(TrainSourceName(model.nome_linea, model.numero_treno));
+  const std::string compiled_line_path = workspace.PathOf(CompiledLineName(model.nome_linea));
+  const std::string station_path =
+      workspace.PathOf(StationFileName(model.nome_linea, model.numero_treno));
+  const std::string cell_path = workspace.PathOf(CellFileName(model.nome_linea, model.numero_treno));
+  files.files[line_path] = std::string(line_text);
+  files.files[train_path] = std::string(train_text);
+
+  std::optional<std::string> shown;
+  try {
+    memorizza_percorso(model, 1, workspace, window);
+  } catch (const ErroreShown& error) {
+    shown = error.numero;
+  }
+
+  // The sources: whatever was read is gone; a source left unread stays as
+  // it was. The line source is always read.
+  for (const auto& [path, text] : {std::pair{line_path, line_text}, std::pair{train_path, train_text}}) {
+    const bool present = files.files.count(path) != 0;
+    if (present && WasRead(files, path)) return Mismatch(path, "read but not deleted");
+    if (present && files.files.at(path) != text) return Mismatch(path, "changed");
+  }
+  if (files.files.count(line_path) != 0) return Mismatch(line_path, "still there after the run");
+
+  // The model's arrays have the sizes of the route read.
+  if (!model.percorso.empty() &&
+      model.percorso.size() != static_cast<size_t>(model.ultima_cella) + 1)
+    return Mismatch("percorso", std::to_string(model.percorso.size()) + " cells for ultima_cella " +
+                                    std::to_string(model.ultima_cella));
+  if (!model.tracciato.empty() &&
+      model.tracciato.size() != static_cast<size_t>(model.lunghezza_estesa) + 1)
+    return Mismatch("tracciato", std::to_string(model.tracciato.size()) +
+                                     " points for lunghezza_estesa " +
+                                     std::to_string(model.lunghezza_estesa));
+
+  const bool any_compiled = files.files.count(compiled_line_path) != 0 ||
+                            files.files.count(station_path) != 0 || files.files.count(cell_path) != 0;
+  if (shown) {
+    const bool no_route = model.percorso.size() < 2;
+    const std::string expected_without_route =
+        std::to_string(model.codice_errore != 0 ? model.codice_errore : 1);
+    if (no_route ? *shown != expected_without_route : (*shown != "1250" && *shown != "1251"))
+      return Mismatch("shown error", "'" + *shown + "' with " + std::to_string(model.percorso.size()) +
+                                         " cells and codice_errore " +
+                                         std::to_string(model.codice_errore));
+    if (window.messages != std::vector<std::string>{ErrorMessage(*shown)})
+      return Mismatch("shown error", "the message box did not show it once");
+    if (any_compiled) return Mismatch("shown error", "a compiled file was written");
+    return "";
+  }
+
+  if (model.percorso.size() < 2) return Mismatch("normal end", "no route, yet no error shown");
+  if (!window.messages.empty()) return Mismatch("normal end", "a message box was shown");
+  if (model.stazioni[kRecordScenario].par_4 != marcatore_stazioni ||
+      model.percorso[1].valore_1 != marcatore_percorso)
+    return Mismatch("normal end", "the markers are not stamped");
+  for (const std::string& path : {compiled_line_path, station_path, cell_path})
+    if (files.files.count(path) == 0) return Mismatch(path, "not written");
+
+  std::string error;
+  std::vector<rec_stazione> stations;
+  if (!DecodeStazioni(files.files.at(station_path), &stations, &error))
+    return Mismatch(station_path, error);
+  if (!std::equal(stations.begin(), stations.end(), model.stazioni.begin(), model.stazioni.end()))
+    return Mismatch(station_path, "differs from the station table");
+  std::vector<rec_cella> cells;
+  if (!DecodePercorso(files.files.at(cell_path), &cells, &error)) return Mismatch(cell_path, error);
+  if (cells != model.percorso) return Mismatch(cell_path, "differs from the route");
+  std::vector<PuntoTracciato> plan;
+  if (!DecodeTracciato(files.files.at(compiled_line_path), &plan, &error))
+    return Mismatch(compiled_line_path, error);
+  if (plan != model.tracciato) return Mismatch(compiled_line_path, "differs from the plan");
+  return "";
+}
+
+}  // namespace scenario::testing_support

@@ -1,0 +1,34 @@
+// What the fuzzers do with one input, shared with the tests that replay the
+// inputs the fuzzers once found. Each check runs the code on the input and
+// returns "" when every property held, otherwise a description of the first
+// one that did not. A crash, a sanitizer report or an exception that is not
+// one of the system's own ends (a read failure, a shown error) is a finding
+// as well.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace scenario::testing_support {
+
+// Reads `text` through a field stream in several orders of field types (all
+// text, keyword-and-numbers as the readers do, a type chosen by each byte).
+// Every field read must be what the cutting rules give at the place where it
+// began, no read may fail other than as a read failure, and every read must
+// consume input, so that no reader can loop on a stream.
+std::string CheckFieldStream(std::string_view text);
+
+// The whole compile run in memory: `line_text` as the line description
+// source and `train_text` as the train service source, beside each other in
+// an in-memory file system. The run must end normally or through a shown
+// error; a source that was read must be gone afterwards and one that was not
+// must be unchanged; a normal end must leave the three compiled files, each
+// decoding to what the model holds, with the markers stamped; a shown error
+// must leave no compiled file.
+std::string CheckCompileRun(std::string_view line_text, std::string_view train_text);
+
+// The built-in sources, byte for byte as the writers put them on disk.
+const std::string& BuiltInLineText();
+const std::string& BuiltInTrainText();
+
+}  // namespace scenario::testing_support
