@@ -280,30 +280,41 @@ const std::string& BuiltInTrainText() {
   return text;
 }
 
-std::string CheckCompileRun(std::string_view line_text, std::string_view train_text) {
-  FakeFileSystem files;
-  Workspace workspace{files, kDirectory};
-  RecordingWindow window;
-  ScenarioModel model;
+std::string InMemoryPath(const std::string& name) { return std::string(kDirectory) + "/" + name; }
+
+InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text) {
+  InMemoryRun run;
+  ScenarioModel& model = run.model;
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;
-
-  const std::string line_path = workspace.PathOf(LineSourceName(model.nome_linea));
-  const std::string train_path =
-      workspace.PathOf(TrainSourceName(model.nome_linea, model.numero_treno));
-  const std::string compiled_line_path = workspace.PathOf(CompiledLineName(model.nome_linea));
-  const std::string station_path =
-      workspace.PathOf(StationFileName(model.nome_linea, model.numero_treno));
-  const std::string cell_path = workspace.PathOf(CellFileName(model.nome_linea, model.numero_treno));
-  files.files[line_path] = std::string(line_text);
-  files.files[train_path] = std::string(train_text);
-
-  std::optional<std::string> shown;
+  run.files.files[InMemoryPath(LineSourceName(model.nome_linea))] = std::string(line_text);
+  run.files.files[InMemoryPath(TrainSourceName(model.nome_linea, model.numero_treno))] =
+      std::string(train_text);
+  Workspace workspace{run.files, kDirectory};
+  RecordingWindow window;
   try {
     memorizza_percorso(model, 1, workspace, window);
   } catch (const ErroreShown& error) {
-    shown = error.numero;
+    run.shown = error.numero;
   }
+  run.messages = window.messages;
+  return run;
+}
+
+std::string CheckCompileRun(std::string_view line_text, std::string_view train_text) {
+  return CheckInMemoryRun(CompileInMemory(line_text, train_text), line_text, train_text);
+}
+
+std::string CheckInMemoryRun(const InMemoryRun& run, std::string_view line_text,
+                             std::string_view train_text) {
+  const ScenarioModel& model = run.model;
+  const FakeFileSystem& files = run.files;
+  const std::optional<std::string>& shown = run.shown;
+  const std::string line_path = InMemoryPath(LineSourceName(model.nome_linea));
+  const std::string train_path = InMemoryPath(TrainSourceName(model.nome_linea, model.numero_treno));
+  const std::string compiled_line_path = InMemoryPath(CompiledLineName(model.nome_linea));
+  const std::string station_path = InMemoryPath(StationFileName(model.nome_linea, model.numero_treno));
+  const std::string cell_path = InMemoryPath(CellFileName(model.nome_linea, model.numero_treno));
 
   // The sources: whatever was read is gone; a source left unread stays as
   // it was. The line source is always read.
@@ -335,14 +346,14 @@ std::string CheckCompileRun(std::string_view line_text, std::string_view train_t
       return Mismatch("shown error", "'" + *shown + "' with " + std::to_string(model.percorso.size()) +
                                          " cells and codice_errore " +
                                          std::to_string(model.codice_errore));
-    if (window.messages != std::vector<std::string>{ErrorMessage(*shown)})
+    if (run.messages != std::vector<std::string>{ErrorMessage(*shown)})
       return Mismatch("shown error", "the message box did not show it once");
     if (any_compiled) return Mismatch("shown error", "a compiled file was written");
     return "";
   }
 
   if (model.percorso.size() < 2) return Mismatch("normal end", "no route, yet no error shown");
-  if (!window.messages.empty()) return Mismatch("normal end", "a message box was shown");
+  if (!run.messages.empty()) return Mismatch("normal end", "a message box was shown");
   if (model.stazioni[kRecordScenario].par_4 != marcatore_stazioni ||
       model.percorso[1].valore_1 != marcatore_percorso)
     return Mismatch("normal end", "the markers are not stamped");

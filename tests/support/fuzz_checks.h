@@ -6,8 +6,13 @@
 // as well.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "model/scenario_model.h"
+#include "platform/fake_file_system.h"
 
 namespace scenario::testing_support {
 
@@ -26,6 +31,26 @@ std::string CheckFieldStream(std::string_view text);
 // decoding to what the model holds, with the markers stamped; a shown error
 // must leave no compiled file.
 std::string CheckCompileRun(std::string_view line_text, std::string_view train_text);
+
+// A compile run in memory and what it left.
+struct InMemoryRun {
+  ScenarioModel model;
+  // The error number shown, when the run ended through one.
+  std::optional<std::string> shown;
+  std::vector<std::string> messages;
+  FakeFileSystem files;
+};
+
+// The compile run of the program (compila_linea 1) on the two sources,
+// in an in-memory directory that holds them and nothing else.
+InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text);
+
+// The properties CheckCompileRun checks, on a run already made.
+std::string CheckInMemoryRun(const InMemoryRun& run, std::string_view line_text,
+                             std::string_view train_text);
+
+// Full paths, in the in-memory directory, of the files of a compile run.
+std::string InMemoryPath(const std::string& name);
 
 // The built-in sources, byte for byte as the writers put them on disk.
 const std::string& BuiltInLineText();
