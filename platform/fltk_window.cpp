@@ -155,7 +155,7 @@ std::unique_ptr<Window> OpenDisplayWindow() {
   Display* display = XOpenDisplay(name);
   if (display == nullptr) return nullptr;
   fl_open_display(display);
-  return std::make_unique<FltkWindow>();
+  return std::unique_ptr<Window>(new FltkWindow());
 }
 
 }  // namespace scenario

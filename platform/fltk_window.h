@@ -31,8 +31,6 @@ inline constexpr int kMessageBoxMargin = 16;
 
 class FltkWindow : public Window {
  public:
-  // Use only once the display is open (OpenDisplayWindow does both).
-  FltkWindow();
   ~FltkWindow() override;
   FltkWindow(const FltkWindow&) = delete;
   FltkWindow& operator=(const FltkWindow&) = delete;
@@ -43,6 +41,10 @@ class FltkWindow : public Window {
   void Close() override;
 
  private:
+  // Made by OpenDisplayWindow, once the display is open.
+  FltkWindow();
+  friend std::unique_ptr<Window> OpenDisplayWindow();
+
   std::unique_ptr<Fl_Window> wait_window_;
   bool closed_ = false;
 };

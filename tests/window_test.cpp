@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -123,6 +124,7 @@ TEST_F(WindowOnScreenTest, WaitWindowShowsAttendereInItsLabelOnceShown) {
   EXPECT_EQ(window.name, kWaitWindowTitle);
   ASSERT_EQ(window.width, kWaitWindowWidth);
   ASSERT_EQ(window.height, kWaitWindowHeight);
+  EXPECT_FALSE(AsksToBeModal(display(), window.id));
   const Screenshot shot = Capture(display(), window);
   shot.WritePng(ScreenshotPath("wait_window.png"));
 
@@ -191,6 +193,8 @@ std::string Describe(CloseBy way) {
   }
   return "";
 }
+
+void PrintTo(CloseBy way, std::ostream* out) { *out << Describe(way); }
 
 class ErroreBoxTest : public WindowOnScreenTest,
                       public ::testing::WithParamInterface<CloseBy> {};
@@ -264,6 +268,8 @@ struct NoDisplay {
   const char* name;
   EnvironmentChanges environment;
 };
+
+void PrintTo(const NoDisplay& display, std::ostream* out) { *out << display.name; }
 
 class WithoutDisplayTest : public ::testing::TestWithParam<NoDisplay> {};
 

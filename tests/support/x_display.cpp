@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,6 +71,7 @@ pid_t StartXvfb(const std::string& program, int number) {
   pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that dies takes its server along
     int quiet = ::open("/dev/null", O_RDWR);
     ::dup2(quiet, 0);
     ::dup2(quiet, 1);
