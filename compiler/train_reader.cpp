@@ -6,7 +6,8 @@
 
 #include "compiler/arithmetic.h"
 #include "compiler/model_access.h"
-#include "compiler/placement.h"
+#include "compiler/signal_placement.h"
+#include "compiler/slowdown_placement.h"
 #include "compiler/runtime_failure.h"
 #include "model/file_names.h"
 

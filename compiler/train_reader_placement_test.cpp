@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "compiler/placement.h"
 #include "tests/support/builtin_train_fixture.h"
 #include "tests/support/train_reading.h"
 
@@ -14,23 +13,8 @@ namespace {
 
 using namespace testing_support;  // NOLINT: the shared helpers of these tests
 
-// Whether memo_segnale places anything yet.
-bool PlacementWrites() {
-  ScenarioModel scratch;
-  scratch.ultima_cella = 100;
-  scratch.percorso.assign(101, rec_cella{});
-  int32_t sx = 2, s1 = 4, s2 = 1, s3 = 0, rapp = 0, dx = 0, d1 = 0, d2 = 0, d3 = 0, tempo = 0;
-  memo_segnale(scratch, 2350, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
-  for (const rec_cella& cell : scratch.percorso)
-    if (!(cell == rec_cella{})) return true;
-  return false;
-}
-
 class TrainReaderPlacementTest : public TrainReading {
  protected:
-  void SetUp() override {
-    if (!PlacementWrites()) GTEST_SKIP() << "signal and slowdown placement is not in this build";
-  }
   int CellsOfKind(uint8_t kind) const {
     int count = 0;
     for (const rec_cella& cell : model.percorso) count += cell.tipo_cella == kind;
