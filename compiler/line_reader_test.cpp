@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -485,10 +487,13 @@ TEST(LineReader, RangeTestAtItsLimit) {
 
 TEST(LineReader, GradientsHoldFromTheirCellToTheNextGradient) {
   LineRun run;
-  run.Read(LineWith({"pendenza, 1000, 5", "pendenza, 1000, 7", "pendenza, 3000, -3", "pendenza, 4000, -150"}));
+  // A gradient at the start of the route fills no cell: its value holds
+  // from cell 0.
+  run.Read(LineWith({"pendenza, 20, 4", "pendenza, 1000, 5", "pendenza, 1000, 7", "pendenza, 3000, -3",
+                     "pendenza, 4000, -150"}));
   const auto& cells = run.model.percorso;
   EXPECT_EQ(run.model.codice_errore, 0);
-  for (int k = 0; k <= 19; ++k) EXPECT_EQ(cells[k].pendenza, 100) << k;
+  for (int k = 0; k <= 19; ++k) EXPECT_EQ(cells[k].pendenza, 104) << k;
   // Two lines at one position: the earlier value fills the one cell there.
   EXPECT_EQ(cells[20].pendenza, 105);
   for (int k = 21; k <= 59; ++k) EXPECT_EQ(cells[k].pendenza, 107) << k;
@@ -526,6 +531,26 @@ TEST(LineReader, CurvesTurnTheStepLeftOrRight) {
     const double dx = plan[110][0].real - plan[109][0].real;
     EXPECT_EQ(plan[111][0].real, plan[110][0].real + dx);
     EXPECT_GT(dx * c.curvatura, 0.0);
+  }
+}
+
+TEST(LineReader, CurveGeometryLimit) {
+  {
+    LineRun run;
+    run.Read(LineWith({"curvad1, 999000, 999"}, "1000000"));
+    EXPECT_EQ(run.model.codice_errore, 0);
+    EXPECT_EQ(run.model.tracciato[1006998][0].type, ValueType::Double);
+  }
+  {
+    // The point at metre 1000000 is the last one a curve may compute; the
+    // reader stops there and keeps the points computed.
+    LineRun run;
+    LineReadOutcome outcome = run.Read(LineWith({"curvad1, 999000, 1000", "pendenza, 500, 3"}, "1000000"));
+    EXPECT_FALSE(outcome.train_half_runs);
+    EXPECT_EQ(run.model.codice_errore, 103);
+    EXPECT_EQ(run.model.tracciato[1000000][0].type, ValueType::Double);
+    EXPECT_EQ(run.model.tracciato[1000001][0], TaggedValue{});
+    EXPECT_FALSE(run.LineFileLeft());
   }
 }
 
@@ -907,6 +932,92 @@ TEST(LineReaderTrap, AnUnreadableLineFile) {
   EXPECT_EQ(run.model.codice_errore, 25);
   EXPECT_FALSE(run.LineFileLeft());
   EXPECT_EQ(run.files.files.count(kTrainPath), 0u);
+}
+
+// ---------------------------------------------------------------------------
+// Arbitrary input: keywords, values and comments thrown together must end in
+// a recorded error or a complete route, never outside an array.
+
+std::string RandomLineFile(std::mt19937& random) {
+  static const std::vector<std::string> keywords = {
+      "lunghezza percorso", "progressiva chilometrica uno", "progressiva chilometrica due",
+      "progressiva chilometrica tre", "sfondo uno", "sfondo due tre", "ripetizione segnali 4 codici",
+      "ripetizione segnali codici", "[generale]", "[curve]", "[fine]", "curvas3", "curvad6", "curva",
+      "curvad9", "pendenza", "montagna", "indicatori_vmax", "cartello_indicatore", "-----", "x-y", "",
+      "pendenza montagna indicatori_v cartello", "  [x]  ", "-[y]"};
+  static const std::vector<std::string> values = {
+      "", "0", "-1", "1", "25", "49", "50", "75", "100", "150", "1000", "7000", "20000", "26900", "26901",
+      "1000000", "1000001", "2147483647", "-2147483648", "-7000", "-8000", "abc", "(CAP)", "12", "1639"};
+  static const std::vector<std::string> lengths = {"-7025", "-7000", "-6950", "0",     "25",
+                                                   "1000",  "5000",  "20000", "20000", "20000"};
+  auto pick = [&](const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(random)];
+  };
+  std::vector<std::string> lines;
+  if (random() % 10 != 0) lines.push_back("[generale]");
+  if (random() % 10 != 0) lines.push_back("lunghezza percorso, " + pick(lengths));
+  // Mostly lines of the right shape with numbers anywhere on the route, and
+  // some of any shape.
+  static const std::vector<std::pair<std::string, int>> shapes = {
+      {"pendenza", 2}, {"curvas2", 2}, {"curvad5", 2}, {"montagna", 3}, {"indicatori_vmax", 9},
+      {"cartello_indicatore", 1}};
+  const int count = static_cast<int>(random() % 30);
+  for (int i = 0; i < count; ++i) {
+    std::string line;
+    if (random() % 3 != 0) {
+      const auto& shape = shapes[random() % shapes.size()];
+      line = shape.first;
+      // Positions crowd into a few cells half of the time.
+      const uint32_t position = random() % 2 == 0 ? (random() % 40) * 50 : random() % 28000;
+      line += ",  " + std::to_string(position);
+      if (shape.first == "montagna") {
+        line += ",  " + std::to_string(position + random() % 3000) + ",  " + std::to_string(random() % 15);
+      } else {
+        for (int v = 1; v < shape.second; ++v) line += ",  " + std::to_string(random() % 200);
+      }
+      if (shape.first == "cartello_indicatore") line += ",  (CAP)";
+    } else {
+      line = pick(keywords);
+      const int value_count = static_cast<int>(random() % 11);
+      for (int v = 0; v < value_count; ++v) {
+        std::string value = random() % 3 == 0 ? std::to_string(random() % 30000) : pick(values);
+        line += ",  " + value;
+      }
+    }
+    lines.push_back(line);
+  }
+  if (random() % 4 != 0) lines.push_back("[fine]");
+  return JoinLines(lines);
+}
+
+TEST(LineReaderRobustness, ArbitraryLineFilesStayInsideTheModel) {
+  const std::set<int32_t> recorded = {0, 1, 3, 4, 5, 6, 15, 21, 25, 102, 103};
+  std::mt19937 random(20261210);
+  for (int round = 0; round < 1000; ++round) {
+    const std::string text = RandomLineFile(random);
+    SCOPED_TRACE(text);
+    LineRun run(round % 3 == 0 ? 0 : 1);
+    run.Memorizza(text);
+    const ScenarioModel& model = run.model;
+    ASSERT_TRUE(recorded.count(model.codice_errore)) << model.codice_errore;
+    EXPECT_FALSE(run.LineFileLeft());
+    if (model.codice_errore == 25) continue;
+    if (!model.percorso.empty()) {
+      ASSERT_EQ(model.percorso.size(), static_cast<size_t>(model.ultima_cella) + 1);
+    }
+    if ((model.codice_errore == 0 || model.codice_errore == 15) && model.compila_linea != 0) {
+      // A read that reached its closing steps leaves a complete plan.
+      ASSERT_EQ(model.tracciato.size(), static_cast<size_t>(model.lunghezza_estesa) + 1);
+      for (int32_t j = 0; j <= model.lunghezza_estesa - 2; ++j)
+        ASSERT_NE(model.tracciato[j][1].type, ValueType::Empty) << j;
+    }
+    for (const rec_cella& cell : model.percorso) {
+      if (cell.tipo_cella == 14) {
+        ASSERT_GE(cell.valore_1, 0);
+        ASSERT_LE(cell.valore_1, 80);
+      }
+    }
+  }
 }
 
 }  // namespace
