@@ -100,6 +100,16 @@ void PuntoInCurva(ScenarioModel& model, int64_t j, double curvatura) {
   punto(model, j) = {TaggedValue::Double(x), TaggedValue::Double(y)};
 }
 
+// The reader's working values, for one reading of the file.
+struct LineReaderState {
+  std::string riga;                          // the keyword field (or caption) read last
+  int32_t indice_cartello = kPrimoCartello;  // record of the next board caption
+  int32_t cella_pendenza = 0;                // first cell without a gradient
+  int32_t pendenza_attuale = 0;              // the gradient in force
+  int32_t metro_tracciato = 2;               // next point of the plan
+  double curvatura = 0.0;                    // turning factor of the curve read last
+};
+
 class LineReader {
  public:
   LineReader(ScenarioModel& model, OpenSource& source) : model_(model), source_(source) {}
@@ -111,13 +121,13 @@ class LineReader {
     SetUp();
     if (!ReadRest()) return Stopped();
     Close();
-    return {true, indice_cartello_};
+    return {true, state_.indice_cartello};
   }
 
  private:
   enum class Outcome { Goes, Ends, Stops };
 
-  LineReadOutcome Stopped() const { return {false, indice_cartello_}; }
+  LineReadOutcome Stopped() const { return {false, state_.indice_cartello}; }
 
   // Records a fault that stops the reader: the source is closed and deleted.
   void Stop(int32_t errore) {
@@ -125,7 +135,7 @@ class LineReader {
     model_.codice_errore = errore;
   }
 
-  void ReadKeyword() { riga_ = source_.ReadKeyword(); }
+  void ReadKeyword() { state_.riga = source_.ReadKeyword(); }
   int32_t ReadLong() { return source_.fields().ReadLong(); }
 
   bool FindGeneralSection() {
@@ -135,32 +145,33 @@ class LineReader {
         Stop(kErroreGenerale);
         return false;
       }
-      if (ContainsIgnoringCase(riga_, "[generale]")) return true;
+      if (ContainsIgnoringCase(state_.riga, "[generale]")) return true;
     }
   }
 
   bool ReadGeneralSection() {
+    const std::string& riga = state_.riga;
     for (;;) {
       if (source_.AtEnd()) return true;
       ReadKeyword();
       if (source_.AtEnd()) return true;
-      for (int i = 0; i < kCommentiGenerale && IsComment(riga_); ++i) ReadKeyword();
+      for (int i = 0; i < kCommentiGenerale && IsComment(riga); ++i) ReadKeyword();
 
-      if (ContainsIgnoringCase(riga_, "percorso") && ContainsIgnoringCase(riga_, "lunghezza")) {
+      if (ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza")) {
         if (!ReadRouteLength()) return false;
       }
-      if (Contains(riga_, "tre") && Contains(riga_, "progressiva")) ReadProgressive(kRecordProgressivaTre);
-      if (Contains(riga_, "due") && Contains(riga_, "progressiva")) ReadProgressive(kRecordProgressivaDue);
-      if (Contains(riga_, "uno") && Contains(riga_, "progressiva")) ReadProgressive(kRecordProgressivaUno);
+      if (Contains(riga, "tre") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaTre);
+      if (Contains(riga, "due") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaDue);
+      if (Contains(riga, "uno") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaUno);
       rec_stazione& scenario = model_.stazioni[kRecordScenario];
-      if (Contains(riga_, "sfondo") && Contains(riga_, "uno")) scenario.inizio_zona = ReadLong();
-      if (Contains(riga_, "sfondo") && Contains(riga_, "due")) scenario.progressiva = ReadLong();
-      if (Contains(riga_, "sfondo") && Contains(riga_, "tre")) scenario.fine_zona = ReadLong();
-      if (Contains(riga_, "segnali") && Contains(riga_, "ripetizione")) {
+      if (Contains(riga, "sfondo") && Contains(riga, "uno")) scenario.inizio_zona = ReadLong();
+      if (Contains(riga, "sfondo") && Contains(riga, "due")) scenario.progressiva = ReadLong();
+      if (Contains(riga, "sfondo") && Contains(riga, "tre")) scenario.fine_zona = ReadLong();
+      if (Contains(riga, "segnali") && Contains(riga, "ripetizione")) {
         if (!ReadCabSignalling()) return false;
       }
 
-      if (EndsGeneralSection(riga_)) return true;
+      if (EndsGeneralSection(riga)) return true;
     }
   }
 
@@ -202,9 +213,9 @@ class LineReader {
       Stop(kErroreFineRipetizione);
       return false;
     }
-    if (Contains(riga_, "4")) {
+    if (Contains(state_.riga, "4")) {
       treno.progressiva = 4;
-    } else if (Contains(riga_, "9")) {
+    } else if (Contains(state_.riga, "9")) {
       treno.progressiva = 9;
     } else {
       Stop(kErroreCodiciRipetizione);
@@ -216,9 +227,9 @@ class LineReader {
 
   void SetUp() {
     model_.numero_montagne = 0;
-    indice_cartello_ = kPrimoCartello;
-    cella_pendenza_ = 0;
-    metro_tracciato_ = 2;
+    state_.indice_cartello = kPrimoCartello;
+    state_.cella_pendenza = 0;
+    state_.metro_tracciato = 2;
     if (model_.compila_linea != 0) {
       // The track starts at the origin with a unit step along the second
       // coordinate.
@@ -234,7 +245,7 @@ class LineReader {
     if (source_.AtEnd()) return false;
     ReadKeyword();
     if (source_.AtEnd()) return false;
-    for (int i = 0; i < kCommentiResto && IsComment(riga_); ++i) {
+    for (int i = 0; i < kCommentiResto && IsComment(state_.riga); ++i) {
       ReadKeyword();
       if (source_.AtEnd()) return false;
     }
@@ -244,15 +255,17 @@ class LineReader {
   // False when a fault stopped the reader; true at the end of the file or
   // after a range error.
   bool ReadRest() {
+    const std::string& riga = state_.riga;
     while (NextKeyword()) {
+      // The tests are tried in this order on the same keyword field.
       Outcome outcome = Outcome::Goes;
-      if (ContainsIgnoringCase(riga_, "pendenza")) outcome = ReadGradient();
-      if (outcome == Outcome::Goes && model_.compila_linea != 0 && ContainsIgnoringCase(riga_, "curva"))
+      if (ContainsIgnoringCase(riga, "pendenza")) outcome = ReadGradient();
+      if (outcome == Outcome::Goes && model_.compila_linea != 0 && ContainsIgnoringCase(riga, "curva"))
         outcome = ReadCurve();
-      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga_, "montagna")) outcome = ReadMountain();
-      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga_, "indicatori_v")) outcome = ReadIndicator();
-      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga_, "indicat") &&
-          ContainsIgnoringCase(riga_, "cartello"))
+      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "montagna")) outcome = ReadMountain();
+      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "indicatori_v")) outcome = ReadIndicator();
+      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "indicat") &&
+          ContainsIgnoringCase(riga, "cartello"))
         outcome = ReadBoard();
       if (outcome == Outcome::Ends) return true;
       if (outcome == Outcome::Stops) return false;
@@ -271,8 +284,8 @@ class LineReader {
 
   // Gives the gradient in force to the cell at the cursor and moves on.
   void FillGradientCell() {
-    cella(model_, cella_pendenza_).pendenza = Low8(AddLong(pendenza_attuale_, 100));
-    cella_pendenza_ = AddLong(cella_pendenza_, 1);
+    cella(model_, state_.cella_pendenza).pendenza = Low8(AddLong(state_.pendenza_attuale, 100));
+    state_.cella_pendenza = AddLong(state_.cella_pendenza, 1);
   }
 
   Outcome ReadGradient() {
@@ -283,9 +296,9 @@ class LineReader {
     if (n > 0) {
       do {
         FillGradientCell();
-      } while (cella_pendenza_ < n);
+      } while (state_.cella_pendenza < n);
     }
-    pendenza_attuale_ = valore;
+    state_.pendenza_attuale = valore;
     return Outcome::Goes;
   }
 
@@ -293,18 +306,20 @@ class LineReader {
     const int32_t inizio = ReadLong();
     const int32_t lunghezza = ReadLong();
     if (FailsRangeTest(inizio)) return Outcome::Ends;
+    // The class is the lowest digit 1 to 6 in the keyword.
     size_t classe = 0;
-    while (classe < kCurvatura.size() && !Contains(riga_, std::string(1, static_cast<char>('1' + classe))))
+    while (classe < kCurvatura.size() &&
+           !Contains(state_.riga, std::string(1, static_cast<char>('1' + classe))))
       ++classe;
     if (classe == kCurvatura.size()) {
       Stop(kErroreCurva);
       return Outcome::Stops;
     }
-    curvatura_ = kCurvatura[classe];
-    if (ContainsIgnoringCase(riga_, "s")) curvatura_ = -curvatura_;
+    state_.curvatura = kCurvatura[classe];
+    if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
 
     const int64_t fine = AddLong(inizio, lunghezza);
-    int64_t j = metro_tracciato_;
+    int64_t j = state_.metro_tracciato;
     while (j <= inizio) {
       PuntoDiritto(model_, j);
       if (++j > kMetroTracciatoMassimo) {
@@ -313,13 +328,13 @@ class LineReader {
       }
     }
     while (j <= fine) {
-      PuntoInCurva(model_, j, curvatura_);
+      PuntoInCurva(model_, j, state_.curvatura);
       if (++j > kMetroTracciatoMassimo) {
         Stop(kErroreCurva);
         return Outcome::Stops;
       }
     }
-    metro_tracciato_ = static_cast<int32_t>(j);
+    state_.metro_tracciato = static_cast<int32_t>(j);
     return Outcome::Goes;
   }
 
@@ -348,7 +363,7 @@ class LineReader {
 
   Outcome ReadBoard() {
     const int32_t posizione = ReadLong();
-    riga_ = source_.fields().ReadText();  // the caption
+    state_.riga = source_.fields().ReadText();  // the caption
     if (FailsRangeTest(posizione)) return Outcome::Ends;
     rec_cella& cell = cella(model_, round_half_even(static_cast<double>(posizione) / kMetriPerCella + 1));
     if (cella_occupata(cell)) {
@@ -357,9 +372,9 @@ class LineReader {
       return Outcome::Stops;
     }
     cell.tipo_cella = tipo::cartello;
-    cell.valore_1 = Low16(indice_cartello_);
-    stazione(model_, indice_cartello_).nome = riga_;
-    indice_cartello_ = SubtractLong(indice_cartello_, 1);
+    cell.valore_1 = Low16(state_.indice_cartello);
+    stazione(model_, state_.indice_cartello).nome = state_.riga;
+    state_.indice_cartello = SubtractLong(state_.indice_cartello, 1);
     return Outcome::Goes;
   }
 
@@ -368,24 +383,19 @@ class LineReader {
     // The gradient in force runs on to the third cell from the end.
     do {
       FillGradientCell();
-    } while (cella_pendenza_ < static_cast<int64_t>(model_.ultima_cella) - 2);
+    } while (state_.cella_pendenza < static_cast<int64_t>(model_.ultima_cella) - 2);
     // The plan runs straight on to the third point from the end.
     if (model_.compila_linea != 0) {
-      while (metro_tracciato_ <= static_cast<int64_t>(model_.lunghezza_estesa) - 2) {
-        PuntoDiritto(model_, metro_tracciato_);
-        ++metro_tracciato_;
+      while (state_.metro_tracciato <= static_cast<int64_t>(model_.lunghezza_estesa) - 2) {
+        PuntoDiritto(model_, state_.metro_tracciato);
+        ++state_.metro_tracciato;
       }
     }
   }
 
   ScenarioModel& model_;
   OpenSource& source_;
-  std::string riga_;
-  int32_t indice_cartello_ = kPrimoCartello;
-  int32_t cella_pendenza_ = 0;
-  int32_t pendenza_attuale_ = 0;
-  int32_t metro_tracciato_ = 2;
-  double curvatura_ = 0.0;
+  LineReaderState state_;
 };
 
 // One zone of the progressive records.
@@ -399,8 +409,7 @@ Zona ZonaOf(const rec_stazione& record) { return {record.inizio_zona, record.fin
 
 }  // namespace
 
-LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace,
-                                    ReadingPlace* place) {
+LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place) {
   const std::string name = LineSourceName(model.nome_linea);
   if (!workspace.files.FileExists(workspace.PathOf(name))) {
     model.codice_errore = kErroreFileMancante;
@@ -418,15 +427,19 @@ void progressive_ordina(ScenarioModel& model) {
   std::array<Zona, 3> ordinate{};
 
   if (AddLong(AddLong(t.inizio, d.inizio), u.inizio) == 0) {
-    // All zones start at the route's start: the first with a chainage wins.
+    // Starts adding up to 0 (all zones at the route's start): the zone with a
+    // chainage leads, "uno" before "due" before "tre".
     if (t.fine > 0) ordinate = {t, d, u};
     if (d.fine > 0) ordinate = {d, t, u};
     if (u.fine > 0) ordinate = {u, d, t};
   } else {
     // Largest start first; two zones sharing the largest start leave none.
-    if (t.inizio > d.inizio && t.inizio > u.inizio) ordinate = d.inizio > u.inizio ? std::array{t, d, u} : std::array{t, u, d};
-    if (d.inizio > t.inizio && d.inizio > u.inizio) ordinate = t.inizio > u.inizio ? std::array{d, t, u} : std::array{d, u, t};
-    if (u.inizio > t.inizio && u.inizio > d.inizio) ordinate = t.inizio > d.inizio ? std::array{u, t, d} : std::array{u, d, t};
+    if (t.inizio > d.inizio && t.inizio > u.inizio)
+      ordinate = d.inizio > u.inizio ? std::array{t, d, u} : std::array{t, u, d};
+    if (d.inizio > t.inizio && d.inizio > u.inizio)
+      ordinate = t.inizio > u.inizio ? std::array{d, t, u} : std::array{d, u, t};
+    if (u.inizio > t.inizio && u.inizio > d.inizio)
+      ordinate = t.inizio > d.inizio ? std::array{u, t, d} : std::array{u, d, t};
   }
 
   const int records[3] = {kRecordProgressivaTre, kRecordProgressivaDue, kRecordProgressivaUno};
@@ -464,9 +477,8 @@ void memo_montagna(ScenarioModel& model, int32_t inizio, int32_t fine, int32_t& 
   }
 }
 
-void memo_indicatori_v_max(ScenarioModel& model, int32_t posizione, int32_t vas, int32_t vbs,
-                           int32_t vcs, int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int32_t strisced) {
+void memo_indicatori_v_max(ScenarioModel& model, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
+                           int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced) {
   rec_cella& cell = cella(model, round_half_even(static_cast<double>(posizione) / kMetriPerCella + 1));
   if (cella_occupata(cell)) {
     model.codice_errore = kErroreIndicatore;

@@ -25,8 +25,7 @@ struct LineReadOutcome {
 // error slot; the source is then deleted (unless it does not exist, 101) and
 // the train half does not run, except after a range error (15). Run-time
 // failures are thrown as RuntimeFailure for the trap of memorizza_dati.
-LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace,
-                                    ReadingPlace* place);
+LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place);
 
 // Orders the three kilometric progressive zones of records 81 ("tre"), 82
 // ("due") and 83 ("uno"), then adds 100 to the chainage of every zone whose
@@ -41,8 +40,7 @@ void memo_montagna(ScenarioModel& model, int32_t inizio, int32_t fine, int32_t& 
 
 // Stores one maximum-speed indicator into its cell, or records error 21 when
 // the cell is taken.
-void memo_indicatori_v_max(ScenarioModel& model, int32_t posizione, int32_t vas, int32_t vbs,
-                           int32_t vcs, int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int32_t strisced);
+void memo_indicatori_v_max(ScenarioModel& model, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
+                           int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced);
 
 }  // namespace scenario

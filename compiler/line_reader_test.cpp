@@ -161,9 +161,8 @@ TEST(LineReaderBuiltIn, RouteCells) {
   ASSERT_EQ(run.model.percorso.size(), expected.size());
   for (size_t k = 0; k < expected.size(); ++k) {
     if (run.model.percorso[k] != expected[k]) {
-      ADD_FAILURE() << "cell " << k << " differs (tipo_cella "
-                    << int{run.model.percorso[k].tipo_cella} << ", valore_1 "
-                    << run.model.percorso[k].valore_1 << ", pendenza "
+      ADD_FAILURE() << "cell " << k << " differs (tipo_cella " << int{run.model.percorso[k].tipo_cella}
+                    << ", valore_1 " << run.model.percorso[k].valore_1 << ", pendenza "
                     << int{run.model.percorso[k].pendenza} << ", montagna "
                     << int{run.model.percorso[k].montagna} << ")";
       break;
@@ -202,9 +201,9 @@ struct Curve {
 // left-hand ("s") curves.
 const std::vector<Curve>& BuiltInCurves() {
   static const std::vector<Curve> curves = {
-      {1700, 850, -0.0004},  {2850, 550, 0.0004},   {13950, 400, -0.0004}, {25550, 550, 0.0004},
-      {36750, 650, 0.002},   {38100, 550, -0.002},  {40200, 5500, -0.0001}, {48900, 2000, 0.0001},
-      {55400, 850, -0.0004}, {69500, 650, 0.001},   {94350, 550, -0.002},
+      {1700, 850, -0.0004},  {2850, 550, 0.0004},  {13950, 400, -0.0004},  {25550, 550, 0.0004},
+      {36750, 650, 0.002},   {38100, 550, -0.002}, {40200, 5500, -0.0001}, {48900, 2000, 0.0001},
+      {55400, 850, -0.0004}, {69500, 650, 0.001},  {94350, 550, -0.002},
   };
   return curves;
 }
@@ -288,7 +287,8 @@ TEST(LineReader, WithoutTheLineGeometryACurveKeywordIsNoCurve) {
   LineRun run(0);
   // A class that does not exist raises nothing; the curve's values are
   // fields of their own and the gradient after them is still read.
-  LineReadOutcome outcome = run.Read(LineWith({"curvas7,  100,  50", "curvad1,  1000,  5000", "pendenza,  1000,  5"}));
+  LineReadOutcome outcome =
+      run.Read(LineWith({"curvas7,  100,  50", "curvad1,  1000,  5000", "pendenza,  1000,  5"}));
   EXPECT_TRUE(outcome.train_half_runs);
   EXPECT_EQ(run.model.codice_errore, 0);
   EXPECT_TRUE(run.model.tracciato.empty());
@@ -373,11 +373,13 @@ TEST(LineReader, FaultsThatStopTheReader) {
     int32_t posizione_errore;
   };
   auto general = [](const std::string& line) {
-    return JoinLines({"[generale]", "lunghezza percorso, 99000", line, "[fine]", "pendenza, 500, 3", "[fine]"});
+    return JoinLines(
+        {"[generale]", "lunghezza percorso, 99000", line, "[fine]", "pendenza, 500, 3", "[fine]"});
   };
   std::string geometry_limit = LineWith({"curvad1,  999000,  5000"}, "1000000");
   const Case cases[] = {
-      {"no general section", JoinLines({"[linea]", "lunghezza percorso, 99000", "[fine]"}), 102, kPosizioneIniziale},
+      {"no general section", JoinLines({"[linea]", "lunghezza percorso, 99000", "[fine]"}), 102,
+       kPosizioneIniziale},
       {"general header as the last field", JoinLines({"[fine]", "[generale]"}), 102, kPosizioneIniziale},
       {"route too long", general("lunghezza percorso, 1000001"), 1, kPosizioneIniziale},
       {"cab signalling start", general("ripetizione segnali 4 codici, 2725, 95900"), 3, kPosizioneIniziale},
@@ -396,7 +398,8 @@ TEST(LineReader, FaultsThatStopTheReader) {
        LineWith({"indicatori_vmax, 1000, 100, 100, 100, 0, , , , 0", "cartello_indicatore, 1020, (A)",
                  "pendenza, 500, 3"}),
        6, 1020},
-      {"board on a board", LineWith({"cartello_indicatore, 1000, (A)", "cartello_indicatore, 1024, (B)"}), 6, 1024},
+      {"board on a board", LineWith({"cartello_indicatore, 1000, (A)", "cartello_indicatore, 1024, (B)"}), 6,
+       1024},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -419,8 +422,7 @@ TEST(LineReader, CabSignallingCodeCount) {
     int32_t progressiva;
   };
   const Case cases[] = {
-      {"ripetizione segnali 4 codici, 2700, 95900", 4},
-      {"ripetizione segnali 9 codici, 2700, 95900", 9},
+      {"ripetizione segnali 4 codici, 2700, 95900", 4},  {"ripetizione segnali 9 codici, 2700, 95900", 9},
       {"ripetizione segnali 49 codici, 2700, 95900", 4},  // "4" is looked for first
       {"ripetizione segnali 9 codici, 2700, 0", 0},       // no stretch
       {"ripetizione segnali 4 codici, -100, 0", 0},
@@ -514,8 +516,8 @@ TEST(LineReader, CurvesTurnTheStepLeftOrRight) {
     double curvatura;
   };
   const Case cases[] = {
-      {"curvad1, 100, 10", 0.0001}, {"curvad2, 100, 10", 0.0002}, {"CURVAS3, 100, 10", -0.0004},
-      {"curvad4, 100, 10", 0.001},  {"curvaS5, 100, 10", -0.002}, {"curvad6, 100, 10", 0.003},
+      {"curvad1, 100, 10", 0.0001},  {"curvad2, 100, 10", 0.0002}, {"CURVAS3, 100, 10", -0.0004},
+      {"curvad4, 100, 10", 0.001},   {"curvaS5, 100, 10", -0.002}, {"curvad6, 100, 10", 0.003},
       {"curvad61, 100, 10", 0.0001},  // the lowest class digit found wins
   };
   for (const Case& c : cases) {
@@ -558,7 +560,8 @@ TEST(LineReader, CurveStartingBehindThePlanTurnsFromThePlansEnd) {
   LineRun run;
   // The second curve starts at 50, behind metre 111 already built: it turns
   // from 111 on; the third ends before the plan and adds nothing.
-  run.Read(LineWith({"curvad1, 100, 10", "curvas1, 50, 70", "curvad6, 0, 30", "cartello_indicatore, 200, (A)"}));
+  run.Read(
+      LineWith({"curvad1, 100, 10", "curvas1, 50, 70", "curvad6, 0, 30", "cartello_indicatore, 200, (A)"}));
   ASSERT_EQ(run.model.codice_errore, 0);
 
   std::vector<double> x(200), y(200);
@@ -666,15 +669,12 @@ TEST(LineReader, IndicatorValues) {
     int16_t valore_1, valore_4;
   };
   const Case cases[] = {
-      {95, 0, 0, 0, 1900, 0},
-      {65, 0, 2, 0, 1300, 20},
-      {100, 7, 0, 0, 2001, 0},        // 2001.4 rounds down
-      {100, 13, 0, 0, 2003, 0},       // 2002.6 rounds up
-      {-5, 0, 0, 0, -100, 0},
-      {1638, 35, 0, 0, 32767, 0},     // the largest that fits
-      {0, 0, 6553, 7, 0, 1},          // 65537 keeps its low 16 bits
-      {0, 0, 6553, 5, 0, -1},         // 65535
-      {0, 0, 3276, 8, 0, -32768},     // 32768
+      {95, 0, 0, 0, 1900, 0},     {65, 0, 2, 0, 1300, 20},    {100, 7, 0, 0, 2001, 0},  // 2001.4 rounds down
+      {100, 13, 0, 0, 2003, 0},                                                         // 2002.6 rounds up
+      {-5, 0, 0, 0, -100, 0},     {1638, 35, 0, 0, 32767, 0},  // the largest that fits
+      {0, 0, 6553, 7, 0, 1},                                   // 65537 keeps its low 16 bits
+      {0, 0, 6553, 5, 0, -1},                                  // 65535
+      {0, 0, 3276, 8, 0, -32768},                              // 32768
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.vas);
@@ -785,9 +785,11 @@ TEST(LineReader, EndOfTheFile) {
     int32_t sfondo_uno;
   };
   const Case cases[] = {
-      {"general section to the end", JoinLines({"[generale]", "lunghezza percorso, 99000", "sfondo uno, 3"}), 3},
+      {"general section to the end", JoinLines({"[generale]", "lunghezza percorso, 99000", "sfondo uno, 3"}),
+       3},
       // A last field that would need values is not interpreted.
-      {"last field in the general section", JoinLines({"[generale]", "lunghezza percorso, 99000", "sfondo uno"}), 0},
+      {"last field in the general section",
+       JoinLines({"[generale]", "lunghezza percorso, 99000", "sfondo uno"}), 0},
       {"last field in the rest", LineWith({}) + "cartello_indicatore\r\n", 0},
       {"last field without a line end", LineWith({}) + "montagna", 0},
   };
@@ -824,12 +826,12 @@ TEST(ProgressiveOrdina, Orders) {
       {"starts summing to 0", Zone(-100, 10, 0), Zone(50, 0, 0), Zone(50, 20, 0), Zone(50, 20, 0),
        Zone(50, 0, 0), Zone(-100, 10, 0)},
       {"two share the largest start", Zone(500, 1, 1), Zone(500, 2, 1), Zone(0, 3, 1), zero, zero, zero},
-      {"due largest", Zone(100, 10, 1), Zone(300, 20, 0), Zone(200, 30, 0), Zone(300, 20, 0), Zone(200, 30, 0),
-       Zone(100, 110, 1)},
+      {"due largest", Zone(100, 10, 1), Zone(300, 20, 0), Zone(200, 30, 0), Zone(300, 20, 0),
+       Zone(200, 30, 0), Zone(100, 110, 1)},
       {"tre largest, due smallest", Zone(300, 10, 0), Zone(100, 20, 0), Zone(200, 30, 0), Zone(300, 10, 0),
        Zone(200, 30, 0), Zone(100, 20, 0)},
-      {"uno largest", Zone(200, 10, 0), Zone(100, 20, 0), Zone(300, 30, 1), Zone(300, 130, 1), Zone(200, 10, 0),
-       Zone(100, 20, 0)},
+      {"uno largest", Zone(200, 10, 0), Zone(100, 20, 0), Zone(300, 30, 1), Zone(300, 130, 1),
+       Zone(200, 10, 0), Zone(100, 20, 0)},
       {"negative starts", Zone(-300, 10, 0), Zone(-100, 20, 0), Zone(-200, 30, 0), Zone(-100, 20, 0),
        Zone(-200, 30, 0), Zone(-300, 10, 0)},
   };
@@ -868,10 +870,12 @@ TEST(LineReaderTrap, RunTimeFailuresAreRecordedAs25) {
   };
   std::vector<std::string> mountains;
   for (int i = 0; i < 81; ++i)
-    mountains.push_back("montagna, " + std::to_string(1000 * i) + ", " + std::to_string(1000 * i + 500) + ", 2");
+    mountains.push_back("montagna, " + std::to_string(1000 * i) + ", " + std::to_string(1000 * i + 500) +
+                        ", 2");
   std::vector<std::string> boards;
   for (int i = 0; i < 82; ++i) boards.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", (B)");
-  const std::string no_route = JoinLines({"[generale]", "sfondo uno, 1", "[fine]", "pendenza, 100, 1", "[fine]"});
+  const std::string no_route =
+      JoinLines({"[generale]", "sfondo uno, 1", "[fine]", "pendenza, 100, 1", "[fine]"});
   const Case cases[] = {
       {"a letter in a number", LineWith({}, "99x00"), 1},
       {"a value too large for a Long", LineWith({}, "3000000000"), 1},
@@ -886,7 +890,8 @@ TEST(LineReaderTrap, RunTimeFailuresAreRecordedAs25) {
       {"a curve past the end of the plan", LineWith({"curvad1, 7000, 5000"}, "1000"), 1},
       {"a mountain past the end of the route", LineWith({"montagna, 1000, 200000, 2"}), 1},
       {"a board before the start of the route", LineWith({"cartello_indicatore, -100, (X)"}), 1},
-      {"an indicator too large for an Integer", LineWith({"indicatori_vmax, 1000, 1639, 0, 0, 0, , , , 0"}), 1},
+      {"an indicator too large for an Integer", LineWith({"indicatori_vmax, 1000, 1639, 0, 0, 0, , , , 0"}),
+       1},
       {"a gradient beyond a Long", LineWith({"pendenza, 0, 2147483647"}), 1},
       {"a negative route", LineWith({}, "-8000"), 1},
       {"a route with no room for the plan's start", LineWith({}, "-7000"), 1},
@@ -906,7 +911,8 @@ TEST(LineReaderTrap, RunTimeFailuresAreRecordedAs25) {
 TEST(LineReaderTrap, WhatWasStoredBeforeTheFailureStays) {
   LineRun run;
   std::vector<std::string> boards;
-  for (int i = 0; i < 82; ++i) boards.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", (B" + std::to_string(i) + ")");
+  for (int i = 0; i < 82; ++i)
+    boards.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", (B" + std::to_string(i) + ")");
   run.Memorizza(LineWith(boards));
   ASSERT_EQ(run.model.codice_errore, 25);
   // The 81st board took the last record there is; the 82nd claimed its cell
@@ -919,7 +925,8 @@ TEST(LineReaderTrap, WhatWasStoredBeforeTheFailureStays) {
 
 TEST(LineReaderTrap, ANegativeSecondRouteLengthLeavesTheRoute) {
   LineRun run;
-  run.Memorizza(JoinLines({"[generale]", "lunghezza percorso, 99000", "lunghezza percorso, -8000", "[fine]"}));
+  run.Memorizza(
+      JoinLines({"[generale]", "lunghezza percorso, 99000", "lunghezza percorso, -8000", "[fine]"}));
   EXPECT_EQ(run.model.codice_errore, 25);
   EXPECT_EQ(run.model.percorso.size(), 2121u);
   EXPECT_EQ(run.model.tracciato.size(), 106001u);
@@ -939,15 +946,35 @@ TEST(LineReaderTrap, AnUnreadableLineFile) {
 // a recorded error or a complete route, never outside an array.
 
 std::string RandomLineFile(std::mt19937& random) {
-  static const std::vector<std::string> keywords = {
-      "lunghezza percorso", "progressiva chilometrica uno", "progressiva chilometrica due",
-      "progressiva chilometrica tre", "sfondo uno", "sfondo due tre", "ripetizione segnali 4 codici",
-      "ripetizione segnali codici", "[generale]", "[curve]", "[fine]", "curvas3", "curvad6", "curva",
-      "curvad9", "pendenza", "montagna", "indicatori_vmax", "cartello_indicatore", "-----", "x-y", "",
-      "pendenza montagna indicatori_v cartello", "  [x]  ", "-[y]"};
+  static const std::vector<std::string> keywords = {"lunghezza percorso",
+                                                    "progressiva chilometrica uno",
+                                                    "progressiva chilometrica due",
+                                                    "progressiva chilometrica tre",
+                                                    "sfondo uno",
+                                                    "sfondo due tre",
+                                                    "ripetizione segnali 4 codici",
+                                                    "ripetizione segnali codici",
+                                                    "[generale]",
+                                                    "[curve]",
+                                                    "[fine]",
+                                                    "curvas3",
+                                                    "curvad6",
+                                                    "curva",
+                                                    "curvad9",
+                                                    "pendenza",
+                                                    "montagna",
+                                                    "indicatori_vmax",
+                                                    "cartello_indicatore",
+                                                    "-----",
+                                                    "x-y",
+                                                    "",
+                                                    "pendenza montagna indicatori_v cartello",
+                                                    "  [x]  ",
+                                                    "-[y]"};
   static const std::vector<std::string> values = {
-      "", "0", "-1", "1", "25", "49", "50", "75", "100", "150", "1000", "7000", "20000", "26900", "26901",
-      "1000000", "1000001", "2147483647", "-2147483648", "-7000", "-8000", "abc", "(CAP)", "12", "1639"};
+      "",      "0",    "-1",    "1",     "25",    "49",      "50",      "75",         "100",         "150",
+      "1000",  "7000", "20000", "26900", "26901", "1000000", "1000001", "2147483647", "-2147483648", "-7000",
+      "-8000", "abc",  "(CAP)", "12",    "1639"};
   static const std::vector<std::string> lengths = {"-7025", "-7000", "-6950", "0",     "25",
                                                    "1000",  "5000",  "20000", "20000", "20000"};
   auto pick = [&](const std::vector<std::string>& from) {
@@ -959,8 +986,8 @@ std::string RandomLineFile(std::mt19937& random) {
   // Mostly lines of the right shape with numbers anywhere on the route, and
   // some of any shape.
   static const std::vector<std::pair<std::string, int>> shapes = {
-      {"pendenza", 2}, {"curvas2", 2}, {"curvad5", 2}, {"montagna", 3}, {"indicatori_vmax", 9},
-      {"cartello_indicatore", 1}};
+      {"pendenza", 2}, {"curvas2", 2},         {"curvad5", 2},
+      {"montagna", 3}, {"indicatori_vmax", 9}, {"cartello_indicatore", 1}};
   const int count = static_cast<int>(random() % 30);
   for (int i = 0; i < count; ++i) {
     std::string line;
