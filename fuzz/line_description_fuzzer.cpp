@@ -10,6 +10,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace scenario::testing_support;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  scenario::fuzzing::RequireNoProblem(CheckCompileRun(text, BuiltInTrainText()));
+  scenario::fuzzing::RequireNoProblem(CheckCompileRun(text, BuiltInTrainSource()));
   return 0;
 }

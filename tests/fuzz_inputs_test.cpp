@@ -14,8 +14,8 @@
 namespace scenario {
 namespace {
 
-using testing_support::BuiltInLineText;
-using testing_support::BuiltInTrainText;
+using testing_support::BuiltInLineSource;
+using testing_support::BuiltInTrainSource;
 using testing_support::CheckCompileRun;
 using testing_support::CheckFieldStream;
 using testing_support::ReadWholeFile;
@@ -49,10 +49,10 @@ TEST_P(FuzzInputs, EveryKeptInputPassesItsTargetsChecks) {
     if (target == "field_stream") {
       EXPECT_EQ(CheckFieldStream(text), "");
     } else if (target == "line_description") {
-      EXPECT_EQ(CheckCompileRun(text, BuiltInTrainText()), "");
+      EXPECT_EQ(CheckCompileRun(text, BuiltInTrainSource()), "");
     } else {
       ASSERT_EQ(target, "train_service");
-      EXPECT_EQ(CheckCompileRun(BuiltInLineText(), text), "");
+      EXPECT_EQ(CheckCompileRun(BuiltInLineSource(), text), "");
     }
   }
 }
@@ -60,9 +60,9 @@ TEST_P(FuzzInputs, EveryKeptInputPassesItsTargetsChecks) {
 // The seeds start from the sources the program writes itself.
 TEST(FuzzSeeds, TheBuiltInSeedsAreTheBuiltInSources) {
   EXPECT_EQ(ReadWholeFile(kFuzzDirectory / "corpus/line_description/built_in_line.txt"),
-            BuiltInLineText());
+            BuiltInLineSource());
   EXPECT_EQ(ReadWholeFile(kFuzzDirectory / "corpus/train_service/built_in_train.txt"),
-            BuiltInTrainText());
+            BuiltInTrainSource());
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs,

@@ -53,7 +53,7 @@ std::string CheckInMemoryRun(const InMemoryRun& run, std::string_view line_text,
 std::string InMemoryPath(const std::string& name);
 
 // The built-in sources, byte for byte as the writers put them on disk.
-const std::string& BuiltInLineText();
-const std::string& BuiltInTrainText();
+const std::string& BuiltInLineSource();
+const std::string& BuiltInTrainSource();
 
 }  // namespace scenario::testing_support
