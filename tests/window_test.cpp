@@ -52,12 +52,6 @@ class ProgramCopy {
   std::string path_;
 };
 
-// Until the scenario's sources and readers are built in, the built-in run
-// reads no route and stops at errore 1: it never reaches its normal end.
-bool StopsForLackOfRoute(const RunResult& headless) {
-  return headless.status == 2 && headless.errors == " Errore n. 1\n";
-}
-
 RunResult RunWithoutDisplay(const std::string& program, const std::vector<std::string>& arguments,
                             const EnvironmentChanges& display) {
   std::vector<std::string> command{program};
@@ -148,11 +142,6 @@ TEST_F(WindowOnScreenTest, WaitWindowShowsAttendereInItsLabelOnceShown) {
 }
 
 TEST_F(WindowOnScreenTest, ProgramShowsForm1WhileItRunsAndEndsByItself) {
-  {
-    ProgramCopy headless;
-    if (StopsForLackOfRoute(RunWithoutDisplay(headless.path(), {}, {{"DISPLAY", std::nullopt}})))
-      GTEST_SKIP() << "the built-in run does not reach its normal end yet (errore 1)";
-  }
   ProgramCopy program;
   WindowWatcher watcher(display());
   ChildProcess run({program.path()}, OnDisplay(display_name()));
@@ -283,8 +272,6 @@ TEST_P(WithoutDisplayTest, ErrorePrintsItsMessageAndEndsAtOnce) {
 TEST_P(WithoutDisplayTest, NormalRunPrintsNothing) {
   ProgramCopy program;
   const RunResult result = RunWithoutDisplay(program.path(), {}, GetParam().environment);
-  if (StopsForLackOfRoute(result))
-    GTEST_SKIP() << "the built-in run does not reach its normal end yet (errore 1)";
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.output, "");
   EXPECT_EQ(result.errors, "");
