@@ -1,6 +1,7 @@
 #include "compiler/line_reader.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -92,6 +93,10 @@ struct LineReaderState {
   int32_t pendenza_attuale = 0;              // the gradient in force
   int32_t metro_tracciato = 2;               // next point of the plan
   double curvatura = 0.0;                    // turning factor of the curve read last
+  // Sizes of the route and of the plan asked for by the last route-length
+  // line and not yet allocated.
+  std::optional<size_t> celle_da_allocare;
+  std::optional<size_t> punti_da_allocare;
 };
 
 class LineReader {
@@ -100,7 +105,19 @@ class LineReader {
 
   LineReadOutcome Run() {
     if (!FindGeneralSection()) return Stopped();
-    if (!ReadGeneralSection()) return Stopped();
+    // Nothing in the general section looks at the route or the plan, so they
+    // are allocated once it has ended, however it ends, at the sizes of the
+    // last route-length line. A file of many route-length lines thus costs
+    // one allocation, not one per line.
+    bool general_section_read = false;
+    try {
+      general_section_read = ReadGeneralSection();
+    } catch (...) {
+      AllocateRoute();
+      throw;
+    }
+    AllocateRoute();
+    if (!general_section_read) return Stopped();
     progressive_ordina(model_);
     SetUp();
     if (!ReadRest()) return Stopped();
@@ -170,12 +187,21 @@ class LineReader {
     model_.ultima_cella = RoundToLong(static_cast<double>(model_.lunghezza_estesa) / kMetriPerCella);
     // A bound below 0 fails before the array is replaced.
     if (model_.ultima_cella < 0) throw RuntimeFailure("a route with a negative last cell");
-    model_.percorso.assign(static_cast<size_t>(model_.ultima_cella) + 1, rec_cella{});
+    state_.celle_da_allocare = static_cast<size_t>(model_.ultima_cella) + 1;
     if (model_.compila_linea != 0) {
       if (model_.lunghezza_estesa < 0) throw RuntimeFailure("a track plan with a negative length");
-      model_.tracciato.assign(static_cast<size_t>(model_.lunghezza_estesa) + 1, PuntoTracciato{});
+      state_.punti_da_allocare = static_cast<size_t>(model_.lunghezza_estesa) + 1;
     }
     return true;
+  }
+
+  // Allocates the route and the plan asked for and not yet allocated, every
+  // cell and point cleared.
+  void AllocateRoute() {
+    if (state_.celle_da_allocare) model_.percorso.assign(*state_.celle_da_allocare, rec_cella{});
+    if (state_.punti_da_allocare) model_.tracciato.assign(*state_.punti_da_allocare, PuntoTracciato{});
+    state_.celle_da_allocare.reset();
+    state_.punti_da_allocare.reset();
   }
 
   void ReadProgressive(int record) {

@@ -64,6 +64,47 @@ TEST(HostileInput, TheLongestRouteWithACurveEveryTenMetres) {
   EXPECT_EQ(run.model.tracciato[1007000][0].type, ValueType::Empty);
 }
 
+// Every route-length line sizes the route anew; only the last one counts.
+// A bound below 0 fails on its line and leaves the arrays of the line before.
+TEST(HostileInput, ManyRouteLengthLines) {
+  // The built-in line after its own route length.
+  const std::string own_length = "lunghezza percorso,    99000\r\n";
+  const std::string rest_of_line =
+      BuiltInLineSource().substr(BuiltInLineSource().find(own_length) + own_length.size());
+  std::string lengths;
+  for (int i = 0; i < 20000; ++i)
+    lengths += i % 2 == 0 ? "lunghezza percorso, 999000\r\n" : "lunghezza percorso, 1000000\r\n";
+  {
+    SCOPED_TRACE("twenty thousand lengths");
+    const InMemoryRun run = Compile("[generale]\r\n" + lengths + rest_of_line, BuiltInTrainSource());
+    EXPECT_FALSE(run.shown.has_value());
+    EXPECT_EQ(run.model.codice_errore, 0);
+    EXPECT_EQ(run.model.ultima_cella, 20140);
+    EXPECT_EQ(run.model.percorso.size(), 20141u);
+    EXPECT_EQ(run.model.tracciato.size(), 1007001u);
+    EXPECT_EQ(run.model.stazioni[17].nome, "SAMBRETA");
+  }
+  {
+    SCOPED_TRACE("then a last cell below 0");
+    const InMemoryRun run = Compile("[generale]\r\n" + lengths + "lunghezza percorso, -7100\r\n" + rest_of_line,
+                                    BuiltInTrainSource());
+    EXPECT_FALSE(run.shown.has_value());
+    EXPECT_EQ(run.model.codice_errore, 25);
+    EXPECT_EQ(run.model.ultima_cella, -2);
+    EXPECT_EQ(run.model.percorso.size(), 20141u);
+    EXPECT_EQ(run.model.tracciato.size(), 1007001u);
+  }
+  {
+    SCOPED_TRACE("then a plan length below 0");
+    const InMemoryRun run = Compile("[generale]\r\n" + lengths + "lunghezza percorso, -7010\r\n" + rest_of_line,
+                                    BuiltInTrainSource());
+    ASSERT_TRUE(run.shown.has_value());
+    EXPECT_EQ(*run.shown, "25");
+    EXPECT_EQ(run.model.percorso.size(), 1u);
+    EXPECT_EQ(run.model.tracciato.size(), 1007001u);
+  }
+}
+
 TEST(HostileInput, AMillionCommas) {
   const std::string commas(1000000, ',');
   struct Case {

@@ -330,12 +330,14 @@ std::string CheckRun(const InMemoryRun& run, std::string_view line_text,
   }
   if (files.files.count(line_path) != 0) return Mismatch(line_path, "still there after the run");
 
-  // The model's arrays have the sizes of the route read.
-  if (!model.percorso.empty() &&
+  // The model's arrays have the sizes of the route read, unless the last
+  // route length read gave a bound below 0: that allocation failed and left
+  // the earlier array in place.
+  if (!model.percorso.empty() && model.ultima_cella >= 0 &&
       model.percorso.size() != static_cast<size_t>(model.ultima_cella) + 1)
     return Mismatch("percorso", std::to_string(model.percorso.size()) + " cells for ultima_cella " +
                                     std::to_string(model.ultima_cella));
-  if (!model.tracciato.empty() &&
+  if (!model.tracciato.empty() && model.lunghezza_estesa >= 0 &&
       model.tracciato.size() != static_cast<size_t>(model.lunghezza_estesa) + 1)
     return Mismatch("tracciato", std::to_string(model.tracciato.size()) +
                                      " points for lunghezza_estesa " +
