@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "app/form_load.h"
@@ -329,6 +330,13 @@ std::string CheckRun(const InMemoryRun& run, std::string_view line_text,
     if (present && files.files.at(path) != text) return Mismatch(path, "changed");
   }
   if (files.files.count(line_path) != 0) return Mismatch(line_path, "still there after the run");
+
+  // Only the system's own error numbers are ever recorded (101 cannot be:
+  // the line source is there).
+  static const std::set<int32_t> kErrorNumbers = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,  12,
+                                                  13, 15, 16, 17, 18, 19, 20, 21, 22, 24, 25, 102, 103};
+  if (kErrorNumbers.count(model.codice_errore) == 0)
+    return Mismatch("codice_errore", "an unknown error number " + std::to_string(model.codice_errore));
 
   // The model's arrays have the sizes of the route read, unless the last
   // route length read gave a bound below 0: that allocation failed and left
