@@ -1,13 +1,494 @@
 #include "compiler/line_reader.h"
 
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "compiler/arithmetic.h"
+#include "compiler/model_access.h"
+#include "compiler/runtime_failure.h"
+#include "model/file_names.h"
+
 namespace scenario {
 
-LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace,
-                                    ReadingPlace* place) {
-  (void)model;
-  (void)workspace;
-  (void)place;
-  return {};
+namespace {
+
+// Error numbers raised by this reader.
+constexpr int32_t kErroreLunghezza = 1;
+constexpr int32_t kErroreInizioRipetizione = 3;
+constexpr int32_t kErroreFineRipetizione = 4;
+constexpr int32_t kErroreCodiciRipetizione = 5;
+constexpr int32_t kErroreCartello = 6;
+constexpr int32_t kErroreFuoriPercorso = 15;
+constexpr int32_t kErroreIndicatore = 21;
+constexpr int32_t kErroreFileMancante = 101;
+constexpr int32_t kErroreGenerale = 102;
+constexpr int32_t kErroreCurva = 103;
+
+constexpr int32_t kMetriPerCella = 50;
+constexpr int32_t kLunghezzaAggiunta = 7000;
+constexpr int32_t kLunghezzaMassima = 1000000;
+constexpr int64_t kMetroTracciatoMassimo = 1000000;
+constexpr int32_t kDistanzaMontagne = 150;
+// Keyword fields with a hyphen are comments: so many are passed over in a
+// row in the general section, and in the rest of the file.
+constexpr int kCommentiGenerale = 10;
+constexpr int kCommentiResto = 2;
+// Per-metre turning factor of the curve classes 1 to 6.
+constexpr std::array<double, 6> kCurvatura = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// `part` is given in lower case.
+bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
+  if (part.size() > text.size()) return false;
+  for (size_t start = 0; start + part.size() <= text.size(); ++start) {
+    size_t i = 0;
+    while (i < part.size() && LowerAscii(text[start + i]) == part[i]) ++i;
+    if (i == part.size()) return true;
+  }
+  return false;
+}
+
+bool IsComment(std::string_view riga) { return Contains(riga, "-"); }
+
+// A bracketed header ends the general section, unless it is written as a
+// comment.
+bool EndsGeneralSection(std::string_view riga) {
+  if (!Contains(riga, "[") || !Contains(riga, "]")) return false;
+  size_t first = riga.find_first_not_of(" \t");
+  return first == std::string_view::npos || riga[first] != '-';
+}
+
+// Whether a position lies too far along the route for an item: the item and
+// the 100 m after it must fit the route. A route that was never sized has
+// no room at all.
+bool BeyondRoute(const ScenarioModel& model, int32_t x) {
+  if (model.percorso.empty()) throw RuntimeFailure("the route is used before its length is known");
+  return static_cast<double>(x) + 100 > static_cast<double>(kMetriPerCella) * model.ultima_cella;
+}
+
+int32_t& MountainSlot(std::array<int32_t, kNumeroMontagne>& table, int64_t index) {
+  if (index < 0 || index >= kNumeroMontagne)
+    throw RuntimeFailure("mountain record " + std::to_string(index) + " does not exist");
+  return table[static_cast<size_t>(index)];
+}
+
+// The plan's points are computed from the step between the two points
+// before: straight on, or with the step turned by `curvatura`.
+void PuntoDiritto(ScenarioModel& model, int64_t j) {
+  const PuntoTracciato& prima = punto(model, j - 2);
+  const PuntoTracciato& ultimo = punto(model, j - 1);
+  const double dx = ultimo[0].AsReal() - prima[0].AsReal();
+  const double dy = ultimo[1].AsReal() - prima[1].AsReal();
+  const double x = ultimo[0].AsReal() + dx;
+  const double y = ultimo[1].AsReal() + dy;
+  punto(model, j) = {TaggedValue::Double(x), TaggedValue::Double(y)};
+}
+
+void PuntoInCurva(ScenarioModel& model, int64_t j, double curvatura) {
+  const PuntoTracciato& prima = punto(model, j - 2);
+  const PuntoTracciato& ultimo = punto(model, j - 1);
+  const double dx = ultimo[0].AsReal() - prima[0].AsReal();
+  const double dy = ultimo[1].AsReal() - prima[1].AsReal();
+  const double x = ultimo[0].AsReal() + (dx + curvatura * dy);
+  const double y = ultimo[1].AsReal() + (dy - curvatura * dx);
+  punto(model, j) = {TaggedValue::Double(x), TaggedValue::Double(y)};
+}
+
+// The reader's working values, for one reading of the file.
+struct LineReaderState {
+  std::string riga;                          // the keyword field (or caption) read last
+  int32_t indice_cartello = kPrimoCartello;  // record of the next board caption
+  int32_t cella_pendenza = 0;                // first cell without a gradient
+  int32_t pendenza_attuale = 0;              // the gradient in force
+  int32_t metro_tracciato = 2;               // next point of the plan
+  double curvatura = 0.0;                    // turning factor of the curve read last
+};
+
+class LineReader {
+ public:
+  LineReader(ScenarioModel& model, OpenSource& source) : model_(model), source_(source) {}
+
+  LineReadOutcome Run() {
+    if (!FindGeneralSection()) return Stopped();
+    if (!ReadGeneralSection()) return Stopped();
+    progressive_ordina(model_);
+    SetUp();
+    if (!ReadRest()) return Stopped();
+    Close();
+    return {true, state_.indice_cartello};
+  }
+
+ private:
+  enum class Outcome { Goes, Ends, Stops };
+
+  LineReadOutcome Stopped() const { return {false, state_.indice_cartello}; }
+
+  // Records a fault that stops the reader: the source is closed and deleted.
+  void Stop(int32_t errore) {
+    source_.CloseAndDelete();
+    model_.codice_errore = errore;
+  }
+
+  void ReadKeyword() { state_.riga = source_.ReadKeyword(); }
+  int32_t ReadLong() { return source_.fields().ReadLong(); }
+
+  bool FindGeneralSection() {
+    for (;;) {
+      ReadKeyword();
+      if (source_.AtEnd()) {
+        Stop(kErroreGenerale);
+        return false;
+      }
+      if (ContainsIgnoringCase(state_.riga, "[generale]")) return true;
+    }
+  }
+
+  bool ReadGeneralSection() {
+    const std::string& riga = state_.riga;
+    for (;;) {
+      if (source_.AtEnd()) return true;
+      ReadKeyword();
+      if (source_.AtEnd()) return true;
+      for (int i = 0; i < kCommentiGenerale && IsComment(riga); ++i) ReadKeyword();
+
+      if (ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza")) {
+        if (!ReadRouteLength()) return false;
+      }
+      if (Contains(riga, "tre") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaTre);
+      if (Contains(riga, "due") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaDue);
+      if (Contains(riga, "uno") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaUno);
+      rec_stazione& scenario = model_.stazioni[kRecordScenario];
+      if (Contains(riga, "sfondo") && Contains(riga, "uno")) scenario.inizio_zona = ReadLong();
+      if (Contains(riga, "sfondo") && Contains(riga, "due")) scenario.progressiva = ReadLong();
+      if (Contains(riga, "sfondo") && Contains(riga, "tre")) scenario.fine_zona = ReadLong();
+      if (Contains(riga, "segnali") && Contains(riga, "ripetizione")) {
+        if (!ReadCabSignalling()) return false;
+      }
+
+      if (EndsGeneralSection(riga)) return true;
+    }
+  }
+
+  bool ReadRouteLength() {
+    const int32_t lunghezza = ReadLong();
+    model_.stazioni[kRecordDatiGenerali].fine_zona = lunghezza;
+    if (lunghezza > kLunghezzaMassima) {
+      Stop(kErroreLunghezza);
+      return false;
+    }
+    model_.lunghezza_estesa = AddLong(lunghezza, kLunghezzaAggiunta);
+    model_.ultima_cella = RoundToLong(static_cast<double>(model_.lunghezza_estesa) / kMetriPerCella);
+    // A bound below 0 fails before the array is replaced.
+    if (model_.ultima_cella < 0) throw RuntimeFailure("a route with a negative last cell");
+    model_.percorso.assign(static_cast<size_t>(model_.ultima_cella) + 1, rec_cella{});
+    if (model_.compila_linea != 0) {
+      if (model_.lunghezza_estesa < 0) throw RuntimeFailure("a track plan with a negative length");
+      model_.tracciato.assign(static_cast<size_t>(model_.lunghezza_estesa) + 1, PuntoTracciato{});
+    }
+    return true;
+  }
+
+  void ReadProgressive(int record) {
+    rec_stazione& zona = model_.stazioni[record];
+    zona.inizio_zona = ReadLong();
+    zona.fine_zona = ReadLong();
+    zona.progressiva = ReadLong();
+  }
+
+  bool ReadCabSignalling() {
+    rec_stazione& treno = model_.stazioni[kRecordTreno];
+    treno.inizio_zona = ReadLong();
+    treno.fine_zona = ReadLong();
+    if (treno.inizio_zona % kMetriPerCella != 0) {
+      Stop(kErroreInizioRipetizione);
+      return false;
+    }
+    if (treno.fine_zona % kMetriPerCella != 0) {
+      Stop(kErroreFineRipetizione);
+      return false;
+    }
+    if (Contains(state_.riga, "4")) {
+      treno.progressiva = 4;
+    } else if (Contains(state_.riga, "9")) {
+      treno.progressiva = 9;
+    } else {
+      Stop(kErroreCodiciRipetizione);
+      return false;
+    }
+    if (treno.fine_zona == 0) treno.progressiva = 0;
+    return true;
+  }
+
+  void SetUp() {
+    model_.numero_montagne = 0;
+    state_.indice_cartello = kPrimoCartello;
+    state_.cella_pendenza = 0;
+    state_.metro_tracciato = 2;
+    if (model_.compila_linea != 0) {
+      // The track starts at the origin with a unit step along the second
+      // coordinate.
+      punto(model_, 0) = {TaggedValue::Integer(0), TaggedValue::Integer(0)};
+      punto(model_, 1) = {TaggedValue::Integer(0), TaggedValue::Integer(1)};
+    }
+  }
+
+  // Reads the next keyword field of the rest of the file, passing over up to
+  // two comment fields. False when the file has ended: the field that
+  // reached the end is not interpreted.
+  bool NextKeyword() {
+    if (source_.AtEnd()) return false;
+    ReadKeyword();
+    if (source_.AtEnd()) return false;
+    for (int i = 0; i < kCommentiResto && IsComment(state_.riga); ++i) {
+      ReadKeyword();
+      if (source_.AtEnd()) return false;
+    }
+    return true;
+  }
+
+  // False when a fault stopped the reader; true at the end of the file or
+  // after a range error.
+  bool ReadRest() {
+    const std::string& riga = state_.riga;
+    while (NextKeyword()) {
+      // The tests are tried in this order on the same keyword field.
+      Outcome outcome = Outcome::Goes;
+      if (ContainsIgnoringCase(riga, "pendenza")) outcome = ReadGradient();
+      if (outcome == Outcome::Goes && model_.compila_linea != 0 && ContainsIgnoringCase(riga, "curva"))
+        outcome = ReadCurve();
+      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "montagna")) outcome = ReadMountain();
+      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "indicatori_v")) outcome = ReadIndicator();
+      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "indicat") &&
+          ContainsIgnoringCase(riga, "cartello"))
+        outcome = ReadBoard();
+      if (outcome == Outcome::Ends) return true;
+      if (outcome == Outcome::Stops) return false;
+    }
+    return true;
+  }
+
+  // The range test of an item at `x`: a failure records error 15 and ends
+  // the reading of the file.
+  bool FailsRangeTest(int32_t x) {
+    if (!BeyondRoute(model_, x)) return false;
+    model_.codice_errore = kErroreFuoriPercorso;
+    model_.posizione_errore = x;
+    return true;
+  }
+
+  // Gives the gradient in force to the cell at the cursor and moves on.
+  void FillGradientCell() {
+    cella(model_, state_.cella_pendenza).pendenza = Low8(AddLong(state_.pendenza_attuale, 100));
+    state_.cella_pendenza = AddLong(state_.cella_pendenza, 1);
+  }
+
+  Outcome ReadGradient() {
+    const int32_t posizione = ReadLong();
+    const int32_t valore = ReadLong();
+    if (FailsRangeTest(posizione)) return Outcome::Ends;
+    const int64_t n = round_half_even(static_cast<double>(posizione) / kMetriPerCella);
+    if (n > 0) {
+      do {
+        FillGradientCell();
+      } while (state_.cella_pendenza < n);
+    }
+    state_.pendenza_attuale = valore;
+    return Outcome::Goes;
+  }
+
+  Outcome ReadCurve() {
+    const int32_t inizio = ReadLong();
+    const int32_t lunghezza = ReadLong();
+    if (FailsRangeTest(inizio)) return Outcome::Ends;
+    // The class is the lowest digit 1 to 6 in the keyword.
+    size_t classe = 0;
+    while (classe < kCurvatura.size() &&
+           !Contains(state_.riga, std::string(1, static_cast<char>('1' + classe))))
+      ++classe;
+    if (classe == kCurvatura.size()) {
+      Stop(kErroreCurva);
+      return Outcome::Stops;
+    }
+    state_.curvatura = kCurvatura[classe];
+    if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
+
+    const int64_t fine = AddLong(inizio, lunghezza);
+    int64_t j = state_.metro_tracciato;
+    while (j <= inizio) {
+      PuntoDiritto(model_, j);
+      if (++j > kMetroTracciatoMassimo) {
+        Stop(kErroreCurva);
+        return Outcome::Stops;
+      }
+    }
+    while (j <= fine) {
+      PuntoInCurva(model_, j, state_.curvatura);
+      if (++j > kMetroTracciatoMassimo) {
+        Stop(kErroreCurva);
+        return Outcome::Stops;
+      }
+    }
+    state_.metro_tracciato = static_cast<int32_t>(j);
+    return Outcome::Goes;
+  }
+
+  Outcome ReadMountain() {
+    const int32_t inizio = ReadLong();
+    const int32_t fine = ReadLong();
+    int32_t tipo = ReadLong();
+    if (FailsRangeTest(inizio)) return Outcome::Ends;
+    memo_montagna(model_, inizio, fine, tipo);
+    return Outcome::Goes;
+  }
+
+  Outcome ReadIndicator() {
+    std::array<int32_t, 9> v{};
+    for (int32_t& value : v) value = ReadLong();
+    const int32_t posizione = v[0];
+    if (FailsRangeTest(posizione)) return Outcome::Ends;
+    memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+    if (model_.codice_errore > 0) {
+      source_.CloseAndDelete();
+      model_.posizione_errore = posizione;
+      return Outcome::Stops;
+    }
+    return Outcome::Goes;
+  }
+
+  Outcome ReadBoard() {
+    const int32_t posizione = ReadLong();
+    state_.riga = source_.fields().ReadText();  // the caption
+    if (FailsRangeTest(posizione)) return Outcome::Ends;
+    rec_cella& cell = cella(model_, round_half_even(static_cast<double>(posizione) / kMetriPerCella + 1));
+    if (cella_occupata(cell)) {
+      Stop(kErroreCartello);
+      model_.posizione_errore = posizione;
+      return Outcome::Stops;
+    }
+    cell.tipo_cella = tipo::cartello;
+    cell.valore_1 = Low16(state_.indice_cartello);
+    stazione(model_, state_.indice_cartello).nome = state_.riga;
+    state_.indice_cartello = SubtractLong(state_.indice_cartello, 1);
+    return Outcome::Goes;
+  }
+
+  void Close() {
+    source_.CloseAndDelete();
+    // The gradient in force runs on to the third cell from the end.
+    do {
+      FillGradientCell();
+    } while (state_.cella_pendenza < static_cast<int64_t>(model_.ultima_cella) - 2);
+    // The plan runs straight on to the third point from the end.
+    if (model_.compila_linea != 0) {
+      while (state_.metro_tracciato <= static_cast<int64_t>(model_.lunghezza_estesa) - 2) {
+        PuntoDiritto(model_, state_.metro_tracciato);
+        ++state_.metro_tracciato;
+      }
+    }
+  }
+
+  ScenarioModel& model_;
+  OpenSource& source_;
+  LineReaderState state_;
+};
+
+// One zone of the progressive records.
+struct Zona {
+  int32_t inizio = 0;
+  int32_t fine = 0;
+  int32_t progressiva = 0;
+};
+
+Zona ZonaOf(const rec_stazione& record) { return {record.inizio_zona, record.fine_zona, record.progressiva}; }
+
+}  // namespace
+
+LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place) {
+  const std::string name = LineSourceName(model.nome_linea);
+  if (!workspace.files.FileExists(workspace.PathOf(name))) {
+    model.codice_errore = kErroreFileMancante;
+    return {false, kPrimoCartello};
+  }
+  OpenSource source(workspace, name, place);
+  LineReader reader(model, source);
+  return reader.Run();
+}
+
+void progressive_ordina(ScenarioModel& model) {
+  const Zona t = ZonaOf(model.stazioni[kRecordProgressivaTre]);
+  const Zona d = ZonaOf(model.stazioni[kRecordProgressivaDue]);
+  const Zona u = ZonaOf(model.stazioni[kRecordProgressivaUno]);
+  std::array<Zona, 3> ordinate{};
+
+  if (AddLong(AddLong(t.inizio, d.inizio), u.inizio) == 0) {
+    // Starts adding up to 0 (all zones at the route's start): the zone with a
+    // chainage leads, "uno" before "due" before "tre".
+    if (t.fine > 0) ordinate = {t, d, u};
+    if (d.fine > 0) ordinate = {d, t, u};
+    if (u.fine > 0) ordinate = {u, d, t};
+  } else {
+    // Largest start first; two zones sharing the largest start leave none.
+    if (t.inizio > d.inizio && t.inizio > u.inizio)
+      ordinate = d.inizio > u.inizio ? std::array{t, d, u} : std::array{t, u, d};
+    if (d.inizio > t.inizio && d.inizio > u.inizio)
+      ordinate = t.inizio > u.inizio ? std::array{d, t, u} : std::array{d, u, t};
+    if (u.inizio > t.inizio && u.inizio > d.inizio)
+      ordinate = t.inizio > d.inizio ? std::array{u, t, d} : std::array{u, d, t};
+  }
+
+  const int records[3] = {kRecordProgressivaTre, kRecordProgressivaDue, kRecordProgressivaUno};
+  for (size_t i = 0; i < ordinate.size(); ++i) {
+    rec_stazione& record = model.stazioni[records[i]];
+    record.inizio_zona = ordinate[i].inizio;
+    record.fine_zona = ordinate[i].fine;
+    record.progressiva = ordinate[i].progressiva;
+    if (record.progressiva == 1) record.fine_zona = AddLong(record.fine_zona, 100);
+  }
+}
+
+void memo_montagna(ScenarioModel& model, int32_t inizio, int32_t fine, int32_t& tipo) {
+  bool marcatori = false;
+  if (tipo > 10) {
+    tipo = tipo - 10;
+    marcatori = true;
+  }
+  model.numero_montagne = AddLong(model.numero_montagne, 1);
+  MountainSlot(model.montagne_inizio, model.numero_montagne) = inizio;
+  MountainSlot(model.montagne_fine, model.numero_montagne) = fine;
+  if (model.numero_montagne > 1 &&
+      SubtractLong(inizio, MountainSlot(model.montagne_fine, model.numero_montagne - 1)) <= kDistanzaMontagne)
+    tipo = 3;
+
+  const int64_t prima = round_half_even(static_cast<double>(inizio) / kMetriPerCella);
+  const int64_t ultima = round_half_even(static_cast<double>(fine) / kMetriPerCella - 1);
+  int64_t contate = 0;
+  for (int64_t indice = prima; indice <= ultima; ++indice) {
+    rec_cella& cell = cella(model, indice);
+    ++contate;
+    cell.montagna = Low8(tipo);
+    if (marcatori && contate % 4 == 0 && cell.tipo_cella == tipo::libera)
+      cell.tipo_cella = tipo::marcatore_montagna;
+  }
+}
+
+void memo_indicatori_v_max(ScenarioModel& model, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
+                           int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced) {
+  rec_cella& cell = cella(model, round_half_even(static_cast<double>(posizione) / kMetriPerCella + 1));
+  if (cella_occupata(cell)) {
+    model.codice_errore = kErroreIndicatore;
+    return;
+  }
+  cell.tipo_cella = tipo::indicatore_v_max;
+  cell.valore_1 = RoundToInteger(static_cast<double>(vas) * 20 + static_cast<double>(vad) / 5);
+  cell.valore_2 = RoundToInteger(static_cast<double>(vbs) * 20 + static_cast<double>(vbd) / 5);
+  cell.valore_3 = RoundToInteger(static_cast<double>(vcs) * 20 + static_cast<double>(vcd) / 5);
+  cell.valore_4 = Low16(AddLong(MultiplyLong(strisces, 10), strisced));
 }
 
 }  // namespace scenario

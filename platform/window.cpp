@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/fltk_window.h"
+
 namespace scenario {
 
 void HeadlessWindow::ShowMessageBox(const std::string& text) {
@@ -9,6 +11,9 @@ void HeadlessWindow::ShowMessageBox(const std::string& text) {
   std::fflush(stderr);
 }
 
-std::unique_ptr<Window> OpenWindow() { return std::make_unique<HeadlessWindow>(); }
+std::unique_ptr<Window> OpenWindow() {
+  if (std::unique_ptr<Window> window = OpenDisplayWindow()) return window;
+  return std::make_unique<HeadlessWindow>();
+}
 
 }  // namespace scenario

@@ -1,0 +1,70 @@
+// A program run as a child process, with its standard streams on pipes and
+// an environment of the test's choosing.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace scenario::testing_support {
+
+// Changes to the child's environment: a name with a value sets it, a name
+// without one removes it.
+using EnvironmentChanges = std::map<std::string, std::optional<std::string>>;
+
+class ChildProcess {
+ public:
+  // Starts `arguments[0]` (a path) with the test's environment changed by
+  // `changes`. Throws when the program cannot be started.
+  ChildProcess(const std::vector<std::string>& arguments, const EnvironmentChanges& changes);
+  // A child still running is killed.
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+
+  // Ends the child's standard input.
+  void CloseInput();
+  // Waits up to `timeout` for a whole line on standard output and returns it
+  // without its line end; nothing when none came.
+  std::optional<std::string> ReadOutputLine(std::chrono::milliseconds timeout);
+  // Whether the child is still running.
+  bool Running();
+  // Waits up to `timeout` for the child to end and returns its exit status
+  // (128 + the signal's number when a signal ended it); nothing when it is
+  // still running.
+  std::optional<int> Wait(std::chrono::milliseconds timeout);
+
+  // What the child has written so far.
+  const std::string& output();
+  const std::string& errors();
+
+ private:
+  void Drain();
+
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  int errors_ = -1;
+  std::string output_text_;
+  std::string errors_text_;
+  std::size_t output_read_ = 0;  // how much of output_text_ ReadOutputLine has returned
+  std::optional<int> status_;
+};
+
+// Runs a program to its end (killing it after `timeout`) and returns its
+// exit status, standard output and standard error.
+struct RunResult {
+  int status = -1;
+  std::string output;
+  std::string errors;
+};
+RunResult RunToEnd(const std::vector<std::string>& arguments, const EnvironmentChanges& changes,
+                   std::chrono::milliseconds timeout);
+
+}  // namespace scenario::testing_support
