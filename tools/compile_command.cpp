@@ -106,6 +106,13 @@ class ErrorLocator {
     bool placed_at_line_stop = false;
     switch (SourceOf(numero)) {
       case ErrorSource::LineReader:
+        // A missing file, or one without its general section, is at fault
+        // as a whole.
+        if (numero == 101 || numero == 102)
+          report->place = SourcePlace{request_.line_file, 0, 0};
+        else
+          report->place = At(end, end.keyword);
+        break;
       case ErrorSource::TrainReader:
         report->place = At(end, end.keyword);
         break;

@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "tools/label_rows.h"
 #include "tools/plan_view.h"
 #include "tools/plot_symbols.h"
 
@@ -120,7 +121,7 @@ void DrawSpeedLane(SvgDocument& svg, const RouteScale& scale, const Lane& lane,
       highest = std::max(highest, value / 20.0);
   for (const Slowdown& slowdown : features.slowdowns) highest = std::max(highest, static_cast<double>(slowdown.speed));
   const double top_speed = std::max(50.0, std::ceil(highest / 50.0) * 50.0);
-  const ValueScale speed{lane.bottom() - 8, lane.top + 16, 0, top_speed};
+  const ValueScale speed{lane.bottom() - 8, lane.top + 28, 0, top_speed};
   const double step = top_speed <= 100 ? 20 : 50;
   for (double v = 0; v <= top_speed + 1e-9; v += step) {
     const double y = speed.Y(v);
@@ -129,6 +130,7 @@ void DrawSpeedLane(SvgDocument& svg, const RouteScale& scale, const Lane& lane,
   }
   DrawSteps(svg, scale, runs, [&](int fifth) { return speed.Y(fifth * 5.0); }, {"speed-limit", colour::kSpeed, 2, "", "", "line speed limit"});
 
+  LabelRows label_rows(3, 3);
   for (const CellObject& indicator : features.indicators) {
     const rec_cella& c = indicator.content;
     const int vas = c.valore_1 / 20, vbs = c.valore_2 / 20, vcs = c.valore_3 / 20;
@@ -136,7 +138,10 @@ void DrawSpeedLane(SvgDocument& svg, const RouteScale& scale, const Lane& lane,
                               " / " + std::to_string(vbs) + " / " + std::to_string(vcs) + " km/h";
     const Point2 tip{scale.X(static_cast<double>(indicator.metre)), speed.Y(vas)};
     IndicatorMark(svg, tip, "indicator", title);
-    svg.Text({tip.x, tip.y - 12}, std::to_string(vas), Small(colour::kIndicator));
+    const std::string label = std::to_string(vas);
+    const double half = TextWidth(label.size(), 10) / 2;
+    const int row = label_rows.Place(tip.x - half, tip.x + half);
+    svg.Text({tip.x, tip.y - 12 - 11 * row}, label, Small(colour::kIndicator));
   }
 }
 
@@ -157,7 +162,10 @@ void DrawGradientLane(SvgDocument& svg, const RouteScale& scale, const Lane& lan
 }
 
 void DrawStationLane(SvgDocument& svg, const RouteScale& scale, const Lane& lane, const RouteFeatures& features) {
-  const double bar_top = lane.top + 30;
+  const double bar_top = lane.top + 34;
+  // Names above the zones, then below, then further below.
+  const double name_y[] = {bar_top - 7, bar_top + 29, bar_top + 41};
+  LabelRows label_rows(3, 8);
   for (size_t i = 0; i < features.stations.size(); ++i) {
     const rec_stazione& r = *features.stations[i].record;
     const double from = scale.X(r.inizio_zona);
@@ -169,9 +177,11 @@ void DrawStationLane(SvgDocument& svg, const RouteScale& scale, const Lane& lane
              {"station-zone", colour::kStation, 1, colour::kZone, "", title});
     const double at = scale.X(r.progressiva);
     svg.Line({at, bar_top - 3}, {at, bar_top + 19}, {"", colour::kStation, 1.5, "", "", ""});
-    const bool above = i % 2 == 0;
-    svg.Text({at, above ? bar_top - 7 : bar_top + 30}, r.nome,
-             {"station-name", 10, Anchor::Middle, false, colour::kStation, 0, ""});
+    // The name centred on the station, kept inside the lane's ends.
+    const double half = TextWidth(r.nome.size(), 10) / 2;
+    const double centre = std::clamp(at, scale.left + half, scale.left + scale.width - half);
+    const int row = label_rows.Place(centre - half, centre + half);
+    svg.Text({centre, name_y[row]}, r.nome, {"station-name", 10, Anchor::Middle, false, colour::kStation, 0, ""});
   }
 }
 
@@ -240,12 +250,19 @@ void DrawCodeChangeLane(SvgDocument& svg, const RouteScale& scale, const Lane& l
 
 void DrawBoardLane(SvgDocument& svg, const RouteScale& scale, const Lane& lane,
                    const std::vector<rec_stazione>& stazioni, const RouteFeatures& features) {
+  // Captions stand upright below their boards; a caption that would run
+  // into the one before moves right, with a lead back to its board.
+  double last_caption = -1e300;
   for (const CellObject& board : features.boards) {
     const double x = scale.X(static_cast<double>(board.metre));
     const std::string caption = Squeezed(BoardCaption(stazioni, board.content));
     BoardMark(svg, {x, lane.top + 12}, "board", "indication board at " + Metres(board.metre) + ": " + caption);
-    svg.Text({x + 3.5, lane.top + 22}, caption,
+    const double caption_x = std::max(x, last_caption + 12);
+    if (caption_x != x)
+      svg.Line({x, lane.top + 17}, {caption_x, lane.top + 24}, {"", colour::kBoard, 0.8, "", "", ""});
+    svg.Text({caption_x + 3.5, lane.top + 26}, caption,
              {"board-caption", 9.5, Anchor::End, false, colour::kBoard, -90, ""});
+    last_caption = caption_x;
   }
 }
 
@@ -271,7 +288,7 @@ double DrawRouteProfile(SvgDocument& svg, double left, double top, double width,
   std::vector<Lane> lanes;
   double y = top;
   for (auto [name, unit, height] : {std::tuple{"speed limit", "km/h", 170.0}, std::tuple{"gradient", "", 90.0},
-                                    std::tuple{"stations", "zones", 76.0}, std::tuple{"signals", "", 40.0},
+                                    std::tuple{"stations", "zones", 88.0}, std::tuple{"signals", "", 40.0},
                                     std::tuple{"slowdowns", "", 56.0}, std::tuple{"code changes", "", 40.0},
                                     std::tuple{"indication", "boards", 200.0}}) {
     lanes.push_back({name, unit, y, height});

@@ -15,9 +15,9 @@ namespace {
 constexpr double kWidth = 1600;
 constexpr double kLeft = 160;
 constexpr double kRight = 40;
-constexpr double kPlanHeight = 400;
-constexpr double kProfileHeight = 672 + 40;
-constexpr double kLegendHeight = 96;
+constexpr double kPlanMinHeight = 220;
+constexpr double kPlanMaxHeight = 420;
+constexpr double kLegendHeight = 100;
 
 std::string Heading(const CompiledScenario& scenario, const RouteFeatures& features) {
   const std::string& line = scenario.stazioni[kRecordScenario].nome;
@@ -77,14 +77,15 @@ void DrawLegend(SvgDocument& svg, double top) {
 
 std::string PlotScenario(const CompiledScenario& scenario) {
   const RouteFeatures features = FindRouteFeatures(scenario.stazioni, scenario.percorso);
-  const double height = 50 + kPlanHeight + 30 + kProfileHeight + kLegendHeight + 20;
-  SvgDocument svg(kWidth, height);
-
+  SvgDocument svg(kWidth, 0);
   svg.Text({kLeft, 32}, Heading(scenario, features), {"heading", 18, Anchor::Start, true, "#111", 0, ""});
-  DrawPlanView(svg, {kLeft, 50, kWidth - kLeft - kRight, kPlanHeight}, scenario.tracciato, features.stations);
-  const double below = DrawRouteProfile(svg, kLeft, 50 + kPlanHeight + 30, kWidth - kLeft - kRight,
+  const double plan_height =
+      DrawPlanView(svg, {kLeft, 50, kWidth - kLeft - kRight, kPlanMinHeight, kPlanMaxHeight}, scenario.tracciato,
+                   features.stations, scenario.stazioni[kRecordDatiGenerali].fine_zona);
+  const double below = DrawRouteProfile(svg, kLeft, 50 + plan_height + 30, kWidth - kLeft - kRight,
                                         scenario.stazioni, scenario.percorso, features);
   DrawLegend(svg, below + 10);
+  svg.SetHeight(below + 10 + kLegendHeight);
   return svg.Finish();
 }
 

@@ -48,6 +48,8 @@ class SvgDocument {
   void Text(Point2 at, std::string_view text, const TextStyle& style);
   void BeginGroup(const std::string& css_class);
   void EndGroup();
+  // The picture's height, once everything in it has found its place.
+  void SetHeight(double height) { height_ = height; }
 
   // The whole document, an XML declaration first.
   std::string Finish() const;
