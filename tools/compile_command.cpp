@@ -2,6 +2,7 @@
 
 #include <array>
 #include <stdexcept>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -43,8 +44,10 @@ RunPaths PathsOfRun(const Workspace& workspace, const ScenarioNames& names) {
 }
 
 // A given file may be the very copy the run reads (it is then kept), but
-// never a file the run writes or the other source's copy.
-void RefuseClashes(const CompileRequest& request, const RunPaths& paths) {
+// never a file the run writes or the other source's copy; and a source of
+// the same name already in the output directory, other than the given one,
+// would be replaced and then deleted by the run.
+void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
   if (SameFile(request.line_file, request.train_file))
     throw std::invalid_argument("the line description and the train service are the same file '" +
                                 request.line_file + "'");
@@ -63,6 +66,14 @@ void RefuseClashes(const CompileRequest& request, const RunPaths& paths) {
     throw std::invalid_argument("'" + request.train_file +
                                 "' stands where the compile reads the line description; compile "
                                 "into another directory (-o)");
+  for (const auto& [given, copy] : {std::pair{request.line_file, paths.line_source},
+                                    std::pair{request.train_file, paths.train_source}}) {
+    if (files.FileExists(copy) && !SameFile(given, copy))
+      throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
+                                  "': the compile would replace it with a copy of '" + given +
+                                  "' and then delete it; move it away or compile into another "
+                                  "directory (-o)");
+  }
 }
 
 std::string ReadGivenFile(FileSystem& files, const std::string& path) {
@@ -82,6 +93,20 @@ bool PlaceSource(FileSystem& files, CompileFileSystem& run_files, const std::str
   RequireOk(files.ReplaceFile(copy, text), copy);
   return true;
 }
+
+// The sources the tool copied; those still there at the end are deleted.
+struct CopiesMade {
+  explicit CopiesMade(FileSystem& files) : files(files) {}
+  ~CopiesMade() {
+    for (const std::string& path : paths)
+      if (files.FileExists(path)) files.DeleteFile(path);
+  }
+  CopiesMade(const CopiesMade&) = delete;
+  CopiesMade& operator=(const CopiesMade&) = delete;
+
+  FileSystem& files;
+  std::vector<std::string> paths;
+};
 
 class ErrorLocator {
  public:
@@ -172,16 +197,20 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files) {
                                       request.train_number);
   const Workspace copies{files, request.output_directory};
   const RunPaths paths = PathsOfRun(copies, report.names);
-  RefuseClashes(request, paths);
+  RefuseClashes(files, request, paths);
 
   const std::string line_text = ReadGivenFile(files, request.line_file);
   const std::string train_text = ReadGivenFile(files, request.train_file);
   EnsureDirectory(request.output_directory);
 
   CompileFileSystem run_files(files);
-  const bool line_copied = PlaceSource(files, run_files, request.line_file, line_text, paths.line_source);
-  const bool train_copied =
-      PlaceSource(files, run_files, request.train_file, train_text, paths.train_source);
+  // A copy the run leaves unread (the reading stopped before it, or the
+  // run failed) is the tool's own: it goes, whatever the outcome.
+  CopiesMade copies_made(files);
+  if (PlaceSource(files, run_files, request.line_file, line_text, paths.line_source))
+    copies_made.paths.push_back(paths.line_source);
+  if (PlaceSource(files, run_files, request.train_file, train_text, paths.train_source))
+    copies_made.paths.push_back(paths.train_source);
 
   ScenarioModel model;
   model.nome_linea = report.names.nome_linea;
@@ -199,11 +228,6 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files) {
   } catch (const ErroreShown& shown) {
     report.stopped_with = std::stoi(shown.numero);
   }
-
-  // A copy the run left unread (the reading stopped before it) is the
-  // tool's own: it goes.
-  if (line_copied && files.FileExists(paths.line_source)) files.DeleteFile(paths.line_source);
-  if (train_copied && files.FileExists(paths.train_source)) files.DeleteFile(paths.train_source);
 
   report.codice_errore = model.codice_errore;
   report.posizione_errore = model.posizione_errore;

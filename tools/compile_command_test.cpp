@@ -296,6 +296,17 @@ TEST_F(CompileTest, AGivenFileThatTheRunWouldOverwriteIsRefused) {
   EXPECT_EQ(ReadWholeFile(clash), ReadWholeFile(train()));
 }
 
+TEST_F(CompileTest, AnotherSourceOfTheSameNameInTheOutputDirectoryIsNotLost) {
+  fs::create_directories(out_dir);
+  const fs::path edited = fs::path(out_dir) / kTrain;
+  scenario::testing_support::WriteWholeFile(edited, "an edited train service\r\n");
+  const testing::ToolRun run = Compile();
+  EXPECT_EQ(run.status, 64);
+  EXPECT_NE(run.err.find("is already there"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadWholeFile(edited), "an edited train service\r\n");
+  EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));
+}
+
 TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
   TempDir dir;
   FakeFileSystem files;
@@ -309,6 +320,13 @@ TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
   // The line file, written before, stays; nothing after the failure is.
   EXPECT_EQ(files.files.count(out + "/Calvisio -Sambreta_linea.dat"), 1u);
   EXPECT_EQ(files.files.count(out + "/Calvisio -Sambreta_31613.dat"), 0u);
+
+  // A copy that fails halfway: the copy made before it does not stay.
+  files.FailOn(FakeFileSystem::Step::Rename, out + "/" + kTrain, "Input/output error");
+  const testing::ToolRun copy = RunTool({"compile", in + "/" + kLine, in + "/" + kTrain, "-o", out}, files);
+  EXPECT_EQ(copy.status, 3);
+  EXPECT_EQ(files.files.count(out + "/" + kLine), 0u);
+  EXPECT_EQ(files.files.count(in + "/" + kLine), 1u);
 
   const testing::ToolRun missing =
       RunTool({"compile", in + "/" + kLine, in + "/Calvisio -Sambreta_99-.txt", "-o", out}, files);
