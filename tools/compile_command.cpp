@@ -181,12 +181,12 @@ std::string StopText(int32_t numero) {
   return "no route was read, so there is nothing to compile";
 }
 
-nlohmann::ordered_json PlaceJson(const std::optional<SourcePlace>& place, const char* key) {
-  if (!place) return nullptr;
-  if (std::string(key) == "file") return place->file;
-  const int value = std::string(key) == "line" ? place->line : place->column;
-  if (value <= 0) return nullptr;
-  return value;
+// "file", "line" and "column" of a place; null where it has none.
+void PutPlace(nlohmann::ordered_json& json, const std::optional<SourcePlace>& place) {
+  json["file"] = place ? nlohmann::ordered_json(place->file) : nullptr;
+  const bool has_line = place && place->line > 0;
+  json["line"] = has_line ? nlohmann::ordered_json(place->line) : nullptr;
+  json["column"] = has_line ? nlohmann::ordered_json(place->column) : nullptr;
 }
 
 }  // namespace
@@ -266,20 +266,16 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   json["codice_errore"] = report.codice_errore;
   json["posizione_errore"] = report.posizione_errore;
   json["message"] = ErrorText(report.codice_errore);
-  json["file"] = PlaceJson(report.place, "file");
-  json["line"] = PlaceJson(report.place, "line");
-  json["column"] = PlaceJson(report.place, "column");
+  PutPlace(json, report.place);
   json["stopped_with"] = report.stopped_with ? nlohmann::ordered_json(*report.stopped_with) : nullptr;
   json["stopped_message"] =
       report.stopped_with ? nlohmann::ordered_json(StopText(*report.stopped_with)) : nullptr;
   if (report.line_stop_place) {
-    json["line_description_stop"] = {
-        {"file", PlaceJson(report.line_stop_place, "file")},
-        {"line", PlaceJson(report.line_stop_place, "line")},
-        {"column", PlaceJson(report.line_stop_place, "column")},
-        {"codice_errore", 15},
-        {"posizione_errore", report.line_stop_position},
-    };
+    nlohmann::ordered_json stop;
+    PutPlace(stop, report.line_stop_place);
+    stop["codice_errore"] = 15;
+    stop["posizione_errore"] = report.line_stop_position;
+    json["line_description_stop"] = stop;
   } else {
     json["line_description_stop"] = nullptr;
   }

@@ -1,7 +1,7 @@
 #include "tools/text_table.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 namespace scenario::tool {
 
@@ -19,8 +19,8 @@ size_t Width(const std::string& text) {
 
 std::string ExactReal(double value) {
   char text[40];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
+  const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
 }
 
 TextTable::TextTable(std::vector<std::string> header) : header_(std::move(header)) {}

@@ -29,7 +29,7 @@ class TextTable {
   std::vector<std::vector<Cell>> rows_;
 };
 
-// A real with as many digits as it takes to read it back exactly.
+// A real in the fewest digits that read back to exactly the same value.
 std::string ExactReal(double value);
 
 }  // namespace scenario::tool
