@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "compiler/arithmetic.h"
+#include "compiler/keyword_match.h"
 #include "compiler/model_access.h"
 #include "compiler/runtime_failure.h"
 #include "model/file_names.h"
@@ -36,23 +37,6 @@ constexpr int kCommentiGenerale = 10;
 constexpr int kCommentiResto = 2;
 // Per-metre turning factor of the curve classes 1 to 6.
 constexpr std::array<double, 6> kCurvatura = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
-
-// `part` is given in lower case.
-bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
-  if (part.size() > text.size()) return false;
-  for (size_t start = 0; start + part.size() <= text.size(); ++start) {
-    size_t i = 0;
-    while (i < part.size() && LowerAscii(text[start + i]) == part[i]) ++i;
-    if (i == part.size()) return true;
-  }
-  return false;
-}
 
 bool IsComment(std::string_view riga) { return Contains(riga, "-"); }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "compiler/arithmetic.h"
+#include "compiler/keyword_match.h"
 #include "compiler/model_access.h"
 #include "compiler/signal_placement.h"
 #include "compiler/slowdown_placement.h"
@@ -21,19 +22,6 @@ constexpr double kItemMargin = 100.0;
 constexpr double kStationMargin = 800.0;
 // A station's zone must begin this far after the previous station's zone ends.
 constexpr int32_t kStationSpacing = 350;
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Whether `word` (lower case) occurs in `text`, letter case ignored.
-bool Contains(std::string_view text, std::string_view word) {
-  if (word.size() > text.size()) return false;
-  for (size_t start = 0; start + word.size() <= text.size(); ++start) {
-    size_t matched = 0;
-    while (matched < word.size() && LowerAscii(text[start + matched]) == word[matched]) ++matched;
-    if (matched == word.size()) return true;
-  }
-  return false;
-}
 
 // A value that holds along the route from the cell of its step line up to
 // the cell before the next line of its kind.
@@ -60,7 +48,7 @@ class TrainServiceReading {
   void Run() {
     // Everything before the general section is passed over.
     while (!source_.AtEnd()) {
-      if (Contains(source_.ReadKeyword(), "[generale]")) break;
+      if (ContainsIgnoringCase(source_.ReadKeyword(), "[generale]")) break;
     }
     while (!source_.AtEnd()) {
       std::string riga = source_.ReadKeyword();
@@ -86,34 +74,34 @@ class TrainServiceReading {
   // Every keyword test is made on the same field, in this order; a field
   // that matches several reads the values of each in turn.
   Next HandleLine(const std::string& riga) {
-    if (Contains(riga, "frenata") && Contains(riga, "massa"))
+    if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa"))
       stazione(model_, kRecordDatiGenerali).inizio_zona = fields_.ReadLong();
-    if (Contains(riga, "vetture")) stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
-    if (Contains(riga, "velocit")) {
+    if (ContainsIgnoringCase(riga, "vetture")) stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
+    if (ContainsIgnoringCase(riga, "velocit")) {
       if (Next next = ReadStep(speed_, &rec_cella::velocita_limite, SpeedFifth); next != Next::kGoOn)
         return next;
     }
-    if (Contains(riga, "aderenza")) {
+    if (ContainsIgnoringCase(riga, "aderenza")) {
       if (Next next = ReadStep(adhesion_, &rec_cella::aderenza, AdhesionByte); next != Next::kGoOn)
         return next;
     }
-    if (Contains(riga, "orologio")) {
+    if (ContainsIgnoringCase(riga, "orologio")) {
       rec_stazione& treno = stazione(model_, kRecordTreno);
       treno.par_7 = fields_.ReadInteger();
       treno.par_8 = fields_.ReadInteger();
       treno.par_9 = fields_.ReadInteger();
     }
-    if (Contains(riga, "sabbia")) stazione(model_, kRecordTreno).par_4 = fields_.ReadInteger();
-    if (Contains(riga, "segnale")) {
+    if (ContainsIgnoringCase(riga, "sabbia")) stazione(model_, kRecordTreno).par_4 = fields_.ReadInteger();
+    if (ContainsIgnoringCase(riga, "segnale")) {
       if (Next next = ReadSignal(); next != Next::kGoOn) return next;
     }
-    if (Contains(riga, "rallentamento")) {
+    if (ContainsIgnoringCase(riga, "rallentamento")) {
       if (Next next = ReadSlowdown(); next != Next::kGoOn) return next;
     }
-    if (Contains(riga, "abbattimento")) {
+    if (ContainsIgnoringCase(riga, "abbattimento")) {
       if (Next next = ReadCodeChange(); next != Next::kGoOn) return next;
     }
-    if (Contains(riga, "stazione")) return ReadStation();
+    if (ContainsIgnoringCase(riga, "stazione")) return ReadStation();
     return Next::kGoOn;
   }
 
