@@ -1,0 +1,286 @@
+#include "tools/compile_command.h"
+
+#include <array>
+#include <stdexcept>
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+#include "compiler/compile_run.h"
+#include "compiler/error_reporting.h"
+#include "compiler/scenario_reader.h"
+#include "model/file_names.h"
+#include "platform/window.h"
+#include "platform/workspace.h"
+#include "tools/compile_file_system.h"
+#include "tools/error_messages.h"
+#include "tools/paths.h"
+
+namespace scenario::tool {
+
+namespace {
+
+// The slot and the reading place as the line description's half of the
+// reading left them, seen just before the train service is read.
+struct LineHalfEnd {
+  int32_t codice_errore = 0;
+  int32_t posizione_errore = 0;
+  ReadingPlace place;
+};
+
+// The paths in the output directory that the run reads, deletes or writes.
+struct RunPaths {
+  std::string line_source;
+  std::string train_source;
+  std::array<std::string, 3> compiled;
+};
+
+RunPaths PathsOfRun(const Workspace& workspace, const ScenarioNames& names) {
+  return {workspace.PathOf(LineSourceName(names.nome_linea)),
+          workspace.PathOf(TrainSourceName(names.nome_linea, names.numero_treno)),
+          {workspace.PathOf(CompiledLineName(names.nome_linea)),
+           workspace.PathOf(StationFileName(names.nome_linea, names.numero_treno)),
+           workspace.PathOf(CellFileName(names.nome_linea, names.numero_treno))}};
+}
+
+// A given file may be the very copy the run reads (it is then kept), but
+// never a file the run writes or the other source's copy; and a source of
+// the same name already in the output directory, other than the given one,
+// would be replaced and then deleted by the run.
+void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
+  if (SameFile(request.line_file, request.train_file))
+    throw std::invalid_argument("the line description and the train service are the same file '" +
+                                request.line_file + "'");
+  for (const std::string& given : {request.line_file, request.train_file}) {
+    for (const std::string& compiled : paths.compiled) {
+      if (SameFile(given, compiled))
+        throw std::invalid_argument("'" + given + "' is the compiled file '" + compiled +
+                                    "' that the compile writes; compile into another directory (-o)");
+    }
+  }
+  if (SameFile(request.line_file, paths.train_source))
+    throw std::invalid_argument("'" + request.line_file +
+                                "' stands where the compile reads the train service; compile into "
+                                "another directory (-o)");
+  if (SameFile(request.train_file, paths.line_source))
+    throw std::invalid_argument("'" + request.train_file +
+                                "' stands where the compile reads the line description; compile "
+                                "into another directory (-o)");
+  for (const auto& [given, copy] : {std::pair{request.line_file, paths.line_source},
+                                    std::pair{request.train_file, paths.train_source}}) {
+    if (files.FileExists(copy) && !SameFile(given, copy))
+      throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
+                                  "': the compile would replace it with a copy of '" + given +
+                                  "' and then delete it; move it away or compile into another "
+                                  "directory (-o)");
+  }
+}
+
+std::string ReadGivenFile(FileSystem& files, const std::string& path) {
+  std::string text;
+  RequireOk(files.ReadFile(path, &text), path);
+  return text;
+}
+
+// Puts the source where the run reads it. Returns whether the tool made a
+// copy (false: the given file is that file itself, and is kept).
+bool PlaceSource(FileSystem& files, CompileFileSystem& run_files, const std::string& given,
+                 const std::string& text, const std::string& copy) {
+  if (SameFile(given, copy)) {
+    run_files.Keep(copy);
+    return false;
+  }
+  RequireOk(files.ReplaceFile(copy, text), copy);
+  return true;
+}
+
+// The sources the tool copied; those still there at the end are deleted.
+struct CopiesMade {
+  explicit CopiesMade(FileSystem& files) : files(files) {}
+  ~CopiesMade() {
+    for (const std::string& path : paths)
+      if (files.FileExists(path)) files.DeleteFile(path);
+  }
+  CopiesMade(const CopiesMade&) = delete;
+  CopiesMade& operator=(const CopiesMade&) = delete;
+
+  FileSystem& files;
+  std::vector<std::string> paths;
+};
+
+class ErrorLocator {
+ public:
+  ErrorLocator(const CompileRequest& request, const ScenarioNames& names)
+      : request_(request),
+        line_source_(LineSourceName(names.nome_linea)),
+        train_source_(TrainSourceName(names.nome_linea, names.numero_treno)) {}
+
+  // The place of a field of the reading, in the author's file names.
+  std::optional<SourcePlace> At(const ReadingPlace& place, const FieldPosition& field) const {
+    if (place.file.empty()) return std::nullopt;
+    SourcePlace at{place.file, field.line, field.column};
+    if (place.file == line_source_) at.file = request_.line_file;
+    if (place.file == train_source_) at.file = request_.train_file;
+    return at;
+  }
+
+  void Locate(CompileReport* report, const ReadingPlace& end,
+              const std::optional<LineHalfEnd>& line_half) const {
+    const int32_t numero = report->codice_errore;
+    const bool line_fifteen = line_half && line_half->codice_errore == 15;
+    bool placed_at_line_stop = false;
+    switch (SourceOf(numero)) {
+      case ErrorSource::LineReader:
+        // A missing file, or one without its general section, is at fault
+        // as a whole.
+        if (numero == 101 || numero == 102)
+          report->place = SourcePlace{request_.line_file, 0, 0};
+        else
+          report->place = At(end, end.keyword);
+        break;
+      case ErrorSource::TrainReader:
+        report->place = At(end, end.keyword);
+        break;
+      case ErrorSource::EitherReader:
+        if (numero == 15 && line_fifteen && line_half->posizione_errore == report->posizione_errore) {
+          report->place = At(line_half->place, line_half->place.keyword);
+          placed_at_line_stop = true;
+        } else {
+          report->place = At(end, numero == 25 ? end.field : end.keyword);
+        }
+        break;
+      case ErrorSource::AfterReading:
+        report->place = SourcePlace{request_.line_file, 0, 0};
+        break;
+      case ErrorSource::CellRules:
+      case ErrorSource::CompileRun:
+      case ErrorSource::Unknown:
+        break;
+    }
+    if (line_fifteen && !placed_at_line_stop) {
+      report->line_stop_place = At(line_half->place, line_half->place.keyword);
+      report->line_stop_position = line_half->posizione_errore;
+    }
+  }
+
+ private:
+  const CompileRequest& request_;
+  std::string line_source_;
+  std::string train_source_;
+};
+
+std::string PlacePrefix(const std::optional<SourcePlace>& place) {
+  if (!place) return "";
+  std::string prefix = place->file;
+  if (place->line > 0) prefix += ":" + std::to_string(place->line) + ":" + std::to_string(place->column);
+  return prefix + ": ";
+}
+
+std::string StopText(int32_t numero) {
+  if (numero == 1250 || numero == 1251) return ErrorText(numero);
+  return "no route was read, so there is nothing to compile";
+}
+
+// "file", "line" and "column" of a place; null where it has none.
+void PutPlace(nlohmann::ordered_json& json, const std::optional<SourcePlace>& place) {
+  json["file"] = place ? nlohmann::ordered_json(place->file) : nullptr;
+  const bool has_line = place && place->line > 0;
+  json["line"] = has_line ? nlohmann::ordered_json(place->line) : nullptr;
+  json["column"] = has_line ? nlohmann::ordered_json(place->column) : nullptr;
+}
+
+}  // namespace
+
+CompileReport RunCompile(const CompileRequest& request, FileSystem& files) {
+  CompileReport report;
+  report.names = ResolveScenarioNames(request.line_file, request.train_file, request.line_name,
+                                      request.train_number);
+  const Workspace copies{files, request.output_directory};
+  const RunPaths paths = PathsOfRun(copies, report.names);
+  RefuseClashes(files, request, paths);
+
+  const std::string line_text = ReadGivenFile(files, request.line_file);
+  const std::string train_text = ReadGivenFile(files, request.train_file);
+  EnsureDirectory(request.output_directory);
+
+  CompileFileSystem run_files(files);
+  // A copy the run leaves unread (the reading stopped before it, or the
+  // run failed) is the tool's own: it goes, whatever the outcome.
+  CopiesMade copies_made(files);
+  if (PlaceSource(files, run_files, request.line_file, line_text, paths.line_source))
+    copies_made.paths.push_back(paths.line_source);
+  if (PlaceSource(files, run_files, request.train_file, train_text, paths.train_source))
+    copies_made.paths.push_back(paths.train_source);
+
+  ScenarioModel model;
+  model.nome_linea = report.names.nome_linea;
+  model.numero_treno = report.names.numero_treno;
+  ReadingPlace end;
+  std::optional<LineHalfEnd> line_half;
+  run_files.BeforeReading(paths.train_source, [&] {
+    line_half = LineHalfEnd{model.codice_errore, model.posizione_errore, end};
+  });
+
+  const Workspace workspace{run_files, request.output_directory};
+  RecordingWindow window;  // the tool reports the number errore shows
+  try {
+    memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end);
+  } catch (const ErroreShown& shown) {
+    report.stopped_with = std::stoi(shown.numero);
+  }
+
+  report.codice_errore = model.codice_errore;
+  report.posizione_errore = model.posizione_errore;
+  report.files_written = run_files.written();
+  ErrorLocator(request, report.names).Locate(&report, end, line_half);
+  return report;
+}
+
+int ExitStatusOf(const CompileReport& report) {
+  if (report.stopped_with) return 2;
+  return report.codice_errore != 0 ? 1 : 0;
+}
+
+void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err) {
+  if (report.codice_errore != 0) {
+    err << PlacePrefix(report.place) << "error " << report.codice_errore;
+    if (HasPosition(report.codice_errore)) err << " at " << report.posizione_errore << " m";
+    err << ": " << ErrorText(report.codice_errore) << "\n";
+  }
+  if (report.line_stop_place) {
+    err << PlacePrefix(report.line_stop_place)
+        << "note: the reading of the line description stopped here first, with error 15 at "
+        << report.line_stop_position << " m: " << ErrorText(15) << "\n";
+  }
+  if (report.stopped_with) {
+    err << "stopped: \"" << ErrorMessage(std::to_string(*report.stopped_with))
+        << "\": " << StopText(*report.stopped_with) << "; no compiled file was written\n";
+  }
+  for (const std::string& path : report.files_written) out << "wrote " << path << "\n";
+}
+
+void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
+  nlohmann::ordered_json json;
+  json["nome_linea"] = report.names.nome_linea;
+  json["numero_treno"] = report.names.numero_treno;
+  json["codice_errore"] = report.codice_errore;
+  json["posizione_errore"] = report.posizione_errore;
+  json["message"] = ErrorText(report.codice_errore);
+  PutPlace(json, report.place);
+  json["stopped_with"] = report.stopped_with ? nlohmann::ordered_json(*report.stopped_with) : nullptr;
+  json["stopped_message"] =
+      report.stopped_with ? nlohmann::ordered_json(StopText(*report.stopped_with)) : nullptr;
+  if (report.line_stop_place) {
+    nlohmann::ordered_json stop;
+    PutPlace(stop, report.line_stop_place);
+    stop["codice_errore"] = 15;
+    stop["posizione_errore"] = report.line_stop_position;
+    json["line_description_stop"] = stop;
+  } else {
+    json["line_description_stop"] = nullptr;
+  }
+  json["files"] = report.files_written;
+  out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,68 @@
+// scenario-tool compile: compiles an author's two sources exactly as the
+// compactor compiles its own, without touching the given files, and tells
+// where the recorded error lies.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tools/scenario_names.h"
+
+namespace scenario::tool {
+
+struct CompileRequest {
+  std::string line_file;
+  std::string train_file;
+  std::string output_directory = ".";
+  std::optional<std::string> line_name;
+  std::optional<std::string> train_number;
+  bool no_line = false;  // compile with compila_linea 0: no compiled line file
+};
+
+// A place in a source as the author named it; line and column are 0 when
+// the fault has no line of its own.
+struct SourcePlace {
+  std::string file;
+  int line = 0;
+  int column = 0;
+};
+
+struct CompileReport {
+  ScenarioNames names;
+  int32_t codice_errore = 0;
+  int32_t posizione_errore = 0;
+  // Where the recorded error lies, when it comes from a source.
+  std::optional<SourcePlace> place;
+  // The number errore showed when the run stopped.
+  std::optional<int32_t> stopped_with;
+  // The line description's own error 15 when the slot went on to another
+  // error: the train service reading stopped on its account, or a later
+  // check overwrote it.
+  std::optional<SourcePlace> line_stop_place;
+  int32_t line_stop_position = 0;
+  // The compiled files the run wrote, in order.
+  std::vector<std::string> files_written;
+};
+
+// Copies the sources into the output directory under the names the compile
+// run reads, runs it there and reports its error slot. Throws
+// std::invalid_argument for a request that cannot be run (names missing or
+// unusable, a given file that the run would overwrite) and SystemFailure for
+// a file that cannot be read, written or created.
+CompileReport RunCompile(const CompileRequest& request, FileSystem& files);
+
+// The exit status of a report: 0 no error recorded, 1 an error recorded, 2
+// stopped through errore.
+int ExitStatusOf(const CompileReport& report);
+
+// The report as a compiler prints it: the diagnostic lines on `err`, the
+// files written on `out`.
+void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err);
+// The report as one JSON object on `out`.
+void PrintCompileReportJson(const CompileReport& report, std::ostream& out);
+
+}  // namespace scenario::tool

@@ -1,0 +1,339 @@
+// scenario-tool compile: the same compiled files as the compactor's own run,
+// the given sources untouched, and the error slot told as a compiler tells
+// it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/fake_file_system.h"
+#include "tests/support/program_process.h"
+#include "tests/support/temp_dir.h"
+#include "tools/test_support/tool_run.h"
+
+namespace scenario::tool {
+namespace {
+
+namespace fs = std::filesystem;
+using scenario::testing_support::ReadWholeFile;
+using scenario::testing_support::TempDir;
+using testing::ReplaceLine;
+using testing::RunTool;
+
+const std::string kLine = "Calvisio -Sambreta_linea.txt";
+const std::string kTrain = "Calvisio -Sambreta_31613-.txt";
+const std::vector<std::string> kCompiled = {"Calvisio -Sambreta_linea.dat", "Calvisio -Sambreta_31613.sim",
+                                            "Calvisio -Sambreta_31613.dat"};
+
+// A directory with the built-in sources as `sources` writes them.
+class CompileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunTool({"sources", src()}).status, 0);
+    out_dir = (dir.path() / "out").string();
+  }
+  std::string src() const { return (dir.path() / "src").string(); }
+  fs::path line() const { return dir.path() / "src" / kLine; }
+  fs::path train() const { return dir.path() / "src" / kTrain; }
+  testing::ToolRun Compile(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args{"compile", line().string(), train().string(), "-o", out_dir};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return RunTool(args);
+  }
+
+  TempDir dir;
+  std::string out_dir;
+};
+
+TEST_F(CompileTest, BuiltInSourcesGiveTheCompactorsOwnFilesAndStayUntouched) {
+  // The compactor's own run, in a directory of its own.
+  TempDir program_dir;
+  const fs::path program = scenario::testing_support::CopyProgramInto(program_dir.path());
+  ASSERT_EQ(scenario::testing_support::RunProcess({program.string()}).exit_status, 0);
+
+  const std::string line_before = ReadWholeFile(line());
+  const std::string train_before = ReadWholeFile(train());
+  const testing::ToolRun run = Compile();
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+
+  for (const std::string& name : kCompiled) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(fs::exists(fs::path(out_dir) / name));
+    EXPECT_TRUE(ReadWholeFile(fs::path(out_dir) / name) == ReadWholeFile(program_dir.path() / name));
+    EXPECT_NE(run.out.find("wrote " + (fs::path(out_dir) / name).string() + "\n"), std::string::npos);
+  }
+  // The sources are as they were; the output holds the compiled files only.
+  EXPECT_EQ(ReadWholeFile(line()), line_before);
+  EXPECT_EQ(ReadWholeFile(train()), train_before);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(out_dir)) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected = kCompiled;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+}
+
+TEST_F(CompileTest, CompilingBesideTheSourcesKeepsThem) {
+  // The sources already stand where the compile reads them: the run must
+  // not delete them.
+  out_dir = src();
+  const std::string line_before = ReadWholeFile(line());
+  const std::string train_before = ReadWholeFile(train());
+  const testing::ToolRun run = Compile();
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadWholeFile(line()), line_before);
+  EXPECT_EQ(ReadWholeFile(train()), train_before);
+  for (const std::string& name : kCompiled) EXPECT_TRUE(fs::exists(fs::path(out_dir) / name)) << name;
+}
+
+TEST_F(CompileTest, NoLineLeavesAnOldLineFileAlone) {
+  fs::create_directories(out_dir);
+  scenario::testing_support::WriteWholeFile(fs::path(out_dir) / kCompiled[0], "old plan");
+  const testing::ToolRun run = Compile({"--no-line"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadWholeFile(fs::path(out_dir) / kCompiled[0]), "old plan");
+  EXPECT_EQ(run.out.find("_linea.dat"), std::string::npos);
+  EXPECT_TRUE(fs::exists(fs::path(out_dir) / kCompiled[1]));
+  EXPECT_TRUE(fs::exists(fs::path(out_dir) / kCompiled[2]));
+}
+
+// One fault in one source: what the report must say.
+struct Fault {
+  const char* what;
+  std::function<void(const fs::path& line, const fs::path& train)> make;
+  int32_t codice_errore;
+  std::optional<int32_t> posizione_errore;  // nothing: the slot's position means nothing
+  const char* file;                         // "line", "train" or "" (no file)
+  int line;
+  int column;
+  int status;
+  std::optional<int32_t> stopped_with;
+};
+
+std::vector<std::string> WithoutLines(std::vector<std::string> lines, size_t from, size_t to) {
+  lines.erase(lines.begin() + static_cast<long>(from - 1), lines.begin() + static_cast<long>(to));
+  return lines;
+}
+
+TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
+  const std::vector<Fault> faults = {
+      {"a board takes the cell of the indicator on line 27",
+       [](const fs::path& l, const fs::path&) { ReplaceLine(l, 26, "cartello_indicatore,  2850,   (X)"); },
+       21, 2850, "line", 27, 1, 1, std::nullopt},
+      {"a cab-signalling start that is not a multiple of 50",
+       [](const fs::path& l, const fs::path&) { ReplaceLine(l, 9, "ripetizione segnali 4 codici,    2701,    95900"); },
+       3, std::nullopt, "line", 9, 1, 1, std::nullopt},
+      {"a letter in a mountain's end",
+       [](const fs::path& l, const fs::path&) { ReplaceLine(l, 25, "montagna,   68650,  x68700,  2"); },
+       25, std::nullopt, "line", 25, 21, 1, std::nullopt},
+      {"a station off the 50 m grid",
+       [](const fs::path&, const fs::path& t) {
+         ReplaceLine(t, 13, "stazione,    7351, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO");
+       },
+       8, 7351, "train", 13, 1, 1, std::nullopt},
+      {"a second signal on the cell of the first",
+       [](const fs::path&, const fs::path& t) { ReplaceLine(t, 34, "segnale,    2350,   2, 4, 1,  0, 0,    0,  0,0,0, 0"); },
+       16, 2350, "train", 34, 1, 1, std::nullopt},
+      {"a station kind too large for its Byte",
+       [](const fs::path&, const fs::path& t) {
+         ReplaceLine(t, 12, "stazione,       0,  300,  700,  1, 1, 0,  4,1,0,  2,1,1,    1,   8,13, 0, CALVISIO P.N.");
+       },
+       25, std::nullopt, "train", 12, 21, 1, std::nullopt},
+      {"three signals fill the first window before the slowdown at 21850",
+       [](const fs::path&, const fs::path& t) {
+         std::vector<std::string> lines = testing::ReadLines(t);
+         lines.insert(lines.end() - 1, {"segnale,   21500,   2, 4, 1,  0, 0,    0,  0,0,0, 0",
+                                        "segnale,   21550,   2, 4, 1,  0, 0,    0,  0,0,0, 0",
+                                        "segnale,   21600,   2, 4, 1,  0, 0,    0,  0,0,0, 0"});
+         testing::WriteLines(t, lines);
+       },
+       12, 438 * 50, "", 0, 0, 1, std::nullopt},
+      {"a board beyond the route, and a train service without signals or slowdowns",
+       [](const fs::path& l, const fs::path& t) {
+         ReplaceLine(l, 54, "cartello_indicatore,  106000,   (P.L.     )(Km. 6.400)");
+         testing::WriteLines(t, WithoutLines(testing::ReadLines(t), 29, 59));
+       },
+       15, 106000, "line", 54, 1, 1, std::nullopt},
+      {"a signal at the start of the route takes the marker's place",
+       // The reading stops at the line's last value, where the signal's
+       // approach marks fall before the route.
+       [](const fs::path&, const fs::path& t) { ReplaceLine(t, 33, "segnale,    0,   2, 4, 1,  0, 0,    0,  0,0,0, 0"); },
+       25, std::nullopt, "train", 33, 48, 2, 1250},
+      {"a line description without its general section",
+       [](const fs::path& l, const fs::path&) { ReplaceLine(l, 1, "[generali]"); },
+       102, std::nullopt, "line", 0, 0, 2, 102},
+  };
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(fault.what);
+    TempDir case_dir;
+    const fs::path src_dir = case_dir.path() / "src";
+    ASSERT_EQ(RunTool({"sources", src_dir.string()}).status, 0);
+    const fs::path line_file = src_dir / kLine;
+    const fs::path train_file = src_dir / kTrain;
+    fault.make(line_file, train_file);
+    const std::string case_out = (case_dir.path() / "out").string();
+
+    const testing::ToolRun json_run =
+        RunTool({"compile", line_file.string(), train_file.string(), "-o", case_out, "--json"});
+    EXPECT_EQ(json_run.status, fault.status) << json_run.err;
+    const nlohmann::json report = nlohmann::json::parse(json_run.out);
+    EXPECT_EQ(report["codice_errore"], fault.codice_errore);
+    if (fault.posizione_errore) {
+      EXPECT_EQ(report["posizione_errore"], *fault.posizione_errore);
+    }
+    const std::string file = std::string(fault.file) == "line"    ? line_file.string()
+                             : std::string(fault.file) == "train" ? train_file.string()
+                                                                  : "";
+    if (file.empty()) {
+      EXPECT_TRUE(report["file"].is_null());
+    } else {
+      EXPECT_EQ(report["file"], file);
+    }
+    if (fault.line == 0) {
+      EXPECT_TRUE(report["line"].is_null());
+      EXPECT_TRUE(report["column"].is_null());
+    } else {
+      EXPECT_EQ(report["line"], fault.line);
+      EXPECT_EQ(report["column"], fault.column);
+    }
+    if (fault.stopped_with) {
+      EXPECT_EQ(report["stopped_with"], *fault.stopped_with);
+      EXPECT_TRUE(report["files"].empty());
+    } else {
+      EXPECT_TRUE(report["stopped_with"].is_null());
+      EXPECT_EQ(report["files"].size(), 3u);
+    }
+
+    // The plain report says the same on its first line.
+    const testing::ToolRun text_run = RunTool({"compile", line_file.string(), train_file.string(), "-o", case_out});
+    EXPECT_EQ(text_run.status, fault.status);
+    std::string expected;
+    if (!file.empty()) {
+      expected = file;
+      if (fault.line != 0) expected += ":" + std::to_string(fault.line) + ":" + std::to_string(fault.column);
+      expected += ": ";
+    }
+    expected += "error " + std::to_string(fault.codice_errore);
+    if (fault.posizione_errore) expected += " at " + std::to_string(*fault.posizione_errore) + " m";
+    expected += ": " + report["message"].get<std::string>() + "\n";
+    EXPECT_EQ(text_run.err.substr(0, text_run.err.find('\n') + 1), expected);
+    // Whatever happened, the given sources are still there.
+    EXPECT_TRUE(fs::exists(line_file));
+    EXPECT_TRUE(fs::exists(train_file));
+  }
+}
+
+TEST_F(CompileTest, TheLineDescriptionsOwnStopIsNotedWhenTheTrainServiceStopsOnIt) {
+  // The board beyond the route stops the line half with 15; the first
+  // slowdown of the train service then stops it with 15 at its own place.
+  ReplaceLine(line(), 54, "cartello_indicatore,  106000,   (P.L.     )(Km. 6.400)");
+  const testing::ToolRun run = Compile({"--json"});
+  EXPECT_EQ(run.status, 1);
+  const nlohmann::json report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["codice_errore"], 15);
+  EXPECT_EQ(report["posizione_errore"], 21850);
+  EXPECT_EQ(report["file"], train().string());
+  EXPECT_EQ(report["line"], 30);
+  EXPECT_EQ(report["line_description_stop"]["file"], line().string());
+  EXPECT_EQ(report["line_description_stop"]["line"], 54);
+  EXPECT_EQ(report["line_description_stop"]["posizione_errore"], 106000);
+
+  const testing::ToolRun text = Compile();
+  EXPECT_NE(text.err.find(line().string() + ":54:1: note: the reading of the line description stopped here first, "
+                          "with error 15 at 106000 m"),
+            std::string::npos)
+      << text.err;
+}
+
+TEST_F(CompileTest, ACleanRunsJsonHasNoPlaceAndListsTheFiles) {
+  const testing::ToolRun run = Compile({"--json"});
+  EXPECT_EQ(run.status, 0);
+  const nlohmann::json report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["codice_errore"], 0);
+  EXPECT_TRUE(report["file"].is_null());
+  EXPECT_TRUE(report["line"].is_null());
+  EXPECT_TRUE(report["column"].is_null());
+  EXPECT_TRUE(report["stopped_with"].is_null());
+  EXPECT_EQ(report["nome_linea"], "Calvisio -Sambreta");
+  EXPECT_EQ(report["numero_treno"], "31613");
+  std::vector<std::string> files;
+  for (const std::string& name : kCompiled) files.push_back((fs::path(out_dir) / name).string());
+  EXPECT_EQ(report["files"], files);
+}
+
+TEST_F(CompileTest, NamesComeFromTheOptionsWhenTheFileNamesDoNotTellThem) {
+  const fs::path a = dir.path() / "a.txt";
+  const fs::path b = dir.path() / "b.txt";
+  fs::copy_file(line(), a);
+  fs::copy_file(train(), b);
+
+  const testing::ToolRun missing = RunTool({"compile", a.string(), b.string(), "-o", out_dir});
+  EXPECT_EQ(missing.status, 64);
+  EXPECT_NE(missing.err.find("--line-name"), std::string::npos) << missing.err;
+  EXPECT_FALSE(fs::exists(out_dir));
+
+  const testing::ToolRun run = RunTool({"compile", a.string(), b.string(), "-o", out_dir, "--line-name",
+                                        "Valle", "--train-number", "7"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  for (const char* name : {"Valle_linea.dat", "Valle_7.sim", "Valle_7.dat"})
+    EXPECT_TRUE(fs::exists(fs::path(out_dir) / name)) << name;
+  EXPECT_TRUE(fs::exists(a));
+  EXPECT_TRUE(fs::exists(b));
+}
+
+TEST_F(CompileTest, AGivenFileThatTheRunWouldOverwriteIsRefused) {
+  // A source given under the name of a compiled file of the same directory.
+  const fs::path clash = dir.path() / "src" / "Calvisio -Sambreta_31613.dat";
+  fs::copy_file(train(), clash);
+  const testing::ToolRun run = RunTool({"compile", line().string(), clash.string(), "--train-number", "31613",
+                                        "-o", src()});
+  EXPECT_EQ(run.status, 64);
+  EXPECT_NE(run.err.find("compiled file"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadWholeFile(clash), ReadWholeFile(train()));
+}
+
+TEST_F(CompileTest, AnotherSourceOfTheSameNameInTheOutputDirectoryIsNotLost) {
+  fs::create_directories(out_dir);
+  const fs::path edited = fs::path(out_dir) / kTrain;
+  scenario::testing_support::WriteWholeFile(edited, "an edited train service\r\n");
+  const testing::ToolRun run = Compile();
+  EXPECT_EQ(run.status, 64);
+  EXPECT_NE(run.err.find("is already there"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadWholeFile(edited), "an edited train service\r\n");
+  EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));
+}
+
+TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
+  TempDir dir;
+  FakeFileSystem files;
+  const std::string in = (dir.path() / "in").string();
+  const std::string out = dir.path().string();
+  ASSERT_EQ(RunTool({"sources", in}, files).status, 0);
+  files.FailOn(FakeFileSystem::Step::Create, out + "/Calvisio -Sambreta_31613.sim", "No space left on device");
+  const testing::ToolRun run = RunTool({"compile", in + "/" + kLine, in + "/" + kTrain, "-o", out}, files);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "scenario-tool compile: cannot create 'Calvisio -Sambreta_31613.sim': No space left on device\n");
+  // The line file, written before, stays; nothing after the failure is.
+  EXPECT_EQ(files.files.count(out + "/Calvisio -Sambreta_linea.dat"), 1u);
+  EXPECT_EQ(files.files.count(out + "/Calvisio -Sambreta_31613.dat"), 0u);
+
+  // A copy that fails halfway: the copy made before it does not stay.
+  files.FailOn(FakeFileSystem::Step::Rename, out + "/" + kTrain, "Input/output error");
+  const testing::ToolRun copy = RunTool({"compile", in + "/" + kLine, in + "/" + kTrain, "-o", out}, files);
+  EXPECT_EQ(copy.status, 3);
+  EXPECT_EQ(files.files.count(out + "/" + kLine), 0u);
+  EXPECT_EQ(files.files.count(in + "/" + kLine), 1u);
+
+  const testing::ToolRun missing =
+      RunTool({"compile", in + "/" + kLine, in + "/Calvisio -Sambreta_99-.txt", "-o", out}, files);
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_EQ(missing.err, "scenario-tool compile: cannot read '" + in +
+                             "/Calvisio -Sambreta_99-.txt': No such file or directory\n");
+}
+
+}  // namespace
+}  // namespace scenario::tool

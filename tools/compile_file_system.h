@@ -1,0 +1,44 @@
+// The file system a compile of scenario-tool runs on: the real one, seen
+// through three small additions. A file the author gave is kept (the run
+// reads the copy it expects and then deletes it; when the given file is that
+// copy itself, the delete is skipped), every file the run writes is listed,
+// and an action can be run just before a file is read.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace scenario::tool {
+
+class CompileFileSystem : public FileSystem {
+ public:
+  explicit CompileFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  // The run must neither delete nor replace the file at `path`: a delete
+  // leaves it in place, a replace fails.
+  void Keep(const std::string& path) { kept_.insert(path); }
+  // Runs `action` each time, just before the file at `path` is read.
+  void BeforeReading(const std::string& path, std::function<void()> action) {
+    before_reading_[path] = std::move(action);
+  }
+  // Every file replaced successfully, in order.
+  const std::vector<std::string>& written() const { return written_; }
+
+  Status ReplaceFile(const std::string& path, std::string_view contents) override;
+  Status ReadFile(const std::string& path, std::string* contents) override;
+  Status DeleteFile(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+
+ private:
+  FileSystem& inner_;
+  std::set<std::string> kept_;
+  std::map<std::string, std::function<void()>> before_reading_;
+  std::vector<std::string> written_;
+};
+
+}  // namespace scenario::tool

@@ -1,0 +1,27 @@
+#include "tools/plot_command.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "platform/workspace.h"
+#include "tools/compiled_scenario.h"
+#include "tools/scenario_plot.h"
+
+namespace scenario::tool {
+
+void PlotCompiledScenario(FileSystem& files, const std::vector<std::string>& inputs, const std::string& output,
+                          std::ostream& err) {
+  if (inputs.empty()) throw std::invalid_argument("no compiled scenario given");
+  std::error_code error;
+  CompiledScenario scenario = inputs.size() == 1 && std::filesystem::is_directory(inputs[0], error)
+                                  ? FindCompiledScenario(inputs[0])
+                                  : SortCompiledFiles(inputs);
+  LoadCompiledScenario(files, &scenario);
+  if (scenario.line_path.empty())
+    err << "warning: no compiled line file (NAME_linea.dat) found or given: the picture has no plan\n";
+  if (std::optional<std::string> mismatch = RouteMismatch(scenario.stazioni, scenario.percorso))
+    err << "warning: " << *mismatch << "\n";
+  RequireOk(files.ReplaceFile(output, PlotScenario(scenario)), output);
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,15 @@
+// An input that scenario-tool refuses: a compiled file cut short or not a
+// compiled file at all, or a directory whose files would be overwritten.
+// The message says what is wrong; the tool ends with status 1.
+#pragma once
+
+#include <stdexcept>
+
+namespace scenario::tool {
+
+class Refusal : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace scenario::tool

@@ -1,0 +1,156 @@
+#include "tools/scenario_tool.h"
+
+#include <exception>
+#include <optional>
+#include <stdexcept>
+
+#include <CLI/CLI.hpp>
+
+#include "platform/workspace.h"
+#include "tools/compile_command.h"
+#include "tools/dump_command.h"
+#include "tools/exit_status.h"
+#include "tools/plot_command.h"
+#include "tools/refusal.h"
+#include "tools/sources_command.h"
+
+namespace scenario::tool {
+
+namespace {
+
+struct Options {
+  std::string sources_directory;
+  bool sources_force = false;
+
+  CompileRequest compile;
+  std::string line_name;
+  std::string train_number;
+  bool compile_json = false;
+
+  std::string dump_file;
+  bool dump_json = false;
+
+  std::vector<std::string> plot_inputs;
+  std::string plot_output;
+};
+
+constexpr const char* kCompileFooter =
+    "The sources are copied into DIR under the names the compile reads (NAME_linea.txt and\n"
+    "NAME_NUMBER-.txt); the given files are never changed or deleted. The names default to\n"
+    "those in the given file names when they follow that pattern.\n"
+    "\n"
+    "Exit status: 0 no error recorded; 1 an error recorded (the compiled files are still\n"
+    "written); 2 the run stopped (\" Errore n. ...\") and wrote no compiled file; 3 a file\n"
+    "could not be read or written; 64 a wrong command line. With --json the report is one\n"
+    "JSON object on standard output; failures of statuses 3 and 64 stay plain text on\n"
+    "standard error.";
+
+int Fail(std::ostream& err, int status, const std::string& command, const std::string& message) {
+  err << kToolName << " " << command << ": " << message << "\n";
+  return status;
+}
+
+int RunSources(const Options& options, FileSystem& files, std::ostream& out) {
+  for (const std::string& path : WriteBuiltInSources(files, options.sources_directory, options.sources_force))
+    out << "wrote " << path << "\n";
+  return kExitOk;
+}
+
+int RunCompileCommand(Options options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  const CompileReport report = RunCompile(options.compile, files);
+  if (options.compile_json)
+    PrintCompileReportJson(report, out);
+  else
+    PrintCompileReport(report, out, err);
+  return ExitStatusOf(report);
+}
+
+int RunDump(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  DumpCompiledFile(files, options.dump_file, options.dump_json, out, err);
+  return kExitOk;
+}
+
+int RunPlot(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  PlotCompiledScenario(files, options.plot_inputs, options.plot_output, err);
+  out << "wrote " << options.plot_output << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std::ostream& out,
+                    std::ostream& err) {
+  CLI::App app{"The scenario compactor's companion for authors: write the built-in sources, compile "
+               "your own, look into compiled files and draw a compiled scenario.",
+               kToolName};
+  app.require_subcommand(1);
+  Options options;
+
+  CLI::App* sources = app.add_subcommand(
+      "sources", "Write the built-in scenario's two text sources and three printed forms into DIR.");
+  sources->add_option("DIR", options.sources_directory, "directory to write into (created when missing)")
+      ->required();
+  sources->add_flag("--force", options.sources_force, "replace files of the same names that are already there");
+
+  CLI::App* compile = app.add_subcommand("compile", "Compile a line description and a train service.");
+  compile->add_option("LINE_FILE", options.compile.line_file, "the line description source")->required();
+  compile->add_option("TRAIN_FILE", options.compile.train_file, "the train service source")->required();
+  compile->add_option("-o,--output", options.compile.output_directory,
+                      "directory for the compiled files (default: the working directory)");
+  CLI::Option* line_name = compile->add_option("--line-name", options.line_name, "the line name (nome_linea)");
+  CLI::Option* train_number =
+      compile->add_option("--train-number", options.train_number, "the train number (numero_treno)");
+  compile->add_flag("--no-line", options.compile.no_line,
+                    "compile without the track plan: no compiled line file is written");
+  compile->add_flag("--json", options.compile_json, "print the report as one JSON object");
+  compile->footer(kCompileFooter);
+
+  CLI::App* dump = app.add_subcommand(
+      "dump", "Print a compiled file as a table: every field of every record, cell or plan point.");
+  dump->add_option("FILE", options.dump_file,
+                   "a compiled line file (NAME_linea.dat), station file (.sim) or cell file (.dat)")
+      ->required();
+  dump->add_flag("--json", options.dump_json, "print JSON instead of a table");
+  dump->footer("Exit status: 0 done; 1 the file is cut short or not a compiled file of its kind; 3 it "
+               "cannot be read; 64 a wrong command line.");
+
+  CLI::App* plot = app.add_subcommand("plot", "Draw a compiled scenario as one SVG picture.");
+  plot->add_option("INPUTS", options.plot_inputs,
+                   "a directory holding one compiled scenario, or its files: the station file (.sim), "
+                   "the cell file (.dat) and, for the plan, the line file (_linea.dat)")
+      ->required()
+      ->expected(1, 3);
+  plot->add_option("-o,--output", options.plot_output, "the SVG file to write")->required();
+  plot->footer("Exit status: 0 done; 1 a file is cut short or not a compiled file of its kind; 3 a file "
+               "cannot be read or written; 64 a wrong command line.");
+
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error, out, err);
+    return status == 0 ? kExitOk : kExitUsage;
+  }
+  if (*line_name) options.compile.line_name = options.line_name;
+  if (*train_number) options.compile.train_number = options.train_number;
+
+  const std::string command = app.get_subcommands().front()->get_name();
+  try {
+    if (*sources) return RunSources(options, files, out);
+    if (*compile) return RunCompileCommand(options, files, out, err);
+    if (*dump) return RunDump(options, files, out, err);
+    if (*plot) return RunPlot(options, files, out, err);
+  } catch (const std::invalid_argument& error) {
+    return Fail(err, kExitUsage, command, error.what());
+  } catch (const SystemFailure& failure) {
+    return Fail(err, kExitSystemFailure, command, failure.what());
+  } catch (const Refusal& refusal) {
+    return Fail(err, kExitRefused, command, refusal.what());
+  } catch (const std::exception& failure) {
+    return Fail(err, kExitSystemFailure, command, failure.what());
+  }
+  return kExitUsage;
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,46 @@
+#include "tools/sources_command.h"
+
+#include "app/form_load.h"
+#include "model/file_names.h"
+#include "platform/workspace.h"
+#include "sources/scenario_sources.h"
+#include "tools/paths.h"
+#include "tools/refusal.h"
+
+namespace scenario::tool {
+
+std::vector<std::string> BuiltInSourceNames() {
+  return {LineSourceName(kNomeLinea), TrainSourceName(kNomeLinea, kNumeroTreno),
+          FormName(kNomeLinea, kNumeroTreno, "note.txt"),
+          FormName(kNomeLinea, kNumeroTreno, "rallentamenti.txt"),
+          FormName(kNomeLinea, kNumeroTreno, "scheda_treno.txt")};
+}
+
+std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::string& directory,
+                                             bool replace) {
+  const Workspace workspace{files, directory};
+  std::vector<std::string> paths;
+  for (const std::string& name : BuiltInSourceNames()) paths.push_back(workspace.PathOf(name));
+
+  if (!replace) {
+    std::string existing;
+    for (const std::string& path : paths)
+      if (files.FileExists(path)) existing += "\n  " + path;
+    if (!existing.empty())
+      throw Refusal("these files exist already and would be replaced:" + existing +
+                               "\nwrite into another directory, or give --force to replace them");
+  }
+
+  EnsureDirectory(directory);
+  ScenarioModel model;
+  model.nome_linea = kNomeLinea;
+  model.numero_treno = kNumeroTreno;
+  dati_linea(model, workspace);
+  dati_treno(model, workspace);
+  dati_note(model, workspace);
+  dati_rallentamenti(model, workspace);
+  dati_scheda(model, workspace);
+  return paths;
+}
+
+}  // namespace scenario::tool
