@@ -1,12 +1,39 @@
 // Little-endian encoding of the compiled files' fields, one field at a time.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
 namespace scenario {
 
+// Encoding into a buffer the caller has sized.
+// On a little-endian machine the bytes are the value's own.
+inline void EncodeFixed16(char* dst, uint16_t value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(dst, &value, sizeof value);
+  } else {
+    dst[0] = static_cast<char>(value & 0xFF);
+    dst[1] = static_cast<char>(value >> 8);
+  }
+}
+
+inline void EncodeFixed64(char* dst, uint64_t value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(dst, &value, sizeof value);
+  } else {
+    for (int i = 0; i < 8; ++i) dst[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  }
+}
+
+inline void EncodeDouble(char* dst, double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  EncodeFixed64(dst, bits);
+}
+
+// Appending to a string.
 inline void PutByte(std::string* out, uint8_t value) { out->push_back(static_cast<char>(value)); }
 
 inline void PutFixed16(std::string* out, uint16_t value) {

@@ -57,22 +57,37 @@ std::string EncodePercorso(const std::vector<rec_cella>& percorso) {
 
 namespace {
 
-void PutTagged(std::string* out, const TaggedValue& value) {
-  PutFixed16(out, static_cast<uint16_t>(value.type));
+size_t TaggedBytes(const TaggedValue& value) {
+  switch (value.type) {
+    case ValueType::Empty: return 2;
+    case ValueType::Integer: return 2 + 2;
+    case ValueType::Double: return 2 + 8;
+  }
+  return 2;
+}
+
+// Writes one element at `dst`; returns the byte after it.
+char* EncodeTagged(char* dst, const TaggedValue& value) {
+  EncodeFixed16(dst, static_cast<uint16_t>(value.type));
   switch (value.type) {
     case ValueType::Empty: break;
-    case ValueType::Integer: PutInteger(out, value.integer); break;
-    case ValueType::Double: PutDouble(out, value.real); break;
+    case ValueType::Integer: EncodeFixed16(dst + 2, static_cast<uint16_t>(value.integer)); break;
+    case ValueType::Double: EncodeDouble(dst + 2, value.real); break;
   }
+  return dst + TaggedBytes(value);
 }
 
 }  // namespace
 
 std::string EncodeTracciato(const std::vector<PuntoTracciato>& tracciato) {
-  std::string out;
-  out.reserve(tracciato.size() * 2 * 10);
+  // Two passes: the size, then the bytes into a buffer of that size. The
+  // plan of a long route is millions of bytes.
+  size_t total = 0;
+  for (const PuntoTracciato& point : tracciato) total += TaggedBytes(point[0]) + TaggedBytes(point[1]);
+  std::string out(total, '\0');
+  char* dst = out.data();
   for (int column = 0; column < 2; ++column)
-    for (const PuntoTracciato& point : tracciato) PutTagged(&out, point[column]);
+    for (const PuntoTracciato& point : tracciato) dst = EncodeTagged(dst, point[column]);
   return out;
 }
 
