@@ -67,7 +67,8 @@ TEST_F(GoldenRun, EndsSilentlyLeavingExactlyTheFormsAndTheCompiledFiles) {
   EXPECT_EQ(status_, 0);
   std::set<std::string> names;
   for (const auto& [name, contents] : files_) names.insert(name);
-  EXPECT_EQ(names, (std::set<std::string>{kCard, kSlowdowns, kNotes, kLineFile, kStationFile, kCellFile}));
+  EXPECT_EQ(names,
+            (std::set<std::string>{kCard, kSlowdowns, kNotes, kLineFile, kStationFile, kCellFile}));
   EXPECT_EQ(files_[kCard].size(), 3733u);
   EXPECT_EQ(files_[kSlowdowns].size(), 3283u);
   EXPECT_EQ(files_[kNotes].size(), 0u);
@@ -77,51 +78,48 @@ TEST_F(GoldenRun, EndsSilentlyLeavingExactlyTheFormsAndTheCompiledFiles) {
 
 TEST_F(GoldenRun, StationRecords) {
   ASSERT_EQ(stations_.size(), 87u);
-  rec_stazione calvisio;
-  calvisio.tipo_stazione = 8;
-  calvisio.inizio_zona = -700;
-  calvisio.fine_zona = 700;
-  calvisio.progressiva = 0;
-  calvisio.par_1 = 1;
-  calvisio.nome = "CALVISIO P.N.";
-  calvisio.par_4 = 4;
-  calvisio.par_5 = 1;
-  calvisio.par_7 = 2;
-  calvisio.par_8 = 1;
-  calvisio.par_9 = 1;
-  calvisio.sosta = 1;
-  calvisio.orario = 29580;
+  const rec_stazione calvisio{.tipo_stazione = 8,
+                              .inizio_zona = -700,
+                              .fine_zona = 700,
+                              .progressiva = 0,
+                              .par_1 = 1,
+                              .nome = "CALVISIO P.N.",
+                              .par_4 = 4,
+                              .par_5 = 1,
+                              .par_7 = 2,
+                              .par_8 = 1,
+                              .par_9 = 1,
+                              .sosta = 1,
+                              .orario = 29580};
   EXPECT_EQ(stations_[1], calvisio);
 
-  rec_stazione pragello;
-  pragello.tipo_stazione = 12;
-  pragello.inizio_zona = 7150;
-  pragello.fine_zona = 7550;
-  pragello.progressiva = 7350;
-  pragello.nome = "PRAGELLO";
-  pragello.par_4 = 1;
-  pragello.par_5 = 1;
-  pragello.par_7 = 4;
-  pragello.par_8 = 1;
-  pragello.par_9 = 1;
-  pragello.sosta = 60;
-  pragello.orario = 30120;
+  const rec_stazione pragello{.tipo_stazione = 12,
+                              .inizio_zona = 7150,
+                              .fine_zona = 7550,
+                              .progressiva = 7350,
+                              .nome = "PRAGELLO",
+                              .par_4 = 1,
+                              .par_5 = 1,
+                              .par_7 = 4,
+                              .par_8 = 1,
+                              .par_9 = 1,
+                              .sosta = 60,
+                              .orario = 30120};
   EXPECT_EQ(stations_[2], pragello);
 
-  rec_stazione sambreta;
-  sambreta.tipo_stazione = 4;
-  sambreta.inizio_zona = 96750;
-  sambreta.fine_zona = 97250;
-  sambreta.progressiva = 97000;
-  sambreta.par_1 = 1;
-  sambreta.nome = "SAMBRETA";
-  sambreta.par_4 = 1;
-  sambreta.par_5 = 1;
-  sambreta.par_7 = 2;
-  sambreta.par_8 = 1;
-  sambreta.par_9 = 1;
-  sambreta.sosta = 1;
-  sambreta.orario = 34680;
+  const rec_stazione sambreta{.tipo_stazione = 4,
+                              .inizio_zona = 96750,
+                              .fine_zona = 97250,
+                              .progressiva = 97000,
+                              .par_1 = 1,
+                              .nome = "SAMBRETA",
+                              .par_4 = 1,
+                              .par_5 = 1,
+                              .par_7 = 2,
+                              .par_8 = 1,
+                              .par_9 = 1,
+                              .sosta = 1,
+                              .orario = 34680};
   EXPECT_EQ(stations_[17], sambreta);
 
   EXPECT_EQ(stations_[0], rec_stazione{});
@@ -138,22 +136,18 @@ TEST_F(GoldenRun, StationRecords) {
   EXPECT_EQ(stations_[83], rec_stazione{});
   EXPECT_EQ(triple(stations_[84]), (std::vector<int32_t>{120, 99000, 4}));
 
-  rec_stazione header;
-  header.inizio_zona = 1;
-  header.nome = "Calvisio -Sambreta";
-  header.par_4 = 610;
-  header.orario = 31352;
+  const rec_stazione header{
+      .inizio_zona = 1, .nome = "Calvisio -Sambreta", .par_4 = 610, .orario = 31352};
   EXPECT_EQ(stations_[85], header);
 
-  rec_stazione train;
-  train.inizio_zona = 2700;
-  train.fine_zona = 95900;
-  train.progressiva = 4;
-  train.nome = "31613";
-  train.par_4 = 300;
-  train.par_7 = 8;
-  train.par_8 = 12;
-  train.par_9 = 45;
+  const rec_stazione train{.inizio_zona = 2700,
+                           .fine_zona = 95900,
+                           .progressiva = 4,
+                           .nome = "31613",
+                           .par_4 = 300,
+                           .par_7 = 8,
+                           .par_8 = 12,
+                           .par_9 = 45};
   EXPECT_EQ(stations_[86], train);
 }
 
@@ -164,15 +158,15 @@ TEST_F(GoldenRun, Cells) {
     int tipo, v1, v2, v3, v4;
   };
   const Expected expected[] = {
-      {13, 10, 1, 0, 0, 0},      // stop cell of station 1
-      {48, 1, 40, 10, 0, 6},     // signal at 2350
+      {13, 10, 1, 0, 0, 0},          // stop cell of station 1
+      {48, 1, 40, 10, 0, 6},         // signal at 2350
       {58, 6, 1900, 2000, 2200, 0},  // indicator at 2850
-      {150, 10, 2, 0, 0, 0},     // stop cell of station 2
-      {414, 4, 30, 0, 0, 0},     // slowdown warning
-      {438, 3, 30, 0, 1, 0},     // slowdown start
-      {445, 2, 30, 0, 1, 0},     // slowdown end
-      {993, 1, 40, 10, 0, 3},    // signal at 49600
-      {1944, 10, 17, 0, 0, 0},   // stop cell of the last station
+      {150, 10, 2, 0, 0, 0},         // stop cell of station 2
+      {414, 4, 30, 0, 0, 0},         // slowdown warning
+      {438, 3, 30, 0, 1, 0},         // slowdown start
+      {445, 2, 30, 0, 1, 0},         // slowdown end
+      {993, 1, 40, 10, 0, 3},        // signal at 49600
+      {1944, 10, 17, 0, 0, 0},       // stop cell of the last station
   };
   for (const Expected& e : expected) {
     SCOPED_TRACE("cell " + std::to_string(e.cell));
@@ -190,9 +184,11 @@ TEST_F(GoldenRun, Cells) {
   EXPECT_EQ(cells_[1373].montagna, 2);
   EXPECT_EQ(cells_[1372].montagna, 0);
   EXPECT_EQ(cells_[1374].montagna, 0);
-  const int marks[][2] = {{46, 61}, {44, 62}, {42, 63}, {40, 64}, {12, 81}, {11, 82}, {10, 83}, {9, 84},
-                          {991, 31}, {989, 32}, {987, 33}, {985, 34}, {1943, 81}, {1940, 84}};
-  for (const auto& [cell, avviso] : marks) EXPECT_EQ(cells_[cell].avviso, avviso) << "cell " << cell;
+  const int marks[][2] = {{46, 61},  {44, 62},  {42, 63},   {40, 64},  {12, 81},
+                          {11, 82},  {10, 83},  {9, 84},    {991, 31}, {989, 32},
+                          {987, 33}, {985, 34}, {1943, 81}, {1940, 84}};
+  for (const auto& [cell, avviso] : marks)
+    EXPECT_EQ(cells_[cell].avviso, avviso) << "cell " << cell;
   for (int k : {410, 411, 412, 413}) {
     EXPECT_EQ(cells_[k].tipo_cella, 5);
     EXPECT_EQ(cells_[k].valore_1, 414 - k);
