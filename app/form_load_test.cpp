@@ -14,7 +14,7 @@ TEST(RunProgram, AFailedFileStopsWithStatus1AndAMessageNamingIt) {
   files.FailOn(Step::Create, "/prog/Calvisio -Sambreta_31613.sim", "Read-only file system");
   RecordingWindow window;
   ::testing::internal::CaptureStderr();
-  int status = RunProgram(Workspace{files, "/prog"}, window);
+  int status = RunProgram(Workspace{files, "/prog/"}, window);
   std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(status, 1);
   EXPECT_EQ(printed,
@@ -50,7 +50,7 @@ TEST(RunProgram, ShowsTheWaitWindowBeforeAnyFileIsTouchedAndClosesIt) {
   } files;
   RecordingWindow window;
   files.window = &window;
-  RunProgram(Workspace{files, "/prog"}, window);
+  RunProgram(Workspace{files, "/prog/"}, window);
   EXPECT_FALSE(files.first);
   EXPECT_TRUE(files.shown_before_first_file);
   EXPECT_TRUE(window.closed);
@@ -60,7 +60,7 @@ TEST(RunProgram, NormalRunEndsWithStatus0LeavingTheFormsAndTheCompiledFiles) {
   FakeFileSystem files;
   RecordingWindow window;
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(RunProgram(Workspace{files, "/prog"}, window), 0);
+  EXPECT_EQ(RunProgram(Workspace{files, "/prog/"}, window), 0);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_TRUE(window.messages.empty());
   std::vector<std::string> names;

@@ -22,7 +22,7 @@ const std::string kGeneralHeader = "[generale]\r\n";
 // The whole compile run in memory; false unless it ended cleanly.
 bool Compile(const std::string& line, const std::string& train) {
   FakeFileSystem files;
-  Workspace workspace{files, "/run"};
+  Workspace workspace{files, "/run/"};
   files.files[workspace.PathOf(LineSourceName(kLineName))] = line;
   files.files[workspace.PathOf(TrainSourceName(kLineName, kTrainNumber))] = train;
   ScenarioModel model;

@@ -43,7 +43,7 @@ struct CompiledScenario {
 
   ScenarioModel model;
   FakeFileSystem files;
-  Workspace workspace{files, "/run"};
+  Workspace workspace{files, "/run/"};
   RecordingWindow window;
 };
 
@@ -146,7 +146,7 @@ TEST_F(FinishCompileRunTest, AFailedWriteStopsTheRunNamingTheFile) {
 
 TEST(MemorizzaPercorso, ResetsTheSlotAndTheStationTableButNotThePosition) {
   FakeFileSystem files;
-  Workspace workspace{files, "/run"};
+  Workspace workspace{files, "/run/"};
   RecordingWindow window;
   ScenarioModel model;
   model.codice_errore = 17;

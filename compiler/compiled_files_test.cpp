@@ -172,7 +172,7 @@ TEST(LineFile, DecoderRefusesBrokenFiles) {
 
 TEST(CompiledFiles, WritersReplaceTheirFilesUnderTheScenarioNames) {
   FakeFileSystem files;
-  Workspace workspace{files, "/dir"};
+  Workspace workspace{files, "/dir/"};
   ScenarioModel model;
   model.nome_linea = "Calvisio -Sambreta";
   model.numero_treno = "31613";

@@ -32,7 +32,7 @@ void ReadLongestLine(benchmark::State& state) {
   const int32_t compila_linea = static_cast<int32_t>(state.range(0));
   for (auto _ : state) {
     FakeFileSystem files;
-    Workspace workspace{files, "/run"};
+    Workspace workspace{files, "/run/"};
     files.files[workspace.PathOf(LineSourceName(kLineName))] = text;
     ScenarioModel model;
     model.nome_linea = kLineName;

@@ -54,7 +54,7 @@ struct LineRun {
 
   ScenarioModel model;
   FakeFileSystem files;
-  Workspace workspace{files, "/run"};
+  Workspace workspace{files, "/run/"};
 };
 
 // A line file with a route of `length` metres, no other general data, and

@@ -60,7 +60,7 @@ TEST(MemorizzaDati, AFailureInTheTrainHalfIsTrappedKeepingWhatWasRead) {
     model.numero_treno = "31613";
     model.compila_linea = 1;
     model.posizione_errore = 777;
-    memorizza_dati(model, Workspace{files, "/p"});
+    memorizza_dati(model, Workspace{files, "/p/"});
     EXPECT_EQ(model.codice_errore, 25);
     EXPECT_EQ(model.posizione_errore, 777);
     EXPECT_TRUE(files.files.empty()) << "a source was left behind";

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/fltk_window.h"
+#include "platform/display_window.h"
 
 namespace scenario {
 

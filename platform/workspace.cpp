@@ -1,13 +1,10 @@
 #include "platform/workspace.h"
 
+#include "platform/program_directory.h"
+
 namespace scenario {
 
-std::string Workspace::PathOf(std::string_view name) const {
-  std::string path = directory;
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += name;
-  return path;
-}
+std::string Workspace::PathOf(std::string_view name) const { return JoinPath(directory, name); }
 
 SystemFailure::SystemFailure(std::string operation, std::string file, std::string reason)
     : std::runtime_error("cannot " + operation + " '" + file + "': " + reason),

@@ -85,7 +85,7 @@ class ScenarioSourcesTest : public ::testing::Test {
   // Runs one writer on a fresh file system and returns the file it wrote.
   std::string Write(const SourceFile& file) {
     FakeFileSystem files;
-    Workspace workspace{files, "/run"};
+    Workspace workspace{files, "/run/"};
     file.writer(model, workspace);
     EXPECT_EQ(files.files.size(), 1u) << file.name;
     auto written = files.files.find(std::string("/run/") + file.name);
@@ -123,7 +123,7 @@ TEST_F(ScenarioSourcesTest, EachWriterWritesItsFileToTheByte) {
 TEST_F(ScenarioSourcesTest, EachWriterReplacesOnlyItsOwnFile) {
   for (const SourceFile& file : kSourceFiles) {
     FakeFileSystem files;
-    Workspace workspace{files, "/run"};
+    Workspace workspace{files, "/run/"};
     file.writer(model, workspace);
     std::vector<std::string> steps;
     for (const auto& step : files.log())
@@ -172,7 +172,7 @@ TEST_F(ScenarioSourcesTest, TheFormsAreBlankWhateverTheTrainNumber) {
   const std::string order = Write(kSourceFiles[3]);
   model.numero_treno = "99999";
   FakeFileSystem files;
-  Workspace workspace{files, "/run"};
+  Workspace workspace{files, "/run/"};
   dati_scheda(model, workspace);
   dati_rallentamenti(model, workspace);
   dati_note(model, workspace);
@@ -186,7 +186,7 @@ TEST_F(ScenarioSourcesTest, TheFormsAreBlankWhateverTheTrainNumber) {
 TEST_F(ScenarioSourcesTest, AFailureOfTheFileSystemNamesTheFile) {
   for (const SourceFile& file : kSourceFiles) {
     FakeFileSystem files;
-    Workspace workspace{files, "/run"};
+    Workspace workspace{files, "/run/"};
     files.files[std::string("/run/") + file.name] = "old";
     files.FailOn(FakeFileSystem::Step::Write, std::string("/run/") + file.name,
                  "Disk quota exceeded");

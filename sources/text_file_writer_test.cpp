@@ -66,7 +66,7 @@ TEST(WithEndMarker, PutsTheMarkerInTheSlotAfterTheLastLine) {
 class WriteTextFileTest : public ::testing::Test {
  protected:
   FakeFileSystem files;
-  Workspace workspace{files, "/run"};
+  Workspace workspace{files, "/run/"};
 };
 
 TEST_F(WriteTextFileTest, ReplacesTheNamedFileWithTheText) {

@@ -25,10 +25,10 @@ using Files = std::map<std::string, std::string>;
 using testing_support::BuiltInLineSource;
 using testing_support::BuiltInTrainSource;
 
-const std::string kDirectory = "/run";
+const std::string kDirectory = "/run/";
 const std::string kReason = "Input/output error";
 
-std::string PathOf(const std::string& name) { return kDirectory + "/" + name; }
+std::string PathOf(const std::string& name) { return kDirectory + name; }
 
 const std::string kLineSource = LineSourceName(kNomeLinea);
 const std::string kTrainSource = TrainSourceName(kNomeLinea, kNumeroTreno);

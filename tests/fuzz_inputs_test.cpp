@@ -20,8 +20,7 @@ using testing_support::CheckCompileRun;
 using testing_support::CheckFieldStream;
 using testing_support::ReadWholeFile;
 
-const std::filesystem::path kFuzzDirectory =
-    std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz";
+const std::filesystem::path kFuzzDirectory = std::filesystem::path(SCENARIO_SOURCE_DIR) / "fuzz";
 
 // Every file under fuzz/<kind>/<target>/, sorted.
 std::vector<std::filesystem::path> InputsOf(const std::string& target) {

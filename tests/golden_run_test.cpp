@@ -1,13 +1,13 @@
 // The whole program, run as a process in a directory of its own, against the
 // bytes its compiled files must hold.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <filesystem>
 #include <set>
 
 #include "compiler/compiled_files.h"
+#include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace scenario {
@@ -22,16 +22,16 @@ const char kLineFile[] = "Calvisio -Sambreta_linea.dat";
 const char kStationFile[] = "Calvisio -Sambreta_31613.sim";
 const char kCellFile[] = "Calvisio -Sambreta_31613.dat";
 
+// The program file's name ("scenario-compactor", or with ".exe").
+const std::string kProgramFile = std::filesystem::path(SCENARIO_COMPACTOR_PATH).filename().string();
+
 // Copies the program into `dir` and runs it there; returns its exit status.
 int RunProgramIn(const TempDir& dir) {
-  const auto program = dir.path() / "scenario-compactor";
-  if (!std::filesystem::exists(program))
-    std::filesystem::copy_file(SCENARIO_COMPACTOR_PATH, program);
+  const auto program = dir.path() / kProgramFile;
+  if (!std::filesystem::exists(program)) testing_support::CopyProgramInto(dir.path());
   // Run from elsewhere: the files go next to the program, not into the
   // working directory.
-  const std::string command = "cd / && env -u DISPLAY '" + program.string() + "'";
-  int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return testing_support::RunProcess({program.string()}, dir.path().root_path()).exit_status;
 }
 
 class GoldenRun : public ::testing::Test {
@@ -40,7 +40,7 @@ class GoldenRun : public ::testing::Test {
     dir_ = new TempDir;
     status_ = RunProgramIn(*dir_);
     files_ = dir_->Files();
-    files_.erase("scenario-compactor");
+    files_.erase(kProgramFile);
     std::string error;
     ASSERT_TRUE(DecodeStazioni(files_[kStationFile], &stations_, &error)) << error;
     ASSERT_TRUE(DecodePercorso(files_[kCellFile], &cells_, &error)) << error;

@@ -1,13 +1,22 @@
 // scenario-tool: see tools/scenario_tool.h.
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/real_file_system.h"
+#include "tools/exit_status.h"
 #include "tools/scenario_tool.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv, argv + argc);
+  std::vector<std::string> args;
+  try {
+    args = scenario::CommandLineArguments(argc, argv);
+  } catch (const std::exception& refused) {
+    std::cerr << scenario::tool::kToolName << ": " << refused.what() << "\n";
+    return scenario::tool::kExitUsage;
+  }
   scenario::RealFileSystem files;
   return scenario::tool::RunScenarioTool(args, files, std::cout, std::cerr);
 }

@@ -225,7 +225,7 @@ std::string CheckOneOrder(std::string_view text, const char* order_name,
 // ---------------------------------------------------------------------------
 // The compile run in memory.
 
-const char* const kDirectory = "/run";
+const char* const kDirectory = "/run/";
 
 std::string Mismatch(const std::string& what, const std::string& detail) {
   return what + ": " + detail;
@@ -281,7 +281,7 @@ const std::string& BuiltInTrainSource() {
   return text;
 }
 
-std::string InMemoryPath(const std::string& name) { return std::string(kDirectory) + "/" + name; }
+std::string InMemoryPath(const std::string& name) { return std::string(kDirectory) + name; }
 
 InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text) {
   InMemoryRun run;

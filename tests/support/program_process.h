@@ -19,11 +19,13 @@ struct ProcessOutcome {
 std::filesystem::path CopyProgramInto(const std::filesystem::path& directory);
 
 // Runs `argv` (argv[0] is a path) with no display, standard output
-// discarded, standard error collected, and waits for its end.
-ProcessOutcome RunProcess(const std::vector<std::string>& argv);
+// discarded, standard error collected, and waits for its end. It runs in
+// `working_directory` when one is given, else in the test's.
+ProcessOutcome RunProcess(const std::vector<std::string>& argv,
+                          const std::filesystem::path& working_directory = {});
 
 // The full path of the command `name` found through PATH, or "" when there
-// is none.
+// is none. POSIX systems only.
 std::string FindCommand(const std::string& name);
 
 }  // namespace scenario::testing_support

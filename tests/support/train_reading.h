@@ -65,7 +65,7 @@ class TrainReading : public ::testing::Test {
 
   ScenarioModel model = LineHalfModel();
   FakeFileSystem files;
-  Workspace workspace{files, "/run"};
+  Workspace workspace{files, "/run/"};
   ReadingPlace place;
 };
 

@@ -1,4 +1,4 @@
-#include "platform/fltk_window.h"
+#include "platform/display_window.h"
 
 #include <FL/Enumerations.H>
 #include <FL/Fl.H>
@@ -13,8 +13,31 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
 
 namespace scenario {
+
+// The window on an X11 display, drawn with FLTK.
+class FltkWindow : public Window {
+ public:
+  ~FltkWindow() override;
+  FltkWindow(const FltkWindow&) = delete;
+  FltkWindow& operator=(const FltkWindow&) = delete;
+
+  void ShowWaitWindow() override;
+  void ShowMessageBox(const std::string& text) override;
+  bool OnScreen() const override;
+  void Close() override;
+
+ private:
+  // Made by OpenDisplayWindow, once the display is open.
+  FltkWindow();
+  friend std::unique_ptr<Window> OpenDisplayWindow();
+
+  std::unique_ptr<Fl_Window> wait_window_;
+  bool closed_ = false;
+};
 
 namespace {
 

@@ -1,13 +1,12 @@
-// The window on a display, drawn with FLTK: the wait window "Form1" with its
-// label, and the modal message box.
+// The window on a display: the wait window "Form1" with its label, and the
+// modal message box. Each system draws it with its own means (FLTK on X11,
+// Win32 on Windows), at the same size and places.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "platform/window.h"
-
-class Fl_Window;
 
 namespace scenario {
 
@@ -29,28 +28,9 @@ inline constexpr int kMessageBoxButtonWidth = 90;
 inline constexpr int kMessageBoxButtonHeight = 26;
 inline constexpr int kMessageBoxMargin = 16;
 
-class FltkWindow : public Window {
- public:
-  ~FltkWindow() override;
-  FltkWindow(const FltkWindow&) = delete;
-  FltkWindow& operator=(const FltkWindow&) = delete;
-
-  void ShowWaitWindow() override;
-  void ShowMessageBox(const std::string& text) override;
-  bool OnScreen() const override;
-  void Close() override;
-
- private:
-  // Made by OpenDisplayWindow, once the display is open.
-  FltkWindow();
-  friend std::unique_ptr<Window> OpenDisplayWindow();
-
-  std::unique_ptr<Fl_Window> wait_window_;
-  bool closed_ = false;
-};
-
-// A window on the display that DISPLAY names; nullptr when DISPLAY is unset
-// or empty or the display cannot be opened. Prints nothing in either case.
+// A window on the display; nullptr when there is none to open (on X11: DISPLAY
+// unset or empty, or the display cannot be opened; on Windows: no desktop to
+// create windows on). Prints nothing in either case.
 std::unique_ptr<Window> OpenDisplayWindow();
 
 }  // namespace scenario

@@ -1,0 +1,107 @@
+#include "platform/win32_windows.h"
+
+#include <atomic>
+#include <string>
+
+#include "platform/real_file_system.h"
+#include "platform/win32_support.h"
+
+namespace scenario {
+
+namespace {
+
+Status LastError(const char* operation) {
+  return Status::Error(operation, win32::ErrorText(GetLastError()));
+}
+
+// A name for the temporary file beside `path`, unique within this process
+// and among processes.
+std::string TemporaryPathFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  const std::string::size_type separator = path.find_last_of("\\/");
+  const std::string directory =
+      separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  return directory + "." + name + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(counter++);
+}
+
+// Closes the handle when it goes.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  bool Close() {
+    if (!valid()) return true;
+    const BOOL closed = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+Status RealFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+  const std::wstring temporary = win32::Wide(TemporaryPathFor(path));
+  Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return LastError("create");
+
+  auto fail = [&](const char* operation) {
+    Status status = LastError(operation);
+    file.Close();
+    DeleteFileW(temporary.c_str());
+    return status;
+  };
+
+  const char* data = contents.data();
+  size_t left = contents.size();
+  while (left > 0) {
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(file.get(), data, chunk, &written, nullptr)) return fail("write");
+    data += written;
+    left -= written;
+  }
+  if (!FlushFileBuffers(file.get())) return fail("write");
+  if (!file.Close()) return fail("write");
+  if (!MoveFileExW(temporary.c_str(), win32::Wide(path).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return fail("rename");
+  return Status::Ok();
+}
+
+Status RealFileSystem::ReadFile(const std::string& path, std::string* contents) {
+  contents->clear();
+  Handle file(CreateFileW(win32::Wide(path).c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.valid()) return LastError("read");
+  char buffer[1 << 16];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return LastError("read");
+    if (got == 0) break;
+    contents->append(buffer, got);
+  }
+  return Status::Ok();
+}
+
+Status RealFileSystem::DeleteFile(const std::string& path) {
+  if (!DeleteFileW(win32::Wide(path).c_str())) return LastError("delete");
+  return Status::Ok();
+}
+
+bool RealFileSystem::FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(win32::Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace scenario

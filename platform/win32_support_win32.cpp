@@ -1,0 +1,42 @@
+#include "platform/win32_support.h"
+
+#include "platform/win32_windows.h"
+
+#include "platform/windows_1252.h"
+
+namespace scenario::win32 {
+
+std::wstring Wide(std::string_view name) {
+  const std::u16string text = Windows1252ToUtf16(name);
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string Narrow(std::wstring_view text) {
+  return Utf16ToWindows1252Shown(std::u16string(text.begin(), text.end()));
+}
+
+std::string ErrorText(unsigned long code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text;
+  if (length > 0 && buffer != nullptr) text = Narrow(std::wstring_view(buffer, length));
+  if (buffer != nullptr) LocalFree(buffer);
+  // The message of a language the system lacks: any language will do.
+  if (text.empty()) {
+    const DWORD any = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (any > 0 && buffer != nullptr) text = Narrow(std::wstring_view(buffer, any));
+    if (buffer != nullptr) LocalFree(buffer);
+  }
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+  if (text.empty()) text = "system error " + std::to_string(code);
+  return text;
+}
+
+}  // namespace scenario::win32
