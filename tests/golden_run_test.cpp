@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <set>
 
@@ -74,6 +75,29 @@ TEST_F(GoldenRun, EndsSilentlyLeavingExactlyTheFormsAndTheCompiledFiles) {
   EXPECT_EQ(files_[kNotes].size(), 0u);
   EXPECT_EQ(files_[kCellFile].size(), 31815u);
   EXPECT_EQ(files_[kLineFile].size(), 2119964u);
+}
+
+// FNV-1a, 64 bits: enough to tell any changed byte of these files apart.
+std::uint64_t Fingerprint(const std::string& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3u;
+  }
+  return hash;
+}
+
+// The six files to the byte, on every system the program is built for.
+TEST_F(GoldenRun, EveryFileHasItsFingerprint) {
+  const std::map<std::string, std::uint64_t> expected = {
+      {kCard, 0x8cb475e448585feau},       {kSlowdowns, 0x0f2bcaa220f4b5d8u},
+      {kNotes, 0xcbf29ce484222325u},      {kLineFile, 0xb281f5068a10ba34u},
+      {kStationFile, 0xa974fe86ae387b07u}, {kCellFile, 0xe2e3f46fa9527fd0u},
+  };
+  for (const auto& [name, fingerprint] : expected) {
+    ASSERT_TRUE(files_.count(name)) << name;
+    EXPECT_EQ(Fingerprint(files_.at(name)), fingerprint) << name;
+  }
 }
 
 TEST_F(GoldenRun, StationRecords) {
