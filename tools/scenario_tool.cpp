@@ -50,14 +50,20 @@ int Fail(std::ostream& err, int status, const std::string& command, const std::s
   return status;
 }
 
-int RunSources(const Options& options, FileSystem& files, std::ostream& out) {
-  for (const std::string& path : WriteBuiltInSources(files, options.sources_directory, options.sources_force))
+int RunSources(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  const auto tell = [&err](const std::string& notice) {
+    err << kToolName << " sources: " << notice << std::endl;
+  };
+  for (const std::string& path :
+       WriteBuiltInSources(files, options.sources_directory, options.sources_force, tell))
     out << "wrote " << path << "\n";
   return kExitOk;
 }
 
 int RunCompileCommand(Options options, FileSystem& files, std::ostream& out, std::ostream& err) {
-  const CompileReport report = RunCompile(options.compile, files);
+  const CompileReport report = RunCompile(options.compile, files, [&err](const std::string& notice) {
+    err << kToolName << " compile: " << notice << std::endl;
+  });
   if (options.compile_json)
     PrintCompileReportJson(report, out);
   else
@@ -137,7 +143,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
 
   const std::string command = app.get_subcommands().front()->get_name();
   try {
-    if (*sources) return RunSources(options, files, out);
+    if (*sources) return RunSources(options, files, out, err);
     if (*compile) return RunCompileCommand(options, files, out, err);
     if (*dump) return RunDump(options, files, out, err);
     if (*plot) return RunPlot(options, files, out, err);
