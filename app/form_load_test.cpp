@@ -82,17 +82,17 @@ using DirectoryStep = FakeFileSystem::DirectoryStep;
 TEST(RunProgram, HoldsItsDirectoryFromBeforeTheFirstFileToAfterTheLastFlushed) {
   FakeFileSystem files;
   RecordingWindow window;
-  ASSERT_EQ(RunProgram(Workspace{files, "/prog"}, window), 0);
+  ASSERT_EQ(RunProgram(Workspace{files, "/prog/"}, window), 0);
   const size_t file_steps = files.log().size();
   ASSERT_GT(file_steps, 0u);
   std::vector<std::tuple<DirectoryStep, std::string, size_t>> steps;
   for (const auto& step : files.directory_log())
     steps.emplace_back(step.step, step.directory, step.file_steps_before);
   const std::vector<std::tuple<DirectoryStep, std::string, size_t>> expected = {
-      {DirectoryStep::Lock, "/prog", 0},
-      {DirectoryStep::RemoveLeftovers, "/prog", 0},
-      {DirectoryStep::Sync, "/prog", file_steps},
-      {DirectoryStep::Unlock, "/prog", file_steps},
+      {DirectoryStep::Lock, "/prog/", 0},
+      {DirectoryStep::RemoveLeftovers, "/prog/", 0},
+      {DirectoryStep::Sync, "/prog/", file_steps},
+      {DirectoryStep::Unlock, "/prog/", file_steps},
   };
   EXPECT_EQ(steps, expected);
 }
@@ -108,18 +108,18 @@ std::map<std::string, std::string> EarlierFiles() {
 TEST(RunProgram, ADirectoryHeldByAnotherRunPastTheWaitStopsWithStatus1AndChangesNothing) {
   FakeFileSystem files;
   files.files = EarlierFiles();
-  files.held_elsewhere.insert("/prog");
+  files.held_elsewhere.insert("/prog/");
   RecordingWindow window;
   ::testing::internal::CaptureStderr();
-  const int status = RunProgram(Workspace{files, "/prog"}, window);
+  const int status = RunProgram(Workspace{files, "/prog/"}, window);
   const std::string printed = ::testing::internal::GetCapturedStderr();
 
   const std::string failure =
-      "scenario-compactor: cannot lock the directory '/prog': another run holds it and has not let "
+      "scenario-compactor: cannot lock the directory '/prog/': another run holds it and has not let "
       "go of it within 60 s; start again once that run has ended";
   EXPECT_EQ(status, 1);
   EXPECT_EQ(printed,
-            "scenario-compactor: another run holds the directory '/prog'; waiting for it to end (at "
+            "scenario-compactor: another run holds the directory '/prog/'; waiting for it to end (at "
             "most 60 s)\n" +
                 failure + "\n");
   EXPECT_EQ(window.messages, std::vector<std::string>{failure});
@@ -137,7 +137,7 @@ TEST(RunProgram, LeftoversOfEndedRunsGoBeforeTheRunAndThoseOfRunningOnesStay) {
   files.files[elsewhere] = "not this run's directory";
   files.running_processes.insert(88);
   RecordingWindow window;
-  ASSERT_EQ(RunProgram(Workspace{files, "/prog"}, window), 0);
+  ASSERT_EQ(RunProgram(Workspace{files, "/prog/"}, window), 0);
   EXPECT_EQ(files.files.count("/prog/" + TemporaryNameFor("Calvisio -Sambreta_linea.dat", 77, 5)), 0u);
   EXPECT_EQ(files.files.count(running), 1u);
   EXPECT_EQ(files.files.count(elsewhere), 1u);
@@ -154,7 +154,7 @@ TEST(RunProgram, FailuresOfTheDirectorySteps) {
     std::string printed;
   } table[] = {
       {DirectoryStep::Sync, 1,
-       "scenario-compactor: cannot flush the directory '/prog': Input/output error\n"},
+       "scenario-compactor: cannot flush the directory '/prog/': Input/output error\n"},
       {DirectoryStep::RemoveLeftovers, 0,
        "scenario-compactor: cannot delete the leftover temporary file "
        "'/prog/.Calvisio -Sambreta_linea.dat.tmp-77-5': Permission denied; it is no file of the "
@@ -168,7 +168,7 @@ TEST(RunProgram, FailuresOfTheDirectorySteps) {
                                                                       : "Permission denied");
     RecordingWindow window;
     ::testing::internal::CaptureStderr();
-    const int status = RunProgram(Workspace{files, "/prog"}, window);
+    const int status = RunProgram(Workspace{files, "/prog/"}, window);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), row.printed);
     EXPECT_EQ(status, row.status);
     // Every file was written either way; the lock was let go.

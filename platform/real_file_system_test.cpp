@@ -1,11 +1,10 @@
 #include "platform/real_file_system.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/directory_lock.h"
 #include "platform/temporary_names.h"
+#include "tests/support/system_facts.h"
 #include "tests/support/temp_dir.h"
 
 namespace scenario {
@@ -43,7 +42,7 @@ TEST(RealFileSystem, ReadDeleteAndExists) {
   Status missing = files.ReadFile(path, &contents);
   EXPECT_FALSE(missing.ok());
   EXPECT_EQ(missing.operation(), "read");
-  EXPECT_EQ(missing.reason(), "No such file or directory");
+  EXPECT_EQ(missing.reason(), testing_support::MissingFileReason());
   WriteWholeFile(path, std::string("a\0b", 3));
   EXPECT_TRUE(files.FileExists(path));
   ASSERT_TRUE(files.ReadFile(path, &contents).ok());
@@ -77,23 +76,17 @@ TEST(RealFileSystem, MissingDirectoryFailsAtCreate) {
   Status status = files.ReplaceFile(dir.PathOf("no-such-dir/f"), "x");
   ASSERT_FALSE(status.ok());
   EXPECT_EQ(status.operation(), "create");
-  EXPECT_EQ(status.reason(), "No such file or directory");
-}
-
-// The number of a process that has ended.
-unsigned long EndedProcess() {
-  const pid_t child = ::fork();
-  if (child == 0) ::_exit(0);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return static_cast<unsigned long>(child);
+  EXPECT_EQ(status.reason(), testing_support::MissingDirectoryReason());
 }
 
 TEST(RealFileSystem, OnlyTheTemporariesOfEndedProcessesAreRemoved) {
   TempDir dir;
   RealFileSystem files;
-  const unsigned long ended = EndedProcess();
-  const unsigned long running = static_cast<unsigned long>(::getppid());
+  testing_support::OtherProcess ended_process;
+  ended_process.End();
+  const unsigned long ended = ended_process.number();
+  testing_support::OtherProcess running_process;
+  const unsigned long running = running_process.number();
   const std::string leftover = TemporaryNameFor("Calvisio -Sambreta_linea.dat", ended, 5);
   const std::string second_leftover = TemporaryNameFor("out.svg", ended, 0);
   const std::string in_flight = TemporaryNameFor("Calvisio -Sambreta_linea.dat", running, 0);
@@ -129,7 +122,7 @@ TEST(RealFileSystem, DirectoryOperationsOnAMissingDirectoryFail) {
   const Status sync = files.SyncDirectory(missing);
   EXPECT_FALSE(sync.ok());
   EXPECT_EQ(sync.operation(), "flush the directory");
-  EXPECT_EQ(sync.reason(), "No such file or directory");
+  EXPECT_EQ(sync.reason(), testing_support::MissingFileReason());
   EXPECT_TRUE(files.SyncDirectory(dir.path().string()).ok());
 }
 

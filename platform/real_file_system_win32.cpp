@@ -1,10 +1,15 @@
 #include "platform/win32_windows.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
+#include "platform/directory_lock.h"
+#include "platform/program_directory.h"
 #include "platform/real_file_system.h"
+#include "platform/temporary_names.h"
 #include "platform/win32_support.h"
+#include "platform/windows_1252.h"
 
 namespace scenario {
 
@@ -22,8 +27,20 @@ std::string TemporaryPathFor(const std::string& path) {
   const std::string directory =
       separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
   const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
-  return directory + "." + name + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" +
-         std::to_string(counter++);
+  return directory + TemporaryNameFor(name, GetCurrentProcessId(), counter++);
+}
+
+// Whether the process numbered `process` is still running (or cannot be
+// told apart from one that is).
+bool ProcessRunning(unsigned long process) {
+  if (process == 0 || process > MAXDWORD) return false;
+  if (process == GetCurrentProcessId()) return true;
+  HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(process));
+  if (handle == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD exit_code = 0;
+  const bool running = !GetExitCodeProcess(handle, &exit_code) || exit_code == STILL_ACTIVE;
+  CloseHandle(handle);
+  return running;
 }
 
 // Closes the handle when it goes.
@@ -102,6 +119,49 @@ Status RealFileSystem::DeleteFile(const std::string& path) {
 bool RealFileSystem::FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(win32::Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+Status RealFileSystem::LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                                     const std::function<void()>& waiting,
+                                     std::unique_ptr<DirectoryLock>* lock) {
+  return LockDirectoryOnDisk(directory, limit, waiting, lock);
+}
+
+Status RealFileSystem::RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) {
+  WIN32_FIND_DATAW found;
+  HANDLE listing = FindFirstFileW(win32::Wide(JoinPath(directory, "*")).c_str(), &found);
+  if (listing == INVALID_HANDLE_VALUE) return LastError("list");
+  Status outcome = Status::Ok();
+  do {
+    // A name Windows-1252 cannot hold is none of the names replacing makes.
+    const std::wstring_view wide(found.cFileName);
+    const std::optional<std::string> name =
+        Utf16ToWindows1252(std::u16string(wide.begin(), wide.end()));
+    unsigned long process = 0;
+    if (!name || !IsTemporaryName(*name, &process) || ProcessRunning(process)) continue;
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+      continue;
+    if (!DeleteFileW(win32::Wide(JoinPath(directory, *name)).c_str()) &&
+        GetLastError() != ERROR_FILE_NOT_FOUND && outcome.ok()) {
+      outcome = LastError("delete");
+      *failed = *name;
+    }
+  } while (FindNextFileW(listing, &found));
+  const DWORD ended = GetLastError();
+  FindClose(listing);
+  if (ended != ERROR_NO_MORE_FILES && outcome.ok()) outcome = Status::Error("list", win32::ErrorText(ended));
+  return outcome;
+}
+
+Status RealFileSystem::SyncDirectory(const std::string& directory) {
+  // Every rename was written through (MOVEFILE_WRITE_THROUGH) and NTFS
+  // journals the directory itself; what is left is to tell that the
+  // directory is there.
+  const DWORD attributes = GetFileAttributesW(win32::Wide(directory.empty() ? "." : directory).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError("flush the directory");
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return Status::Error("flush the directory", win32::ErrorText(ERROR_DIRECTORY));
+  return Status::Ok();
 }
 
 }  // namespace scenario

@@ -11,6 +11,7 @@
 
 #include "platform/directory_lock.h"
 #include "platform/fake_file_system.h"
+#include "platform/program_directory.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
 #include "tools/test_support/tool_run.h"
@@ -316,26 +317,27 @@ TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
   const std::string in = (dir.path() / "in").string();
   const std::string out = dir.path().string();
   ASSERT_EQ(RunTool({"sources", in}, files).status, 0);
-  files.FailOn(FakeFileSystem::Step::Create, out + "/Calvisio -Sambreta_31613.sim", "No space left on device");
-  const testing::ToolRun run = RunTool({"compile", in + "/" + kLine, in + "/" + kTrain, "-o", out}, files);
+  files.FailOn(FakeFileSystem::Step::Create, JoinPath(out, "Calvisio -Sambreta_31613.sim"), "No space left on device");
+  const testing::ToolRun run = RunTool({"compile", JoinPath(in, kLine), JoinPath(in, kTrain), "-o", out}, files);
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.err, "scenario-tool compile: cannot create 'Calvisio -Sambreta_31613.sim': No space left on device\n");
   // The line file, written before, stays; nothing after the failure is.
-  EXPECT_EQ(files.files.count(out + "/Calvisio -Sambreta_linea.dat"), 1u);
-  EXPECT_EQ(files.files.count(out + "/Calvisio -Sambreta_31613.dat"), 0u);
+  EXPECT_EQ(files.files.count(JoinPath(out, "Calvisio -Sambreta_linea.dat")), 1u);
+  EXPECT_EQ(files.files.count(JoinPath(out, "Calvisio -Sambreta_31613.dat")), 0u);
 
   // A copy that fails halfway: the copy made before it does not stay.
-  files.FailOn(FakeFileSystem::Step::Rename, out + "/" + kTrain, "Input/output error");
-  const testing::ToolRun copy = RunTool({"compile", in + "/" + kLine, in + "/" + kTrain, "-o", out}, files);
+  files.FailOn(FakeFileSystem::Step::Rename, JoinPath(out, kTrain), "Input/output error");
+  const testing::ToolRun copy = RunTool({"compile", JoinPath(in, kLine), JoinPath(in, kTrain), "-o", out}, files);
   EXPECT_EQ(copy.status, 3);
-  EXPECT_EQ(files.files.count(out + "/" + kLine), 0u);
-  EXPECT_EQ(files.files.count(in + "/" + kLine), 1u);
+  EXPECT_EQ(files.files.count(JoinPath(out, kLine)), 0u);
+  EXPECT_EQ(files.files.count(JoinPath(in, kLine)), 1u);
 
   const testing::ToolRun missing =
-      RunTool({"compile", in + "/" + kLine, in + "/Calvisio -Sambreta_99-.txt", "-o", out}, files);
+      RunTool({"compile", JoinPath(in, kLine), JoinPath(in, "Calvisio -Sambreta_99-.txt"), "-o", out}, files);
   EXPECT_EQ(missing.status, 3);
-  EXPECT_EQ(missing.err, "scenario-tool compile: cannot read '" + in +
-                             "/Calvisio -Sambreta_99-.txt': No such file or directory\n");
+  EXPECT_EQ(missing.err, "scenario-tool compile: cannot read '" +
+                             JoinPath(in, "Calvisio -Sambreta_99-.txt") +
+                             "': No such file or directory\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/support/system_facts.h"
 #include "tests/support/temp_dir.h"
 #include "tools/test_support/built_in_compiled.h"
 #include "tools/test_support/tool_run.h"
@@ -233,7 +234,8 @@ TEST(DumpRefusal, WhatIsNoCompiledFileIsAUsageErrorAndAMissingOneAFailure) {
 
   const testing::ToolRun missing = RunTool({"dump", (dir.path() / "x_1.sim").string()});
   EXPECT_EQ(missing.status, 3);
-  EXPECT_NE(missing.err.find("No such file or directory"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find(scenario::testing_support::MissingFileReason()), std::string::npos)
+      << missing.err;
 }
 
 TEST(DumpWarning, ACellFileShorterThanItsStationFilesRouteIsFlagged) {
