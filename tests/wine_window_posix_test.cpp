@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/directory_lock.h"
 #include "platform/display_window.h"
 #include "tests/support/child_process.h"
 #include "tests/support/program_process.h"
@@ -113,6 +114,9 @@ TEST_F(WineWindowTest, RunShowsForm1EndsByItselfAndWritesTheBytesOfTheLinuxRun) 
   std::map<std::string, std::string> linux_files = linux_run.Files();
   windows_files.erase(exe.filename().string());
   linux_files.erase(linux_program.filename().string());
+  EXPECT_EQ(windows_files.count(kLockFileName), 1u);
+  windows_files.erase(kLockFileName);
+  linux_files.erase(kLockFileName);
   EXPECT_EQ(windows_files.size(), 6u);
   EXPECT_TRUE(windows_files == linux_files) << "the files of the two runs differ";
 }
