@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <set>
 #include <utility>
 
+#include "compiler/arithmetic.h"
 #include "compiler/compile_run.h"
 #include "compiler/compiled_files.h"
 #include "compiler/error_reporting.h"
@@ -33,7 +35,9 @@ constexpr std::array<double, 6> kCurvature = {0.0001, 0.0002, 0.0004, 0.001, 0.0
 constexpr size_t kDifferencesListed = 12;
 // Rounds of code-change points added where the cell rules do not place what
 // the files hold.
-constexpr int kCodeChangeRounds = 4;
+constexpr int kCodeChangeRounds = 24;
+// The code that the cell rules put into the code changes they place.
+constexpr int64_t kRuleCode = 180;
 
 // --- the items of the two sources ------------------------------------------
 
@@ -53,6 +57,7 @@ struct Mountain {
   int64_t start = 0;
   int64_t end = 0;
   int64_t tipo = 0;
+  bool markers = false;  // tipo is the type plus 10
 };
 
 struct Indicator {
@@ -226,21 +231,23 @@ std::vector<std::string> TrainServiceLines(const TrainService& train) {
 
 // Steps of a value filled cell by cell from the start of the route up to
 // the fourth cell from its end: one step at the start of every run of equal
-// values. A fill that ends with a step on the third cell from the end
-// writes that cell too.
+// values. A fill writes at least one cell per step and one at its close, so
+// steps that do not advance, on the third cell from the end, carry the fill
+// over the last cells one by one.
 std::vector<Step> StepsOf(const std::vector<rec_cella>& percorso, uint8_t rec_cella::*field,
                           const std::function<int64_t(uint8_t)>& value_of) {
   std::vector<Step> steps;
   const int64_t ultima = static_cast<int64_t>(percorso.size()) - 1;
-  const int64_t last = ultima - 3;
-  for (int64_t cell = 0; cell <= last; ++cell) {
-    const uint8_t value = percorso[static_cast<size_t>(cell)].*field;
-    if (cell == 0 || value != percorso[static_cast<size_t>(cell - 1)].*field)
-      steps.push_back({cell * kCellMetres, value_of(value)});
+  auto at = [&](int64_t cell) { return percorso[static_cast<size_t>(cell)].*field; };
+  for (int64_t cell = 0; cell <= ultima - 3; ++cell) {
+    if (cell == 0 || at(cell) != at(cell - 1)) steps.push_back({cell * kCellMetres, value_of(at(cell))});
   }
-  if (steps.empty()) steps.push_back({0, value_of(0)});
-  if (ultima - 2 >= 1 && percorso[static_cast<size_t>(ultima - 2)].*field != 0)
-    steps.push_back({(ultima - 2) * kCellMetres, value_of(percorso[static_cast<size_t>(ultima - 2)].*field)});
+  if (steps.empty()) steps.push_back({0, value_of(ultima >= 0 ? at(0) : 0)});
+  int64_t last = ultima - 3;
+  for (int64_t cell = std::max<int64_t>(ultima - 2, 1); cell <= ultima; ++cell)
+    if (at(cell) != 0) last = cell;
+  for (int64_t cell = ultima - 2; cell <= last; ++cell)
+    steps.push_back({(ultima - 2) * kCellMetres, value_of(at(cell))});
   return steps;
 }
 
@@ -422,12 +429,47 @@ class Recovery {
       }
       int64_t end = cell;
       while (end + 1 < n && percorso_[static_cast<size_t>(end + 1)].montagna == type) ++end;
-      // Markers stand on every fourth cell of a marked mountain.
-      bool markers = false;
-      for (int64_t m = cell + 3; m <= end; m += 4)
-        markers = markers || percorso_[static_cast<size_t>(m)].tipo_cella == tipo::marcatore_montagna;
-      mountains.push_back({cell * kCellMetres, (end + 1) * kCellMetres, int64_t{type} + (markers ? 10 : 0)});
+      // Markers stand on every fourth cell of a marked mountain, the first
+      // on its fourth cell. A marker out of step with the mountain's start
+      // is the fourth cell of another mountain that followed at once (both
+      // then of type 3).
+      int64_t segment = cell;
+      bool marked = false;
+      for (int64_t m = cell; m <= end; ++m) {
+        if (percorso_[static_cast<size_t>(m)].tipo_cella != tipo::marcatore_montagna) continue;
+        if ((m - segment) % 4 == 3) {
+          marked = true;
+        } else if (m - 3 > segment) {
+          mountains.push_back(
+              {segment * kCellMetres, (m - 3) * kCellMetres, int64_t{type} + (marked ? 10 : 0), marked});
+          segment = m - 3;
+          marked = true;
+        }
+      }
+      mountains.push_back({segment * kCellMetres, (end + 1) * kCellMetres, int64_t{type} + (marked ? 10 : 0), marked});
       cell = end + 1;
+    }
+    // A mountain that starts 150 m or less after the one before it ends is
+    // of type 3: when this one is not, its start goes as late and the end
+    // before it as early as their cells allow.
+    for (size_t i = 1; i < mountains.size(); ++i) {
+      Mountain& before = mountains[i - 1];
+      Mountain& after = mountains[i];
+      if (after.start - before.end > 150 || (after.markers ? after.tipo - 10 : after.tipo) == 3) continue;
+      const int64_t end_cell = before.end / kCellMetres - 1;
+      const int64_t start_cell = after.start / kCellMetres;
+      for (int64_t metre = end_cell * kCellMetres; metre <= before.end; ++metre) {
+        if (round_half_even(static_cast<double>(metre) / 50 - 1) == end_cell) {
+          before.end = metre;
+          break;
+        }
+      }
+      for (int64_t metre = (start_cell + 1) * kCellMetres; metre >= after.start; --metre) {
+        if (round_half_even(static_cast<double>(metre) / 50) == start_cell) {
+          after.start = metre;
+          break;
+        }
+      }
     }
     return mountains;
   }
@@ -523,16 +565,25 @@ class Recovery {
       // Only a slowdown beyond 1500 m has a warning; at cell 31 one just
       // past 1500 m still has.
       if (r.x == 1500 && warning && warning->tipo_cella == tipo::avviso_rallentamento) r.x = 1510;
-      r.l = (e - 1) * kCellMetres - r.x;
       if (r.x > 1500) {
-        const int64_t w = s - 25;
-        bool markers = true;
-        for (int n = 0; n < 4; ++n) {
-          const rec_cella* m = CellAt(w - n);
-          markers = markers && m && m->tipo_cella == tipo::prima_dell_avviso && m->valore_1 == n + 1;
+        auto markers_from = [&](int64_t w) {
+          bool markers = true;
+          for (int n = 0; n < 4; ++n) {
+            const rec_cella* m = CellAt(w - n);
+            markers = markers && m && m->tipo_cella == tipo::prima_dell_avviso && m->valore_1 == n + 1;
+          }
+          return markers;
+        };
+        if (markers_from(s - 25)) {
+          r.f_ta = 1;
+        } else if (s % 2 == 0 && markers_from(s - 26)) {
+          // Halfway between two cells the start rounds up to an even cell
+          // and the markers' base down: they stand one cell further back.
+          r.x -= 25;
+          r.f_ta = 1;
         }
-        r.f_ta = markers ? 1 : 0;
       }
+      r.l = (e - 1) * kCellMetres - r.x;
       slowdowns.push_back(r);
     }
     return slowdowns;
@@ -767,7 +818,7 @@ void ComparePlan(const CompiledInput& input, const std::optional<std::string>& b
 
 // Where the cells recompiled differ from the files in a code change: the
 // cells that need a code-change point of their own, with its value.
-std::map<int64_t, int64_t> MissingCodeChanges(const CompiledInput& input, const std::string& cell_bytes) {
+std::map<int64_t, int64_t> CodeChangesToAdd(const CompiledInput& input, const std::string& cell_bytes) {
   std::map<int64_t, int64_t> missing;
   std::vector<rec_cella> recompiled;
   std::string error;
@@ -784,6 +835,15 @@ std::map<int64_t, int64_t> MissingCodeChanges(const CompiledInput& input, const 
     }
   }
   return missing;
+}
+
+// The first cell whose bytes differ from the files' (the number of cells
+// when none does).
+int64_t FirstDifferentCell(const CompiledInput& input, const std::string& cell_bytes) {
+  const size_t n = std::min(cell_bytes.size(), input.cell_bytes.size());
+  size_t at = 0;
+  while (at < n && cell_bytes[at] == input.cell_bytes[at]) ++at;
+  return static_cast<int64_t>(at / kCellBytes);
 }
 
 std::string Joined(const std::vector<std::string>& lines) { return TextLinesBytes(lines); }
@@ -847,32 +907,67 @@ RecoveredScenario Decompile(const CompiledInput& input) {
         "no compiled line file: the curves are left out of the line description, so its plan is straight");
 
   result.line_description = Joined(LineDescriptionLines(line));
-  Recompiled recompiled;
-  for (int round = 0;; ++round) {
-    result.train_service = Joined(TrainServiceLines(train));
-    recompiled = CompileInMemory(result.nome_linea, result.numero_treno, result.line_description,
-                                 result.train_service, with_line);
-    if (recompiled.stopped_with || round == kCodeChangeRounds) break;
+  auto compile = [&](const TrainService& service) {
+    return CompileInMemory(result.nome_linea, result.numero_treno, result.line_description,
+                           Joined(TrainServiceLines(service)), with_line);
+  };
+  auto same_bytes = [&](const Recompiled& r) {
+    return !r.stopped_with && r.station_bytes == input.station_bytes && r.cell_bytes == input.cell_bytes &&
+           (!with_line || r.line_bytes == input.line_bytes);
+  };
+  Recompiled recompiled = compile(train);
+  for (int round = 0; round < kCodeChangeRounds && !same_bytes(recompiled) && !recompiled.stopped_with; ++round) {
     // Code changes the cell rules do not place by themselves become
-    // code-change points of the train service.
-    bool added = false;
-    for (const auto& [cell, value] : MissingCodeChanges(input, recompiled.cell_bytes)) {
-      if (train.code_changes.count(cell) == 0 || train.code_changes[cell] != value) {
-        train.code_changes[cell] = value;
-        added = true;
+    // code-change points of the train service. The rules place only the
+    // code 180, so the others go first: the rules then work round them as
+    // they did in the files, and a 180 that was theirs needs no point.
+    const std::map<int64_t, int64_t> missing = CodeChangesToAdd(input, recompiled.cell_bytes);
+    std::map<int64_t, int64_t> own;
+    std::optional<int64_t> first_plain;
+    for (const auto& [cell, value] : missing) {
+      if (train.code_changes.count(cell) != 0 && train.code_changes[cell] == value) continue;
+      if (value != kRuleCode) own[cell] = value;
+      else if (!first_plain) first_plain = cell;
+    }
+    if (!own.empty()) {
+      for (const auto& [cell, value] : own) train.code_changes[cell] = value;
+      recompiled = compile(train);
+      continue;
+    }
+    if (!first_plain) break;
+    // The first 180 missing, or one beside it that the files also hold: a
+    // point there moves the rules' code change one cell aside. The one that
+    // leaves the first difference furthest along the route wins.
+    std::optional<TrainService> best;
+    Recompiled best_compiled;
+    int64_t best_reach = -1;
+    for (const int64_t cell : {*first_plain, *first_plain + 1, *first_plain - 1}) {
+      if (cell < 0 || cell >= static_cast<int64_t>(input.percorso.size())) continue;
+      const rec_cella& c = input.percorso[static_cast<size_t>(cell)];
+      if (c.tipo_cella != tipo::cambio_codice || c.valore_1 != kRuleCode || train.code_changes.count(cell) != 0)
+        continue;
+      TrainService candidate = train;
+      candidate.code_changes[cell] = kRuleCode;
+      Recompiled compiled = compile(candidate);
+      const int64_t reach = same_bytes(compiled) ? INT64_MAX : FirstDifferentCell(input, compiled.cell_bytes);
+      if (reach > best_reach) {
+        best_reach = reach;
+        best = std::move(candidate);
+        best_compiled = std::move(compiled);
       }
     }
-    if (!added) break;
+    if (!best) break;
+    train = std::move(*best);
+    recompiled = std::move(best_compiled);
   }
+  result.train_service = Joined(TrainServiceLines(train));
 
   if (recompiled.stopped_with) {
     result.differences.push_back("the recovered sources do not compile: the run stops with \"" +
                                  ErrorMessage(*recompiled.stopped_with) + "\"");
     return result;
   }
-  const bool same = recompiled.station_bytes == input.station_bytes && recompiled.cell_bytes == input.cell_bytes &&
-                    (!with_line || recompiled.line_bytes == input.line_bytes);
-  if (same) {
+  if (same_bytes(recompiled)) {
     result.exact = true;
     if (recompiled.codice_errore != 0) {
       std::string note = "the recovered sources compile with error " + std::to_string(recompiled.codice_errore);
