@@ -430,20 +430,30 @@ class Recovery {
       int64_t end = cell;
       while (end + 1 < n && percorso_[static_cast<size_t>(end + 1)].montagna == type) ++end;
       // Markers stand on every fourth cell of a marked mountain, the first
-      // on its fourth cell. A marker out of step with the mountain's start
-      // is the fourth cell of another mountain that followed at once (both
-      // then of type 3).
+      // on its fourth cell, wherever the cell was free. A marker out of
+      // step, or a free cell where the step wants one, is where another
+      // mountain followed at once (both then of type 3).
       int64_t segment = cell;
       bool marked = false;
+      bool free_in_step = false;  // a free cell where this one would have a marker
+      auto split = [&](int64_t at, bool next_marked) {
+        mountains.push_back({segment * kCellMetres, at * kCellMetres, int64_t{type} + (marked ? 10 : 0), marked});
+        segment = at;
+        marked = next_marked;
+        free_in_step = false;
+      };
       for (int64_t m = cell; m <= end; ++m) {
-        if (percorso_[static_cast<size_t>(m)].tipo_cella != tipo::marcatore_montagna) continue;
-        if ((m - segment) % 4 == 3) {
-          marked = true;
-        } else if (m - 3 > segment) {
-          mountains.push_back(
-              {segment * kCellMetres, (m - 3) * kCellMetres, int64_t{type} + (marked ? 10 : 0), marked});
-          segment = m - 3;
-          marked = true;
+        const uint8_t kind = percorso_[static_cast<size_t>(m)].tipo_cella;
+        const bool in_step = (m - segment) % 4 == 3;
+        if (kind == tipo::marcatore_montagna) {
+          if (in_step && !free_in_step) {
+            marked = true;
+          } else if (m - 3 > segment) {
+            split(m - 3, true);
+          }
+        } else if (kind == tipo::libera && in_step) {
+          if (marked) split(m, false);
+          else free_in_step = true;
         }
       }
       mountains.push_back({segment * kCellMetres, (end + 1) * kCellMetres, int64_t{type} + (marked ? 10 : 0), marked});
