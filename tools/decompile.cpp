@@ -435,28 +435,47 @@ class Recovery {
       // mountain followed at once (both then of type 3).
       int64_t segment = cell;
       bool marked = false;
-      bool free_in_step = false;  // a free cell where this one would have a marker
-      auto split = [&](int64_t at, bool next_marked) {
-        mountains.push_back({segment * kCellMetres, at * kCellMetres, int64_t{type} + (marked ? 10 : 0), marked});
-        segment = at;
-        marked = next_marked;
-        free_in_step = false;
+      int64_t last_marker = -1;
+      bool free_in_step = false;          // a free cell where this one would have a marker
+      int64_t ended_by = -1;              // a marked one ended before this free cell
+      auto push = [&](int64_t from, int64_t to, bool with_markers) {
+        if (to > from)
+          mountains.push_back({from * kCellMetres, to * kCellMetres, int64_t{type} + (with_markers ? 10 : 0),
+                               with_markers});
       };
       for (int64_t m = cell; m <= end; ++m) {
         const uint8_t kind = percorso_[static_cast<size_t>(m)].tipo_cella;
         const bool in_step = (m - segment) % 4 == 3;
         if (kind == tipo::marcatore_montagna) {
-          if (in_step && !free_in_step) {
+          if (ended_by < 0 && in_step && !free_in_step) {
             marked = true;
-          } else if (m - 3 > segment) {
-            split(m - 3, true);
+            last_marker = m;
+            continue;
           }
-        } else if (kind == tipo::libera && in_step) {
-          if (marked) split(m, false);
+          const int64_t start = m - 3;
+          if (start <= segment || (marked && start <= last_marker)) continue;
+          if (ended_by >= 0 && ended_by < start) {
+            push(segment, ended_by, marked);
+            push(ended_by, start, false);
+          } else {
+            push(segment, start, marked);
+          }
+          segment = start;
+          marked = true;
+          last_marker = m;
+          free_in_step = false;
+          ended_by = -1;
+        } else if (kind == tipo::libera && in_step && ended_by < 0) {
+          if (marked) ended_by = m;
           else free_in_step = true;
         }
       }
-      mountains.push_back({segment * kCellMetres, (end + 1) * kCellMetres, int64_t{type} + (marked ? 10 : 0), marked});
+      if (ended_by >= 0) {
+        push(segment, ended_by, marked);
+        push(ended_by, end + 1, false);
+      } else {
+        push(segment, end + 1, marked);
+      }
       cell = end + 1;
     }
     // A mountain that starts 150 m or less after the one before it ends is

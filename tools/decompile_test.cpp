@@ -8,6 +8,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,8 @@ struct RoundTripCase {
   std::string expected_line;
   bool with_plan = true;
 };
+
+void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
 
 class DecompileRoundTripCase : public ::testing::TestWithParam<RoundTripCase> {};
 
@@ -255,6 +258,8 @@ struct AlteredCase {
   std::function<void(CompiledInput*)> alter;
   std::string named;  // what the first difference names
 };
+
+void PrintTo(const AlteredCase& c, std::ostream* os) { *os << c.name; }
 
 class DecompileRefuses : public ::testing::TestWithParam<AlteredCase> {};
 
