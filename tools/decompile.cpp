@@ -244,9 +244,9 @@ std::vector<Step> StepsOf(const std::vector<rec_cella>& percorso, uint8_t rec_ce
   }
   if (steps.empty()) steps.push_back({0, value_of(ultima >= 0 ? at(0) : 0)});
   int64_t last = ultima - 3;
-  for (int64_t cell = std::max<int64_t>(ultima - 2, 1); cell <= ultima; ++cell)
+  for (int64_t cell = std::max<int64_t>(ultima - 2, 0); cell <= ultima; ++cell)
     if (at(cell) != 0) last = cell;
-  for (int64_t cell = ultima - 2; cell <= last; ++cell)
+  for (int64_t cell = std::max<int64_t>(ultima - 2, 0); cell <= last; ++cell)
     steps.push_back({(ultima - 2) * kCellMetres, value_of(at(cell))});
   return steps;
 }
@@ -358,7 +358,11 @@ class Recovery {
       put(kRecordProgressivaTre, tre);
       put(kRecordProgressivaDue, due);
       put(kRecordProgressivaUno, uno);
-      progressive_ordina(scratch);
+      try {
+        progressive_ordina(scratch);
+      } catch (const std::exception&) {
+        continue;  // a chainage that leaves 32 bits on the way: not this order
+      }
       bool same = true;
       for (int n = 0; n < 3; ++n) {
         const rec_stazione& want = st[static_cast<size_t>(kRecordProgressivaTre + n)];
@@ -512,6 +516,7 @@ class Recovery {
       records.insert(board.record);
       lowest = std::min(lowest, board.record);
     }
+    lowest = std::max(lowest, 1);  // captions never reach record 0
     std::vector<int64_t> stops;
     for (size_t k = 0; k < percorso_.size(); ++k)
       if (percorso_[k].tipo_cella == tipo::fermata_stazione) stops.push_back(static_cast<int64_t>(k));

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "sources/train_service.h"
 #include "tests/support/temp_dir.h"
 #include "tools/decompile.h"
+#include "tools/refusal.h"
 #include "tools/test_support/built_in_compiled.h"
 #include "tools/test_support/scenario_generator.h"
 #include "tools/test_support/tool_run.h"
@@ -298,6 +300,58 @@ INSTANTIATE_TEST_SUITE_P(
       name.erase(std::remove(name.begin(), name.end(), '\''), name.end());
       return name;
     });
+
+// Files changed byte by byte at random: decompile recovers them exactly or
+// says what differs, and reads nothing outside them whatever they hold.
+TEST(Decompile, RandomlyChangedFilesAreRecoveredOrRefused) {
+  const CompiledFiles original = CompileInMemory(
+      kLine, kTrain,
+      LineWith({"curvas3,  500,  300", "montagna,   1000,  1400,  12", "cartello_indicatore,  4000,   (P.L.)",
+                "indicatori_vmax,  3000,  95,  100,  110,  2,  ,  ,  ,  3"}),
+      TrainWith(Plus(kStations, {"segnale,    5000,   2, 4, 1,  0, 0,    0,  0,0,0, 0",
+                                 "rallentamento,   10000,    30,  400, 1,  1,  0", "abbattimento,   9000,   150"})),
+      true);
+  std::mt19937_64 random(20261210);
+  int exact = 0, refused = 0;
+  for (int n = 0; n < 150; ++n) {
+    std::string cells = original.cell_file, stations = original.station_file;
+    const size_t cell_count = cells.size() / kCellBytes;
+    for (int change = 0; change < 1 + n % 3; ++change) {
+      size_t at = 0;
+      if (random() % 2 == 0) {
+        // A speed, gradient or adhesion along the route: a step gives it.
+        at = static_cast<size_t>(random() % (cell_count - 3)) * kCellBytes + 12 + static_cast<size_t>(random() % 3);
+      } else {
+        // Any byte but cell 1's marker, which every cell file must carry.
+        do at = static_cast<size_t>(random() % cells.size());
+        while (at >= kCellBytes + 1 && at < kCellBytes + 3);
+      }
+      cells[at] = static_cast<char>(random() % 256);
+    }
+    if (n % 3 == 0) stations[static_cast<size_t>(random() % stations.size())] = static_cast<char>(random() % 256);
+    CompiledInput input;
+    try {
+      input = DecodeCompiledInput("station", stations, "cell", cells, "line", original.line_file);
+    } catch (const Refusal&) {
+      ++refused;
+      continue;
+    }
+    const RecoveredScenario recovered = Decompile(input);
+    if (!recovered.exact) {
+      EXPECT_FALSE(recovered.differences.empty());
+      ++refused;
+      continue;
+    }
+    ++exact;
+    const CompiledFiles again = CompileInMemory(recovered.nome_linea, recovered.numero_treno,
+                                                recovered.line_description, recovered.train_service, true);
+    EXPECT_EQ(again.cell_file, cells) << "change " << n;
+    EXPECT_EQ(again.station_file, stations) << "change " << n;
+  }
+  // Both outcomes occur: some changes are ones a source can give.
+  EXPECT_GT(exact, 0);
+  EXPECT_GT(refused, 0);
+}
 
 TEST(Decompile, TextValuesAreQuotedOnlyWhenTheyMustBe) {
   EXPECT_EQ(TextValue("S. ORSOLO - NORD"), "S. ORSOLO - NORD");
