@@ -990,7 +990,8 @@ RecoveredScenario Decompile(const CompiledInput& input) {
         best_compiled = std::move(compiled);
       }
     }
-    if (!best) break;
+    // A point that brings the first difference no further is no help.
+    if (!best || best_reach <= FirstDifferentCell(input, recompiled.cell_bytes)) break;
     train = std::move(*best);
     recompiled = std::move(best_compiled);
   }
