@@ -24,6 +24,10 @@ std::filesystem::path CopyProgramInto(const std::filesystem::path& directory);
 ProcessOutcome RunProcess(const std::vector<std::string>& argv,
                           const std::filesystem::path& working_directory = {});
 
+// Windows only: runs the UTF-16 `command_line` as RunProcess runs its
+// arguments, for command lines that Windows-1252 bytes cannot spell.
+ProcessOutcome RunWindowsCommandLine(const std::wstring& command_line);
+
 // The full path of the command `name` found through PATH, or "" when there
 // is none. POSIX systems only.
 std::string FindCommand(const std::string& name);

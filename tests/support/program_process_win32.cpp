@@ -49,14 +49,9 @@ std::wstring EnvironmentWithoutDisplay() {
 
 }  // namespace
 
-ProcessOutcome RunProcess(const std::vector<std::string>& argv,
-                          const std::filesystem::path& working_directory) {
-  if (argv.empty()) throw std::invalid_argument("RunProcess: no command");
-  std::wstring command_line;
-  for (const std::string& argument : argv) {
-    if (!command_line.empty()) command_line.push_back(L' ');
-    command_line += Quoted(win32::Wide(argument));
-  }
+namespace {
+
+ProcessOutcome Run(std::wstring command_line, const std::filesystem::path& working_directory) {
   std::wstring environment = EnvironmentWithoutDisplay();
 
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -82,7 +77,8 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv,
   if (null_output != INVALID_HANDLE_VALUE) CloseHandle(null_output);
   if (!started) {
     CloseHandle(read_end);
-    throw std::runtime_error("cannot start " + argv[0] + ": " + win32::ErrorText(GetLastError()));
+    throw std::runtime_error("cannot start " + win32::Narrow(command_line) + ": " +
+                             win32::ErrorText(GetLastError()));
   }
 
   ProcessOutcome outcome;
@@ -98,6 +94,23 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv,
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   return outcome;
+}
+
+}  // namespace
+
+ProcessOutcome RunProcess(const std::vector<std::string>& argv,
+                          const std::filesystem::path& working_directory) {
+  if (argv.empty()) throw std::invalid_argument("RunProcess: no command");
+  std::wstring command_line;
+  for (const std::string& argument : argv) {
+    if (!command_line.empty()) command_line.push_back(L' ');
+    command_line += Quoted(win32::Wide(argument));
+  }
+  return Run(command_line, working_directory);
+}
+
+ProcessOutcome RunWindowsCommandLine(const std::wstring& command_line) {
+  return Run(command_line, {});
 }
 
 }  // namespace scenario::testing_support
