@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/recording_window.h"
 
 namespace scenario {
 namespace {
@@ -11,18 +12,18 @@ using Step = FakeFileSystem::Step;
 
 TEST(RunProgram, AFailedFileStopsWithStatus1AndAMessageNamingIt) {
   FakeFileSystem files;
-  files.FailOn(Step::Create, "/prog/Calvisio -Sambreta_31613.sim", "Read-only file system");
+  files.FailOn(Step::Create, "/prog/Calvisio -Sambreta_31613.sim", StatusCode::ReadOnly);
   RecordingWindow window;
   ::testing::internal::CaptureStderr();
   int status = RunProgram(Workspace{files, "/prog"}, window);
   std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(status, 1);
   EXPECT_EQ(printed,
-            "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': Read-only file system\n");
+            "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::ReadOnly) + "\n");
   // The window is on screen, so the message is shown there too.
   EXPECT_EQ(window.messages,
             std::vector<std::string>{
-                "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': Read-only file system"});
+                "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::ReadOnly)});
   EXPECT_TRUE(window.closed);
   // Files finished before the failure stay; nothing after it is written.
   EXPECT_TRUE(files.files.count("/prog/Calvisio -Sambreta_linea.dat"));

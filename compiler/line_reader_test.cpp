@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "compiler/scenario_reader.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/builtin_line_fixture.h"
 
 namespace scenario {

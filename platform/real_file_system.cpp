@@ -6,14 +6,16 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 #include <string>
 
 namespace scenario {
 
 namespace {
 
-Status ErrnoError(const char* operation) { return Status::Error(operation, std::strerror(errno)); }
+Status ErrnoError(const char* operation) {
+  return Status::Error(operation, std::error_code(errno, std::generic_category()));
+}
 
 // A name for the temporary file beside `path`, unique within this process
 // and among processes.

@@ -14,7 +14,6 @@
 #include "platform/workspace.h"
 #include "tools/compile_file_system.h"
 #include "tools/error_messages.h"
-#include "tools/paths.h"
 
 namespace scenario::tool {
 
@@ -48,27 +47,27 @@ RunPaths PathsOfRun(const Workspace& workspace, const ScenarioNames& names) {
 // the same name already in the output directory, other than the given one,
 // would be replaced and then deleted by the run.
 void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
-  if (SameFile(request.line_file, request.train_file))
+  if (files.SameFile(request.line_file, request.train_file))
     throw std::invalid_argument("the line description and the train service are the same file '" +
                                 request.line_file + "'");
   for (const std::string& given : {request.line_file, request.train_file}) {
     for (const std::string& compiled : paths.compiled) {
-      if (SameFile(given, compiled))
+      if (files.SameFile(given, compiled))
         throw std::invalid_argument("'" + given + "' is the compiled file '" + compiled +
                                     "' that the compile writes; compile into another directory (-o)");
     }
   }
-  if (SameFile(request.line_file, paths.train_source))
+  if (files.SameFile(request.line_file, paths.train_source))
     throw std::invalid_argument("'" + request.line_file +
                                 "' stands where the compile reads the train service; compile into "
                                 "another directory (-o)");
-  if (SameFile(request.train_file, paths.line_source))
+  if (files.SameFile(request.train_file, paths.line_source))
     throw std::invalid_argument("'" + request.train_file +
                                 "' stands where the compile reads the line description; compile "
                                 "into another directory (-o)");
   for (const auto& [given, copy] : {std::pair{request.line_file, paths.line_source},
                                     std::pair{request.train_file, paths.train_source}}) {
-    if (files.FileExists(copy) && !SameFile(given, copy))
+    if (files.FileExists(copy) && !files.SameFile(given, copy))
       throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
                                   "': the compile would replace it with a copy of '" + given +
                                   "' and then delete it; move it away or compile into another "
@@ -86,7 +85,7 @@ std::string ReadGivenFile(FileSystem& files, const std::string& path) {
 // copy (false: the given file is that file itself, and is kept).
 bool PlaceSource(FileSystem& files, CompileFileSystem& run_files, const std::string& given,
                  const std::string& text, const std::string& copy) {
-  if (SameFile(given, copy)) {
+  if (files.SameFile(given, copy)) {
     run_files.Keep(copy);
     return false;
   }
@@ -201,7 +200,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files) {
 
   const std::string line_text = ReadGivenFile(files, request.line_file);
   const std::string train_text = ReadGivenFile(files, request.train_file);
-  EnsureDirectory(request.output_directory);
+  RequireOk(files.MakeDirectory(request.output_directory), request.output_directory);
 
   CompileFileSystem run_files(files);
   // A copy the run leaves unread (the reading stopped before it, or the
@@ -222,7 +221,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files) {
   });
 
   const Workspace workspace{run_files, request.output_directory};
-  RecordingWindow window;  // the tool reports the number errore shows
+  SilentWindow window;  // the tool reports the number errore shows itself
   try {
     memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end);
   } catch (const ErroreShown& shown) {

@@ -31,7 +31,7 @@ std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::strin
                                "\nwrite into another directory, or give --force to replace them");
   }
 
-  EnsureDirectory(directory);
+  RequireOk(files.MakeDirectory(directory), directory);
   ScenarioModel model;
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;

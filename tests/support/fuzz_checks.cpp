@@ -14,11 +14,12 @@
 #include "compiler/field_stream.h"
 #include "compiler/runtime_failure.h"
 #include "model/file_names.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "platform/window.h"
 #include "sources/line_description.h"
 #include "sources/text_file_writer.h"
 #include "sources/train_service.h"
+#include "tests/support/recording_window.h"
 
 namespace scenario::testing_support {
 
