@@ -14,6 +14,7 @@
 #include "platform/workspace.h"
 #include "tools/compile_file_system.h"
 #include "tools/error_messages.h"
+#include "tools/exit_status.h"
 
 namespace scenario::tool {
 
@@ -126,13 +127,13 @@ class ErrorLocator {
   void Locate(CompileReport* report, const ReadingPlace& end,
               const std::optional<LineHalfEnd>& line_half) const {
     const int32_t numero = report->codice_errore;
-    const bool line_fifteen = line_half && line_half->codice_errore == 15;
+    const bool line_fifteen = line_half && line_half->codice_errore == error_number::kBeyondRoute;
     bool placed_at_line_stop = false;
     switch (SourceOf(numero)) {
       case ErrorSource::LineReader:
         // A missing file, or one without its general section, is at fault
         // as a whole.
-        if (numero == 101 || numero == 102)
+        if (numero == error_number::kNoLineFile || numero == error_number::kNoGeneralSection)
           report->place = SourcePlace{request_.line_file, 0, 0};
         else
           report->place = At(end, end.keyword);
@@ -141,11 +142,11 @@ class ErrorLocator {
         report->place = At(end, end.keyword);
         break;
       case ErrorSource::EitherReader:
-        if (numero == 15 && line_fifteen && line_half->posizione_errore == report->posizione_errore) {
+        if (numero == error_number::kBeyondRoute && line_fifteen && line_half->posizione_errore == report->posizione_errore) {
           report->place = At(line_half->place, line_half->place.keyword);
           placed_at_line_stop = true;
         } else {
-          report->place = At(end, numero == 25 ? end.field : end.keyword);
+          report->place = At(end, numero == error_number::kReadFailure ? end.field : end.keyword);
         }
         break;
       case ErrorSource::AfterReading:
@@ -176,7 +177,7 @@ std::string PlacePrefix(const std::optional<SourcePlace>& place) {
 }
 
 std::string StopText(int32_t numero) {
-  if (numero == 1250 || numero == 1251) return ErrorText(numero);
+  if (SourceOf(numero) == ErrorSource::CompileRun) return ErrorText(numero);
   return "no route was read, so there is nothing to compile";
 }
 
@@ -236,8 +237,8 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files) {
 }
 
 int ExitStatusOf(const CompileReport& report) {
-  if (report.stopped_with) return 2;
-  return report.codice_errore != 0 ? 1 : 0;
+  if (report.stopped_with) return kExitStopped;
+  return report.codice_errore != 0 ? kExitRefused : kExitOk;
 }
 
 void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err) {
@@ -249,7 +250,7 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
   if (report.line_stop_place) {
     err << PlacePrefix(report.line_stop_place)
         << "note: the reading of the line description stopped here first, with error 15 at "
-        << report.line_stop_position << " m: " << ErrorText(15) << "\n";
+        << report.line_stop_position << " m: " << ErrorText(error_number::kBeyondRoute) << "\n";
   }
   if (report.stopped_with) {
     err << "stopped: \"" << ErrorMessage(std::to_string(*report.stopped_with))
@@ -272,7 +273,7 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   if (report.line_stop_place) {
     nlohmann::ordered_json stop;
     PutPlace(stop, report.line_stop_place);
-    stop["codice_errore"] = 15;
+    stop["codice_errore"] = error_number::kBeyondRoute;
     stop["posizione_errore"] = report.line_stop_position;
     json["line_description_stop"] = stop;
   } else {
