@@ -165,6 +165,8 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
                "your own, look into compiled files and draw a compiled scenario.",
                kToolName};
   app.require_subcommand(1);
+  app.footer("What to write in the two sources, line by line, and what every error number means: "
+             "docs/format.md, the authors' reference, in the compactor's source tree.");
   Options options;
   Commands commands;
   commands.sources = AddSourcesCommand(app, options);
