@@ -297,7 +297,6 @@ class LineReader {
     state_.curvatura = kCurvatura[classe];
     if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
 
-    const int64_t fine = AddLong(inizio, lunghezza);
     int64_t j = state_.metro_tracciato;
     while (j <= inizio) {
       PuntoDiritto(model_, j);
@@ -306,6 +305,10 @@ class LineReader {
         return AfterLine::Stopped;
       }
     }
+    // The curve's end is first computed here, when the straight run before
+    // it is stored: a sum beyond a Long fails with the straight run kept,
+    // and a straight run past the geometry limit stops before it.
+    const int64_t fine = AddLong(inizio, lunghezza);
     while (j <= fine) {
       PuntoInCurva(model_, j, state_.curvatura);
       if (++j > kMetroTracciatoMassimo) {
@@ -427,6 +430,11 @@ void progressive_ordina(ScenarioModel& model) {
     record.inizio_zona = ordinate[i].inizio;
     record.fine_zona = ordinate[i].fine;
     record.progressiva = ordinate[i].progressiva;
+  }
+  // Only once all three zones are stored: a chainage that overflows leaves
+  // the three records ordered.
+  for (int r : records) {
+    rec_stazione& record = model.stazioni[r];
     if (record.progressiva == 1) record.fine_zona = AddLong(record.fine_zona, 100);
   }
 }

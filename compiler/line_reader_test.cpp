@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "compiler/compiled_files.h"
+#include "compiler/runtime_failure.h"
 #include "compiler/scenario_reader.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/builtin_line_fixture.h"
@@ -556,6 +558,56 @@ TEST(LineReader, CurveGeometryLimit) {
   }
 }
 
+// A curve's end (start + length) is first computed once the straight run up
+// to its start has been stored.
+TEST(LineReader, CurveEndIsComputedAfterTheStraightRun) {
+  struct Case {
+    const char* name;
+    const char* length;
+    const char* curve;
+    int32_t errore;
+    int64_t last_point;  // the last point stored: the straight run's end
+    bool train_file_left;
+  };
+  const Case cases[] = {
+      // The straight run to 8350 is stored, then start + length leaves the
+      // Long range: a run-time failure.
+      {"an end beyond a Long", "8350", "curvad2, 8350, 2147483647", 25, 8350, false},
+      // The straight run passes the geometry limit before the end, which
+      // would overflow, is ever computed.
+      {"a straight run past the geometry limit", "1000000", "curvad2, 1000500, 2147483000", 103, 1000000,
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LineRun run;
+    run.Memorizza(LineWith({c.curve}, c.length));
+    EXPECT_EQ(run.model.codice_errore, c.errore);
+    EXPECT_EQ(run.model.posizione_errore, kPosizioneIniziale);
+    EXPECT_FALSE(run.LineFileLeft());
+    EXPECT_EQ(run.TrainFileUntouched(), c.train_file_left);
+    const auto& plan = run.model.tracciato;
+    for (int64_t j = 2; j <= c.last_point; ++j) {
+      ASSERT_EQ(plan[j][0], TaggedValue::Double(0.0)) << j;
+      ASSERT_EQ(plan[j][1], TaggedValue::Double(static_cast<double>(j))) << j;
+    }
+    // Nothing after the straight run, and no plan tail.
+    for (int64_t j = c.last_point + 1; j < static_cast<int64_t>(plan.size()); ++j) {
+      ASSERT_EQ(plan[j][0], TaggedValue{}) << j;
+      ASSERT_EQ(plan[j][1], TaggedValue{}) << j;
+    }
+  }
+}
+
+TEST(LineReader, ACurveEndBeyondALongKeepsTheStraightRunInTheLineFile) {
+  LineRun run;
+  run.Memorizza(LineWith({"curvad2, 8350, 2147483647"}, "8350"));
+  ASSERT_EQ(run.model.codice_errore, 25);
+  // Points 0 to 8350 (four Integers, then Doubles) and 7000 Empty points in
+  // each column.
+  EXPECT_EQ(EncodeTracciato(run.model.tracciato).size(), 194996u);
+}
+
 TEST(LineReader, CurveStartingBehindThePlanTurnsFromThePlansEnd) {
   LineRun run;
   // The second curve starts at 50, behind metre 111 already built: it turns
@@ -846,6 +898,17 @@ TEST(ProgressiveOrdina, Orders) {
     EXPECT_EQ(model.stazioni[82], c.r82);
     EXPECT_EQ(model.stazioni[83], c.r83);
   }
+}
+
+TEST(ProgressiveOrdina, AChainageBeyondALongFailsWithAllThreeZonesOrdered) {
+  ScenarioModel model;
+  model.stazioni[81] = Zone(500, 2147483600, 1);
+  model.stazioni[82] = Zone(100, 7, 0);
+  model.stazioni[83] = Zone(200, 9, 0);
+  EXPECT_THROW(progressive_ordina(model), RuntimeFailure);
+  EXPECT_EQ(model.stazioni[81], Zone(500, 2147483600, 1));
+  EXPECT_EQ(model.stazioni[82], Zone(200, 9, 0));
+  EXPECT_EQ(model.stazioni[83], Zone(100, 7, 0));
 }
 
 TEST(LineReader, ProgressiveZonesAreReadAndOrdered) {

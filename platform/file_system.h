@@ -2,6 +2,9 @@
 // through this interface, so that tests can make any single operation fail.
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,6 +21,7 @@ enum class StatusCode {
   NoSpace,           // the disk or the user's quota is full
   TooLarge,          // past the largest file allowed (e.g. a file size limit)
   InTheWay,          // a file stands where a directory is wanted, or the other way round
+  HeldElsewhere,     // another run holds the directory's lock for longer than the wait
   Refused,           // refused by the program itself, not by the system
   IoError,           // anything else the system reports
 };
@@ -25,9 +29,11 @@ enum class StatusCode {
 // The kind of a system error.
 StatusCode CodeOf(std::error_code error);
 
+class DirectoryLock;
+
 // The outcome of one file operation. On failure it names the operation that
-// failed ("create", "write", "rename", "read", "delete", "list", "make the
-// directory"), the kind of failure, and the reason as the system words it
+// failed ("create", "write", "rename", "read", "delete", "list", "create the
+// directory", "lock the directory", "flush the directory"), the kind of failure, and the reason as the system words it
 // ("Read-only file system"), which is what a user is shown.
 class Status {
  public:
@@ -80,6 +86,21 @@ class FileSystem {
   // (other spellings and links included), else the same path once made
   // absolute and normal.
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  // Takes the exclusive lock of a run on `directory` (see
+  // platform/directory_lock.h): waits for another holder up to `limit`,
+  // calling `waiting` once when it has to wait. `*lock` holds it; it stays
+  // empty, with success, where the directory cannot be written at all.
+  virtual Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                               const std::function<void()>& waiting,
+                               std::unique_ptr<DirectoryLock>* lock) = 0;
+  // Removes the temporary files that a replace cut short by the end of its
+  // process left in `directory`; those of a process still running stay, and
+  // so does every other file. It goes on past a file it cannot remove and
+  // then fails, with that file's name in `*failed`.
+  virtual Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) = 0;
+  // Makes the renames and deletes done in `directory` durable, so that
+  // after a power loss it holds either the old files or the new ones.
+  virtual Status SyncDirectory(const std::string& directory) = 0;
 };
 
 }  // namespace scenario

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/directory_lock.h"
+
 namespace scenario {
 
 namespace {
@@ -16,6 +18,11 @@ std::string Normal(const std::string& path) {
 // The directory a file's path lies in ("" for a bare name).
 std::string ParentOf(const std::string& path) {
   return Normal(std::filesystem::path(Normal(path)).parent_path().generic_string());
+}
+
+// Whether the normal path `path` lies somewhere below the directory `directory`.
+bool Below(const std::string& path, const std::string& directory) {
+  return path.size() > directory.size() && path.compare(0, directory.size() + 1, directory + "/") == 0;
 }
 
 Status NotFound(const char* operation) {
@@ -49,13 +56,9 @@ bool MemoryFileSystem::DirectoryExists(const std::string& path) {
   const std::string directory = Normal(path);
   if (directories.count(directory) != 0) return true;
   for (const std::string& made : directories)
-    if (made.size() > directory.size() && made.compare(0, directory.size() + 1, directory + "/") == 0)
-      return true;
-  for (const auto& [file, contents] : files) {
-    const std::string normal = Normal(file);
-    if (normal.size() > directory.size() && normal.compare(0, directory.size() + 1, directory + "/") == 0)
-      return true;
-  }
+    if (Below(made, directory)) return true;
+  for (const auto& [file, contents] : files)
+    if (Below(Normal(file), directory)) return true;
   return false;
 }
 
@@ -76,5 +79,34 @@ Status MemoryFileSystem::ListDirectory(const std::string& path, std::vector<std:
 }
 
 bool MemoryFileSystem::SameFile(const std::string& a, const std::string& b) { return Normal(a) == Normal(b); }
+
+class MemoryFileSystem::MemoryLock : public DirectoryLock {
+ public:
+  MemoryLock(std::set<std::string>& locked, std::string directory)
+      : locked_(locked), directory_(std::move(directory)) {}
+  ~MemoryLock() override { locked_.erase(directory_); }
+
+ private:
+  std::set<std::string>& locked_;
+  std::string directory_;
+};
+
+Status MemoryFileSystem::LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                                       const std::function<void()>& waiting,
+                                       std::unique_ptr<DirectoryLock>* lock) {
+  lock->reset();
+  const std::string normal = Normal(directory);
+  if (locked_.count(normal) != 0) {
+    if (waiting) waiting();
+    return Status::Error("lock the directory", StatusCode::HeldElsewhere, HeldElsewhereReason(limit));
+  }
+  locked_.insert(normal);
+  *lock = std::make_unique<MemoryLock>(locked_, normal);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::RemoveLeftoverTemporaries(const std::string&, std::string*) { return Status::Ok(); }
+
+Status MemoryFileSystem::SyncDirectory(const std::string&) { return Status::Ok(); }
 
 }  // namespace scenario

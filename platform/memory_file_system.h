@@ -24,11 +24,24 @@ class MemoryFileSystem : public FileSystem {
   Status ListDirectory(const std::string& path, std::vector<std::string>* names) override;
   // Paths are compared as written, once made normal ("a/./b" is "a/b").
   bool SameFile(const std::string& a, const std::string& b) override;
+  // A lock held in this file system: a second lock on the same directory
+  // waits for nothing (no other process can let go of it) and fails at once.
+  Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                       const std::function<void()>& waiting,
+                       std::unique_ptr<DirectoryLock>* lock) override;
+  // A replace in memory is whole or nothing: no temporary is ever left.
+  Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) override;
+  // Nothing to make durable.
+  Status SyncDirectory(const std::string& directory) override;
 
   // The files, by path as given. Their directories need not be made first.
   std::map<std::string, std::string> files;
   // The directories made, by normal path.
   std::set<std::string> directories;
+
+ private:
+  class MemoryLock;
+  std::set<std::string> locked_;
 };
 
 }  // namespace scenario

@@ -15,6 +15,11 @@ class RealFileSystem : public FileSystem {
   Status MakeDirectory(const std::string& path) override;
   Status ListDirectory(const std::string& path, std::vector<std::string>* names) override;
   bool SameFile(const std::string& a, const std::string& b) override;
+  Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                       const std::function<void()>& waiting,
+                       std::unique_ptr<DirectoryLock>* lock) override;
+  Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) override;
+  Status SyncDirectory(const std::string& directory) override;
 };
 
 }  // namespace scenario

@@ -39,6 +39,15 @@ class CompileFileSystem : public FileSystem {
     return inner_.ListDirectory(path, names);
   }
   bool SameFile(const std::string& a, const std::string& b) override { return inner_.SameFile(a, b); }
+  Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                       const std::function<void()>& waiting,
+                       std::unique_ptr<DirectoryLock>* lock) override {
+    return inner_.LockDirectory(directory, limit, waiting, lock);
+  }
+  Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) override {
+    return inner_.RemoveLeftoverTemporaries(directory, failed);
+  }
+  Status SyncDirectory(const std::string& directory) override { return inner_.SyncDirectory(directory); }
 
  private:
   FileSystem& inner_;

@@ -2,7 +2,9 @@
 // operation it is asked to do and can make any single one of them fail.
 #pragma once
 
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,29 @@ class FakeFileSystem : public MemoryFileSystem {
   Status DeleteFile(const std::string& path) override;
   Status MakeDirectory(const std::string& path) override;
   Status ListDirectory(const std::string& path, std::vector<std::string>* names) override;
+  Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                       const std::function<void()>& waiting,
+                       std::unique_ptr<DirectoryLock>* lock) override;
+  // Removes the files with a temporary name of a process not among
+  // `running_processes`.
+  Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) override;
+  Status SyncDirectory(const std::string& directory) override;
+
+  // The operations on a whole directory, logged apart from the file steps.
+  enum class DirectoryStep { Lock, Unlock, RemoveLeftovers, Sync };
+  struct LoggedDirectoryStep {
+    DirectoryStep step;
+    std::string directory;
+    // How many file steps had been asked for before it.
+    size_t file_steps_before;
+  };
+  const std::vector<LoggedDirectoryStep>& directory_log() const { return directory_log_; }
+  // Makes every `step` on a directory fail with a failure of kind `code`.
+  void FailDirectoryStep(DirectoryStep step, StatusCode code) { directory_faults_[step] = code; }
+  // Directories whose lock another process holds for longer than any wait.
+  std::set<std::string> held_elsewhere;
+  // The processes still running, by number: their temporary files stay.
+  std::set<unsigned long> running_processes;
 
   // Makes the step with this index in the log (0 = the first step asked for)
   // fail with a failure of kind `code`, worded as the system words it.
@@ -39,6 +64,9 @@ class FakeFileSystem : public MemoryFileSystem {
  private:
   // Logs the step; returns the failure it must report, if any.
   std::optional<Status> Attempt(Step step, const std::string& path);
+  // Logs the directory step; returns the failure it must report, if any.
+  std::optional<Status> AttemptOnDirectory(DirectoryStep step, const std::string& directory,
+                                           const char* operation);
 
   struct Fault {
     std::optional<size_t> index;
@@ -48,6 +76,9 @@ class FakeFileSystem : public MemoryFileSystem {
   };
   std::vector<Fault> faults_;
   std::vector<LoggedStep> log_;
+  std::map<DirectoryStep, StatusCode> directory_faults_;
+  std::vector<LoggedDirectoryStep> directory_log_;
+  friend class FakeDirectoryLock;
 };
 
 const char* StepName(FakeFileSystem::Step step);
