@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "model/file_names.h"
+#include "platform/directory_lock.h"
 #include "platform/workspace.h"
 #include "tools/compiled_scenario.h"
 #include "tools/decompile.h"
@@ -47,14 +48,16 @@ int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostrea
   const Workspace output{files, request.output_directory};
   const std::string line_path = output.PathOf(LineSourceName(nome_linea));
   const std::string train_path = output.PathOf(TrainSourceName(nome_linea, numero_treno));
-  if (!request.force) {
+  auto refuse_existing = [&] {
+    if (request.force) return;
     std::string existing;
     for (const std::string& path : {line_path, train_path})
       if (files.FileExists(path)) existing += "\n  " + path;
     if (!existing.empty())
       throw Refusal("these files exist already and would be replaced:" + existing +
                     "\nwrite into another directory, or give --force to replace them");
-  }
+  };
+  refuse_existing();
 
   const RecoveredScenario recovered = Decompile(input);
   for (const std::string& note : recovered.notes) err << kCommand << ": note: " << note << "\n";
@@ -66,6 +69,11 @@ int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostrea
   }
 
   RequireOk(files.MakeDirectory(request.output_directory), request.output_directory);
+  // Runs in one directory take turns; another may have written the sources
+  // while this one waited.
+  WorkspaceHold hold(output, LockWaitLimit(),
+                     [&err](const std::string& notice) { err << kCommand << ": " << notice << "\n" << std::flush; });
+  refuse_existing();
   const bool line_was_there = files.FileExists(line_path);
   RequireOk(files.ReplaceFile(line_path, recovered.line_description), line_path);
   const Status train_written = files.ReplaceFile(train_path, recovered.train_service);
@@ -74,6 +82,7 @@ int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostrea
     if (!line_was_there) files.DeleteFile(line_path);
     RequireOk(train_written, train_path);
   }
+  hold.Finish();
   out << "wrote " << line_path << "\n" << "wrote " << train_path << "\n";
   return kExitOk;
 }

@@ -255,13 +255,28 @@ TEST(Decompile, WithoutThePlanTheCurvesAreLeftOutAndSaidSo) {
 
 // Files changed after their compile hold what no source gives: decompile
 // says where, and calls nothing exact.
+struct CompiledBytes {
+  std::string stations, cells, line;
+};
+
 struct AlteredCase {
   const char* name;
-  std::function<void(CompiledInput*)> alter;
+  std::function<void(CompiledBytes*)> alter;
   std::string named;  // what the first difference names
 };
 
 void PrintTo(const AlteredCase& c, std::ostream* os) { *os << c.name; }
+
+// Changes one station record of a station file.
+void ChangeRecord(std::string* bytes, int record, const std::function<void(rec_stazione*)>& change) {
+  std::vector<rec_stazione> decoded;
+  std::string error;
+  ASSERT_TRUE(DecodeStazioni(*bytes, &decoded, &error)) << error;
+  std::array<rec_stazione, kNumeroStazioni> table;
+  std::copy(decoded.begin(), decoded.end(), table.begin());
+  change(&table[static_cast<size_t>(record)]);
+  *bytes = EncodeStazioni(table);
+}
 
 class DecompileRefuses : public ::testing::TestWithParam<AlteredCase> {};
 
@@ -269,37 +284,34 @@ TEST_P(DecompileRefuses, WhatNoSourceGives) {
   const CompiledFiles original = CompileInMemory(
       kLine, kTrain, LineWith({"curvas3,  500,  300"}),
       TrainWith(Plus(kStations, {"segnale,    5000,   2, 4, 1,  0, 0,    0,  0,0,0, 0"})), true);
-  CompiledInput input = InputOf(original);
-  GetParam().alter(&input);
-  input.station_bytes = EncodeStazioni([&] {
-    std::array<rec_stazione, kNumeroStazioni> table;
-    std::copy(input.stazioni.begin(), input.stazioni.end(), table.begin());
-    return table;
-  }());
-  input.cell_bytes = EncodePercorso(input.percorso);
-  input.line_bytes = EncodeTracciato(*input.tracciato);
-  const RecoveredScenario recovered = Decompile(input);
+  CompiledBytes bytes{original.station_file, original.cell_file, *original.line_file};
+  GetParam().alter(&bytes);
+  const RecoveredScenario recovered =
+      Decompile(DecodeCompiledInput("station", bytes.stations, "cell", bytes.cells, "line", bytes.line));
   EXPECT_FALSE(recovered.exact);
   ASSERT_FALSE(recovered.differences.empty());
   EXPECT_NE(recovered.differences.front().find(GetParam().named), std::string::npos) << recovered.differences.front();
 }
 
+// Where column 0 of plan point x (2 or more) keeps its lowest byte.
+size_t PlanByte(size_t x) { return 2 * 4 + (x - 2) * 10 + 2; }
+
 INSTANTIATE_TEST_SUITE_P(
     Altered, DecompileRefuses,
     ::testing::Values(
-        AlteredCase{"ApproachMarkOnAFreeCell", [](CompiledInput* in) { in->percorso[300].avviso = 77; }, "cell 300"},
-        AlteredCase{"UnknownCellKind", [](CompiledInput* in) { in->percorso[200].tipo_cella = 9; }, "cell 200"},
+        AlteredCase{"ApproachMarkOnAFreeCell", [](CompiledBytes* b) { b->cells[300 * kCellBytes + 10] = 77; },
+                    "cell 300"},
+        AlteredCase{"UnknownCellKind", [](CompiledBytes* b) { b->cells[200 * kCellBytes] = 9; }, "cell 200"},
         AlteredCase{"NameWithAQuoteAndAComma",
-                    [](CompiledInput* in) { in->stazioni[1].nome = "A \"B\", C"; }, "station record 1"},
-        AlteredCase{"PlanPointOffItsCurve",
-                    [](CompiledInput* in) { (*in->tracciato)[650][0].real += 0.001; }, "plan point 650"},
-        AlteredCase{"CheckCodeThatIsNotTheNames'",
-                    [](CompiledInput* in) { in->stazioni[kRecordScenario].orario += 1; }, "station record 85"}),
-    [](const ::testing::TestParamInfo<AlteredCase>& info) {
-      std::string name = info.param.name;
-      name.erase(std::remove(name.begin(), name.end(), '\''), name.end());
-      return name;
-    });
+                    [](CompiledBytes* b) { ChangeRecord(&b->stations, 1, [](rec_stazione* r) { r->nome = "A \"B\", C"; }); },
+                    "station record 1"},
+        AlteredCase{"PlanPointOffItsCurve", [](CompiledBytes* b) { b->line[PlanByte(650)] ^= 1; }, "plan point 650"},
+        AlteredCase{"CheckCodeThatIsNotTheNames",
+                    [](CompiledBytes* b) {
+                      ChangeRecord(&b->stations, kRecordScenario, [](rec_stazione* r) { r->orario += 1; });
+                    },
+                    "station record 85"}),
+    [](const ::testing::TestParamInfo<AlteredCase>& info) { return std::string(info.param.name); });
 
 // Files changed byte by byte at random: decompile recovers them exactly or
 // says what differs, and reads nothing outside them whatever they hold.
