@@ -25,7 +25,9 @@ class FileLock : public DirectoryLock {
 
 constexpr const char* kOperation = "lock the directory";
 
-Status LockError(const std::string& reason) { return Status::Error(kOperation, reason); }
+Status LockError(StatusCode code, const std::string& reason) {
+  return Status::Error(kOperation, code, reason);
+}
 
 // Opens the lock file for `access`, creating it (hidden) when it is missing.
 // Never through a reparse point (a symbolic link or junction): it is opened
@@ -58,18 +60,22 @@ Status LockDirectoryOnDisk(const std::string& directory, std::chrono::millisecon
       if (attributes == INVALID_FILE_ATTRIBUTES &&
           (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_ACCESS_DENIED))
         return Status::Ok();
-      return LockError("cannot open the lock file '" + std::string(kLockFileName) +
-                       "': " + win32::ErrorText(create_error));
+      return LockError(win32::CodeOf(create_error), "cannot open the lock file '" +
+                                                        std::string(kLockFileName) +
+                                                        "': " + win32::ErrorText(create_error));
     }
   }
-  if (file == INVALID_HANDLE_VALUE)
-    return LockError("cannot open the lock file '" + std::string(kLockFileName) +
-                     "': " + win32::ErrorText(GetLastError()));
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return LockError(win32::CodeOf(error), "cannot open the lock file '" +
+                                               std::string(kLockFileName) +
+                                               "': " + win32::ErrorText(error));
+  }
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file, &info) ||
       (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
     CloseHandle(file);
-    return LockError("'" + std::string(kLockFileName) +
+    return LockError(StatusCode::InTheWay, "'" + std::string(kLockFileName) +
                      "' is not a regular file; remove it and start again");
   }
 
@@ -86,7 +92,7 @@ Status LockDirectoryOnDisk(const std::string& directory, std::chrono::millisecon
     const DWORD error = GetLastError();
     if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) {
       CloseHandle(file);
-      return LockError(win32::ErrorText(error));
+      return LockError(win32::CodeOf(error), win32::ErrorText(error));
     }
     if (!told) {
       if (waiting) waiting();
@@ -95,7 +101,7 @@ Status LockDirectoryOnDisk(const std::string& directory, std::chrono::millisecon
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) {
       CloseHandle(file);
-      return LockError(HeldElsewhereReason(limit));
+      return LockError(StatusCode::HeldElsewhere, HeldElsewhereReason(limit));
     }
     std::this_thread::sleep_for(
         std::min<std::chrono::steady_clock::duration>(pause, deadline - now));

@@ -16,7 +16,7 @@ namespace scenario {
 namespace {
 
 Status LastError(const char* operation) {
-  return Status::Error(operation, win32::ErrorText(GetLastError()));
+  return win32::Failure(operation, GetLastError());
 }
 
 // A name for the temporary file beside `path`, unique within this process
@@ -149,7 +149,7 @@ Status RealFileSystem::RemoveLeftoverTemporaries(const std::string& directory, s
   } while (FindNextFileW(listing, &found));
   const DWORD ended = GetLastError();
   FindClose(listing);
-  if (ended != ERROR_NO_MORE_FILES && outcome.ok()) outcome = Status::Error("list", win32::ErrorText(ended));
+  if (ended != ERROR_NO_MORE_FILES && outcome.ok()) outcome = win32::Failure("list", ended);
   return outcome;
 }
 
@@ -160,7 +160,7 @@ Status RealFileSystem::SyncDirectory(const std::string& directory) {
   const DWORD attributes = GetFileAttributesW(win32::Wide(directory.empty() ? "." : directory).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError("flush the directory");
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return Status::Error("flush the directory", win32::ErrorText(ERROR_DIRECTORY));
+    return win32::Failure("flush the directory", ERROR_DIRECTORY);
   return Status::Ok();
 }
 

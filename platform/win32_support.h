@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace scenario::win32 {
 
 // A name of the system (Windows-1252 bytes) as the file system's UTF-16.
@@ -19,5 +21,11 @@ std::string Narrow(std::wstring_view text);
 // without its final full stop ("The process cannot access the file because
 // it is being used by another process").
 std::string ErrorText(unsigned long code);
+
+// The kind of failure of an error code of GetLastError.
+StatusCode CodeOf(unsigned long code);
+
+// A failure of `operation` with the error code of GetLastError.
+Status Failure(std::string operation, unsigned long code);
 
 }  // namespace scenario::win32

@@ -39,4 +39,38 @@ std::string ErrorText(unsigned long code) {
   return text;
 }
 
+StatusCode CodeOf(unsigned long code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return StatusCode::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_PRIVILEGE_NOT_HELD:
+      return StatusCode::PermissionDenied;
+    case ERROR_WRITE_PROTECT:
+      return StatusCode::ReadOnly;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_DISK_QUOTA_EXCEEDED:
+      return StatusCode::NoSpace;
+    case ERROR_FILE_TOO_LARGE:
+      return StatusCode::TooLarge;
+    case ERROR_DIRECTORY:
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+      return StatusCode::InTheWay;
+    default:
+      return StatusCode::IoError;
+  }
+}
+
+Status Failure(std::string operation, unsigned long code) {
+  return Status::Error(std::move(operation), CodeOf(code), ErrorText(code));
+}
+
 }  // namespace scenario::win32

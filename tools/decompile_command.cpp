@@ -1,6 +1,5 @@
 #include "tools/decompile_command.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "model/file_names.h"
@@ -9,7 +8,6 @@
 #include "tools/compiled_scenario.h"
 #include "tools/decompile.h"
 #include "tools/exit_status.h"
-#include "tools/paths.h"
 #include "tools/refusal.h"
 #include "tools/scenario_names.h"
 
@@ -19,8 +17,8 @@ namespace {
 
 constexpr const char* kCommand = "scenario-tool decompile";
 
-CompiledScenario FilesOf(const std::vector<std::string>& inputs) {
-  if (inputs.size() == 1 && std::filesystem::is_directory(inputs.front())) return FindCompiledScenario(inputs.front());
+CompiledScenario FilesOf(FileSystem& files, const std::vector<std::string>& inputs) {
+  if (inputs.size() == 1 && files.DirectoryExists(inputs.front())) return FindCompiledScenario(files, inputs.front());
   return SortCompiledFiles(inputs);
 }
 
@@ -33,7 +31,7 @@ std::string ReadInput(FileSystem& files, const std::string& path) {
 }  // namespace
 
 int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostream& out, std::ostream& err) {
-  const CompiledScenario scenario = FilesOf(request.inputs);
+  const CompiledScenario scenario = FilesOf(files, request.inputs);
   std::optional<std::string> line_bytes;
   if (!scenario.line_path.empty()) line_bytes = ReadInput(files, scenario.line_path);
   const CompiledInput input =
@@ -70,7 +68,7 @@ int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostrea
     return kExitRefused;
   }
 
-  EnsureDirectory(request.output_directory);
+  RequireOk(files.MakeDirectory(request.output_directory), request.output_directory);
   // Runs in one directory take turns; another may have written the sources
   // while this one waited.
   WorkspaceHold hold(output, LockWaitLimit(),
