@@ -56,7 +56,6 @@ StatusCode CodeOf(unsigned long code) {
       return StatusCode::ReadOnly;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
       return StatusCode::NoSpace;
     case ERROR_FILE_TOO_LARGE:
       return StatusCode::TooLarge;
