@@ -19,8 +19,10 @@ namespace {
 
 constexpr const char* kCommand = "scenario-tool decompile";
 
-CompiledScenario FilesOf(const std::vector<std::string>& inputs) {
+CompiledScenario FilesOf(FileSystem& files, const std::vector<std::string>& inputs) {
   if (inputs.size() == 1 && std::filesystem::is_directory(inputs.front())) return FindCompiledScenario(inputs.front());
+  for (const std::string& input : inputs)
+    if (!files.FileExists(input)) throw std::invalid_argument("'" + input + "' is neither a directory nor a file");
   return SortCompiledFiles(inputs);
 }
 
@@ -33,7 +35,7 @@ std::string ReadInput(FileSystem& files, const std::string& path) {
 }  // namespace
 
 int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostream& out, std::ostream& err) {
-  const CompiledScenario scenario = FilesOf(request.inputs);
+  const CompiledScenario scenario = FilesOf(files, request.inputs);
   std::optional<std::string> line_bytes;
   if (!scenario.line_path.empty()) line_bytes = ReadInput(files, scenario.line_path);
   const CompiledInput input =
