@@ -4,7 +4,8 @@ namespace scenario::tool {
 
 Status CompileFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
   if (kept_.count(path) != 0)
-    return Status::Error("write", "it is a source given to the compile, which is kept unchanged");
+    return Status::Error("write", StatusCode::Refused,
+                         "it is a source given to the compile, which is kept unchanged");
   Status status = inner_.ReplaceFile(path, contents);
   if (status.ok()) written_.push_back(path);
   return status;

@@ -15,7 +15,7 @@
 #include "compiler/error_reporting.h"
 #include "compiler/line_reader.h"
 #include "model/file_names.h"
-#include "platform/fake_file_system.h"
+#include "platform/memory_file_system.h"
 #include "platform/window.h"
 #include "platform/workspace.h"
 #include "sources/text_file_writer.h"
@@ -688,14 +688,14 @@ struct Recompiled {
 
 Recompiled CompileInMemory(const std::string& nome_linea, const std::string& numero_treno, const std::string& line_text,
                            const std::string& train_text, bool with_line) {
-  FakeFileSystem files;
+  MemoryFileSystem files;
   const Workspace workspace{files, "decompiled"};
   files.files[workspace.PathOf(LineSourceName(nome_linea))] = line_text;
   files.files[workspace.PathOf(TrainSourceName(nome_linea, numero_treno))] = train_text;
   ScenarioModel model;
   model.nome_linea = nome_linea;
   model.numero_treno = numero_treno;
-  RecordingWindow window;
+  SilentWindow window;  // a stop is taken from ErroreShown
   Recompiled result;
   try {
     memorizza_percorso(model, with_line ? 1 : 0, workspace, window);

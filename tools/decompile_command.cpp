@@ -1,6 +1,5 @@
 #include "tools/decompile_command.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "model/file_names.h"
@@ -9,7 +8,6 @@
 #include "tools/compiled_scenario.h"
 #include "tools/decompile.h"
 #include "tools/exit_status.h"
-#include "tools/paths.h"
 #include "tools/refusal.h"
 #include "tools/scenario_names.h"
 
@@ -20,7 +18,7 @@ namespace {
 constexpr const char* kCommand = "scenario-tool decompile";
 
 CompiledScenario FilesOf(FileSystem& files, const std::vector<std::string>& inputs) {
-  if (inputs.size() == 1 && std::filesystem::is_directory(inputs.front())) return FindCompiledScenario(inputs.front());
+  if (inputs.size() == 1 && files.DirectoryExists(inputs.front())) return FindCompiledScenario(files, inputs.front());
   for (const std::string& input : inputs)
     if (!files.FileExists(input)) throw std::invalid_argument("'" + input + "' is neither a directory nor a file");
   return SortCompiledFiles(inputs);
@@ -72,7 +70,7 @@ int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostrea
     return kExitRefused;
   }
 
-  EnsureDirectory(request.output_directory);
+  RequireOk(files.MakeDirectory(request.output_directory), request.output_directory);
   // Runs in one directory take turns; another may have written the sources
   // while this one waited.
   WorkspaceHold hold(output, LockWaitLimit(),
