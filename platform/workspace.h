@@ -40,5 +40,8 @@ void RequireOk(const Status& status, std::string_view file_name);
 // the run.
 void ReplaceWorkspaceFile(const Workspace& workspace, std::string_view name,
                           std::string_view contents);
+// The same, with the contents handed over in pieces by `write`.
+void ReplaceWorkspaceFileInPieces(const Workspace& workspace, std::string_view name,
+                                  const PieceWriter& write);
 
 }  // namespace scenario
