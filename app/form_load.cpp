@@ -6,20 +6,34 @@
 
 #include "compiler/compile_run.h"
 #include "compiler/error_reporting.h"
+#include "platform/directory_lock.h"
 #include "sources/scenario_sources.h"
 
 namespace scenario {
+
+namespace {
+
+void TellOnStandardError(const std::string& notice) {
+  std::fprintf(stderr, "%s: %s\n", kProgramName, notice.c_str());
+  std::fflush(stderr);
+}
+
+}  // namespace
 
 void Form_Load(ScenarioModel& model, const Workspace& workspace, Window& window) {
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;
   window.ShowWaitWindow();
+  // From here to the last file the directory is this run's alone: another
+  // run started meanwhile waits for this one to end.
+  WorkspaceHold hold(workspace, LockWaitLimit(), TellOnStandardError);
   dati_linea(model, workspace);
   dati_treno(model, workspace);
   dati_note(model, workspace);
   dati_rallentamenti(model, workspace);
   dati_scheda(model, workspace);
   memorizza_percorso(model, 1, workspace, window);
+  hold.Finish();
 }
 
 namespace {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/directory_lock.h"
 #include "platform/fake_file_system.h"
+#include "platform/temporary_names.h"
 
 namespace scenario {
 namespace {
@@ -73,6 +75,107 @@ TEST(RunProgram, NormalRunEndsWithStatus0LeavingTheFormsAndTheCompiledFiles) {
                        "/prog/Calvisio -Sambreta_31613_scheda_treno.txt",
                        "/prog/Calvisio -Sambreta_linea.dat",
                    }));
+}
+
+using DirectoryStep = FakeFileSystem::DirectoryStep;
+
+TEST(RunProgram, HoldsItsDirectoryFromBeforeTheFirstFileToAfterTheLastFlushed) {
+  FakeFileSystem files;
+  RecordingWindow window;
+  ASSERT_EQ(RunProgram(Workspace{files, "/prog"}, window), 0);
+  const size_t file_steps = files.log().size();
+  ASSERT_GT(file_steps, 0u);
+  std::vector<std::tuple<DirectoryStep, std::string, size_t>> steps;
+  for (const auto& step : files.directory_log())
+    steps.emplace_back(step.step, step.directory, step.file_steps_before);
+  const std::vector<std::tuple<DirectoryStep, std::string, size_t>> expected = {
+      {DirectoryStep::Lock, "/prog", 0},
+      {DirectoryStep::RemoveLeftovers, "/prog", 0},
+      {DirectoryStep::Sync, "/prog", file_steps},
+      {DirectoryStep::Unlock, "/prog", file_steps},
+  };
+  EXPECT_EQ(steps, expected);
+}
+
+// What an earlier run left in the directory.
+std::map<std::string, std::string> EarlierFiles() {
+  return {{"/prog/Calvisio -Sambreta_linea.dat", "old plan"},
+          {"/prog/Calvisio -Sambreta_31613.sim", "old stations"},
+          {"/prog/Calvisio -Sambreta_31613.dat", "old cells"},
+          {"/prog/" + TemporaryNameFor("Calvisio -Sambreta_linea.dat", 77, 5), "half a plan"}};
+}
+
+TEST(RunProgram, ADirectoryHeldByAnotherRunPastTheWaitStopsWithStatus1AndChangesNothing) {
+  FakeFileSystem files;
+  files.files = EarlierFiles();
+  files.held_elsewhere.insert("/prog");
+  RecordingWindow window;
+  ::testing::internal::CaptureStderr();
+  const int status = RunProgram(Workspace{files, "/prog"}, window);
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+
+  const std::string failure =
+      "scenario-compactor: cannot lock the directory '/prog': another run holds it and has not let "
+      "go of it within 60 s; start again once that run has ended";
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(printed,
+            "scenario-compactor: another run holds the directory '/prog'; waiting for it to end (at "
+            "most 60 s)\n" +
+                failure + "\n");
+  EXPECT_EQ(window.messages, std::vector<std::string>{failure});
+  EXPECT_TRUE(window.closed);
+  EXPECT_TRUE(files.log().empty()) << "a file was touched without the lock";
+  EXPECT_EQ(files.files, EarlierFiles());
+}
+
+TEST(RunProgram, LeftoversOfEndedRunsGoBeforeTheRunAndThoseOfRunningOnesStay) {
+  FakeFileSystem files;
+  files.files = EarlierFiles();
+  const std::string running = "/prog/" + TemporaryNameFor("Calvisio -Sambreta_31613.dat", 88, 0);
+  const std::string elsewhere = "/other/" + TemporaryNameFor("Calvisio -Sambreta_31613.dat", 77, 0);
+  files.files[running] = "being written";
+  files.files[elsewhere] = "not this run's directory";
+  files.running_processes.insert(88);
+  RecordingWindow window;
+  ASSERT_EQ(RunProgram(Workspace{files, "/prog"}, window), 0);
+  EXPECT_EQ(files.files.count("/prog/" + TemporaryNameFor("Calvisio -Sambreta_linea.dat", 77, 5)), 0u);
+  EXPECT_EQ(files.files.count(running), 1u);
+  EXPECT_EQ(files.files.count(elsewhere), 1u);
+  EXPECT_NE(files.files.at("/prog/Calvisio -Sambreta_31613.sim"), "old stations");
+}
+
+// A directory step that fails: the flush of the renames ends the run as any
+// other failure of the system; a leftover that cannot be removed is told and
+// the run goes on.
+TEST(RunProgram, FailuresOfTheDirectorySteps) {
+  const struct {
+    DirectoryStep step;
+    int status;
+    std::string printed;
+  } table[] = {
+      {DirectoryStep::Sync, 1,
+       "scenario-compactor: cannot flush the directory '/prog': Input/output error\n"},
+      {DirectoryStep::RemoveLeftovers, 0,
+       "scenario-compactor: cannot delete the leftover temporary file "
+       "'/prog/.Calvisio -Sambreta_linea.dat.tmp-77-5': Permission denied; it is no file of the "
+       "scenario and can be deleted\n"},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.printed);
+    FakeFileSystem files;
+    files.files = EarlierFiles();
+    files.FailDirectoryStep(row.step, row.step == DirectoryStep::Sync ? "Input/output error"
+                                                                      : "Permission denied");
+    RecordingWindow window;
+    ::testing::internal::CaptureStderr();
+    const int status = RunProgram(Workspace{files, "/prog"}, window);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), row.printed);
+    EXPECT_EQ(status, row.status);
+    // Every file was written either way; the lock was let go.
+    EXPECT_EQ(files.files.at("/prog/Calvisio -Sambreta_31613.dat").size(), 31815u);
+    ASSERT_FALSE(files.directory_log().empty());
+    EXPECT_EQ(files.directory_log().back().step, DirectoryStep::Unlock);
+  }
 }
 
 }  // namespace

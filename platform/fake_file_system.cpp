@@ -1,5 +1,8 @@
 #include "platform/fake_file_system.h"
 
+#include "platform/directory_lock.h"
+#include "platform/temporary_names.h"
+
 namespace scenario {
 
 const char* StepName(FakeFileSystem::Step step) {
@@ -56,5 +59,73 @@ Status FakeFileSystem::DeleteFile(const std::string& path) {
 }
 
 bool FakeFileSystem::FileExists(const std::string& path) { return files.count(path) != 0; }
+
+class FakeDirectoryLock : public DirectoryLock {
+ public:
+  FakeDirectoryLock(FakeFileSystem& files, std::string directory)
+      : files_(files), directory_(std::move(directory)) {}
+  ~FakeDirectoryLock() override {
+    files_.directory_log_.push_back(
+        {FakeFileSystem::DirectoryStep::Unlock, directory_, files_.log_.size()});
+    files_.locked_.erase(directory_);
+  }
+
+ private:
+  FakeFileSystem& files_;
+  std::string directory_;
+};
+
+Status FakeFileSystem::LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                                     const std::function<void()>& waiting,
+                                     std::unique_ptr<DirectoryLock>* lock) {
+  lock->reset();
+  directory_log_.push_back({DirectoryStep::Lock, directory, log_.size()});
+  auto fault = directory_faults_.find(DirectoryStep::Lock);
+  if (fault != directory_faults_.end()) return Status::Error("lock the directory", fault->second);
+  if (held_elsewhere.count(directory) != 0 || locked_.count(directory) != 0) {
+    if (waiting) waiting();
+    return Status::Error("lock the directory", HeldElsewhereReason(limit));
+  }
+  locked_.insert(directory);
+  *lock = std::make_unique<FakeDirectoryLock>(*this, directory);
+  return Status::Ok();
+}
+
+Status FakeFileSystem::RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) {
+  directory_log_.push_back({DirectoryStep::RemoveLeftovers, directory, log_.size()});
+  const std::string prefix = directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  std::optional<std::string> refused;
+  for (auto file = files.begin(); file != files.end();) {
+    const std::string& path = file->first;
+    const bool inside = path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0;
+    const std::string name = inside ? path.substr(prefix.size()) : std::string();
+    unsigned long process = 0;
+    const bool leftover = inside && name.find('/') == std::string::npos &&
+                          IsTemporaryName(name, &process) && running_processes.count(process) == 0;
+    if (!leftover) {
+      ++file;
+      continue;
+    }
+    auto fault = directory_faults_.find(DirectoryStep::RemoveLeftovers);
+    if (fault != directory_faults_.end()) {
+      if (!refused) {
+        refused = fault->second;
+        *failed = name;
+      }
+      ++file;
+      continue;
+    }
+    file = files.erase(file);
+  }
+  if (refused) return Status::Error("delete", *refused);
+  return Status::Ok();
+}
+
+Status FakeFileSystem::SyncDirectory(const std::string& directory) {
+  directory_log_.push_back({DirectoryStep::Sync, directory, log_.size()});
+  auto fault = directory_faults_.find(DirectoryStep::Sync);
+  if (fault != directory_faults_.end()) return Status::Error("flush the directory", fault->second);
+  return Status::Ok();
+}
 
 }  // namespace scenario

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,29 @@ class FakeFileSystem : public FileSystem {
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;
+  Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                       const std::function<void()>& waiting,
+                       std::unique_ptr<DirectoryLock>* lock) override;
+  Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) override;
+  Status SyncDirectory(const std::string& directory) override;
+
+  // The operations on a whole directory, logged apart from the file steps.
+  enum class DirectoryStep { Lock, Unlock, RemoveLeftovers, Sync };
+  struct LoggedDirectoryStep {
+    DirectoryStep step;
+    std::string directory;
+    // How many file steps had been asked for before it.
+    size_t file_steps_before;
+  };
+  const std::vector<LoggedDirectoryStep>& directory_log() const { return directory_log_; }
+  // Makes every `step` on a directory fail with `reason`.
+  void FailDirectoryStep(DirectoryStep step, std::string reason) {
+    directory_faults_[step] = std::move(reason);
+  }
+  // Directories whose lock another process holds for longer than any wait.
+  std::set<std::string> held_elsewhere;
+  // The processes still running, by number: their temporary files stay.
+  std::set<unsigned long> running_processes;
 
   // Makes the step with this index in the log (0 = the first step asked for)
   // fail with `reason`.
@@ -51,6 +75,10 @@ class FakeFileSystem : public FileSystem {
   };
   std::vector<Fault> faults_;
   std::vector<LoggedStep> log_;
+  std::map<DirectoryStep, std::string> directory_faults_;
+  std::vector<LoggedDirectoryStep> directory_log_;
+  std::set<std::string> locked_;
+  friend class FakeDirectoryLock;
 };
 
 const char* StepName(FakeFileSystem::Step step);

@@ -2,11 +2,15 @@
 // through this interface, so that tests can make any single operation fail.
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace scenario {
+
+class DirectoryLock;
 
 // The outcome of one file operation. On failure it names the operation that
 // failed ("create", "write", "rename", "read", "delete") and the system's
@@ -58,6 +62,22 @@ class FileSystem {
   virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
   virtual Status DeleteFile(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
+
+  // Takes the exclusive lock of a run on `directory` (see
+  // platform/directory_lock.h): waits for another holder up to `limit`,
+  // calling `waiting` once when it has to wait. `*lock` holds it; it stays
+  // empty, with success, where the directory cannot be written at all.
+  virtual Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                               const std::function<void()>& waiting,
+                               std::unique_ptr<DirectoryLock>* lock) = 0;
+  // Removes the temporary files that a replace cut short by the end of its
+  // process left in `directory`; those of a process still running stay, and
+  // so does every other file. It goes on past a file it cannot remove and
+  // then fails, with that file's name in `*failed`.
+  virtual Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) = 0;
+  // Makes the renames and deletes done in `directory` durable, so that
+  // after a power loss it holds either the old files or the new ones.
+  virtual Status SyncDirectory(const std::string& directory) = 0;
 };
 
 }  // namespace scenario

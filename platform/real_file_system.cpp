@@ -1,13 +1,19 @@
 #include "platform/real_file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string>
+
+#include "platform/directory_lock.h"
+#include "platform/temporary_names.h"
 
 namespace scenario {
 
@@ -22,8 +28,20 @@ std::string TemporaryPathFor(const std::string& path) {
   std::string::size_type slash = path.rfind('/');
   std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return directory + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
-         std::to_string(counter++);
+  return directory + TemporaryNameFor(name, static_cast<unsigned long>(::getpid()), counter++);
+}
+
+// Whether the process numbered `process` is still running (or cannot be
+// told apart from one that is).
+bool ProcessRunning(unsigned long process) {
+  if (process == 0 || process > static_cast<unsigned long>(INT32_MAX)) return false;
+  if (static_cast<pid_t>(process) == ::getpid()) return true;
+  return ::kill(static_cast<pid_t>(process), 0) == 0 || errno != ESRCH;
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+  if (directory.empty() || directory.back() == '/') return directory + name;
+  return directory + "/" + name;
 }
 
 }  // namespace
@@ -106,6 +124,52 @@ Status RealFileSystem::DeleteFile(const std::string& path) {
 bool RealFileSystem::FileExists(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+Status RealFileSystem::LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                                     const std::function<void()>& waiting,
+                                     std::unique_ptr<DirectoryLock>* lock) {
+  return LockDirectoryOnDisk(directory, limit, waiting, lock);
+}
+
+Status RealFileSystem::RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) {
+  DIR* listing = ::opendir(directory.c_str());
+  if (listing == nullptr) return ErrnoError("list");
+  Status outcome = Status::Ok();
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(listing);
+    if (entry == nullptr) {
+      if (errno != 0 && outcome.ok()) outcome = ErrnoError("list");
+      break;
+    }
+    const std::string name = entry->d_name;
+    unsigned long process = 0;
+    if (!IsTemporaryName(name, &process) || ProcessRunning(process)) continue;
+    const std::string path = JoinPath(directory, name);
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT && outcome.ok()) {
+      outcome = ErrnoError("delete");
+      *failed = name;
+    }
+  }
+  ::closedir(listing);
+  return outcome;
+}
+
+Status RealFileSystem::SyncDirectory(const std::string& directory) {
+  int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return ErrnoError("flush the directory");
+  // Some file systems cannot flush a directory; they keep nothing back
+  // from the renames either.
+  if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
+    Status status = ErrnoError("flush the directory");
+    ::close(fd);
+    return status;
+  }
+  ::close(fd);
+  return Status::Ok();
 }
 
 }  // namespace scenario

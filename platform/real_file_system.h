@@ -12,6 +12,11 @@ class RealFileSystem : public FileSystem {
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;
+  Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                       const std::function<void()>& waiting,
+                       std::unique_ptr<DirectoryLock>* lock) override;
+  Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) override;
+  Status SyncDirectory(const std::string& directory) override;
 };
 
 }  // namespace scenario

@@ -1,8 +1,11 @@
 #include "platform/real_file_system.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/directory_lock.h"
+#include "platform/temporary_names.h"
 #include "tests/support/temp_dir.h"
 
 namespace scenario {
@@ -75,6 +78,59 @@ TEST(RealFileSystem, MissingDirectoryFailsAtCreate) {
   ASSERT_FALSE(status.ok());
   EXPECT_EQ(status.operation(), "create");
   EXPECT_EQ(status.reason(), "No such file or directory");
+}
+
+// The number of a process that has ended.
+unsigned long EndedProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return static_cast<unsigned long>(child);
+}
+
+TEST(RealFileSystem, OnlyTheTemporariesOfEndedProcessesAreRemoved) {
+  TempDir dir;
+  RealFileSystem files;
+  const unsigned long ended = EndedProcess();
+  const unsigned long running = static_cast<unsigned long>(::getppid());
+  const std::string leftover = TemporaryNameFor("Calvisio -Sambreta_linea.dat", ended, 5);
+  const std::string second_leftover = TemporaryNameFor("out.svg", ended, 0);
+  const std::string in_flight = TemporaryNameFor("Calvisio -Sambreta_linea.dat", running, 0);
+  const std::map<std::string, std::string> kept = {
+      {in_flight, "another process is writing this"},
+      {kLockFileName, ""},
+      {"Calvisio -Sambreta_linea.dat", "the compiled line"},
+      {"Calvisio -Sambreta_linea.dat.tmp-1-1", "no leading dot: not ours"},
+      {".Calvisio -Sambreta_linea.dat.tmp-1-1.bak", "not ours"},
+  };
+  for (const auto& [name, contents] : kept) WriteWholeFile(dir.path() / name, contents);
+  WriteWholeFile(dir.path() / leftover, std::string(100000, 'x'));
+  WriteWholeFile(dir.path() / second_leftover, "half");
+  // A directory of that name is not a leftover file.
+  const std::string directory_name = TemporaryNameFor("d", ended, 1);
+  std::filesystem::create_directory(dir.path() / directory_name);
+
+  std::string failed;
+  const Status status = files.RemoveLeftoverTemporaries(dir.path().string(), &failed);
+  EXPECT_TRUE(status.ok()) << status.reason();
+  EXPECT_EQ(dir.Files(), kept);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / directory_name));
+}
+
+TEST(RealFileSystem, DirectoryOperationsOnAMissingDirectoryFail) {
+  TempDir dir;
+  RealFileSystem files;
+  const std::string missing = dir.PathOf("none");
+  std::string failed;
+  const Status listing = files.RemoveLeftoverTemporaries(missing, &failed);
+  EXPECT_FALSE(listing.ok());
+  EXPECT_EQ(failed, "");
+  const Status sync = files.SyncDirectory(missing);
+  EXPECT_FALSE(sync.ok());
+  EXPECT_EQ(sync.operation(), "flush the directory");
+  EXPECT_EQ(sync.reason(), "No such file or directory");
+  EXPECT_TRUE(files.SyncDirectory(dir.path().string()).ok());
 }
 
 }  // namespace

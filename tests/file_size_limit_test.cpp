@@ -13,6 +13,7 @@
 
 #include "app/form_load.h"
 #include "model/file_names.h"
+#include "platform/directory_lock.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -76,6 +77,9 @@ TEST(FileSizeLimit, TheWriteThatCrossesTheLimitStopsTheRunAndLeavesTheOldFile) {
                                           "': " + std::strerror(EFBIG) + "\n");
     std::map<std::string, std::string> files = dir.Files();
     files.erase(program.filename().string());
+    // The run's lock file stays, empty; it is no file of the scenario.
+    EXPECT_EQ(files[kLockFileName], "");
+    files.erase(kLockFileName);
     for (const auto& [name, content] : files) {
       SCOPED_TRACE(name);
       ASSERT_TRUE(old_files.count(name)) << "a file no run writes: a temporary left behind?";

@@ -21,6 +21,8 @@ const char kNotes[] = "Calvisio -Sambreta_31613_note.txt";
 const char kLineFile[] = "Calvisio -Sambreta_linea.dat";
 const char kStationFile[] = "Calvisio -Sambreta_31613.sim";
 const char kCellFile[] = "Calvisio -Sambreta_31613.dat";
+// The run's lock on its directory: hidden, empty, and left in place.
+const char kLockFile[] = ".scenario-compactor.lock";
 
 // Copies the program into `dir` and runs it there; returns its exit status.
 int RunProgramIn(const TempDir& dir) {
@@ -67,8 +69,9 @@ TEST_F(GoldenRun, EndsSilentlyLeavingExactlyTheFormsAndTheCompiledFiles) {
   EXPECT_EQ(status_, 0);
   std::set<std::string> names;
   for (const auto& [name, contents] : files_) names.insert(name);
-  EXPECT_EQ(names,
-            (std::set<std::string>{kCard, kSlowdowns, kNotes, kLineFile, kStationFile, kCellFile}));
+  EXPECT_EQ(names, (std::set<std::string>{kCard, kSlowdowns, kNotes, kLineFile, kStationFile,
+                                          kCellFile, kLockFile}));
+  EXPECT_EQ(files_[kLockFile], "");
   EXPECT_EQ(files_[kCard].size(), 3733u);
   EXPECT_EQ(files_[kSlowdowns].size(), 3283u);
   EXPECT_EQ(files_[kNotes].size(), 0u);
@@ -242,7 +245,7 @@ TEST(GoldenRunAgain, ASecondRunLeavesByteIdenticalFiles) {
   auto first = dir.Files();
   ASSERT_EQ(RunProgramIn(dir), 0);
   EXPECT_TRUE(first == dir.Files());
-  EXPECT_EQ(first.size(), 7u);  // six files and the program
+  EXPECT_EQ(first.size(), 8u);  // six files, the lock file and the program
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "compiler/error_reporting.h"
 #include "compiler/scenario_reader.h"
 #include "model/file_names.h"
+#include "platform/directory_lock.h"
 #include "platform/window.h"
 #include "platform/workspace.h"
 #include "tools/compile_file_system.h"
@@ -44,9 +45,7 @@ RunPaths PathsOfRun(const Workspace& workspace, const ScenarioNames& names) {
 }
 
 // A given file may be the very copy the run reads (it is then kept), but
-// never a file the run writes or the other source's copy; and a source of
-// the same name already in the output directory, other than the given one,
-// would be replaced and then deleted by the run.
+// never a file the run writes or the other source's copy.
 void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
   if (SameFile(request.line_file, request.train_file))
     throw std::invalid_argument("the line description and the train service are the same file '" +
@@ -66,6 +65,13 @@ void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPa
     throw std::invalid_argument("'" + request.train_file +
                                 "' stands where the compile reads the line description; compile "
                                 "into another directory (-o)");
+}
+
+// The copies are made under the directory's lock, and so is this look:
+// another compile's copies are gone once it lets go.
+void RefuseForeignCopies(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
+  // A source of the same name already in the output directory, other than
+  // the given one, would be replaced and then deleted by the run.
   for (const auto& [given, copy] : {std::pair{request.line_file, paths.line_source},
                                     std::pair{request.train_file, paths.train_source}}) {
     if (files.FileExists(copy) && !SameFile(given, copy))
@@ -191,7 +197,8 @@ void PutPlace(nlohmann::ordered_json& json, const std::optional<SourcePlace>& pl
 
 }  // namespace
 
-CompileReport RunCompile(const CompileRequest& request, FileSystem& files) {
+CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
+                         const WorkspaceHold::Tell& tell) {
   CompileReport report;
   report.names = ResolveScenarioNames(request.line_file, request.train_file, request.line_name,
                                       request.train_number);
@@ -203,36 +210,43 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files) {
   const std::string train_text = ReadGivenFile(files, request.train_file);
   EnsureDirectory(request.output_directory);
 
-  CompileFileSystem run_files(files);
-  // A copy the run leaves unread (the reading stopped before it, or the
-  // run failed) is the tool's own: it goes, whatever the outcome.
-  CopiesMade copies_made(files);
-  if (PlaceSource(files, run_files, request.line_file, line_text, paths.line_source))
-    copies_made.paths.push_back(paths.line_source);
-  if (PlaceSource(files, run_files, request.train_file, train_text, paths.train_source))
-    copies_made.paths.push_back(paths.train_source);
+  // Another compile or run in the same directory waits until this one has
+  // removed its copies and written its last file.
+  WorkspaceHold hold(copies, LockWaitLimit(), tell);
+  RefuseForeignCopies(files, request, paths);
+  {
+    CompileFileSystem run_files(files);
+    // A copy the run leaves unread (the reading stopped before it, or the
+    // run failed) is the tool's own: it goes, whatever the outcome.
+    CopiesMade copies_made(files);
+    if (PlaceSource(files, run_files, request.line_file, line_text, paths.line_source))
+      copies_made.paths.push_back(paths.line_source);
+    if (PlaceSource(files, run_files, request.train_file, train_text, paths.train_source))
+      copies_made.paths.push_back(paths.train_source);
 
-  ScenarioModel model;
-  model.nome_linea = report.names.nome_linea;
-  model.numero_treno = report.names.numero_treno;
-  ReadingPlace end;
-  std::optional<LineHalfEnd> line_half;
-  run_files.BeforeReading(paths.train_source, [&] {
-    line_half = LineHalfEnd{model.codice_errore, model.posizione_errore, end};
-  });
+    ScenarioModel model;
+    model.nome_linea = report.names.nome_linea;
+    model.numero_treno = report.names.numero_treno;
+    ReadingPlace end;
+    std::optional<LineHalfEnd> line_half;
+    run_files.BeforeReading(paths.train_source, [&] {
+      line_half = LineHalfEnd{model.codice_errore, model.posizione_errore, end};
+    });
 
-  const Workspace workspace{run_files, request.output_directory};
-  RecordingWindow window;  // the tool reports the number errore shows
-  try {
-    memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end);
-  } catch (const ErroreShown& shown) {
-    report.stopped_with = std::stoi(shown.numero);
+    const Workspace workspace{run_files, request.output_directory};
+    RecordingWindow window;  // the tool reports the number errore shows
+    try {
+      memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end);
+    } catch (const ErroreShown& shown) {
+      report.stopped_with = std::stoi(shown.numero);
+    }
+
+    report.codice_errore = model.codice_errore;
+    report.posizione_errore = model.posizione_errore;
+    report.files_written = run_files.written();
+    ErrorLocator(request, report.names).Locate(&report, end, line_half);
   }
-
-  report.codice_errore = model.codice_errore;
-  report.posizione_errore = model.posizione_errore;
-  report.files_written = run_files.written();
-  ErrorLocator(request, report.names).Locate(&report, end, line_half);
+  hold.Finish();
   return report;
 }
 

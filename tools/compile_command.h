@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/workspace.h"
 #include "tools/scenario_names.h"
 
 namespace scenario::tool {
@@ -49,11 +50,14 @@ struct CompileReport {
 };
 
 // Copies the sources into the output directory under the names the compile
-// run reads, runs it there and reports its error slot. Throws
-// std::invalid_argument for a request that cannot be run (names missing or
-// unusable, a given file that the run would overwrite) and SystemFailure for
-// a file that cannot be read, written or created.
-CompileReport RunCompile(const CompileRequest& request, FileSystem& files);
+// run reads, runs it there and reports its error slot. The output directory
+// is locked for the whole compile; `tell` gets a notice when another run
+// makes it wait. Throws std::invalid_argument for a request that cannot be
+// run (names missing or unusable, a given file that the run would
+// overwrite) and SystemFailure for a file that cannot be read, written or
+// created, or a directory that another run holds past the wait limit.
+CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
+                         const WorkspaceHold::Tell& tell = {});
 
 // The exit status of a report: 0 no error recorded, 1 an error recorded, 2
 // stopped through errore.

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/directory_lock.h"
 #include "platform/fake_file_system.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
@@ -66,13 +67,15 @@ TEST_F(CompileTest, BuiltInSourcesGiveTheCompactorsOwnFilesAndStayUntouched) {
     EXPECT_TRUE(ReadWholeFile(fs::path(out_dir) / name) == ReadWholeFile(program_dir.path() / name));
     EXPECT_NE(run.out.find("wrote " + (fs::path(out_dir) / name).string() + "\n"), std::string::npos);
   }
-  // The sources are as they were; the output holds the compiled files only.
+  // The sources are as they were; the output holds the compiled files only,
+  // and the lock file of the runs in it.
   EXPECT_EQ(ReadWholeFile(line()), line_before);
   EXPECT_EQ(ReadWholeFile(train()), train_before);
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(out_dir)) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
   std::vector<std::string> expected = kCompiled;
+  expected.push_back(kLockFileName);
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(left, expected);
 }

@@ -34,6 +34,15 @@ class CompileFileSystem : public FileSystem {
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;
+  Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
+                       const std::function<void()>& waiting,
+                       std::unique_ptr<DirectoryLock>* lock) override {
+    return inner_.LockDirectory(directory, limit, waiting, lock);
+  }
+  Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) override {
+    return inner_.RemoveLeftoverTemporaries(directory, failed);
+  }
+  Status SyncDirectory(const std::string& directory) override { return inner_.SyncDirectory(directory); }
 
  private:
   FileSystem& inner_;

@@ -41,23 +41,32 @@ constexpr const char* kCompileFooter =
     "\n"
     "Exit status: 0 no error recorded; 1 an error recorded (the compiled files are still\n"
     "written); 2 the run stopped (\" Errore n. ...\") and wrote no compiled file; 3 a file\n"
-    "could not be read or written; 64 a wrong command line. With --json the report is one\n"
-    "JSON object on standard output; failures of statuses 3 and 64 stay plain text on\n"
-    "standard error.";
+    "could not be read or written, or another run held DIR for more than a minute; 64 a wrong\n"
+    "command line. With --json the report is one JSON object on standard output; failures of\n"
+    "statuses 3 and 64 stay plain text on standard error.\n"
+    "\n"
+    "Compiles and compactor runs in one directory take turns: a second one waits (and says so)\n"
+    "until the first has ended.";
 
 int Fail(std::ostream& err, int status, const std::string& command, const std::string& message) {
   err << kToolName << " " << command << ": " << message << "\n";
   return status;
 }
 
-int RunSources(const Options& options, FileSystem& files, std::ostream& out) {
-  for (const std::string& path : WriteBuiltInSources(files, options.sources_directory, options.sources_force))
+int RunSources(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  const auto tell = [&err](const std::string& notice) {
+    err << std::string(kToolName) + " sources: " + notice + "\n" << std::flush;
+  };
+  for (const std::string& path :
+       WriteBuiltInSources(files, options.sources_directory, options.sources_force, tell))
     out << "wrote " << path << "\n";
   return kExitOk;
 }
 
 int RunCompileCommand(Options options, FileSystem& files, std::ostream& out, std::ostream& err) {
-  const CompileReport report = RunCompile(options.compile, files);
+  const CompileReport report = RunCompile(options.compile, files, [&err](const std::string& notice) {
+    err << std::string(kToolName) + " compile: " + notice + "\n" << std::flush;
+  });
   if (options.compile_json)
     PrintCompileReportJson(report, out);
   else
@@ -139,7 +148,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
 
   const std::string command = app.get_subcommands().front()->get_name();
   try {
-    if (*sources) return RunSources(options, files, out);
+    if (*sources) return RunSources(options, files, out, err);
     if (*compile) return RunCompileCommand(options, files, out, err);
     if (*dump) return RunDump(options, files, out, err);
     if (*plot) return RunPlot(options, files, out, err);

@@ -2,6 +2,7 @@
 
 #include "app/form_load.h"
 #include "model/file_names.h"
+#include "platform/directory_lock.h"
 #include "platform/workspace.h"
 #include "sources/scenario_sources.h"
 #include "tools/paths.h"
@@ -16,22 +17,30 @@ std::vector<std::string> BuiltInSourceNames() {
           FormName(kNomeLinea, kNumeroTreno, "scheda_treno.txt")};
 }
 
+namespace {
+
+void RefuseExisting(FileSystem& files, const std::vector<std::string>& paths) {
+  std::string existing;
+  for (const std::string& path : paths)
+    if (files.FileExists(path)) existing += "\n  " + path;
+  if (!existing.empty())
+    throw Refusal("these files exist already and would be replaced:" + existing +
+                  "\nwrite into another directory, or give --force to replace them");
+}
+
+}  // namespace
+
 std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::string& directory,
-                                             bool replace) {
+                                             bool replace, const WorkspaceHold::Tell& tell) {
   const Workspace workspace{files, directory};
   std::vector<std::string> paths;
   for (const std::string& name : BuiltInSourceNames()) paths.push_back(workspace.PathOf(name));
 
-  if (!replace) {
-    std::string existing;
-    for (const std::string& path : paths)
-      if (files.FileExists(path)) existing += "\n  " + path;
-    if (!existing.empty())
-      throw Refusal("these files exist already and would be replaced:" + existing +
-                               "\nwrite into another directory, or give --force to replace them");
-  }
-
+  if (!replace) RefuseExisting(files, paths);
   EnsureDirectory(directory);
+  WorkspaceHold hold(workspace, LockWaitLimit(), tell);
+  // Another run may have written them while this one waited.
+  if (!replace) RefuseExisting(files, paths);
   ScenarioModel model;
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;
@@ -40,6 +49,7 @@ std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::strin
   dati_note(model, workspace);
   dati_rallentamenti(model, workspace);
   dati_scheda(model, workspace);
+  hold.Finish();
   return paths;
 }
 

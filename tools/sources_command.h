@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/workspace.h"
 
 namespace scenario::tool {
 
@@ -15,8 +16,10 @@ std::vector<std::string> BuiltInSourceNames();
 // Writes the five files into `directory` (created when missing) and returns
 // their paths. Unless `replace` is set, refuses (Refusal naming
 // them) when any of them exists already, so that an edited source is never
-// lost. Throws SystemFailure when a file cannot be written.
+// lost. The directory is locked while they are written; `tell` gets a
+// notice when another run makes it wait. Throws SystemFailure when a file
+// cannot be written or the directory cannot be locked.
 std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::string& directory,
-                                             bool replace);
+                                             bool replace, const WorkspaceHold::Tell& tell = {});
 
 }  // namespace scenario::tool

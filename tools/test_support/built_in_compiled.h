@@ -8,7 +8,7 @@
 namespace scenario::tool::testing {
 
 struct BuiltInCompiled {
-  std::filesystem::path directory;  // holds the three compiled files only
+  std::filesystem::path directory;  // holds the three compiled files and the lock file
   std::string line_file;            // Calvisio -Sambreta_linea.dat
   std::string station_file;         // Calvisio -Sambreta_31613.sim
   std::string cell_file;            // Calvisio -Sambreta_31613.dat
