@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "compiler/coding.h"
@@ -75,13 +76,12 @@ constexpr size_t kEmptyBytes = 2;
 // full, so that a file of any length passes through the same few kilobytes.
 class PieceBuffer {
  public:
-  explicit PieceBuffer(const PieceSink& put) : put_(put) {}
-  ~PieceBuffer() = default;
+  explicit PieceBuffer(const PieceSink& put) : put_(put), buffer_(new char[kPieceBytes]) {}
 
   // Room for `bytes` (at most kPieceBytes) at the end of the buffer.
   char* Room(size_t bytes) {
     if (kPieceBytes - used_ < bytes) Flush();
-    return buffer_ + used_;
+    return buffer_.get() + used_;
   }
   void Used(size_t bytes) { used_ += bytes; }
   // Elements of `width` bytes that fit before the buffer is full (at least
@@ -91,14 +91,14 @@ class PieceBuffer {
     return (kPieceBytes - used_) / width;
   }
   void Flush() {
-    if (used_ > 0) put_(std::string_view(buffer_, used_));
+    if (used_ > 0) put_(std::string_view(buffer_.get(), used_));
     used_ = 0;
   }
 
  private:
   const PieceSink& put_;
   size_t used_ = 0;
-  char buffer_[kPieceBytes];
+  std::unique_ptr<char[]> buffer_;
 };
 
 void PutTagged(PieceBuffer& out, const TaggedValue& value) {

@@ -28,7 +28,7 @@ std::string EncodeTracciato(const Tracciato& tracciato);
 // The same bytes handed to `put` in pieces of at most kPieceBytes, through a
 // buffer of that size: the line file of a long route is never whole in
 // memory.
-inline constexpr size_t kPieceBytes = 64 * 1024;
+inline constexpr size_t kPieceBytes = 256 * 1024;
 void EncodeTracciatoInPieces(const Tracciato& tracciato, const PieceSink& put);
 // The length of the line file of `tracciato`.
 size_t TracciatoBytes(const Tracciato& tracciato);

@@ -328,12 +328,21 @@ std::string CheckCompileRun(std::string_view line_text, std::string_view train_t
 std::string LineFileProblem(std::string_view bytes, const Tracciato& plan) {
   size_t at = 0;
   for (int column = 0; column < 2; ++column) {
+    const std::vector<double>& computed = column == 0 ? plan.colonna_0() : plan.colonna_1();
     for (size_t x = 0; x < plan.size(); ++x) {
       const auto problem = [&](const std::string& what) {
         return "column " + std::to_string(column) + ", point " + std::to_string(x) + ": " + what;
       };
+      // The element the plan holds at x, without building it for the many
+      // computed and Empty points.
+      TaggedValue expected;
+      if (x < 2) {
+        expected = plan[x][column];
+      } else if (x - 2 < computed.size()) {
+        expected.type = ValueType::Double;
+        expected.real = computed[x - 2];
+      }
       if (bytes.size() - at < 2) return problem("the file ends at byte " + std::to_string(at));
-      const TaggedValue expected = plan[x][column];
       const uint16_t code = DecodeFixed16(bytes.data() + at);
       if (code != static_cast<uint16_t>(expected.type))
         return problem("type code " + std::to_string(code) + ", expected " +
