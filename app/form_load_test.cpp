@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/directory_lock.h"
-#include "platform/fake_file_system.h"
 #include "platform/temporary_names.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/recording_window.h"
 
 namespace scenario {
 namespace {
@@ -13,18 +14,18 @@ using Step = FakeFileSystem::Step;
 
 TEST(RunProgram, AFailedFileStopsWithStatus1AndAMessageNamingIt) {
   FakeFileSystem files;
-  files.FailOn(Step::Create, "/prog/Calvisio -Sambreta_31613.sim", "Read-only file system");
+  files.FailOn(Step::Create, "/prog/Calvisio -Sambreta_31613.sim", StatusCode::ReadOnly);
   RecordingWindow window;
   ::testing::internal::CaptureStderr();
   int status = RunProgram(Workspace{files, "/prog"}, window);
   std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(status, 1);
   EXPECT_EQ(printed,
-            "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': Read-only file system\n");
+            "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::ReadOnly) + "\n");
   // The window is on screen, so the message is shown there too.
   EXPECT_EQ(window.messages,
             std::vector<std::string>{
-                "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': Read-only file system"});
+                "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::ReadOnly)});
   EXPECT_TRUE(window.closed);
   // Files finished before the failure stay; nothing after it is written.
   EXPECT_TRUE(files.files.count("/prog/Calvisio -Sambreta_linea.dat"));
@@ -150,22 +151,23 @@ TEST(RunProgram, LeftoversOfEndedRunsGoBeforeTheRunAndThoseOfRunningOnesStay) {
 TEST(RunProgram, FailuresOfTheDirectorySteps) {
   const struct {
     DirectoryStep step;
+    StatusCode code;
     int status;
     std::string printed;
   } table[] = {
-      {DirectoryStep::Sync, 1,
-       "scenario-compactor: cannot flush the directory '/prog': Input/output error\n"},
-      {DirectoryStep::RemoveLeftovers, 0,
+      {DirectoryStep::Sync, StatusCode::IoError, 1,
+       "scenario-compactor: cannot flush the directory '/prog': " + ReasonOf(StatusCode::IoError) + "\n"},
+      {DirectoryStep::RemoveLeftovers, StatusCode::PermissionDenied, 0,
        "scenario-compactor: cannot delete the leftover temporary file "
-       "'/prog/.Calvisio -Sambreta_linea.dat.tmp-77-5': Permission denied; it is no file of the "
-       "scenario and can be deleted\n"},
+       "'/prog/.Calvisio -Sambreta_linea.dat.tmp-77-5': " +
+           ReasonOf(StatusCode::PermissionDenied) +
+           "; it is no file of the scenario and can be deleted\n"},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.printed);
     FakeFileSystem files;
     files.files = EarlierFiles();
-    files.FailDirectoryStep(row.step, row.step == DirectoryStep::Sync ? "Input/output error"
-                                                                      : "Permission denied");
+    files.FailDirectoryStep(row.step, row.code);
     RecordingWindow window;
     ::testing::internal::CaptureStderr();
     const int status = RunProgram(Workspace{files, "/prog"}, window);

@@ -6,7 +6,7 @@
 
 #include "compiler/compile_run.h"
 #include "model/file_names.h"
-#include "platform/fake_file_system.h"
+#include "platform/memory_file_system.h"
 #include "platform/window.h"
 #include "sources/line_description.h"
 #include "sources/text_file_writer.h"
@@ -21,14 +21,14 @@ const std::string kGeneralHeader = "[generale]\r\n";
 
 // The whole compile run in memory; false unless it ended cleanly.
 bool Compile(const std::string& line, const std::string& train) {
-  FakeFileSystem files;
+  MemoryFileSystem files;
   Workspace workspace{files, "/run"};
   files.files[workspace.PathOf(LineSourceName(kLineName))] = line;
   files.files[workspace.PathOf(TrainSourceName(kLineName, kTrainNumber))] = train;
   ScenarioModel model;
   model.nome_linea = kLineName;
   model.numero_treno = kTrainNumber;
-  RecordingWindow window;
+  SilentWindow window;
   memorizza_percorso(model, 1, workspace, window);
   benchmark::DoNotOptimize(model.tracciato.colonna_0().data());
   return model.codice_errore == 0;

@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <vector>
 
+#include "compiler/error_numbers.h"
+#include "compiler/reading_rules.h"
+
 namespace scenario {
 
 namespace {
@@ -58,7 +61,7 @@ class Percorso {
 
 void RecordError(ScenarioModel& model, int32_t numero, int64_t cella) {
   model.codice_errore = numero;
-  model.posizione_errore = static_cast<int32_t>(cella * 50);
+  model.posizione_errore = static_cast<int32_t>(cella * kMetresPerCell);
 }
 
 // Rule A: every signal within the 20 cells before a warning board at i wants
@@ -77,7 +80,7 @@ void SegnaliPrimaDellAvviso(ScenarioModel& model, Percorso& percorso, int64_t i)
     } else if (percorso.di_tipo(j - 2, tipo::cambio_codice)) {
       percorso.abbassa_codice(j - 2);
     } else {
-      RecordError(model, 11, j);
+      RecordError(model, error_number::kSignalBeforeWarningBoard, j);
     }
   }
 }
@@ -95,7 +98,7 @@ void FinestrePrimaDellInizio(ScenarioModel& model, Percorso& percorso, int64_t i
         break;
       }
     }
-    if (!posto) RecordError(model, 12, i);
+    if (!posto) RecordError(model, error_number::kNoCellBeforeSlowdown, i);
   }
 }
 
@@ -120,7 +123,7 @@ int64_t LungoIlRallentamento(ScenarioModel& model, Percorso& percorso, int64_t i
         contatore = -1;
       } else {
         // The count then only grows: no further code change along it.
-        RecordError(model, 13, k);
+        RecordError(model, error_number::kNoCellAlongSlowdown, k);
       }
     }
     if (percorso.di_tipo(k, tipo::fine_rallentamento)) return k;
@@ -147,7 +150,7 @@ void DopoLaFine(ScenarioModel& model, Percorso& percorso, int64_t m) {
   } else if (percorso.libera(p - 1)) {
     percorso.metti_cambio_codice(p - 1);
   } else {
-    RecordError(model, 13, m);
+    RecordError(model, error_number::kNoCellAlongSlowdown, m);
   }
 }
 

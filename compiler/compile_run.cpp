@@ -5,6 +5,7 @@
 #include "compiler/cell_rules.h"
 #include "compiler/check_codes.h"
 #include "compiler/compiled_files.h"
+#include "compiler/error_numbers.h"
 #include "compiler/error_reporting.h"
 #include "compiler/scenario_reader.h"
 
@@ -28,7 +29,7 @@ void FinishCompileRun(ScenarioModel& model, const Workspace& workspace, Window& 
   // Without a cell 1 there is no route to stamp or write: the reading
   // stopped before the route was sized.
   if (model.percorso.size() < 2) {
-    errore(window, std::to_string(model.codice_errore != 0 ? model.codice_errore : 1));
+    errore(window, NumeroText(model.codice_errore != 0 ? model.codice_errore : error_number::kRouteTooLong));
   }
 
   ApplyCellRules(model);
@@ -36,11 +37,11 @@ void FinishCompileRun(ScenarioModel& model, const Workspace& workspace, Window& 
   rec_stazione& scenario_record = model.stazioni[kRecordScenario];
   rec_cella& first_cell = model.percorso[1];
 
-  if (scenario_record.par_4 != 0 || first_cell.valore_1 != 0) errore(window, "1250");
+  if (scenario_record.par_4 != 0 || first_cell.valore_1 != 0) errore(window, NumeroText(error_number::kMarkerPlaceTaken));
   scenario_record.par_4 = marcatore_stazioni;
   first_cell.valore_1 = marcatore_percorso;
 
-  if (scenario_record.orario != 0 || first_cell.valore_2 != 0) errore(window, "1251");
+  if (scenario_record.orario != 0 || first_cell.valore_2 != 0) errore(window, NumeroText(error_number::kCheckCodePlaceTaken));
   scenario_record.orario = codice_gara_st(model);
   first_cell.valore_2 = static_cast<int16_t>(codice_gara_og(model));
 

@@ -5,7 +5,8 @@
 #include "compiler/check_codes.h"
 #include "compiler/compiled_files.h"
 #include "compiler/error_reporting.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/recording_window.h"
 
 namespace scenario {
 namespace {
@@ -131,13 +132,13 @@ TEST_F(FinishCompileRunTest, NoRouteStopsWithTheRecordedNumberOr1) {
 }
 
 TEST_F(FinishCompileRunTest, AFailedWriteStopsTheRunNamingTheFile) {
-  files.FailOn(FakeFileSystem::Step::Write, kStationFile, "No space left on device");
+  files.FailOn(FakeFileSystem::Step::Write, kStationFile, StatusCode::NoSpace);
   try {
     FinishCompileRun(model, workspace, window);
     FAIL() << "the failed write did not stop the run";
   } catch (const SystemFailure& failure) {
-    EXPECT_STREQ(failure.what(),
-                 "cannot write 'Calvisio -Sambreta_31613.sim': No space left on device");
+    EXPECT_EQ(failure.what(),
+              "cannot write 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::NoSpace));
   }
   EXPECT_TRUE(files.files.count(kLineFile));   // written before: stays
   EXPECT_FALSE(files.files.count(kStationFile));

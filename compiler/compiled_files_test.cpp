@@ -7,7 +7,7 @@
 
 #include "compiler/coding.h"
 #include "model/file_names.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 namespace scenario {
 namespace {

@@ -7,7 +7,9 @@
 
 #include "compiler/arithmetic.h"
 #include "compiler/keyword_match.h"
+#include "compiler/error_numbers.h"
 #include "compiler/model_access.h"
+#include "compiler/reading_rules.h"
 #include "compiler/runtime_failure.h"
 #include "model/file_names.h"
 
@@ -15,31 +17,18 @@ namespace scenario {
 
 namespace {
 
-// Error numbers raised by this reader.
-constexpr int32_t kErroreLunghezza = 1;
-constexpr int32_t kErroreInizioRipetizione = 3;
-constexpr int32_t kErroreFineRipetizione = 4;
-constexpr int32_t kErroreCodiciRipetizione = 5;
-constexpr int32_t kErroreCartello = 6;
-constexpr int32_t kErroreFuoriPercorso = 15;
-constexpr int32_t kErroreIndicatore = 21;
-constexpr int32_t kErroreFileMancante = 101;
-constexpr int32_t kErroreGenerale = 102;
-constexpr int32_t kErroreCurva = 103;
-
-constexpr int32_t kMetriPerCella = 50;
 constexpr int32_t kLunghezzaAggiunta = 7000;
 constexpr int32_t kLunghezzaMassima = 1000000;
 constexpr int64_t kMetroTracciatoMassimo = 1000000;
 constexpr int32_t kDistanzaMontagne = 150;
 // Keyword fields with a hyphen are comments: so many are passed over in a
-// row in the general section, and in the rest of the file.
-constexpr int kCommentiGenerale = 10;
-constexpr int kCommentiResto = 2;
+// row in the general section, and in the rest of the file. In the general
+// section the end of the file is not looked for between them, so a comment
+// that runs into the end makes the next read fail.
+constexpr int kCommentsInGeneralSection = 10;
+constexpr int kCommentsInRest = 2;
 // Per-metre turning factor of the curve classes 1 to 6.
 constexpr std::array<double, 6> kCurvatura = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-
-bool IsComment(std::string_view riga) { return Contains(riga, "-"); }
 
 // A bracketed header ends the general section, unless it is written as a
 // comment.
@@ -47,14 +36,6 @@ bool EndsGeneralSection(std::string_view riga) {
   if (!Contains(riga, "[") || !Contains(riga, "]")) return false;
   size_t first = riga.find_first_not_of(" \t");
   return first == std::string_view::npos || riga[first] != '-';
-}
-
-// Whether a position lies too far along the route for an item: the item and
-// the 100 m after it must fit the route. A route that was never sized has
-// no room at all.
-bool BeyondRoute(const ScenarioModel& model, int32_t x) {
-  if (model.percorso.empty()) throw RuntimeFailure("the route is used before its length is known");
-  return static_cast<double>(x) + 100 > static_cast<double>(kMetriPerCella) * model.ultima_cella;
 }
 
 int32_t& MountainSlot(std::array<int32_t, kNumeroMontagne>& table, int64_t index) {
@@ -151,8 +132,6 @@ class LineReader {
   }
 
  private:
-  enum class Outcome { Goes, Ends, Stops };
-
   LineReadOutcome Stopped() const { return {false, state_.indice_cartello}; }
 
   // Records a fault that stops the reader: the source is closed and deleted.
@@ -168,7 +147,7 @@ class LineReader {
     for (;;) {
       ReadKeyword();
       if (source_.AtEnd()) {
-        Stop(kErroreGenerale);
+        Stop(error_number::kNoGeneralSection);
         return false;
       }
       if (ContainsIgnoringCase(state_.riga, "[generale]")) return true;
@@ -181,7 +160,7 @@ class LineReader {
       if (source_.AtEnd()) return true;
       ReadKeyword();
       if (source_.AtEnd()) return true;
-      for (int i = 0; i < kCommentiGenerale && IsComment(riga); ++i) ReadKeyword();
+      for (int i = 0; i < kCommentsInGeneralSection && IsComment(riga); ++i) ReadKeyword();
 
       if (ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza")) {
         if (!ReadRouteLength()) return false;
@@ -205,11 +184,11 @@ class LineReader {
     const int32_t lunghezza = ReadLong();
     model_.stazioni[kRecordDatiGenerali].fine_zona = lunghezza;
     if (lunghezza > kLunghezzaMassima) {
-      Stop(kErroreLunghezza);
+      Stop(error_number::kRouteTooLong);
       return false;
     }
     model_.lunghezza_estesa = AddLong(lunghezza, kLunghezzaAggiunta);
-    model_.ultima_cella = RoundToLong(static_cast<double>(model_.lunghezza_estesa) / kMetriPerCella);
+    model_.ultima_cella = RoundToLong(InCells(model_.lunghezza_estesa));
     // A bound below 0 fails before the array is replaced.
     if (model_.ultima_cella < 0) throw RuntimeFailure("a route with a negative last cell");
     state_.celle_da_allocare = static_cast<size_t>(model_.ultima_cella) + 1;
@@ -240,12 +219,12 @@ class LineReader {
     rec_stazione& treno = model_.stazioni[kRecordTreno];
     treno.inizio_zona = ReadLong();
     treno.fine_zona = ReadLong();
-    if (treno.inizio_zona % kMetriPerCella != 0) {
-      Stop(kErroreInizioRipetizione);
+    if (treno.inizio_zona % kMetresPerCell != 0) {
+      Stop(error_number::kCabSignallingStartOffCell);
       return false;
     }
-    if (treno.fine_zona % kMetriPerCella != 0) {
-      Stop(kErroreFineRipetizione);
+    if (treno.fine_zona % kMetresPerCell != 0) {
+      Stop(error_number::kCabSignallingEndOffCell);
       return false;
     }
     if (Contains(state_.riga, "4")) {
@@ -253,7 +232,7 @@ class LineReader {
     } else if (Contains(state_.riga, "9")) {
       treno.progressiva = 9;
     } else {
-      Stop(kErroreCodiciRipetizione);
+      Stop(error_number::kCabSignallingCodes);
       return false;
     }
     if (treno.fine_zona == 0) treno.progressiva = 0;
@@ -273,19 +252,9 @@ class LineReader {
     }
   }
 
-  // Reads the next keyword field of the rest of the file, passing over up to
-  // two comment fields. False when the file has ended: the field that
-  // reached the end is not interpreted.
-  bool NextKeyword() {
-    if (source_.AtEnd()) return false;
-    ReadKeyword();
-    if (source_.AtEnd()) return false;
-    for (int i = 0; i < kCommentiResto && IsComment(state_.riga); ++i) {
-      ReadKeyword();
-      if (source_.AtEnd()) return false;
-    }
-    return true;
-  }
+  // Reads the next keyword field of the rest of the file. False when the
+  // file has ended.
+  bool NextKeyword() { return source_.ReadKeywordPassingComments(kCommentsInRest, &state_.riga); }
 
   // False when a fault stopped the reader; true at the end of the file or
   // after a range error.
@@ -293,17 +262,17 @@ class LineReader {
     const std::string& riga = state_.riga;
     while (NextKeyword()) {
       // The tests are tried in this order on the same keyword field.
-      Outcome outcome = Outcome::Goes;
+      AfterLine outcome = AfterLine::GoOn;
       if (ContainsIgnoringCase(riga, "pendenza")) outcome = ReadGradient();
-      if (outcome == Outcome::Goes && model_.compila_linea != 0 && ContainsIgnoringCase(riga, "curva"))
+      if (outcome == AfterLine::GoOn && model_.compila_linea != 0 && ContainsIgnoringCase(riga, "curva"))
         outcome = ReadCurve();
-      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "montagna")) outcome = ReadMountain();
-      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "indicatori_v")) outcome = ReadIndicator();
-      if (outcome == Outcome::Goes && ContainsIgnoringCase(riga, "indicat") &&
+      if (outcome == AfterLine::GoOn && ContainsIgnoringCase(riga, "montagna")) outcome = ReadMountain();
+      if (outcome == AfterLine::GoOn && ContainsIgnoringCase(riga, "indicatori_v")) outcome = ReadIndicator();
+      if (outcome == AfterLine::GoOn && ContainsIgnoringCase(riga, "indicat") &&
           ContainsIgnoringCase(riga, "cartello"))
         outcome = ReadBoard();
-      if (outcome == Outcome::Ends) return true;
-      if (outcome == Outcome::Stops) return false;
+      if (outcome == AfterLine::Close) return true;
+      if (outcome == AfterLine::Stopped) return false;
     }
     return true;
   }
@@ -311,8 +280,8 @@ class LineReader {
   // The range test of an item at `x`: a failure records error 15 and ends
   // the reading of the file.
   bool FailsRangeTest(int32_t x) {
-    if (!BeyondRoute(model_, x)) return false;
-    model_.codice_errore = kErroreFuoriPercorso;
+    if (FitsRoute(model_, x, kItemMargin)) return false;
+    model_.codice_errore = error_number::kBeyondRoute;
     model_.posizione_errore = x;
     return true;
   }
@@ -323,32 +292,32 @@ class LineReader {
     state_.cella_pendenza = AddLong(state_.cella_pendenza, 1);
   }
 
-  Outcome ReadGradient() {
+  AfterLine ReadGradient() {
     const int32_t posizione = ReadLong();
     const int32_t valore = ReadLong();
-    if (FailsRangeTest(posizione)) return Outcome::Ends;
-    const int64_t n = round_half_even(static_cast<double>(posizione) / kMetriPerCella);
+    if (FailsRangeTest(posizione)) return AfterLine::Close;
+    const int64_t n = round_half_even(InCells(posizione));
     if (n > 0) {
       do {
         FillGradientCell();
       } while (state_.cella_pendenza < n);
     }
     state_.pendenza_attuale = valore;
-    return Outcome::Goes;
+    return AfterLine::GoOn;
   }
 
-  Outcome ReadCurve() {
+  AfterLine ReadCurve() {
     const int32_t inizio = ReadLong();
     const int32_t lunghezza = ReadLong();
-    if (FailsRangeTest(inizio)) return Outcome::Ends;
+    if (FailsRangeTest(inizio)) return AfterLine::Close;
     // The class is the lowest digit 1 to 6 in the keyword.
     size_t classe = 0;
     while (classe < kCurvatura.size() &&
            !Contains(state_.riga, std::string(1, static_cast<char>('1' + classe))))
       ++classe;
     if (classe == kCurvatura.size()) {
-      Stop(kErroreCurva);
-      return Outcome::Stops;
+      Stop(error_number::kCurve);
+      return AfterLine::Stopped;
     }
     state_.curvatura = kCurvatura[classe];
     if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
@@ -357,8 +326,8 @@ class LineReader {
     while (plan.j() <= inizio) {
       plan.Diritto();
       if (plan.j() > kMetroTracciatoMassimo) {
-        Stop(kErroreCurva);
-        return Outcome::Stops;
+        Stop(error_number::kCurve);
+        return AfterLine::Stopped;
       }
     }
     // The curve's end is first computed here, when the straight run before
@@ -368,52 +337,52 @@ class LineReader {
     while (plan.j() <= fine) {
       plan.InCurva(state_.curvatura);
       if (plan.j() > kMetroTracciatoMassimo) {
-        Stop(kErroreCurva);
-        return Outcome::Stops;
+        Stop(error_number::kCurve);
+        return AfterLine::Stopped;
       }
     }
     state_.metro_tracciato = static_cast<int32_t>(plan.j());
-    return Outcome::Goes;
+    return AfterLine::GoOn;
   }
 
-  Outcome ReadMountain() {
+  AfterLine ReadMountain() {
     const int32_t inizio = ReadLong();
     const int32_t fine = ReadLong();
     int32_t tipo = ReadLong();
-    if (FailsRangeTest(inizio)) return Outcome::Ends;
+    if (FailsRangeTest(inizio)) return AfterLine::Close;
     memo_montagna(model_, inizio, fine, tipo);
-    return Outcome::Goes;
+    return AfterLine::GoOn;
   }
 
-  Outcome ReadIndicator() {
+  AfterLine ReadIndicator() {
     std::array<int32_t, 9> v{};
     for (int32_t& value : v) value = ReadLong();
     const int32_t posizione = v[0];
-    if (FailsRangeTest(posizione)) return Outcome::Ends;
+    if (FailsRangeTest(posizione)) return AfterLine::Close;
     memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
     if (model_.codice_errore > 0) {
       source_.CloseAndDelete();
       model_.posizione_errore = posizione;
-      return Outcome::Stops;
+      return AfterLine::Stopped;
     }
-    return Outcome::Goes;
+    return AfterLine::GoOn;
   }
 
-  Outcome ReadBoard() {
+  AfterLine ReadBoard() {
     const int32_t posizione = ReadLong();
     state_.riga = source_.fields().ReadText();  // the caption
-    if (FailsRangeTest(posizione)) return Outcome::Ends;
-    rec_cella& cell = cella(model_, round_half_even(static_cast<double>(posizione) / kMetriPerCella + 1));
+    if (FailsRangeTest(posizione)) return AfterLine::Close;
+    rec_cella& cell = cella(model_, round_half_even(InCells(posizione) + 1));
     if (cella_occupata(cell)) {
-      Stop(kErroreCartello);
+      Stop(error_number::kBoardCellTaken);
       model_.posizione_errore = posizione;
-      return Outcome::Stops;
+      return AfterLine::Stopped;
     }
     cell.tipo_cella = tipo::cartello;
     cell.valore_1 = Low16(state_.indice_cartello);
     stazione(model_, state_.indice_cartello).nome = state_.riga;
     state_.indice_cartello = SubtractLong(state_.indice_cartello, 1);
-    return Outcome::Goes;
+    return AfterLine::GoOn;
   }
 
   void Close() {
@@ -449,7 +418,7 @@ Zona ZonaOf(const rec_stazione& record) { return {record.inizio_zona, record.fin
 LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place) {
   const std::string name = LineSourceName(model.nome_linea);
   if (!workspace.files.FileExists(workspace.PathOf(name))) {
-    model.codice_errore = kErroreFileMancante;
+    model.codice_errore = error_number::kNoLineFile;
     return {false, kPrimoCartello};
   }
   OpenSource source(workspace, name, place);
@@ -507,8 +476,8 @@ void memo_montagna(ScenarioModel& model, int32_t inizio, int32_t fine, int32_t& 
       SubtractLong(inizio, MountainSlot(model.montagne_fine, model.numero_montagne - 1)) <= kDistanzaMontagne)
     tipo = 3;
 
-  const int64_t prima = round_half_even(static_cast<double>(inizio) / kMetriPerCella);
-  const int64_t ultima = round_half_even(static_cast<double>(fine) / kMetriPerCella - 1);
+  const int64_t prima = round_half_even(InCells(inizio));
+  const int64_t ultima = round_half_even(InCells(fine) - 1);
   int64_t contate = 0;
   for (int64_t indice = prima; indice <= ultima; ++indice) {
     rec_cella& cell = cella(model, indice);
@@ -521,9 +490,9 @@ void memo_montagna(ScenarioModel& model, int32_t inizio, int32_t fine, int32_t& 
 
 void memo_indicatori_v_max(ScenarioModel& model, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
                            int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced) {
-  rec_cella& cell = cella(model, round_half_even(static_cast<double>(posizione) / kMetriPerCella + 1));
+  rec_cella& cell = cella(model, round_half_even(InCells(posizione) + 1));
   if (cella_occupata(cell)) {
-    model.codice_errore = kErroreIndicatore;
+    model.codice_errore = error_number::kIndicatorCellTaken;
     return;
   }
   cell.tipo_cella = tipo::indicatore_v_max;

@@ -7,7 +7,7 @@
 
 #include "compiler/line_reader.h"
 #include "model/file_names.h"
-#include "platform/fake_file_system.h"
+#include "platform/memory_file_system.h"
 
 namespace scenario {
 namespace {
@@ -31,7 +31,7 @@ void ReadLongestLine(benchmark::State& state) {
   const std::string text = LongestLineText();
   const int32_t compila_linea = static_cast<int32_t>(state.range(0));
   for (auto _ : state) {
-    FakeFileSystem files;
+    MemoryFileSystem files;
     Workspace workspace{files, "/run"};
     files.files[workspace.PathOf(LineSourceName(kLineName))] = text;
     ScenarioModel model;

@@ -11,7 +11,7 @@
 #include "compiler/compiled_files.h"
 #include "compiler/runtime_failure.h"
 #include "compiler/scenario_reader.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/builtin_line_fixture.h"
 
 namespace scenario {

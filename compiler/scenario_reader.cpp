@@ -1,6 +1,8 @@
 #include "compiler/scenario_reader.h"
 
+#include "compiler/error_numbers.h"
 #include "compiler/line_reader.h"
+#include "compiler/reading_rules.h"
 #include "compiler/runtime_failure.h"
 #include "compiler/train_reader.h"
 #include "model/file_names.h"
@@ -44,6 +46,17 @@ std::string OpenSource::ReadKeyword() {
   return keyword;
 }
 
+bool OpenSource::ReadKeywordPassingComments(int most_comments, std::string* keyword) {
+  if (AtEnd()) return false;
+  *keyword = ReadKeyword();
+  if (AtEnd()) return false;
+  for (int i = 0; i < most_comments && IsComment(*keyword); ++i) {
+    *keyword = ReadKeyword();
+    if (AtEnd()) return false;
+  }
+  return true;
+}
+
 void OpenSource::CloseAndDelete() {
   Status status = workspace_.files.DeleteFile(workspace_.PathOf(name_));
   if (!status.ok()) throw RuntimeFailure("cannot delete '" + name_ + "': " + status.reason());
@@ -59,7 +72,7 @@ void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPla
     // Every open source has been closed on the way out.
     DeleteIfPresent(workspace, LineSourceName(model.nome_linea));
     DeleteIfPresent(workspace, TrainSourceName(model.nome_linea, model.numero_treno));
-    model.codice_errore = 25;
+    model.codice_errore = error_number::kReadFailure;
   }
 }
 

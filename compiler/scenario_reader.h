@@ -39,6 +39,11 @@ class OpenSource {
   bool AtEnd() const { return stream_.AtEnd(); }
   // Reads a text field as the keyword field of a line.
   std::string ReadKeyword();
+  // Reads the keyword field of the next line into `keyword`, passing over up
+  // to `most_comments` comment fields before it. False once the file has
+  // ended, before or at any of these reads: the field that reached the end
+  // is not interpreted.
+  bool ReadKeywordPassingComments(int most_comments, std::string* keyword);
   // Closes the source and deletes its file; a failure to delete it is a
   // RuntimeFailure.
   void CloseAndDelete();

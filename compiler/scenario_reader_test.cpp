@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/builtin_line_fixture.h"
 #include "tests/support/builtin_train_fixture.h"
 

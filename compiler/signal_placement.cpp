@@ -1,7 +1,9 @@
 #include "compiler/signal_placement.h"
 
 #include "compiler/arithmetic.h"
+#include "compiler/error_numbers.h"
 #include "compiler/model_access.h"
+#include "compiler/reading_rules.h"
 
 namespace scenario {
 
@@ -15,10 +17,10 @@ int32_t TensAndUnits(int32_t a, int32_t b) { return AddLong(MultiplyLong(a, 10),
 void memo_segnale(ScenarioModel& model, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2,
                   int32_t& s3, int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
                   int32_t& tempo) {
-  const int64_t k = round_half_even(posizione / 50.0 + 1);
+  const int64_t k = round_half_even(InCells(posizione) + 1);
   rec_cella& segnale = cella(model, k);
   if (cella_occupata(segnale)) {
-    model.codice_errore = 16;
+    model.codice_errore = error_number::kSignalCellTaken;
     return;
   }
 

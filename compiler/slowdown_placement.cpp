@@ -1,40 +1,42 @@
 #include "compiler/slowdown_placement.h"
 
 #include "compiler/arithmetic.h"
+#include "compiler/error_numbers.h"
 #include "compiler/model_access.h"
+#include "compiler/reading_rules.h"
 
 namespace scenario {
 
 namespace {
 
 // Slowdowns starting at this position or before it have no warning board.
-constexpr int32_t kUltimaPosizioneSenzaAvviso = 1500;
+constexpr int32_t kLastPositionWithoutWarningBoard = 1500;
 // Distance of the warning board before the slowdown's start, metres.
-constexpr double kDistanzaAvviso = 1200.0;
+constexpr double kWarningBoardDistance = 1200.0;
 
 }  // namespace
 
 void memo_rallentamento(ScenarioModel& model, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
                         int32_t f_ta, int32_t& d_v) {
   const double inizio = x;
-  const int64_t a = round_half_even((inizio - kDistanzaAvviso) / 50.0 + 1);
-  const int64_t s = round_half_even(inizio / 50.0 + 1);
-  const int64_t e = round_half_even((inizio + l) / 50.0 + 1);
-  const int32_t w = RoundToLong((inizio - kDistanzaAvviso) / 50.0);
+  const int64_t a = round_half_even(InCells(inizio - kWarningBoardDistance) + 1);
+  const int64_t s = round_half_even(InCells(inizio) + 1);
+  const int64_t e = round_half_even(InCells(inizio + l) + 1);
+  const int32_t w = RoundToLong(InCells(inizio - kWarningBoardDistance));
 
-  const bool con_avviso = x > kUltimaPosizioneSenzaAvviso;
+  const bool con_avviso = x > kLastPositionWithoutWarningBoard;
   if (!con_avviso) f_ta = 0;
 
   if (con_avviso && cella_occupata(cella(model, a))) {
-    model.codice_errore = 17;
+    model.codice_errore = error_number::kWarningBoardCellTaken;
     return;
   }
   if (cella_occupata(cella(model, s))) {
-    model.codice_errore = 18;
+    model.codice_errore = error_number::kSlowdownStartCellTaken;
     return;
   }
   if (cella_occupata(cella(model, e))) {
-    model.codice_errore = 19;
+    model.codice_errore = error_number::kSlowdownEndCellTaken;
     return;
   }
 
@@ -68,7 +70,7 @@ void memo_rallentamento(ScenarioModel& model, int32_t x, int32_t& v, int32_t& l,
     if (cella_occupata(cella(model, int64_t{w} - n))) occupato = true;
   }
   if (occupato) {
-    model.codice_errore = 20;
+    model.codice_errore = error_number::kCellsBeforeWarningBoardTaken;
     return;
   }
 

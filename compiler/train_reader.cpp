@@ -6,7 +6,9 @@
 
 #include "compiler/arithmetic.h"
 #include "compiler/keyword_match.h"
+#include "compiler/error_numbers.h"
 #include "compiler/model_access.h"
+#include "compiler/reading_rules.h"
 #include "compiler/signal_placement.h"
 #include "compiler/slowdown_placement.h"
 #include "compiler/runtime_failure.h"
@@ -16,10 +18,9 @@ namespace scenario {
 
 namespace {
 
-constexpr double kMetresPerCell = 50.0;
-// How far past a positioned item the route must still reach.
-constexpr double kItemMargin = 100.0;
-constexpr double kStationMargin = 800.0;
+// Up to two comment fields are passed over before a keyword; the third field
+// is taken whatever it holds.
+constexpr int kCommentsBeforeKeyword = 2;
 // A station's zone must begin this far after the previous station's zone ends.
 constexpr int32_t kStationSpacing = 350;
 
@@ -33,13 +34,6 @@ struct StepFill {
 uint8_t SpeedFifth(int32_t speed) { return RoundToByte(speed / 5.0); }
 uint8_t AdhesionByte(int32_t adhesion) { return Low8(adhesion); }
 
-// How the reading goes on after a line.
-enum class Next {
-  kGoOn,
-  kClose,    // leave the loop for the closing steps
-  kStopped,  // the reading has been stopped and the source deleted
-};
-
 class TrainServiceReading {
  public:
   TrainServiceReading(ScenarioModel& model, OpenSource& source, int32_t indice_cartello)
@@ -50,22 +44,11 @@ class TrainServiceReading {
     while (!source_.AtEnd()) {
       if (ContainsIgnoringCase(source_.ReadKeyword(), "[generale]")) break;
     }
-    while (!source_.AtEnd()) {
-      std::string riga = source_.ReadKeyword();
-      if (source_.AtEnd()) break;
-      // A field with a hyphen is a comment: up to two are passed over, the
-      // third field is taken whatever it holds.
-      if (Contains(riga, "-")) {
-        riga = source_.ReadKeyword();
-        if (source_.AtEnd()) break;
-        if (Contains(riga, "-")) {
-          riga = source_.ReadKeyword();
-          if (source_.AtEnd()) break;
-        }
-      }
-      Next next = HandleLine(riga);
-      if (next == Next::kStopped) return;
-      if (next == Next::kClose) break;
+    std::string riga;
+    while (source_.ReadKeywordPassingComments(kCommentsBeforeKeyword, &riga)) {
+      AfterLine next = HandleLine(riga);
+      if (next == AfterLine::Stopped) return;
+      if (next == AfterLine::Close) break;
     }
     Close();
   }
@@ -73,16 +56,16 @@ class TrainServiceReading {
  private:
   // Every keyword test is made on the same field, in this order; a field
   // that matches several reads the values of each in turn.
-  Next HandleLine(const std::string& riga) {
+  AfterLine HandleLine(const std::string& riga) {
     if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa"))
       stazione(model_, kRecordDatiGenerali).inizio_zona = fields_.ReadLong();
     if (ContainsIgnoringCase(riga, "vetture")) stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
     if (ContainsIgnoringCase(riga, "velocit")) {
-      if (Next next = ReadStep(speed_, &rec_cella::velocita_limite, SpeedFifth); next != Next::kGoOn)
+      if (AfterLine next = ReadStep(speed_, &rec_cella::velocita_limite, SpeedFifth); next != AfterLine::GoOn)
         return next;
     }
     if (ContainsIgnoringCase(riga, "aderenza")) {
-      if (Next next = ReadStep(adhesion_, &rec_cella::aderenza, AdhesionByte); next != Next::kGoOn)
+      if (AfterLine next = ReadStep(adhesion_, &rec_cella::aderenza, AdhesionByte); next != AfterLine::GoOn)
         return next;
     }
     if (ContainsIgnoringCase(riga, "orologio")) {
@@ -93,44 +76,37 @@ class TrainServiceReading {
     }
     if (ContainsIgnoringCase(riga, "sabbia")) stazione(model_, kRecordTreno).par_4 = fields_.ReadInteger();
     if (ContainsIgnoringCase(riga, "segnale")) {
-      if (Next next = ReadSignal(); next != Next::kGoOn) return next;
+      if (AfterLine next = ReadSignal(); next != AfterLine::GoOn) return next;
     }
     if (ContainsIgnoringCase(riga, "rallentamento")) {
-      if (Next next = ReadSlowdown(); next != Next::kGoOn) return next;
+      if (AfterLine next = ReadSlowdown(); next != AfterLine::GoOn) return next;
     }
     if (ContainsIgnoringCase(riga, "abbattimento")) {
-      if (Next next = ReadCodeChange(); next != Next::kGoOn) return next;
+      if (AfterLine next = ReadCodeChange(); next != AfterLine::GoOn) return next;
     }
     if (ContainsIgnoringCase(riga, "stazione")) return ReadStation();
-    return Next::kGoOn;
-  }
-
-  // Whether an item at `position` leaves `margin` metres of route after it.
-  // Computed in reals: it never overflows.
-  bool InRange(int32_t position, double margin) const {
-    if (model_.percorso.empty()) throw RuntimeFailure("the route was never allocated");
-    return static_cast<double>(position) + margin <= kMetresPerCell * model_.ultima_cella;
+    return AfterLine::GoOn;
   }
 
   // An item beyond the route's reach: recorded, and the reading goes on to
   // the closing steps.
-  Next OutOfRange(int32_t position) {
-    model_.codice_errore = 15;
+  AfterLine OutOfRange(int32_t position) {
+    model_.codice_errore = error_number::kBeyondRoute;
     model_.posizione_errore = position;
-    return Next::kClose;
+    return AfterLine::Close;
   }
 
-  Next Stop(int32_t code, int32_t position) {
+  AfterLine Stop(int32_t code, int32_t position) {
     source_.CloseAndDelete();
     model_.codice_errore = code;
     model_.posizione_errore = position;
-    return Next::kStopped;
+    return AfterLine::Stopped;
   }
 
-  Next StopKeepingPosition(int32_t code) {
+  AfterLine StopKeepingPosition(int32_t code) {
     source_.CloseAndDelete();
     model_.codice_errore = code;
-    return Next::kStopped;
+    return AfterLine::Stopped;
   }
 
   // Gives `fill.previous` to the cells from the fill index up to the cell
@@ -145,17 +121,17 @@ class TrainServiceReading {
   }
 
   template <typename ValueOf>
-  Next ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
+  AfterLine ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
     const int32_t position = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!InRange(position, kItemMargin)) return OutOfRange(position);
-    const int64_t first_cell = round_half_even(position / kMetresPerCell);
+    if (!FitsRoute(model_, position, kItemMargin)) return OutOfRange(position);
+    const int64_t first_cell = round_half_even(InCells(position));
     if (first_cell > 0) FillSteps(fill, field, value_of, first_cell);
     fill.previous = value;
-    return Next::kGoOn;
+    return AfterLine::GoOn;
   }
 
-  Next ReadSignal() {
+  AfterLine ReadSignal() {
     int32_t posizione = fields_.ReadLong();
     int32_t sx = fields_.ReadLong();
     int32_t s1 = fields_.ReadLong();
@@ -167,57 +143,72 @@ class TrainServiceReading {
     int32_t d2 = fields_.ReadLong();
     int32_t d3 = fields_.ReadLong();
     int32_t tempo = fields_.ReadLong();
-    if (!InRange(posizione, kItemMargin)) return OutOfRange(posizione);
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
     memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
     // Any error in the slot stops the reading here, also one left by the
     // line description.
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
-    return Next::kGoOn;
+    return AfterLine::GoOn;
   }
 
-  Next ReadSlowdown() {
+  AfterLine ReadSlowdown() {
     int32_t x = fields_.ReadLong();
     int32_t v = fields_.ReadLong();
     int32_t l = fields_.ReadLong();
     int32_t f_tt = fields_.ReadLong();
     int32_t f_ta = fields_.ReadLong();
     int32_t d_v = fields_.ReadLong();
-    if (!InRange(x, kItemMargin)) return OutOfRange(x);
+    if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x);
     memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v);
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, x);
-    return Next::kGoOn;
+    return AfterLine::GoOn;
   }
 
-  Next ReadCodeChange() {
+  AfterLine ReadCodeChange() {
     const int32_t position = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!InRange(position, kItemMargin)) return OutOfRange(position);
-    rec_cella& cell = cella(model_, round_half_even(position / kMetresPerCell));
-    if (cella_occupata(cell)) return Stop(7, position);
+    if (!FitsRoute(model_, position, kItemMargin)) return OutOfRange(position);
+    rec_cella& cell = cella(model_, round_half_even(InCells(position)));
+    if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, position);
     if (value > 0) {
       cell.tipo_cella = tipo::cambio_codice;
       cell.valore_1 = Low16(value);
     } else {
       cell.tipo_cella = tipo::cambio_codice_abbattimento;
     }
-    return Next::kGoOn;
+    return AfterLine::GoOn;
   }
 
-  Next ReadStation() {
+  AfterLine ReadStation() {
     // The records above the next caption slot hold the line's board
     // captions: a station never goes there.
-    if (station_index_ > indice_cartello_) return StopKeepingPosition(10);
+    if (station_index_ > indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
     const int32_t i = station_index_;
     rec_stazione& record = stazione(model_, i);
 
+    int32_t length = 0;
+    if (AfterLine next = ReadStationFields(record, &length); next != AfterLine::GoOn) return next;
+    const int32_t p = record.progressiva;
+    SetStationZone(record, i, length);
+    if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
+    if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona)
+      return Stop(error_number::kStationsTooClose, p);
+
+    ++station_index_;
+    if (station_index_ >= indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
+    return AfterLine::GoOn;
+  }
+
+  // The seventeen values of a station line, with the tests made between
+  // them; the station's length goes to `length`.
+  AfterLine ReadStationFields(rec_stazione& record, int32_t* length) {
     const int32_t p = fields_.ReadLong();
     record.progressiva = p;
-    if (!InRange(p, kStationMargin)) return OutOfRange(p);
-    if (p % 50 != 0) return Stop(8, p);
+    if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p);
+    if (p % kMetresPerCell != 0) return Stop(error_number::kStationOffCell, p);
     record.tipo_stazione = fields_.ReadByte();
-    const uint8_t t = record.tipo_stazione;
-    const int32_t length = fields_.ReadLong();
-    if (length % 100 != 0) return Stop(9, p);
+    *length = fields_.ReadLong();
+    if (*length % 100 != 0) return Stop(error_number::kStationLength, p);
     record.par_1 = fields_.ReadByte();
     record.par_2 = fields_.ReadByte();
     record.par_3 = fields_.ReadByte();
@@ -234,7 +225,14 @@ class TrainServiceReading {
     record.nome = fields_.ReadText();
     record.orario =
         AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds);
+    return AfterLine::GoOn;
+  }
 
+  // The station's zone around its position, by its kind; and the flags that
+  // a short station or the first one does not keep.
+  static void SetStationZone(rec_stazione& record, int32_t i, int32_t length) {
+    const int32_t p = record.progressiva;
+    const uint8_t t = record.tipo_stazione;
     if (t == 5 || t == 6) {
       record.fine_zona = AddLong(p, 150);
       record.inizio_zona = SubtractLong(p, length);
@@ -253,8 +251,13 @@ class TrainServiceReading {
       record.par_3 = 0;
       record.par_2 = 0;
     }
+  }
 
-    const double last_zone_cell = record.fine_zona / kMetresPerCell;
+  // The approach marks before the end of the zone and the stop cell of a
+  // station of kind below 25.
+  AfterLine MarkStationCells(const rec_stazione& record, int32_t i) {
+    const uint8_t t = record.tipo_stazione;
+    const double last_zone_cell = InCells(record.fine_zona);
     if (t < 25 && t != 5 && t != 6) {
       for (int j = 1; j <= 4; ++j) {
         const double y = last_zone_cell - j - 1;
@@ -263,17 +266,12 @@ class TrainServiceReading {
     }
     if (t < 25) {
       const double y = last_zone_cell - 1;
-      if (y <= 1) return StopKeepingPosition(24);
+      if (y <= 1) return StopKeepingPosition(error_number::kStationZoneAtRouteStart);
       rec_cella& stop_cell = cella(model_, round_half_even(y));
       stop_cell.tipo_cella = tipo::fermata_stazione;
       stop_cell.valore_1 = Low16(i);
     }
-    if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona)
-      return Stop(22, p);
-
-    ++station_index_;
-    if (station_index_ >= indice_cartello_) return StopKeepingPosition(10);
-    return Next::kGoOn;
+    return AfterLine::GoOn;
   }
 
   void Close() {
@@ -292,7 +290,8 @@ class TrainServiceReading {
     // The line's kilometric progressives must fall on whole cells.
     for (int r : {kRecordProgressivaTre, kRecordProgressivaDue, kRecordProgressivaUno}) {
       const rec_stazione& progressive = stazione(model_, r);
-      if (progressive.inizio_zona % 50 != 0 || progressive.fine_zona % 50 != 0) model_.codice_errore = 2;
+      if (progressive.inizio_zona % kMetresPerCell != 0 || progressive.fine_zona % kMetresPerCell != 0)
+        model_.codice_errore = error_number::kProgressiveOffCell;
     }
   }
 

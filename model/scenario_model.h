@@ -1,5 +1,41 @@
 // The scenario model: the whole state of one compactor run, as plain data.
 // Every operation reads and writes these fields directly.
+//
+// Naming. Italian names are kept for what mirrors the system's own records,
+// fields, procedures and their variables, so that the code reads against
+// the system's description; everything else is named in English, in one
+// style (types and functions CamelCase, variables snake_case, constants
+// kCamelCase). The same thing keeps one name within a file, and
+// out-parameters are pointers, last (the placements alone take some values
+// by reference, as the system's own procedures do). The Italian names, once:
+//   records      rec_stazione (station record), rec_cella (route cell),
+//                PuntoTracciato (plan point)
+//   model        stazioni (station table), percorso (route cells), tracciato
+//                (track plan, a point per metre), montagne_inizio/_fine
+//                (mountains), numero_montagne, compila_linea (compute the
+//                plan), indice_j, numero_treno (train number), nome_linea
+//                (line name), lunghezza_estesa (route length + 7000 m),
+//                ultima_cella (last route cell), codice_errore /
+//                posizione_errore (the error slot: number and metres)
+//   fields       tipo_stazione, inizio_zona / fine_zona (zone start / end),
+//                progressiva (position), nome, par_1..par_9, sosta (stop),
+//                orario (time), tipo_cella, valore_1..4, tempo_segnale,
+//                avviso (approach mark), montagna, velocita_limite,
+//                pendenza (gradient), aderenza (adhesion)
+//   cell kinds   tipo::libera (free), segnale (signal), inizio/fine/
+//                avviso_rallentamento (slowdown start/end/warning board),
+//                prima_dell_avviso, indicatore_v_max, fermata_stazione,
+//                marcatore_montagna, cambio_codice(_abbattimento) (code
+//                change), cartello (indication board)
+//   procedures   memorizza_percorso (the compile run), memorizza_dati (both
+//                readers), memo_segnale, memo_rallentamento, memo_montagna,
+//                memo_indicatori_v_max (placements), progressive_ordina,
+//                errore, codice_gara_st / codice_gara_og (check codes),
+//                dati_linea, dati_treno, ... (the source writers)
+//   variables    riga (the keyword field read last), posizione, inizio,
+//                indice_cartello (next board caption record), numero (an
+//                error number), and the one-letter values of the readers'
+//                descriptions (p, x, v, l, ...)
 #pragma once
 
 #include <array>

@@ -28,7 +28,9 @@ class FileLock : public DirectoryLock {
 
 constexpr const char* kOperation = "lock the directory";
 
-Status LockError(const std::string& reason) { return Status::Error(kOperation, reason); }
+Status LockError(StatusCode code, const std::string& reason) { return Status::Error(kOperation, code, reason); }
+
+StatusCode CodeOfErrno(int error) { return CodeOf(std::error_code(error, std::generic_category())); }
 
 bool CannotWriteHere(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
@@ -50,18 +52,19 @@ Status LockDirectoryOnDisk(const std::string& directory, std::chrono::millisecon
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
       if (::access(directory.c_str(), W_OK) != 0 && CannotWriteHere(errno)) return Status::Ok();
-      return LockError("cannot open the lock file '" + std::string(kLockFileName) +
-                       "': " + std::strerror(create_error));
+      return LockError(CodeOfErrno(create_error), "cannot open the lock file '" + std::string(kLockFileName) +
+                                                      "': " + std::strerror(create_error));
     }
   }
   if (fd < 0) {
-    return LockError("cannot open the lock file '" + std::string(kLockFileName) +
-                     "': " + std::strerror(errno));
+    const int open_error = errno;
+    return LockError(CodeOfErrno(open_error), "cannot open the lock file '" + std::string(kLockFileName) +
+                                                  "': " + std::strerror(open_error));
   }
   struct stat info;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    return LockError("'" + std::string(kLockFileName) +
+    return LockError(StatusCode::InTheWay, "'" + std::string(kLockFileName) +
                      "' is not a regular file; remove it and start again");
   }
 
@@ -74,7 +77,7 @@ Status LockDirectoryOnDisk(const std::string& directory, std::chrono::millisecon
     if (error == EINTR) continue;
     if (error != EWOULDBLOCK) {
       ::close(fd);
-      return LockError(std::strerror(error));
+      return LockError(CodeOfErrno(error), std::strerror(error));
     }
     if (!told) {
       if (waiting) waiting();
@@ -83,7 +86,7 @@ Status LockDirectoryOnDisk(const std::string& directory, std::chrono::millisecon
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) {
       ::close(fd);
-      return LockError(HeldElsewhereReason(limit));
+      return LockError(StatusCode::HeldElsewhere, HeldElsewhereReason(limit));
     }
     std::this_thread::sleep_for(
         std::min<std::chrono::steady_clock::duration>(pause, deadline - now));

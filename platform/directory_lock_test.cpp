@@ -31,6 +31,7 @@ TEST(DirectoryLock, ASecondTakingWaitsForTheFirstToLetGo) {
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_FALSE(status.ok());
   EXPECT_EQ(status.operation(), "lock the directory");
+  EXPECT_EQ(status.code(), StatusCode::HeldElsewhere);
   EXPECT_EQ(status.reason(), HeldElsewhereReason(150ms));
   EXPECT_EQ(second, nullptr);
   EXPECT_EQ(told, 1);

@@ -7,30 +7,55 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 namespace scenario {
+
+// What kind of failure a file operation met, whatever the system calls it.
+enum class StatusCode {
+  Ok,
+  NotFound,          // no such file or directory
+  PermissionDenied,  // not allowed to the user
+  ReadOnly,          // the file system is read-only
+  NoSpace,           // the disk or the user's quota is full
+  TooLarge,          // past the largest file allowed (e.g. a file size limit)
+  InTheWay,          // a file stands where a directory is wanted, or the other way round
+  HeldElsewhere,     // another run holds the directory's lock for longer than the wait
+  Refused,           // refused by the program itself, not by the system
+  IoError,           // anything else the system reports
+};
+
+// The kind of a system error.
+StatusCode CodeOf(std::error_code error);
 
 class DirectoryLock;
 
 // The outcome of one file operation. On failure it names the operation that
-// failed ("create", "write", "rename", "read", "delete") and the system's
-// reason ("Read-only file system").
+// failed ("create", "write", "rename", "read", "delete", "list", "create the
+// directory", "lock the directory", "flush the directory"), the kind of failure, and the reason as the system words it
+// ("Read-only file system"), which is what a user is shown.
 class Status {
  public:
   static Status Ok() { return Status(); }
-  static Status Error(std::string operation, std::string reason) {
+  static Status Error(std::string operation, StatusCode code, std::string reason) {
     Status status;
-    status.ok_ = false;
+    status.code_ = code == StatusCode::Ok ? StatusCode::IoError : code;
     status.operation_ = std::move(operation);
     status.reason_ = std::move(reason);
     return status;
   }
-  bool ok() const { return ok_; }
+  // A failure the system reported as `error`.
+  static Status Error(std::string operation, std::error_code error) {
+    return Error(std::move(operation), CodeOf(error), error.message());
+  }
+  bool ok() const { return code_ == StatusCode::Ok; }
+  StatusCode code() const { return code_; }
   const std::string& operation() const { return operation_; }
   const std::string& reason() const { return reason_; }
 
  private:
-  bool ok_ = true;
+  StatusCode code_ = StatusCode::Ok;
   std::string operation_;
   std::string reason_;
 };
@@ -61,8 +86,20 @@ class FileSystem {
   // Reads the whole file into `contents`.
   virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
   virtual Status DeleteFile(const std::string& path) = 0;
+  // Whether a regular file is at `path`.
   virtual bool FileExists(const std::string& path) = 0;
 
+  // Whether a directory is at `path`.
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  // Makes the directory at `path` and the parents it lacks; a directory
+  // already there is no failure, a file in its place is (InTheWay).
+  virtual Status MakeDirectory(const std::string& path) = 0;
+  // The names of the regular files in the directory at `path`, sorted.
+  virtual Status ListDirectory(const std::string& path, std::vector<std::string>* names) = 0;
+  // Whether two paths name the same file: the same file when both exist
+  // (other spellings and links included), else the same path once made
+  // absolute and normal.
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
   // Takes the exclusive lock of a run on `directory` (see
   // platform/directory_lock.h): waits for another holder up to `limit`,
   // calling `waiting` once when it has to wait. `*lock` holds it; it stays

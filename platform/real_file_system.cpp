@@ -9,8 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <string>
+#include <system_error>
 
 #include "platform/directory_lock.h"
 #include "platform/temporary_names.h"
@@ -19,7 +19,9 @@ namespace scenario {
 
 namespace {
 
-Status ErrnoError(const char* operation) { return Status::Error(operation, std::strerror(errno)); }
+Status ErrnoError(const char* operation) {
+  return Status::Error(operation, std::error_code(errno, std::generic_category()));
+}
 
 // A name for the temporary file beside `path`, unique within this process
 // and among processes.

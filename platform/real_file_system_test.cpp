@@ -43,7 +43,7 @@ TEST(RealFileSystem, ReadDeleteAndExists) {
   Status missing = files.ReadFile(path, &contents);
   EXPECT_FALSE(missing.ok());
   EXPECT_EQ(missing.operation(), "read");
-  EXPECT_EQ(missing.reason(), "No such file or directory");
+  EXPECT_EQ(missing.code(), StatusCode::NotFound);
   WriteWholeFile(path, std::string("a\0b", 3));
   EXPECT_TRUE(files.FileExists(path));
   ASSERT_TRUE(files.ReadFile(path, &contents).ok());
@@ -77,7 +77,7 @@ TEST(RealFileSystem, MissingDirectoryFailsAtCreate) {
   Status status = files.ReplaceFile(dir.PathOf("no-such-dir/f"), "x");
   ASSERT_FALSE(status.ok());
   EXPECT_EQ(status.operation(), "create");
-  EXPECT_EQ(status.reason(), "No such file or directory");
+  EXPECT_EQ(status.code(), StatusCode::NotFound);
 }
 
 // The number of a process that has ended.

@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace scenario {
 
@@ -33,17 +32,14 @@ class HeadlessWindow : public Window {
   void Close() override {}
 };
 
-// Remembers what it was asked to show; for tests.
-class RecordingWindow : public Window {
+// No window and no message anywhere: for a run whose caller reports the
+// outcome itself (scenario-tool).
+class SilentWindow : public Window {
  public:
-  void ShowWaitWindow() override { wait_window_shown = true; }
-  void ShowMessageBox(const std::string& text) override { messages.push_back(text); }
-  bool OnScreen() const override { return wait_window_shown && !closed; }
-  void Close() override { closed = true; }
-
-  bool wait_window_shown = false;
-  bool closed = false;
-  std::vector<std::string> messages;
+  void ShowWaitWindow() override {}
+  void ShowMessageBox(const std::string&) override {}
+  bool OnScreen() const override { return false; }
+  void Close() override {}
 };
 
 // The window for this run: a real one when a display can be opened,

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "platform/real_file_system.h"
 #include "sources/line_description.h"
 #include "sources/printed_forms.h"
@@ -188,14 +188,13 @@ TEST_F(ScenarioSourcesTest, AFailureOfTheFileSystemNamesTheFile) {
     FakeFileSystem files;
     Workspace workspace{files, "/run"};
     files.files[std::string("/run/") + file.name] = "old";
-    files.FailOn(FakeFileSystem::Step::Write, std::string("/run/") + file.name,
-                 "Disk quota exceeded");
+    files.FailOn(FakeFileSystem::Step::Write, std::string("/run/") + file.name, StatusCode::NoSpace);
     try {
       file.writer(model, workspace);
       ADD_FAILURE() << "no failure: " << file.name;
     } catch (const SystemFailure& failure) {
       EXPECT_EQ(failure.what(),
-                std::string("cannot write '") + file.name + "': Disk quota exceeded");
+                std::string("cannot write '") + file.name + "': " + ReasonOf(StatusCode::NoSpace));
     }
     EXPECT_EQ(files.files.at(std::string("/run/") + file.name), "old");
   }

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 namespace scenario {
 namespace {
@@ -78,14 +78,14 @@ TEST_F(WriteTextFileTest, ReplacesTheNamedFileWithTheText) {
 
 TEST_F(WriteTextFileTest, AFailureNamesTheFileAndKeepsTheOldOne) {
   files.files["/run/a b-.txt"] = "old";
-  files.FailOn(FakeFileSystem::Step::Rename, "/run/a b-.txt", "No space left on device");
+  files.FailOn(FakeFileSystem::Step::Rename, "/run/a b-.txt", StatusCode::NoSpace);
   try {
     WriteTextFile(workspace, "a b-.txt", {"new", kMarker});
     FAIL() << "no failure";
   } catch (const SystemFailure& failure) {
     EXPECT_EQ(failure.operation(), "rename");
     EXPECT_EQ(failure.file(), "a b-.txt");
-    EXPECT_STREQ(failure.what(), "cannot rename 'a b-.txt': No space left on device");
+    EXPECT_EQ(failure.what(), "cannot rename 'a b-.txt': " + ReasonOf(StatusCode::NoSpace));
   }
   EXPECT_EQ(files.files.at("/run/a b-.txt"), "old");
 }

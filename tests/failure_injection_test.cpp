@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/recording_window.h"
 #include "app/form_load.h"
 #include "compiler/compiled_files.h"
 #include "compiler/error_reporting.h"
 #include "model/file_names.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "platform/window.h"
 #include "tests/support/fuzz_checks.h"
 
@@ -26,7 +27,8 @@ using testing_support::BuiltInLineSource;
 using testing_support::BuiltInTrainSource;
 
 const std::string kDirectory = "/run";
-const std::string kReason = "Input/output error";
+const StatusCode kFault = StatusCode::IoError;
+const std::string kReason = ReasonOf(kFault);
 
 std::string PathOf(const std::string& name) { return kDirectory + "/" + name; }
 
@@ -184,7 +186,7 @@ TEST_F(FailureInjection, AFailureOutsideTheReadersStopsTheRunAndNamesTheFile) {
     if (failing.step == Step::Read || failing.step == Step::Delete) continue;
     SCOPED_TRACE("step " + std::to_string(index) + ": " + StepName(failing.step) + " '" +
                  failing.path + "'");
-    const Outcome outcome = RunProgramWith([&](FakeFileSystem& files) { files.FailStep(index, kReason); });
+    const Outcome outcome = RunProgramWith([&](FakeFileSystem& files) { files.FailStep(index, kFault); });
 
     const std::string message = std::string("scenario-compactor: cannot ") + StepName(failing.step) +
                                 " '" + NameOf(failing.path) + "': " + kReason;
@@ -232,7 +234,7 @@ TEST_F(FailureInjection, AFailureInsideTheReadersIsTrappedAsError25) {
       if (clean_->log[i].step == row.step && clean_->log[i].path == PathOf(row.file)) index = i;
     SCOPED_TRACE(std::string(StepName(row.step)) + " '" + row.file + "'");
     ASSERT_LT(index, clean_->log.size());
-    const auto prepare = [&](FakeFileSystem& files) { files.FailStep(index, kReason); };
+    const auto prepare = [&](FakeFileSystem& files) { files.FailStep(index, kFault); };
     const Outcome outcome = RunProgramWith(prepare);
     const ScenarioModel model = ModelOfRunWith(prepare);
 
@@ -297,7 +299,7 @@ TEST_F(FailureInjection, AFailureInsideTheReadersIsTrappedAsError25) {
 // whole where it was; the run still records error 25 and goes on.
 TEST_F(FailureInjection, ASourceThatCannotBeDeletedStaysWhole) {
   const auto prepare = [](FakeFileSystem& files) {
-    files.FailOn(Step::Delete, PathOf(kLineSource), kReason);
+    files.FailOn(Step::Delete, PathOf(kLineSource), kFault);
   };
   const Outcome outcome = RunProgramWith(prepare);
   EXPECT_EQ(ModelOfRunWith(prepare).codice_errore, 25);

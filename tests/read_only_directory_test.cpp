@@ -7,9 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "tests/support/recording_window.h"
 #include "app/form_load.h"
 #include "model/file_names.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -34,7 +35,7 @@ TEST(ReadOnlyDirectory, TheRunStopsAtTheLineDescriptionSource) {
        {LineSourceName(line), TrainSourceName(line, train), FormName(line, train, "note.txt"),
         FormName(line, train, "rallentamenti.txt"), FormName(line, train, "scheda_treno.txt"),
         CompiledLineName(line), StationFileName(line, train), CellFileName(line, train)}) {
-    files.FailOn(FakeFileSystem::Step::Create, "/run/" + name, "Read-only file system");
+    files.FailOn(FakeFileSystem::Step::Create, "/run/" + name, StatusCode::ReadOnly);
   }
   Workspace workspace{files, "/run"};
   RecordingWindow window;
@@ -44,8 +45,8 @@ TEST(ReadOnlyDirectory, TheRunStopsAtTheLineDescriptionSource) {
   const std::string standard_error = ::testing::internal::GetCapturedStderr();
 
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(standard_error, kFailureLine + "Read-only file system\n");
-  EXPECT_EQ(window.messages, std::vector<std::string>{kFailureLine + "Read-only file system"});
+  EXPECT_EQ(standard_error, kFailureLine + ReasonOf(StatusCode::ReadOnly) + "\n");
+  EXPECT_EQ(window.messages, std::vector<std::string>{kFailureLine + ReasonOf(StatusCode::ReadOnly)});
   EXPECT_TRUE(window.closed);
   ASSERT_EQ(files.log().size(), 1u);
   EXPECT_EQ(files.log()[0].step, FakeFileSystem::Step::Create);

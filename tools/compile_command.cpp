@@ -15,7 +15,7 @@
 #include "platform/workspace.h"
 #include "tools/compile_file_system.h"
 #include "tools/error_messages.h"
-#include "tools/paths.h"
+#include "tools/exit_status.h"
 
 namespace scenario::tool {
 
@@ -47,21 +47,21 @@ RunPaths PathsOfRun(const Workspace& workspace, const ScenarioNames& names) {
 // A given file may be the very copy the run reads (it is then kept), but
 // never a file the run writes or the other source's copy.
 void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
-  if (SameFile(request.line_file, request.train_file))
+  if (files.SameFile(request.line_file, request.train_file))
     throw std::invalid_argument("the line description and the train service are the same file '" +
                                 request.line_file + "'");
   for (const std::string& given : {request.line_file, request.train_file}) {
     for (const std::string& compiled : paths.compiled) {
-      if (SameFile(given, compiled))
+      if (files.SameFile(given, compiled))
         throw std::invalid_argument("'" + given + "' is the compiled file '" + compiled +
                                     "' that the compile writes; compile into another directory (-o)");
     }
   }
-  if (SameFile(request.line_file, paths.train_source))
+  if (files.SameFile(request.line_file, paths.train_source))
     throw std::invalid_argument("'" + request.line_file +
                                 "' stands where the compile reads the train service; compile into "
                                 "another directory (-o)");
-  if (SameFile(request.train_file, paths.line_source))
+  if (files.SameFile(request.train_file, paths.line_source))
     throw std::invalid_argument("'" + request.train_file +
                                 "' stands where the compile reads the line description; compile "
                                 "into another directory (-o)");
@@ -74,7 +74,7 @@ void RefuseForeignCopies(FileSystem& files, const CompileRequest& request, const
   // the given one, would be replaced and then deleted by the run.
   for (const auto& [given, copy] : {std::pair{request.line_file, paths.line_source},
                                     std::pair{request.train_file, paths.train_source}}) {
-    if (files.FileExists(copy) && !SameFile(given, copy))
+    if (files.FileExists(copy) && !files.SameFile(given, copy))
       throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
                                   "': the compile would replace it with a copy of '" + given +
                                   "' and then delete it; move it away or compile into another "
@@ -92,7 +92,7 @@ std::string ReadGivenFile(FileSystem& files, const std::string& path) {
 // copy (false: the given file is that file itself, and is kept).
 bool PlaceSource(FileSystem& files, CompileFileSystem& run_files, const std::string& given,
                  const std::string& text, const std::string& copy) {
-  if (SameFile(given, copy)) {
+  if (files.SameFile(given, copy)) {
     run_files.Keep(copy);
     return false;
   }
@@ -133,13 +133,13 @@ class ErrorLocator {
   void Locate(CompileReport* report, const ReadingPlace& end,
               const std::optional<LineHalfEnd>& line_half) const {
     const int32_t numero = report->codice_errore;
-    const bool line_fifteen = line_half && line_half->codice_errore == 15;
+    const bool line_fifteen = line_half && line_half->codice_errore == error_number::kBeyondRoute;
     bool placed_at_line_stop = false;
     switch (SourceOf(numero)) {
       case ErrorSource::LineReader:
         // A missing file, or one without its general section, is at fault
         // as a whole.
-        if (numero == 101 || numero == 102)
+        if (numero == error_number::kNoLineFile || numero == error_number::kNoGeneralSection)
           report->place = SourcePlace{request_.line_file, 0, 0};
         else
           report->place = At(end, end.keyword);
@@ -148,11 +148,11 @@ class ErrorLocator {
         report->place = At(end, end.keyword);
         break;
       case ErrorSource::EitherReader:
-        if (numero == 15 && line_fifteen && line_half->posizione_errore == report->posizione_errore) {
+        if (numero == error_number::kBeyondRoute && line_fifteen && line_half->posizione_errore == report->posizione_errore) {
           report->place = At(line_half->place, line_half->place.keyword);
           placed_at_line_stop = true;
         } else {
-          report->place = At(end, numero == 25 ? end.field : end.keyword);
+          report->place = At(end, numero == error_number::kReadFailure ? end.field : end.keyword);
         }
         break;
       case ErrorSource::AfterReading:
@@ -183,7 +183,7 @@ std::string PlacePrefix(const std::optional<SourcePlace>& place) {
 }
 
 std::string StopText(int32_t numero) {
-  if (numero == 1250 || numero == 1251) return ErrorText(numero);
+  if (SourceOf(numero) == ErrorSource::CompileRun) return ErrorText(numero);
   return "no route was read, so there is nothing to compile";
 }
 
@@ -208,7 +208,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
 
   const std::string line_text = ReadGivenFile(files, request.line_file);
   const std::string train_text = ReadGivenFile(files, request.train_file);
-  EnsureDirectory(request.output_directory);
+  RequireOk(files.MakeDirectory(request.output_directory), request.output_directory);
 
   // Another compile or run in the same directory waits until this one has
   // removed its copies and written its last file.
@@ -234,7 +234,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     });
 
     const Workspace workspace{run_files, request.output_directory};
-    RecordingWindow window;  // the tool reports the number errore shows
+    SilentWindow window;  // the tool reports the number errore shows itself
     try {
       memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end);
     } catch (const ErroreShown& shown) {
@@ -251,8 +251,8 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
 }
 
 int ExitStatusOf(const CompileReport& report) {
-  if (report.stopped_with) return 2;
-  return report.codice_errore != 0 ? 1 : 0;
+  if (report.stopped_with) return kExitStopped;
+  return report.codice_errore != 0 ? kExitRefused : kExitOk;
 }
 
 void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err) {
@@ -264,7 +264,7 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
   if (report.line_stop_place) {
     err << PlacePrefix(report.line_stop_place)
         << "note: the reading of the line description stopped here first, with error 15 at "
-        << report.line_stop_position << " m: " << ErrorText(15) << "\n";
+        << report.line_stop_position << " m: " << ErrorText(error_number::kBeyondRoute) << "\n";
   }
   if (report.stopped_with) {
     err << "stopped: \"" << ErrorMessage(std::to_string(*report.stopped_with))
@@ -287,7 +287,7 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   if (report.line_stop_place) {
     nlohmann::ordered_json stop;
     PutPlace(stop, report.line_stop_place);
-    stop["codice_errore"] = 15;
+    stop["codice_errore"] = error_number::kBeyondRoute;
     stop["posizione_errore"] = report.line_stop_position;
     json["line_description_stop"] = stop;
   } else {

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/directory_lock.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
 #include "tools/test_support/tool_run.h"
@@ -316,16 +316,16 @@ TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
   const std::string in = (dir.path() / "in").string();
   const std::string out = dir.path().string();
   ASSERT_EQ(RunTool({"sources", in}, files).status, 0);
-  files.FailOn(FakeFileSystem::Step::Create, out + "/Calvisio -Sambreta_31613.sim", "No space left on device");
+  files.FailOn(FakeFileSystem::Step::Create, out + "/Calvisio -Sambreta_31613.sim", StatusCode::NoSpace);
   const testing::ToolRun run = RunTool({"compile", in + "/" + kLine, in + "/" + kTrain, "-o", out}, files);
   EXPECT_EQ(run.status, 3);
-  EXPECT_EQ(run.err, "scenario-tool compile: cannot create 'Calvisio -Sambreta_31613.sim': No space left on device\n");
+  EXPECT_EQ(run.err, "scenario-tool compile: cannot create 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::NoSpace) + "\n");
   // The line file, written before, stays; nothing after the failure is.
   EXPECT_EQ(files.files.count(out + "/Calvisio -Sambreta_linea.dat"), 1u);
   EXPECT_EQ(files.files.count(out + "/Calvisio -Sambreta_31613.dat"), 0u);
 
   // A copy that fails halfway: the copy made before it does not stay.
-  files.FailOn(FakeFileSystem::Step::Rename, out + "/" + kTrain, "Input/output error");
+  files.FailOn(FakeFileSystem::Step::Rename, out + "/" + kTrain, StatusCode::IoError);
   const testing::ToolRun copy = RunTool({"compile", in + "/" + kLine, in + "/" + kTrain, "-o", out}, files);
   EXPECT_EQ(copy.status, 3);
   EXPECT_EQ(files.files.count(out + "/" + kLine), 0u);
@@ -335,7 +335,7 @@ TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
       RunTool({"compile", in + "/" + kLine, in + "/Calvisio -Sambreta_99-.txt", "-o", out}, files);
   EXPECT_EQ(missing.status, 3);
   EXPECT_EQ(missing.err, "scenario-tool compile: cannot read '" + in +
-                             "/Calvisio -Sambreta_99-.txt': No such file or directory\n");
+                             "/Calvisio -Sambreta_99-.txt': " + ReasonOf(StatusCode::NotFound) + "\n");
 }
 
 }  // namespace

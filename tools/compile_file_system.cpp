@@ -8,7 +8,8 @@ Status CompileFileSystem::ReplaceFile(const std::string& path, std::string_view 
 
 Status CompileFileSystem::ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
   if (kept_.count(path) != 0)
-    return Status::Error("write", "it is a source given to the compile, which is kept unchanged");
+    return Status::Error("write", StatusCode::Refused,
+                         "it is a source given to the compile, which is kept unchanged");
   Status status = inner_.ReplaceFileInPieces(path, write);
   if (status.ok()) written_.push_back(path);
   return status;

@@ -1,4 +1,4 @@
-// The file system a compile of scenario-tool runs on: the real one, seen
+// The file system a compile of scenario-tool runs on: the given one, seen
 // through three small additions. A file the author gave is kept (the run
 // reads the copy it expects and then deletes it; when the given file is that
 // copy itself, the delete is skipped), every file the run writes is listed,
@@ -34,6 +34,12 @@ class CompileFileSystem : public FileSystem {
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override { return inner_.DirectoryExists(path); }
+  Status MakeDirectory(const std::string& path) override { return inner_.MakeDirectory(path); }
+  Status ListDirectory(const std::string& path, std::vector<std::string>* names) override {
+    return inner_.ListDirectory(path, names);
+  }
+  bool SameFile(const std::string& a, const std::string& b) override { return inner_.SameFile(a, b); }
   Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
                        const std::function<void()>& waiting,
                        std::unique_ptr<DirectoryLock>* lock) override {

@@ -155,16 +155,15 @@ std::optional<std::string> RouteMismatch(const std::vector<rec_stazione>& stazio
          ": the two files come from different compiles, or the cell file is cut short";
 }
 
-CompiledScenario FindCompiledScenario(const std::string& directory) {
+CompiledScenario FindCompiledScenario(FileSystem& files, const std::string& directory) {
   namespace fs = std::filesystem;
   std::vector<std::string> station_files;
   std::vector<std::string> line_files;
-  std::error_code error;
-  fs::directory_iterator entries(directory, error);
-  if (error) throw std::invalid_argument("cannot list '" + directory + "': " + error.message());
-  for (const fs::directory_entry& entry : entries) {
-    if (!entry.is_regular_file(error)) continue;
-    const std::string path = entry.path().string();
+  std::vector<std::string> names;
+  const Status listed = files.ListDirectory(directory, &names);
+  if (!listed.ok()) throw std::invalid_argument("cannot list '" + directory + "': " + listed.reason());
+  for (const std::string& name : names) {
+    const std::string path = (fs::path(directory) / name).string();
     const std::optional<CompiledFileKind> kind = CompiledFileKindOf(path);
     if (kind == CompiledFileKind::Station) station_files.push_back(path);
     if (kind == CompiledFileKind::Line) line_files.push_back(path);
@@ -184,7 +183,7 @@ CompiledScenario FindCompiledScenario(const std::string& directory) {
   const std::string stem = BaseName(scenario.station_path).substr(
       0, BaseName(scenario.station_path).size() - std::string(".sim").size());
   scenario.cell_path = (fs::path(directory) / (stem + ".dat")).string();
-  if (!fs::is_regular_file(scenario.cell_path, error))
+  if (!files.FileExists(scenario.cell_path))
     throw std::invalid_argument("'" + directory + "' holds the station file '" + scenario.station_path +
                                 "' but not its cell file '" + scenario.cell_path + "'");
   // The line file of the scenario's line: NAME_linea.dat for the longest

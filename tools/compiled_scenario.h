@@ -64,7 +64,7 @@ struct CompiledScenario {
 // station file, the cell file of the same name and the line file of its
 // line, when present. Throws std::invalid_argument when there is none or
 // more than one.
-CompiledScenario FindCompiledScenario(const std::string& directory);
+CompiledScenario FindCompiledScenario(FileSystem& files, const std::string& directory);
 // Sorts the given files by kind: one station file and one cell file, at
 // most one line file. Throws std::invalid_argument otherwise.
 CompiledScenario SortCompiledFiles(const std::vector<std::string>& paths);

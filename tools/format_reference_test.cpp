@@ -185,8 +185,7 @@ std::map<int, std::string> ErrorRows(const Reference& reference) {
 // Every number the compiler records or shows.
 std::set<int> KnownErrorNumbers() {
   std::set<int> numbers;
-  for (int numero = 1; numero <= 9999; ++numero)
-    if (SourceOf(numero) != ErrorSource::Unknown) numbers.insert(numero);
+  for (const ErrorNumber& entry : kErrorNumbers) numbers.insert(entry.numero);
   return numbers;
 }
 

@@ -167,21 +167,10 @@ double Note(SvgDocument& svg, const PlanBox& box, const std::string& text) {
   return box.min_height;
 }
 
-}  // namespace
-
-double DrawPlanView(SvgDocument& svg, const PlanBox& box, const std::vector<PuntoTracciato>& tracciato,
-                    const std::vector<Station>& stations, int32_t line_length) {
-  if (tracciato.empty()) return Note(svg, box, "no compiled line file: the plan is not shown");
-  const std::vector<PlanPoint> points = ComputedPoints(tracciato);
-  if (points.size() < 2)
-    return Note(svg, box, "the plan was never computed: every point of the compiled line file is Empty");
-
-  const PlanLayout layout(points, box.width, box.min_height, box.max_height);
-  Frame(svg, box, layout.height());
-  auto page = [&](const PlanPoint& p) { return layout.Page(box.x, box.y, p.first, p.second); };
-
-  // The line, about 3000 points of it: solid up to the end of the line,
-  // grey where the plan runs on beyond it.
+// The line, about 3000 points of it: solid up to the end of the line, grey
+// where the plan runs on beyond it.
+template <typename Page>
+void DrawTrack(SvgDocument& svg, const std::vector<PlanPoint>& points, int32_t line_length, const Page& page) {
   const size_t stride = std::max<size_t>(1, points.size() / 3000);
   std::vector<Point2> on_line;
   std::vector<Point2> beyond;
@@ -197,8 +186,12 @@ double DrawPlanView(SvgDocument& svg, const PlanBox& box, const std::vector<Punt
   }
   svg.Polyline(on_line, {"track", colour::kTrack, 2.2, "", "", "the track"});
   svg.Polyline(beyond, {"track-beyond", "#aaaaaa", 2, "", "6,4", "the plan beyond the end of the line"});
+}
 
-  // Stations: a ring at the plan point of their position, then the names.
+// Stations: a ring at the plan point of their position, then the names.
+template <typename Page>
+void DrawStations(SvgDocument& svg, const std::vector<PlanPoint>& points, const std::vector<Station>& stations,
+                  const Page& page) {
   std::vector<Point2> rings;
   for (const Station& station : stations) {
     const int64_t wanted = station.record->progressiva;
@@ -212,8 +205,10 @@ double DrawPlanView(SvgDocument& svg, const PlanBox& box, const std::vector<Punt
   PlanLabels labels;
   for (const Point2& ring : rings) labels.Reserve(ring);
   for (size_t i = 0; i < stations.size(); ++i) labels.Place(svg, rings[i], stations[i].record->nome);
+}
 
-  // Scale bar, bottom left.
+// Scale bar, bottom left.
+void DrawScaleBar(SvgDocument& svg, const PlanBox& box, const PlanLayout& layout) {
   const double bar_metres = NiceStep(120 / layout.scale());
   const double bar_px = bar_metres * layout.scale();
   const Point2 bar{box.x + 20, box.y + layout.height() - 18};
@@ -222,8 +217,10 @@ double DrawPlanView(SvgDocument& svg, const PlanBox& box, const std::vector<Punt
   svg.Line({bar.x + bar_px, bar.y - 5}, {bar.x + bar_px, bar.y + 5}, {"", colour::kAxis, 2, "", "", ""});
   svg.Text({bar.x + bar_px + 8, bar.y + 4}, Kilometres(bar_metres),
            {"scale-label", 11, Anchor::Start, false, colour::kAxis, 0, ""});
+}
 
-  // Which way the plan's two coordinates run on the page, bottom right.
+// Which way the plan's two coordinates run on the page, bottom right.
+void DrawDirections(SvgDocument& svg, const PlanBox& box, const PlanLayout& layout) {
   const Point2 origin{box.x + box.width - 70, box.y + layout.height() - 48};
   for (const auto& [first, second, label] :
        {std::tuple{1.0, 0.0, "column 0"}, std::tuple{0.0, 1.0, "column 1"}}) {
@@ -236,6 +233,24 @@ double DrawPlanView(SvgDocument& svg, const PlanBox& box, const std::vector<Punt
   }
   svg.Text({box.x + box.width - 10, box.y + 20}, "start at the left, end at the right",
            {"plan-hint", 11, Anchor::End, false, "#777", 0, ""});
+}
+
+}  // namespace
+
+double DrawPlanView(SvgDocument& svg, const PlanBox& box, const std::vector<PuntoTracciato>& tracciato,
+                    const std::vector<Station>& stations, int32_t line_length) {
+  if (tracciato.empty()) return Note(svg, box, "no compiled line file: the plan is not shown");
+  const std::vector<PlanPoint> points = ComputedPoints(tracciato);
+  if (points.size() < 2)
+    return Note(svg, box, "the plan was never computed: every point of the compiled line file is Empty");
+
+  const PlanLayout layout(points, box.width, box.min_height, box.max_height);
+  Frame(svg, box, layout.height());
+  auto page = [&](const PlanPoint& p) { return layout.Page(box.x, box.y, p.first, p.second); };
+  DrawTrack(svg, points, line_length, page);
+  DrawStations(svg, points, stations, page);
+  DrawScaleBar(svg, box, layout);
+  DrawDirections(svg, box, layout);
   return layout.height();
 }
 

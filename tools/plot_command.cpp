@@ -1,6 +1,5 @@
 #include "tools/plot_command.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "platform/workspace.h"
@@ -12,9 +11,8 @@ namespace scenario::tool {
 void PlotCompiledScenario(FileSystem& files, const std::vector<std::string>& inputs, const std::string& output,
                           std::ostream& err) {
   if (inputs.empty()) throw std::invalid_argument("no compiled scenario given");
-  std::error_code error;
-  CompiledScenario scenario = inputs.size() == 1 && std::filesystem::is_directory(inputs[0], error)
-                                  ? FindCompiledScenario(inputs[0])
+  CompiledScenario scenario = inputs.size() == 1 && files.DirectoryExists(inputs[0])
+                                  ? FindCompiledScenario(files, inputs[0])
                                   : SortCompiledFiles(inputs);
   LoadCompiledScenario(files, &scenario);
   if (scenario.line_path.empty())

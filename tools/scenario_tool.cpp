@@ -8,6 +8,7 @@
 
 #include "platform/workspace.h"
 #include "tools/compile_command.h"
+#include "tools/decompile_command.h"
 #include "tools/dump_command.h"
 #include "tools/exit_status.h"
 #include "tools/plot_command.h"
@@ -32,6 +33,10 @@ struct Options {
 
   std::vector<std::string> plot_inputs;
   std::string plot_output;
+
+  DecompileRequest decompile;
+  std::string decompile_line_name;
+  std::string decompile_train_number;
 };
 
 constexpr const char* kCompileFooter =
@@ -85,6 +90,124 @@ int RunPlot(const Options& options, FileSystem& files, std::ostream& out, std::o
   return kExitOk;
 }
 
+int RunDecompileCommand(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  return RunDecompile(options.decompile, files, out, err);
+}
+
+// The subcommands as parsed: each is set when it was given.
+struct Commands {
+  CLI::App* sources = nullptr;
+  CLI::App* compile = nullptr;
+  CLI::App* dump = nullptr;
+  CLI::App* plot = nullptr;
+  CLI::App* decompile = nullptr;
+  CLI::Option* line_name = nullptr;
+  CLI::Option* train_number = nullptr;
+  CLI::Option* decompile_line_name = nullptr;
+  CLI::Option* decompile_train_number = nullptr;
+};
+
+CLI::App* AddSourcesCommand(CLI::App& app, Options& options) {
+  CLI::App* sources = app.add_subcommand(
+      "sources", "Write the built-in scenario's two text sources and three printed forms into DIR.");
+  sources->add_option("DIR", options.sources_directory, "directory to write into (created when missing)")
+      ->required();
+  sources->add_flag("--force", options.sources_force, "replace files of the same names that are already there");
+  return sources;
+}
+
+CLI::App* AddCompileCommand(CLI::App& app, Options& options, Commands& commands) {
+  CLI::App* compile = app.add_subcommand("compile", "Compile a line description and a train service.");
+  compile->add_option("LINE_FILE", options.compile.line_file, "the line description source")->required();
+  compile->add_option("TRAIN_FILE", options.compile.train_file, "the train service source")->required();
+  compile->add_option("-o,--output", options.compile.output_directory,
+                      "directory for the compiled files (default: the working directory)");
+  commands.line_name = compile->add_option("--line-name", options.line_name, "the line name (nome_linea)");
+  commands.train_number =
+      compile->add_option("--train-number", options.train_number, "the train number (numero_treno)");
+  compile->add_flag("--no-line", options.compile.no_line,
+                    "compile without the track plan: no compiled line file is written");
+  compile->add_flag("--json", options.compile_json, "print the report as one JSON object");
+  compile->footer(kCompileFooter);
+  return compile;
+}
+
+CLI::App* AddDumpCommand(CLI::App& app, Options& options) {
+  CLI::App* dump = app.add_subcommand(
+      "dump", "Print a compiled file as a table: every field of every record, cell or plan point.");
+  dump->add_option("FILE", options.dump_file,
+                   "a compiled line file (NAME_linea.dat), station file (.sim) or cell file (.dat)")
+      ->required();
+  dump->add_flag("--json", options.dump_json, "print JSON instead of a table");
+  dump->footer("Exit status: 0 done; 1 the file is cut short or not a compiled file of its kind; 3 it "
+               "cannot be read; 64 a wrong command line.");
+  return dump;
+}
+
+CLI::App* AddPlotCommand(CLI::App& app, Options& options) {
+  CLI::App* plot = app.add_subcommand("plot", "Draw a compiled scenario as one SVG picture.");
+  plot->add_option("INPUTS", options.plot_inputs,
+                   "a directory holding one compiled scenario, or its files: the station file (.sim), "
+                   "the cell file (.dat) and, for the plan, the line file (_linea.dat)")
+      ->required()
+      ->expected(1, 3);
+  plot->add_option("-o,--output", options.plot_output, "the SVG file to write")->required();
+  plot->footer("Exit status: 0 done; 1 a file is cut short or not a compiled file of its kind; 3 a file "
+               "cannot be read or written; 64 a wrong command line.");
+  return plot;
+}
+
+CLI::App* AddDecompileCommand(CLI::App& app, Options& options, Commands& commands) {
+  CLI::App* decompile = app.add_subcommand(
+      "decompile", "Recover the line description and the train service of a compiled scenario.");
+  decompile
+      ->add_option("INPUTS", options.decompile.inputs,
+                   "a directory holding one compiled scenario, or its files: the station file (.sim), the "
+                   "cell file (.dat) and, for the curves, the line file (_linea.dat)")
+      ->required()
+      ->expected(1, 3);
+  decompile->add_option("-o,--output", options.decompile.output_directory, "directory for the sources")
+      ->required();
+  commands.decompile_line_name = decompile->add_option(
+      "--line-name", options.decompile_line_name, "name the sources for this line name (default: the one recorded)");
+  commands.decompile_train_number =
+      decompile->add_option("--train-number", options.decompile_train_number,
+                            "name the sources for this train number (default: the one recorded)");
+  decompile->add_flag("--force", options.decompile.force, "replace sources of the same names that are already there");
+  decompile->footer(
+      "Writes NAME_linea.txt and NAME_NUMBER-.txt, which compile to the same bytes as the given files: before\n"
+      "writing, the recovered sources are compiled in memory and compared. When they would compile differently,\n"
+      "nothing is written and what could not be recovered is listed. Without the line file the curves are left\n"
+      "out.\n"
+      "\n"
+      "Exit status: 0 written; 1 a file is cut short or not a compiled file of its kind, the sources could not\n"
+      "be recovered exactly, or sources of the same names are there already (see --force); 3 a file cannot\n"
+      "be read or written; 64 a wrong command line.");
+  return decompile;
+}
+
+// Runs the subcommand given; a failure it throws becomes its message and
+// exit status.
+int RunCommand(const Commands& commands, const std::string& command, const Options& options,
+               FileSystem& files, std::ostream& out, std::ostream& err) {
+  try {
+    if (*commands.sources) return RunSources(options, files, out, err);
+    if (*commands.compile) return RunCompileCommand(options, files, out, err);
+    if (*commands.dump) return RunDump(options, files, out, err);
+    if (*commands.plot) return RunPlot(options, files, out, err);
+    if (*commands.decompile) return RunDecompileCommand(options, files, out, err);
+  } catch (const std::invalid_argument& error) {
+    return Fail(err, kExitUsage, command, error.what());
+  } catch (const SystemFailure& failure) {
+    return Fail(err, kExitSystemFailure, command, failure.what());
+  } catch (const Refusal& refusal) {
+    return Fail(err, kExitRefused, command, refusal.what());
+  } catch (const std::exception& failure) {
+    return Fail(err, kExitSystemFailure, command, failure.what());
+  }
+  return kExitUsage;
+}
+
 }  // namespace
 
 int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std::ostream& out,
@@ -96,44 +219,12 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   app.footer("What to write in the two sources, line by line, and what every error number means: "
              "docs/format.md, the authors' reference, in the compactor's source tree.");
   Options options;
-
-  CLI::App* sources = app.add_subcommand(
-      "sources", "Write the built-in scenario's two text sources and three printed forms into DIR.");
-  sources->add_option("DIR", options.sources_directory, "directory to write into (created when missing)")
-      ->required();
-  sources->add_flag("--force", options.sources_force, "replace files of the same names that are already there");
-
-  CLI::App* compile = app.add_subcommand("compile", "Compile a line description and a train service.");
-  compile->add_option("LINE_FILE", options.compile.line_file, "the line description source")->required();
-  compile->add_option("TRAIN_FILE", options.compile.train_file, "the train service source")->required();
-  compile->add_option("-o,--output", options.compile.output_directory,
-                      "directory for the compiled files (default: the working directory)");
-  CLI::Option* line_name = compile->add_option("--line-name", options.line_name, "the line name (nome_linea)");
-  CLI::Option* train_number =
-      compile->add_option("--train-number", options.train_number, "the train number (numero_treno)");
-  compile->add_flag("--no-line", options.compile.no_line,
-                    "compile without the track plan: no compiled line file is written");
-  compile->add_flag("--json", options.compile_json, "print the report as one JSON object");
-  compile->footer(kCompileFooter);
-
-  CLI::App* dump = app.add_subcommand(
-      "dump", "Print a compiled file as a table: every field of every record, cell or plan point.");
-  dump->add_option("FILE", options.dump_file,
-                   "a compiled line file (NAME_linea.dat), station file (.sim) or cell file (.dat)")
-      ->required();
-  dump->add_flag("--json", options.dump_json, "print JSON instead of a table");
-  dump->footer("Exit status: 0 done; 1 the file is cut short or not a compiled file of its kind; 3 it "
-               "cannot be read; 64 a wrong command line.");
-
-  CLI::App* plot = app.add_subcommand("plot", "Draw a compiled scenario as one SVG picture.");
-  plot->add_option("INPUTS", options.plot_inputs,
-                   "a directory holding one compiled scenario, or its files: the station file (.sim), "
-                   "the cell file (.dat) and, for the plan, the line file (_linea.dat)")
-      ->required()
-      ->expected(1, 3);
-  plot->add_option("-o,--output", options.plot_output, "the SVG file to write")->required();
-  plot->footer("Exit status: 0 done; 1 a file is cut short or not a compiled file of its kind; 3 a file "
-               "cannot be read or written; 64 a wrong command line.");
+  Commands commands;
+  commands.sources = AddSourcesCommand(app, options);
+  commands.compile = AddCompileCommand(app, options, commands);
+  commands.dump = AddDumpCommand(app, options);
+  commands.plot = AddPlotCommand(app, options);
+  commands.decompile = AddDecompileCommand(app, options, commands);
 
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -143,25 +234,13 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
     const int status = app.exit(error, out, err);
     return status == 0 ? kExitOk : kExitUsage;
   }
-  if (*line_name) options.compile.line_name = options.line_name;
-  if (*train_number) options.compile.train_number = options.train_number;
+  if (*commands.line_name) options.compile.line_name = options.line_name;
+  if (*commands.train_number) options.compile.train_number = options.train_number;
+  if (*commands.decompile_line_name) options.decompile.line_name = options.decompile_line_name;
+  if (*commands.decompile_train_number) options.decompile.train_number = options.decompile_train_number;
 
   const std::string command = app.get_subcommands().front()->get_name();
-  try {
-    if (*sources) return RunSources(options, files, out, err);
-    if (*compile) return RunCompileCommand(options, files, out, err);
-    if (*dump) return RunDump(options, files, out, err);
-    if (*plot) return RunPlot(options, files, out, err);
-  } catch (const std::invalid_argument& error) {
-    return Fail(err, kExitUsage, command, error.what());
-  } catch (const SystemFailure& failure) {
-    return Fail(err, kExitSystemFailure, command, failure.what());
-  } catch (const Refusal& refusal) {
-    return Fail(err, kExitRefused, command, refusal.what());
-  } catch (const std::exception& failure) {
-    return Fail(err, kExitSystemFailure, command, failure.what());
-  }
-  return kExitUsage;
+  return RunCommand(commands, command, options, files, out, err);
 }
 
 }  // namespace scenario::tool

@@ -5,7 +5,6 @@
 #include "platform/directory_lock.h"
 #include "platform/workspace.h"
 #include "sources/scenario_sources.h"
-#include "tools/paths.h"
 #include "tools/refusal.h"
 
 namespace scenario::tool {
@@ -37,7 +36,7 @@ std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::strin
   for (const std::string& name : BuiltInSourceNames()) paths.push_back(workspace.PathOf(name));
 
   if (!replace) RefuseExisting(files, paths);
-  EnsureDirectory(directory);
+  RequireOk(files.MakeDirectory(directory), directory);
   WorkspaceHold hold(workspace, LockWaitLimit(), tell);
   // Another run may have written them while this one waited.
   if (!replace) RefuseExisting(files, paths);

@@ -5,22 +5,23 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "app/form_load.h"
 #include "compiler/compile_run.h"
 #include "compiler/coding.h"
 #include "compiler/compiled_files.h"
+#include "compiler/error_numbers.h"
 #include "compiler/error_reporting.h"
 #include "compiler/field_stream.h"
 #include "compiler/runtime_failure.h"
 #include "model/file_names.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "platform/window.h"
 #include "sources/line_description.h"
 #include "sources/text_file_writer.h"
 #include "sources/train_service.h"
+#include "tests/support/recording_window.h"
 
 namespace scenario::testing_support {
 
@@ -391,10 +392,11 @@ std::string CheckRun(const InMemoryRun& run, std::string_view line_text,
   if (files.files.count(line_path) != 0) return Mismatch(line_path, "still there after the run");
 
   // Only the system's own error numbers are ever recorded (101 cannot be:
-  // the line source is there).
-  static const std::set<int32_t> kErrorNumbers = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,  12,
-                                                  13, 15, 16, 17, 18, 19, 20, 21, 22, 24, 25, 102, 103};
-  if (kErrorNumbers.count(model.codice_errore) == 0)
+  // the line source is there; the run's own stops are shown, not recorded).
+  const ErrorNumber* recorded = FindErrorNumber(model.codice_errore);
+  if (model.codice_errore != 0 &&
+      (recorded == nullptr || recorded->source == ErrorSource::CompileRun ||
+       model.codice_errore == error_number::kNoLineFile))
     return Mismatch("codice_errore", "an unknown error number " + std::to_string(model.codice_errore));
 
   // The model's arrays have the sizes of the route read, unless the last
@@ -419,7 +421,8 @@ std::string CheckRun(const InMemoryRun& run, std::string_view line_text,
     const bool no_route = model.percorso.size() < 2;
     const std::string expected_without_route =
         std::to_string(model.codice_errore != 0 ? model.codice_errore : 1);
-    if (no_route ? *shown != expected_without_route : (*shown != "1250" && *shown != "1251"))
+    if (no_route ? *shown != expected_without_route : (*shown != NumeroText(error_number::kMarkerPlaceTaken) &&
+                                                     *shown != NumeroText(error_number::kCheckCodePlaceTaken)))
       return Mismatch("shown error", "'" + *shown + "' with " + std::to_string(model.percorso.size()) +
                                          " cells and codice_errore " +
                                          std::to_string(model.codice_errore));

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "model/scenario_model.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 namespace scenario::testing_support {
 

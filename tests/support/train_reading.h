@@ -13,7 +13,7 @@
 
 #include "compiler/scenario_reader.h"
 #include "model/scenario_model.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "platform/workspace.h"
 
 namespace scenario::testing_support {

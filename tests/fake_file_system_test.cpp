@@ -1,4 +1,4 @@
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +23,11 @@ TEST(FakeFileSystem, AnySingleStepCanFailAndTheOldFileStays) {
   for (size_t failing = 0; failing < 3; ++failing) {
     FakeFileSystem files;
     files.files["/d/a"] = "old";
-    files.FailStep(failing, "Read-only file system");
+    files.FailStep(failing, StatusCode::ReadOnly);
     Status status = files.ReplaceFile("/d/a", "new");
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.operation(), StepName(files.log()[failing].step));
-    EXPECT_EQ(status.reason(), "Read-only file system");
+    EXPECT_EQ(status.code(), StatusCode::ReadOnly);
     EXPECT_EQ(files.files, (std::map<std::string, std::string>{{"/d/a", "old"}}));
   }
 }
@@ -50,14 +50,14 @@ TEST(Workspace, PathsAndFailuresNameTheFile) {
   Workspace workspace{files, "/prog"};
   EXPECT_EQ(workspace.PathOf("Calvisio -Sambreta_linea.txt"), "/prog/Calvisio -Sambreta_linea.txt");
   EXPECT_EQ((Workspace{files, "/prog/"}).PathOf("a"), "/prog/a");
-  files.FailOn(Step::Create, "/prog/a", "Read-only file system");
+  files.FailOn(Step::Create, "/prog/a", StatusCode::ReadOnly);
   try {
     ReplaceWorkspaceFile(workspace, "a", "x");
     FAIL() << "no failure";
   } catch (const SystemFailure& failure) {
     EXPECT_EQ(failure.operation(), "create");
     EXPECT_EQ(failure.file(), "a");
-    EXPECT_STREQ(failure.what(), "cannot create 'a': Read-only file system");
+    EXPECT_EQ(failure.what(), "cannot create 'a': " + ReasonOf(StatusCode::ReadOnly));
   }
 }
 
