@@ -90,22 +90,22 @@ class TrainServiceReading {
 
   // An item beyond the route's reach: recorded, and the reading goes on to
   // the closing steps.
-  AfterLine OutOfRange(int32_t position) {
+  AfterLine OutOfRange(int32_t posizione) {
     model_.codice_errore = error_number::kBeyondRoute;
-    model_.posizione_errore = position;
+    model_.posizione_errore = posizione;
     return AfterLine::Close;
   }
 
-  AfterLine Stop(int32_t code, int32_t position) {
+  AfterLine Stop(int32_t numero, int32_t posizione) {
     source_.CloseAndDelete();
-    model_.codice_errore = code;
-    model_.posizione_errore = position;
+    model_.codice_errore = numero;
+    model_.posizione_errore = posizione;
     return AfterLine::Stopped;
   }
 
-  AfterLine StopKeepingPosition(int32_t code) {
+  AfterLine StopKeepingPosition(int32_t numero) {
     source_.CloseAndDelete();
-    model_.codice_errore = code;
+    model_.codice_errore = numero;
     return AfterLine::Stopped;
   }
 
@@ -122,10 +122,10 @@ class TrainServiceReading {
 
   template <typename ValueOf>
   AfterLine ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
-    const int32_t position = fields_.ReadLong();
+    const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, position, kItemMargin)) return OutOfRange(position);
-    const int64_t first_cell = round_half_even(InCells(position));
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    const int64_t first_cell = round_half_even(InCells(posizione));
     if (first_cell > 0) FillSteps(fill, field, value_of, first_cell);
     fill.previous = value;
     return AfterLine::GoOn;
@@ -165,11 +165,11 @@ class TrainServiceReading {
   }
 
   AfterLine ReadCodeChange() {
-    const int32_t position = fields_.ReadLong();
+    const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, position, kItemMargin)) return OutOfRange(position);
-    rec_cella& cell = cella(model_, round_half_even(InCells(position)));
-    if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, position);
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    rec_cella& cell = cella(model_, round_half_even(InCells(posizione)));
+    if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, posizione);
     if (value > 0) {
       cell.tipo_cella = tipo::cambio_codice;
       cell.valore_1 = Low16(value);
