@@ -66,32 +66,51 @@ class Handle {
 }  // namespace
 
 Status RealFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+  return ReplaceFileInPieces(path, [contents](const PieceSink& put) { put(contents); });
+}
+
+Status RealFileSystem::ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
   const std::wstring temporary = win32::Wide(TemporaryPathFor(path));
   Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return LastError("create");
 
-  auto fail = [&](const char* operation) {
-    Status status = LastError(operation);
+  auto fail = [&](const char* operation, DWORD error) {
+    Status status = win32::Failure(operation, error);
     file.Close();
     DeleteFileW(temporary.c_str());
     return status;
   };
 
-  const char* data = contents.data();
-  size_t left = contents.size();
-  while (left > 0) {
-    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-    DWORD written = 0;
-    if (!WriteFile(file.get(), data, chunk, &written, nullptr)) return fail("write");
-    data += written;
-    left -= written;
+  // The first failed write is kept; the pieces after it are not written.
+  DWORD write_error = ERROR_SUCCESS;
+  const PieceSink put = [&](std::string_view piece) {
+    const char* data = piece.data();
+    size_t left = piece.size();
+    while (left > 0 && write_error == ERROR_SUCCESS) {
+      const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+      DWORD written = 0;
+      if (!WriteFile(file.get(), data, chunk, &written, nullptr)) {
+        write_error = GetLastError();
+        break;
+      }
+      data += written;
+      left -= written;
+    }
+  };
+  try {
+    write(put);
+  } catch (...) {
+    file.Close();
+    DeleteFileW(temporary.c_str());
+    throw;
   }
-  if (!FlushFileBuffers(file.get())) return fail("write");
-  if (!file.Close()) return fail("write");
+  if (write_error != ERROR_SUCCESS) return fail("write", write_error);
+  if (!FlushFileBuffers(file.get())) return fail("write", GetLastError());
+  if (!file.Close()) return fail("write", GetLastError());
   if (!MoveFileExW(temporary.c_str(), win32::Wide(path).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return fail("rename");
+    return fail("rename", GetLastError());
   return Status::Ok();
 }
 
