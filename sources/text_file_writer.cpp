@@ -13,12 +13,22 @@ std::vector<std::string> WithEndMarker(std::vector<std::string> lines) {
   return lines;
 }
 
-std::string TextFileBytes(const std::vector<std::string>& slots) {
+std::string TextLinesBytes(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
   std::string bytes;
-  for (std::size_t indice = 0; indice < slots.size() && indice < kNumeroRighe; ++indice) {
-    if (slots[indice] == kFineDelFile) return bytes;
-    bytes += slots[indice];
+  bytes.reserve(size);
+  for (const std::string& line : lines) {
+    bytes += line;
     bytes += "\r\n";
+  }
+  return bytes;
+}
+
+std::string TextFileBytes(const std::vector<std::string>& slots) {
+  for (std::size_t indice = 0; indice < slots.size() && indice < kNumeroRighe; ++indice) {
+    if (slots[indice] == kFineDelFile)
+      return TextLinesBytes(std::vector<std::string>(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(indice)));
   }
   throw std::invalid_argument("a line list without the end marker in its first " +
                               std::to_string(kNumeroRighe) + " slots");

@@ -29,6 +29,10 @@ std::vector<std::string> WithEndMarker(std::vector<std::string> lines);
 // the marker: such a list has no end.
 std::string TextFileBytes(const std::vector<std::string>& slots);
 
+// The bytes of a text file of `lines`, each followed by CR LF. A list of
+// slots is written through this too, up to its end marker.
+std::string TextLinesBytes(const std::vector<std::string>& lines);
+
 // Replaces the workspace file `name` with the text of `slots`. A failure of
 // the file system throws SystemFailure naming the file.
 void WriteTextFile(const Workspace& workspace, std::string_view name,

@@ -125,5 +125,28 @@ TEST_F(ConcurrentCompile, AnOutputDirectoryHeldPastTheWaitIsLeftAsItWas) {
   ::close(held);
 }
 
+TEST_F(ConcurrentCompile, DecompileIntoADirectoryHeldPastTheWaitWritesNothing) {
+  ASSERT_EQ(testing::RunTool({"compile", (fs::path(src()) / kLine).string(), (fs::path(src()) / kTrain).string(),
+                              "-o", (dir.path() / "compiled").string()})
+                .status,
+            0);
+  fs::create_directories(out_dir);
+  const int held = ::open((out_dir / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+  EnvironmentChanges changes = kNoDisplay;
+  changes[kLockWaitVariable] = "200";
+  ChildProcess decompile({SCENARIO_TOOL_PATH, "decompile", (dir.path() / "compiled").string(), "-o", out_dir.string()},
+                         changes);
+  decompile.CloseInput();
+  EXPECT_EQ(decompile.Wait(60s), 3);
+  EXPECT_NE(decompile.errors().find("scenario-tool decompile: cannot lock the directory '" + out_dir.string()),
+            std::string::npos)
+      << decompile.errors();
+  EXPECT_TRUE(FilesIn(out_dir) == (Files{{kLockFileName, ""}}));
+  ::close(held);
+}
+
 }  // namespace
 }  // namespace scenario::tool

@@ -8,6 +8,7 @@
 
 #include "platform/workspace.h"
 #include "tools/compile_command.h"
+#include "tools/decompile_command.h"
 #include "tools/dump_command.h"
 #include "tools/exit_status.h"
 #include "tools/plot_command.h"
@@ -34,6 +35,10 @@ struct Options {
 
   std::vector<std::string> plot_inputs;
   std::string plot_output;
+
+  DecompileRequest decompile;
+  std::string decompile_line_name;
+  std::string decompile_train_number;
 };
 
 constexpr const char* kCompileFooter =
@@ -98,6 +103,10 @@ int RunPlot(const Options& options, FileSystem& files, std::ostream& out, std::o
   return kExitOk;
 }
 
+int RunDecompileCommand(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  return RunDecompile(options.decompile, files, out, err);
+}
+
 // The subcommands as parsed: each is set when it was given.
 struct Commands {
   CLI::App* sources = nullptr;
@@ -105,10 +114,13 @@ struct Commands {
   CLI::App* check = nullptr;
   CLI::App* dump = nullptr;
   CLI::App* plot = nullptr;
+  CLI::App* decompile = nullptr;
   CLI::Option* line_name = nullptr;
   CLI::Option* train_number = nullptr;
   CLI::Option* check_line_name = nullptr;
   CLI::Option* check_train_number = nullptr;
+  CLI::Option* decompile_line_name = nullptr;
+  CLI::Option* decompile_train_number = nullptr;
 };
 
 CLI::App* AddSourcesCommand(CLI::App& app, Options& options) {
@@ -185,6 +197,35 @@ CLI::App* AddPlotCommand(CLI::App& app, Options& options) {
   return plot;
 }
 
+CLI::App* AddDecompileCommand(CLI::App& app, Options& options, Commands& commands) {
+  CLI::App* decompile = app.add_subcommand(
+      "decompile", "Recover the line description and the train service of a compiled scenario.");
+  decompile
+      ->add_option("INPUTS", options.decompile.inputs,
+                   "a directory holding one compiled scenario, or its files: the station file (.sim), the "
+                   "cell file (.dat) and, for the curves, the line file (_linea.dat)")
+      ->required()
+      ->expected(1, 3);
+  decompile->add_option("-o,--output", options.decompile.output_directory, "directory for the sources")
+      ->required();
+  commands.decompile_line_name = decompile->add_option(
+      "--line-name", options.decompile_line_name, "name the sources for this line name (default: the one recorded)");
+  commands.decompile_train_number =
+      decompile->add_option("--train-number", options.decompile_train_number,
+                            "name the sources for this train number (default: the one recorded)");
+  decompile->add_flag("--force", options.decompile.force, "replace sources of the same names that are already there");
+  decompile->footer(
+      "Writes NAME_linea.txt and NAME_NUMBER-.txt, which compile to the same bytes as the given files: before\n"
+      "writing, the recovered sources are compiled in memory and compared. When they would compile differently,\n"
+      "nothing is written and what could not be recovered is listed. Without the line file the curves are left\n"
+      "out.\n"
+      "\n"
+      "Exit status: 0 written; 1 a file is cut short or not a compiled file of its kind, the sources could not\n"
+      "be recovered exactly, or sources of the same names are there already (see --force); 3 a file cannot\n"
+      "be read or written; 64 a wrong command line.");
+  return decompile;
+}
+
 // Runs the subcommand given; a failure it throws becomes its message and
 // exit status.
 int RunCommand(const Commands& commands, const std::string& command, const Options& options,
@@ -195,6 +236,7 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
     if (*commands.check) return RunCheckCommand(options, files, out, err);
     if (*commands.dump) return RunDump(options, files, out, err);
     if (*commands.plot) return RunPlot(options, files, out, err);
+    if (*commands.decompile) return RunDecompileCommand(options, files, out, err);
   } catch (const std::invalid_argument& error) {
     return Fail(err, kExitUsage, command, error.what());
   } catch (const SystemFailure& failure) {
@@ -224,6 +266,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   commands.check = AddCheckCommand(app, options, commands);
   commands.dump = AddDumpCommand(app, options);
   commands.plot = AddPlotCommand(app, options);
+  commands.decompile = AddDecompileCommand(app, options, commands);
 
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -235,6 +278,8 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   }
   if (*commands.line_name || *commands.check_line_name) options.compile.line_name = options.line_name;
   if (*commands.train_number || *commands.check_train_number) options.compile.train_number = options.train_number;
+  if (*commands.decompile_line_name) options.decompile.line_name = options.decompile_line_name;
+  if (*commands.decompile_train_number) options.decompile.train_number = options.decompile_train_number;
 
   const std::string command = app.get_subcommands().front()->get_name();
   return RunCommand(commands, command, options, files, out, err);
