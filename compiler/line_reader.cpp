@@ -405,9 +405,9 @@ class LineReader {
       if (n > 0)
         warn_->Warn(ws_.at, WarningKind::PositionBack,
                     "the gradient at " + Metres(posizione) + " is not beyond the previous one at " +
-                        Metres(ws_.gradient_position) + ": the previous gradient keeps one more cell, from " +
-                        Metres(int64_t{state_.cella_pendenza} * kMetresPerCell) + ", and this one applies from " +
-                        Metres((int64_t{state_.cella_pendenza} + 1) * kMetresPerCell));
+                        Metres(ws_.gradient_position) + ": the previous gradient keeps one more route cell, cell " +
+                        std::to_string(state_.cella_pendenza) + ", and this one applies from cell " +
+                        std::to_string(int64_t{state_.cella_pendenza} + 1) + " on");
       else
         warn_->Warn(ws_.at, WarningKind::PositionBack,
                     "the gradient at " + Metres(posizione) + " is not beyond the previous one at " +

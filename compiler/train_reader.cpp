@@ -193,9 +193,9 @@ class TrainServiceReading {
       if (first_cell > 0)
         warn_->Warn(ws_.at, WarningKind::PositionBack,
                     std::string("the ") + kind + " step at " + Metres(position) + " is not beyond the previous one at " +
-                        Metres(previous_position) + ": the previous value keeps one more cell, from " +
-                        Metres(fill.index * kMetresPerCell) + ", and this one applies from " +
-                        Metres((fill.index + 1) * kMetresPerCell));
+                        Metres(previous_position) + ": the previous value keeps one more route cell, cell " +
+                        std::to_string(fill.index) + ", and this one applies from cell " +
+                        std::to_string(fill.index + 1) + " on");
       else
         warn_->Warn(ws_.at, WarningKind::PositionBack,
                     std::string("the ") + kind + " step at " + Metres(position) + " is not beyond the previous one at " +
@@ -472,8 +472,8 @@ class TrainServiceReading {
       default: break;
     }
     warn_->Warn(ws_.at, WarningKind::CellReplaced,
-                "the stop cell of the station '" + record.nome + "' (cell " + std::to_string(k) + ", from " +
-                    Metres((k - 1) * kMetresPerCell) + ") replaces " + held + " that stood there");
+                "the stop cell of the station '" + record.nome + "' (route cell " + std::to_string(k) + ") replaces " + held +
+                    " that stood there");
   }
 
   void Close() {

@@ -6,6 +6,8 @@
 // as well.
 #pragma once
 
+#include "compiler/reading_observer.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,8 +44,10 @@ struct InMemoryRun {
 };
 
 // The compile run of the program (compila_linea 1) on the two sources,
-// in an in-memory directory that holds them and nothing else.
-InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text);
+// in an in-memory directory that holds them and nothing else; `observer`,
+// when given, hears the reading's warnings.
+InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text,
+                            ReadingObserver* observer = nullptr);
 
 // The properties CheckCompileRun checks, on a run already made.
 std::string CheckInMemoryRun(const InMemoryRun& run, std::string_view line_text,
