@@ -134,9 +134,9 @@ class LineReader {
   LineReadOutcome Stopped() const { return {false, state_.indice_cartello}; }
 
   // Records a fault that stops the reader: the source is closed and deleted.
-  void Stop(int32_t errore) {
+  void Stop(int32_t numero) {
     source_.CloseAndDelete();
-    model_.codice_errore = errore;
+    model_.codice_errore = numero;
   }
 
   void ReadKeyword() { state_.riga = source_.ReadKeyword(); }

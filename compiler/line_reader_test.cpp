@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <random>
 #include <set>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "compiler/compiled_files.h"
+#include "compiler/error_numbers.h"
 #include "compiler/runtime_failure.h"
 #include "compiler/scenario_reader.h"
 #include "tests/support/fake_file_system.h"
@@ -1080,9 +1082,21 @@ std::string RandomLineFile(std::mt19937& random) {
   return JoinLines(lines);
 }
 
+// The numbers a reading of the line description with the small train
+// service can end with: those of the line reader, of either reader, and the
+// train half's check of the progressive zones after it.
+std::set<int32_t> LineHalfNumbers() {
+  std::set<int32_t> numbers = {0};
+  for (const ErrorNumber& entry : kErrorNumbers)
+    if (entry.source == ErrorSource::LineReader || entry.source == ErrorSource::EitherReader ||
+        entry.source == ErrorSource::AfterReading)
+      numbers.insert(entry.numero);
+  numbers.erase(error_number::kNoLineFile);  // the file is always there
+  return numbers;
+}
+
 TEST(LineReaderRobustness, ArbitraryLineFilesStayInsideTheModel) {
-  // 2 comes from the train half's check of the progressive zones.
-  const std::set<int32_t> recorded = {0, 1, 2, 3, 4, 5, 6, 15, 21, 25, 102, 103};
+  const std::set<int32_t> recorded = LineHalfNumbers();
   std::mt19937 random(20261210);
   for (int round = 0; round < 1000; ++round) {
     const std::string text = RandomLineFile(random);
@@ -1110,6 +1124,98 @@ TEST(LineReaderRobustness, ArbitraryLineFilesStayInsideTheModel) {
         ASSERT_LE(cell.valore_1, 80);
       }
     }
+  }
+}
+
+// Well-formed variants of the built-in line description: the same lines
+// written otherwise (blanks, line ends, comment fields, the case of the
+// keywords, a value on the next line), and some of its item lines left out.
+// The reading must never fail on them; the ones written otherwise must give
+// exactly the model of the built-in text.
+
+std::vector<std::string> SplitCrLf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+bool StartsWithAny(const std::string& line, std::initializer_list<const char*> keywords) {
+  for (const char* keyword : keywords)
+    if (line.rfind(keyword, 0) == 0) return true;
+  return false;
+}
+
+// The built-in lines rewritten at random, each as it may be written; with
+// `leave_out`, some item lines are left out too.
+std::string WellFormedVariant(std::mt19937& random, bool leave_out) {
+  const std::vector<std::string> lines = SplitCrLf(BuiltInLineText());
+  static const char* const kLineEnds[] = {"\r\n", "\n", "\r"};
+  std::string text;
+  bool in_general_section = false;
+  for (const std::string& original : lines) {
+    std::string line = original;
+    if (line == "[generale]") in_general_section = true;
+    if (line == "[curve]") in_general_section = false;
+    const bool item = StartsWithAny(line, {"curva", "pendenza", "montagna", "indicatori_vmax", "cartello"});
+    if (leave_out && item && random() % 4 == 0) continue;
+    // Comment fields before the line: up to two, and up to ten in the
+    // general section.
+    const int comments = static_cast<int>(random() % (in_general_section ? 11 : 3));
+    // A comment may name keywords: passed over, they do nothing.
+    static const char* const kComments[] = {"-----", "-- pendenza curva montagna --",
+                                            "-- lunghezza percorso e sfondo uno indicatori_v cartello --"};
+    for (int i = 0; i < comments; ++i) text += std::string(kComments[random() % 3]) + kLineEnds[random() % 3];
+    // The rest of the file matches its keywords whatever their case.
+    if (StartsWithAny(line, {"pendenza", "montagna", "indicatori_vmax", "cartello"}) && random() % 3 == 0)
+      for (size_t i = 0; i < line.find(','); ++i)
+        line[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
+    // More or fewer blanks after the commas, tabs among them; the numbers
+    // of gradients, mountains and curves may go on the next line.
+    const bool numbers_only = StartsWithAny(line, {"curva", "pendenza", "montagna"});
+    std::string written;
+    for (size_t i = 0; i < line.size(); ++i) {
+      written += line[i];
+      if (line[i] != ',') continue;
+      while (i + 1 < line.size() && line[i + 1] == ' ') ++i;
+      if (numbers_only && random() % 4 == 0) written += kLineEnds[random() % 3];
+      written += std::string(random() % 4, random() % 2 ? ' ' : '\t');
+    }
+    text += written + kLineEnds[random() % 3];
+  }
+  return text;
+}
+
+TEST(LineReaderRobustness, WellFormedVariantsAreReadAsTheBuiltInText) {
+  LineRun reference;
+  reference.Memorizza(BuiltInLineText());
+  ASSERT_EQ(reference.model.codice_errore, 0);
+  std::mt19937 random(20261211);
+  for (int round = 0; round < 40; ++round) {
+    const std::string text = WellFormedVariant(random, false);
+    SCOPED_TRACE(text);
+    LineRun run;
+    run.Memorizza(text);
+    ASSERT_EQ(run.model.codice_errore, 0);
+    EXPECT_FALSE(run.LineFileLeft());
+    ASSERT_TRUE(run.model.percorso == reference.model.percorso);
+    ASSERT_TRUE(run.model.tracciato == reference.model.tracciato);
+    ASSERT_TRUE(run.model.stazioni == reference.model.stazioni);
+  }
+}
+
+TEST(LineReaderRobustness, WellFormedFilesWithLinesLeftOutAreRead) {
+  std::mt19937 random(20261212);
+  for (int round = 0; round < 40; ++round) {
+    const std::string text = WellFormedVariant(random, true);
+    SCOPED_TRACE(text);
+    LineRun run(round % 3 == 0 ? 0 : 1);
+    run.Memorizza(text);
+    ASSERT_EQ(run.model.codice_errore, 0);
+    EXPECT_FALSE(run.LineFileLeft());
+    ASSERT_EQ(run.model.percorso.size(), 2121u);
   }
 }
 

@@ -207,22 +207,22 @@ class TrainServiceReading {
 
   // An item beyond the route's reach: recorded, and the reading goes on to
   // the closing steps.
-  AfterLine OutOfRange(int32_t position) {
+  AfterLine OutOfRange(int32_t posizione) {
     model_.codice_errore = error_number::kBeyondRoute;
-    model_.posizione_errore = position;
+    model_.posizione_errore = posizione;
     return AfterLine::Close;
   }
 
-  AfterLine Stop(int32_t code, int32_t position) {
+  AfterLine Stop(int32_t numero, int32_t posizione) {
     source_.CloseAndDelete();
-    model_.codice_errore = code;
-    model_.posizione_errore = position;
+    model_.codice_errore = numero;
+    model_.posizione_errore = posizione;
     return AfterLine::Stopped;
   }
 
-  AfterLine StopKeepingPosition(int32_t code) {
+  AfterLine StopKeepingPosition(int32_t numero) {
     source_.CloseAndDelete();
-    model_.codice_errore = code;
+    model_.codice_errore = numero;
     return AfterLine::Stopped;
   }
 
@@ -239,15 +239,15 @@ class TrainServiceReading {
 
   template <typename ValueOf>
   AfterLine ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
-    const int32_t position = fields_.ReadLong();
+    const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, position, kItemMargin)) return OutOfRange(position);
-    const int64_t first_cell = round_half_even(InCells(position));
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    const int64_t first_cell = round_half_even(InCells(posizione));
     if (warn_) {
       if (&fill == &speed_) {
-        WarnStep("speed", ws_.speed_seen, ws_.speed_position, fill, position, first_cell);
+        WarnStep("speed", ws_.speed_seen, ws_.speed_position, fill, posizione, first_cell);
       } else {
-        WarnStep("adhesion", ws_.adhesion_seen, ws_.adhesion_position, fill, position, first_cell);
+        WarnStep("adhesion", ws_.adhesion_seen, ws_.adhesion_position, fill, posizione, first_cell);
         if (value < 0 || value > 255)
           warn_->Warn(ws_.at, WarningKind::LowBits,
                       "the adhesion " + std::to_string(value) + " does not fit a byte: only its low 8 bits are kept (" +
@@ -314,18 +314,18 @@ class TrainServiceReading {
   }
 
   AfterLine ReadCodeChange() {
-    const int32_t position = fields_.ReadLong();
+    const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, position, kItemMargin)) return OutOfRange(position);
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
     if (warn_) {
-      WarnRunOut("the code change", position);
+      WarnRunOut("the code change", posizione);
       if (value > 32767)
         warn_->Warn(ws_.at, WarningKind::LowBits,
                     "the code-change value " + std::to_string(value) +
                         " does not fit 16 bits: only its low 16 bits are kept (" + std::to_string(Low16(value)) + ")");
     }
-    rec_cella& cell = cella(model_, round_half_even(InCells(position)));
-    if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, position);
+    rec_cella& cell = cella(model_, round_half_even(InCells(posizione)));
+    if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, posizione);
     if (value > 0) {
       cell.tipo_cella = tipo::cambio_codice;
       cell.valore_1 = Low16(value);

@@ -4,32 +4,24 @@
 
 #include <cstdint>
 
-#include "tests/support/fake_file_system.h"
 #include "platform/real_file_system.h"
 #include "sources/line_description.h"
 #include "sources/printed_forms.h"
 #include "sources/text_file_writer.h"
 #include "sources/train_service.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/fingerprint.h"
 #include "tests/support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
+using testing_support::Fingerprint;
 using testing_support::TempDir;
 using testing_support::WriteWholeFile;
 
 using Writer = void (*)(const ScenarioModel&, const Workspace&);
 using Content = std::vector<std::string> (*)();
-
-// FNV-1a over the whole file: one blank more or less anywhere changes it.
-uint64_t Fingerprint(const std::string& bytes) {
-  uint64_t hash = 0xcbf29ce484222325u;
-  for (unsigned char c : bytes) {
-    hash ^= c;
-    hash *= 0x100000001b3u;
-  }
-  return hash;
-}
 
 // The lines of a text file whose every line ends in CR LF; fails the test
 // on a lone CR or LF, or on a last line without its line end.

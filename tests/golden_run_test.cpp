@@ -8,11 +8,13 @@
 #include <set>
 
 #include "compiler/compiled_files.h"
+#include "tests/support/fingerprint.h"
 #include "tests/support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
+using testing_support::Fingerprint;
 using testing_support::TempDir;
 
 const char kCard[] = "Calvisio -Sambreta_31613_scheda_treno.txt";
@@ -77,6 +79,28 @@ TEST_F(GoldenRun, EndsSilentlyLeavingExactlyTheFormsAndTheCompiledFiles) {
   EXPECT_EQ(files_[kNotes].size(), 0u);
   EXPECT_EQ(files_[kCellFile].size(), 31815u);
   EXPECT_EQ(files_[kLineFile].size(), 2119964u);
+}
+
+// The whole bytes of the three compiled files. Any change of a byte fails
+// here, also one the checks by field below do not look at: a real of the
+// plan rounded otherwise (extended precision, a fused multiply-add, another
+// compiler's defaults), a field written in another order or width.
+TEST_F(GoldenRun, CompiledFilesToTheByte) {
+  const struct {
+    const char* name;
+    size_t bytes;
+    uint64_t fingerprint;
+  } expected[] = {
+      {kLineFile, 2119964u, 0xb281f5068a10ba34u},
+      {kStationFile, 3543u, 0xa974fe86ae387b07u},
+      {kCellFile, 31815u, 0xe2e3f46fa9527fd0u},
+  };
+  for (const auto& file : expected) {
+    SCOPED_TRACE(file.name);
+    const std::string& bytes = files_[file.name];
+    EXPECT_EQ(bytes.size(), file.bytes);
+    EXPECT_EQ(Fingerprint(bytes), file.fingerprint);
+  }
 }
 
 TEST_F(GoldenRun, StationRecords) {
@@ -232,6 +256,28 @@ TEST_F(GoldenRun, PlanOfTheTrack) {
   EXPECT_DOUBLE_EQ(plan_[1701][0].real, -0.0004);
   EXPECT_DOUBLE_EQ(plan_[1701][1].real, 1701.0);
   for (int x = 2; x <= 105998; ++x) ASSERT_EQ(plan_[x][0].type, ValueType::Double) << x;
+  // Points along the curves, to the last bit: each is the sum of every step
+  // before it, so a different rounding anywhere shows here.
+  const struct {
+    int x;
+    double column_0, column_1;
+  } along[] = {
+      {1702, -0.0012000000000000001, 1701.99999984},
+      {1703, -0.0023999999360000404, 1702.9999993600002},
+      {2500, -127.07414553390505, 2486.415989469491},
+      {10000, -1158.5673620385996, 9904.344222092555},
+      {30000, -5133.257113463745, 29418.193104972364},
+      {60000, -9830.991943965882, 57481.43217713051},
+      {97000, -14532.283613704465, 91989.93015277776},
+      {105998, -22135.082327674754, 96871.64186863322},
+  };
+  for (const auto& point : along) {
+    SCOPED_TRACE("metre " + std::to_string(point.x));
+    ASSERT_EQ(plan_[point.x][0].type, ValueType::Double);
+    ASSERT_EQ(plan_[point.x][1].type, ValueType::Double);
+    EXPECT_EQ(plan_[point.x][0].real, point.column_0);
+    EXPECT_EQ(plan_[point.x][1].real, point.column_1);
+  }
   for (int x : {105999, 106000}) {
     for (int column : {0, 1}) {
       EXPECT_EQ(plan_[x][column].type, ValueType::Empty);
