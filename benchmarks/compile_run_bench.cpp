@@ -1,9 +1,14 @@
-// The whole compile run on the built-in scenario, beside a baseline that only
-// writes the same three compiled files' bytes, one write each.
+// The whole compile run on the built-in scenario and on the longest route,
+// each beside a baseline that only writes the same three compiled files'
+// bytes, one write each.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "compiler/compile_run.h"
 #include "compiler/compiled_files.h"
@@ -36,7 +41,24 @@ ScenarioModel NamedModel() {
   return model;
 }
 
-void BM_WholeCompileRun(benchmark::State& state) {
+// Writes the sources of the scenario: the built-in ones, with the route
+// length changed when `route_length` is given.
+void WriteSources(ScenarioModel& model, const Workspace& workspace, const char* route_length) {
+  dati_linea(model, workspace);
+  dati_treno(model, workspace);
+  if (route_length == nullptr) return;
+  const std::string name = LineSourceName(model.nome_linea);
+  std::string text;
+  RequireOk(workspace.files.ReadFile(workspace.PathOf(name), &text), name);
+  const std::string built_in = "lunghezza percorso,    99000";
+  const size_t at = text.find(built_in);
+  if (at == std::string::npos) throw std::runtime_error("no route length in the built-in line");
+  text.replace(at, built_in.size(), std::string("lunghezza percorso,    ") + route_length);
+  ReplaceWorkspaceFile(workspace, name, text);
+}
+
+// The compile run alone, its sources written afresh before each iteration.
+void CompileRun(benchmark::State& state, const char* route_length) {
   ScratchDirectory dir;
   RealFileSystem files;
   Workspace workspace{files, dir.path()};
@@ -44,35 +66,48 @@ void BM_WholeCompileRun(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     ScenarioModel model = NamedModel();
-    dati_linea(model, workspace);
-    dati_treno(model, workspace);
+    WriteSources(model, workspace, route_length);
     state.ResumeTiming();
     memorizza_percorso(model, 1, workspace, window);
     benchmark::DoNotOptimize(model.percorso.data());
   }
 }
-BENCHMARK(BM_WholeCompileRun)->Unit(benchmark::kMillisecond);
 
-void BM_WriteCompiledBytesOnly(benchmark::State& state) {
+// Only the writing of the three compiled files of one real run, read back
+// from where that run left them.
+void WriteCompiledBytesOnly(benchmark::State& state, const char* route_length) {
   ScratchDirectory dir;
   RealFileSystem files;
   Workspace workspace{files, dir.path()};
   HeadlessWindow window;
-  // The bytes of one real run, made once.
   ScenarioModel model = NamedModel();
-  dati_linea(model, workspace);
-  dati_treno(model, workspace);
+  WriteSources(model, workspace, route_length);
   memorizza_percorso(model, 1, workspace, window);
-  const std::string line = EncodeTracciato(model.tracciato);
-  const std::string stations = EncodeStazioni(model.stazioni);
-  const std::string cells = EncodePercorso(model.percorso);
+  std::vector<std::pair<std::string, std::string>> compiled;
+  for (const std::string& name : {CompiledLineName(model.nome_linea),
+                                  StationFileName(model.nome_linea, model.numero_treno),
+                                  CellFileName(model.nome_linea, model.numero_treno)}) {
+    compiled.emplace_back(name, std::string());
+    RequireOk(files.ReadFile(workspace.PathOf(name), &compiled.back().second), name);
+  }
   for (auto _ : state) {
-    ReplaceWorkspaceFile(workspace, CompiledLineName(model.nome_linea), line);
-    ReplaceWorkspaceFile(workspace, StationFileName(model.nome_linea, model.numero_treno), stations);
-    ReplaceWorkspaceFile(workspace, CellFileName(model.nome_linea, model.numero_treno), cells);
+    for (const auto& [name, bytes] : compiled) ReplaceWorkspaceFile(workspace, name, bytes);
   }
 }
+
+void BM_WholeCompileRun(benchmark::State& state) { CompileRun(state, nullptr); }
+BENCHMARK(BM_WholeCompileRun)->Unit(benchmark::kMillisecond);
+
+void BM_WriteCompiledBytesOnly(benchmark::State& state) { WriteCompiledBytesOnly(state, nullptr); }
 BENCHMARK(BM_WriteCompiledBytesOnly)->Unit(benchmark::kMillisecond);
+
+// The longest route: the built-in scenario with 993000 m of route, so that
+// with the 7000 m added the plan has 1,000,001 points.
+void BM_LongestRouteCompileRun(benchmark::State& state) { CompileRun(state, "993000"); }
+BENCHMARK(BM_LongestRouteCompileRun)->Unit(benchmark::kMillisecond);
+
+void BM_LongestRouteWriteCompiledBytesOnly(benchmark::State& state) { WriteCompiledBytesOnly(state, "993000"); }
+BENCHMARK(BM_LongestRouteWriteCompiledBytesOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace scenario

@@ -27,8 +27,8 @@ struct CompiledScenario {
     model.stazioni[kRecordTreno].nome = model.numero_treno;
     model.ultima_cella = 2120;
     model.percorso.resize(2121);
-    model.tracciato.resize(4);
-    model.tracciato[1] = {TaggedValue::Integer(0), TaggedValue::Integer(1)};
+    model.tracciato.Alloca(4);
+    model.tracciato.seme(1) = {TaggedValue::Integer(0), TaggedValue::Integer(1)};
   }
 
   // Runs the step and returns the number errore showed, or "" when it ran
@@ -72,7 +72,7 @@ TEST_F(FinishCompileRunTest, StampsMarkersAndCodesIntoModelAndFiles) {
   ASSERT_EQ(cells.size(), 2121u);
   EXPECT_EQ(cells[1].valore_1, 5121);
   EXPECT_EQ(cells[1].valore_2, 2230);
-  EXPECT_EQ(plan, model.tracciato);
+  EXPECT_EQ(plan, PuntiDelTracciato(model.tracciato));
 }
 
 TEST_F(FinishCompileRunTest, FilesAreWrittenLineStationCellInThisOrder) {

@@ -1,5 +1,8 @@
 #include "compiler/compiled_files.h"
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "compiler/coding.h"
@@ -66,29 +69,105 @@ size_t TaggedBytes(const TaggedValue& value) {
   return 2;
 }
 
-// Writes one element at `dst`; returns the byte after it.
-char* EncodeTagged(char* dst, const TaggedValue& value) {
+constexpr size_t kDoubleBytes = 2 + 8;
+constexpr size_t kEmptyBytes = 2;
+
+// Bytes gathered into a buffer of fixed size and handed on whenever it is
+// full, so that a file of any length passes through the same few kilobytes.
+class PieceBuffer {
+ public:
+  explicit PieceBuffer(const PieceSink& put) : put_(put), buffer_(new char[kPieceBytes]) {}
+
+  // Room for `bytes` (at most kPieceBytes) at the end of the buffer.
+  char* Room(size_t bytes) {
+    if (kPieceBytes - used_ < bytes) Flush();
+    return buffer_.get() + used_;
+  }
+  void Used(size_t bytes) { used_ += bytes; }
+  // Elements of `width` bytes that fit before the buffer is full (at least
+  // one, after a flush when none fits).
+  size_t Fitting(size_t width) {
+    if (kPieceBytes - used_ < width) Flush();
+    return (kPieceBytes - used_) / width;
+  }
+  void Flush() {
+    if (used_ > 0) put_(std::string_view(buffer_.get(), used_));
+    used_ = 0;
+  }
+
+ private:
+  const PieceSink& put_;
+  size_t used_ = 0;
+  std::unique_ptr<char[]> buffer_;
+};
+
+void PutTagged(PieceBuffer& out, const TaggedValue& value) {
+  char* dst = out.Room(TaggedBytes(value));
   EncodeFixed16(dst, static_cast<uint16_t>(value.type));
   switch (value.type) {
     case ValueType::Empty: break;
     case ValueType::Integer: EncodeFixed16(dst + 2, static_cast<uint16_t>(value.integer)); break;
     case ValueType::Double: EncodeDouble(dst + 2, value.real); break;
   }
-  return dst + TaggedBytes(value);
+  out.Used(TaggedBytes(value));
+}
+
+// One column: its seed points, its computed points (Doubles), then Empty to
+// the end.
+void PutColumn(PieceBuffer& out, const Tracciato& tracciato, int column) {
+  const size_t seeds = std::min<size_t>(tracciato.size(), 2);
+  for (size_t x = 0; x < seeds; ++x) PutTagged(out, tracciato.seme(x)[column]);
+
+  const std::vector<double>& computed = column == 0 ? tracciato.colonna_0() : tracciato.colonna_1();
+  for (size_t i = 0; i < computed.size();) {
+    const size_t n = std::min(out.Fitting(kDoubleBytes), computed.size() - i);
+    char* dst = out.Room(n * kDoubleBytes);
+    for (size_t k = 0; k < n; ++k, dst += kDoubleBytes) {
+      EncodeFixed16(dst, static_cast<uint16_t>(ValueType::Double));
+      EncodeDouble(dst + 2, computed[i + k]);
+    }
+    out.Used(n * kDoubleBytes);
+    i += n;
+  }
+
+  size_t empty = tracciato.size() - seeds - computed.size();
+  while (empty > 0) {
+    const size_t n = std::min(out.Fitting(kEmptyBytes), empty);
+    std::memset(out.Room(n * kEmptyBytes), 0, n * kEmptyBytes);
+    out.Used(n * kEmptyBytes);
+    empty -= n;
+  }
 }
 
 }  // namespace
 
-std::string EncodeTracciato(const std::vector<PuntoTracciato>& tracciato) {
-  // Two passes: the size, then the bytes into a buffer of that size. The
-  // plan of a long route is millions of bytes.
+size_t TracciatoBytes(const Tracciato& tracciato) {
+  const size_t seeds = std::min<size_t>(tracciato.size(), 2);
   size_t total = 0;
-  for (const PuntoTracciato& point : tracciato) total += TaggedBytes(point[0]) + TaggedBytes(point[1]);
-  std::string out(total, '\0');
-  char* dst = out.data();
-  for (int column = 0; column < 2; ++column)
-    for (const PuntoTracciato& point : tracciato) dst = EncodeTagged(dst, point[column]);
-  return out;
+  for (size_t x = 0; x < seeds; ++x)
+    total += TaggedBytes(tracciato.seme(x)[0]) + TaggedBytes(tracciato.seme(x)[1]);
+  const size_t computed = tracciato.calcolati();
+  return total + 2 * (computed * kDoubleBytes + (tracciato.size() - seeds - computed) * kEmptyBytes);
+}
+
+void EncodeTracciatoInPieces(const Tracciato& tracciato, const PieceSink& put) {
+  PieceBuffer out(put);
+  PutColumn(out, tracciato, 0);
+  PutColumn(out, tracciato, 1);
+  out.Flush();
+}
+
+std::string EncodeTracciato(const Tracciato& tracciato) {
+  std::string bytes;
+  bytes.reserve(TracciatoBytes(tracciato));
+  EncodeTracciatoInPieces(tracciato, [&bytes](std::string_view piece) { bytes.append(piece); });
+  return bytes;
+}
+
+std::vector<PuntoTracciato> PuntiDelTracciato(const Tracciato& tracciato) {
+  std::vector<PuntoTracciato> points(tracciato.size());
+  for (size_t x = 0; x < points.size(); ++x) points[x] = tracciato[x];
+  return points;
 }
 
 bool DecodeStazioni(std::string_view bytes, std::vector<rec_stazione>* stazioni, std::string* error) {
@@ -221,7 +300,9 @@ bool DecodeTracciato(std::string_view bytes, std::vector<PuntoTracciato>* tracci
 }
 
 void WriteCompiledLineFile(const ScenarioModel& model, const Workspace& workspace) {
-  ReplaceWorkspaceFile(workspace, CompiledLineName(model.nome_linea), EncodeTracciato(model.tracciato));
+  ReplaceWorkspaceFileInPieces(workspace, CompiledLineName(model.nome_linea), [&model](const PieceSink& put) {
+    EncodeTracciatoInPieces(model.tracciato, put);
+  });
 }
 
 void WriteStationFile(const ScenarioModel& model, const Workspace& workspace) {

@@ -24,7 +24,16 @@ std::string EncodeStazioni(const std::array<rec_stazione, kNumeroStazioni>& staz
 std::string EncodePercorso(const std::vector<rec_cella>& percorso);
 // Line file: column 0 for every x, then column 1; each element a 2-byte type
 // code followed by 0 (Empty), 2 (Integer) or 8 (Double) bytes.
-std::string EncodeTracciato(const std::vector<PuntoTracciato>& tracciato);
+std::string EncodeTracciato(const Tracciato& tracciato);
+// The same bytes handed to `put` in pieces of at most kPieceBytes, through a
+// buffer of that size: the line file of a long route is never whole in
+// memory.
+inline constexpr size_t kPieceBytes = 256 * 1024;
+void EncodeTracciatoInPieces(const Tracciato& tracciato, const PieceSink& put);
+// The length of the line file of `tracciato`.
+size_t TracciatoBytes(const Tracciato& tracciato);
+// Every point of the plan as the tagged values it holds, point 0 first.
+std::vector<PuntoTracciato> PuntiDelTracciato(const Tracciato& tracciato);
 
 // The decoders check the bytes against the layout; on a mismatch they return
 // false with a message that says what is wrong.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string_view>
+
 #include "compiler/coding.h"
 #include "model/file_names.h"
 #include "tests/support/fake_file_system.h"
@@ -119,19 +122,22 @@ TEST(CellFile, LayoutAndSizeOfTheBuiltInRoute) {
   EXPECT_NE(error.find("15-byte"), std::string::npos);
 }
 
-// The plan as the line reader leaves it for a route of 99000 m.
-std::vector<PuntoTracciato> BuiltInShapedPlan() {
-  const int lunghezza_estesa = 106000;
-  std::vector<PuntoTracciato> plan(lunghezza_estesa + 1);
-  plan[0] = {TaggedValue::Integer(0), TaggedValue::Integer(0)};
-  plan[1] = {TaggedValue::Integer(0), TaggedValue::Integer(1)};
-  for (int x = 2; x <= lunghezza_estesa - 2; ++x)
-    plan[x] = {TaggedValue::Double(-0.5 * x), TaggedValue::Double(x + 0.25)};
+// A plan of `points` points, seeded as the line reader seeds it, with
+// `computed` points computed from metre 2.
+Tracciato SeededPlan(size_t points, size_t computed) {
+  Tracciato plan;
+  plan.Alloca(points);
+  plan.seme(0) = {TaggedValue::Integer(0), TaggedValue::Integer(0)};
+  plan.seme(1) = {TaggedValue::Integer(0), TaggedValue::Integer(1)};
+  for (size_t x = 2; x < 2 + computed; ++x) plan.Poni(x, -0.5 * x, x + 0.25);
   return plan;
 }
 
+// The plan as the line reader leaves it for a route of 99000 m.
+Tracciato BuiltInShapedPlan() { return SeededPlan(106001, 106001 - 4); }
+
 TEST(LineFile, SizesAndTypeCodesOfTheBuiltInShape) {
-  std::vector<PuntoTracciato> plan = BuiltInShapedPlan();
+  Tracciato plan = BuiltInShapedPlan();
   std::string bytes = EncodeTracciato(plan);
   ASSERT_EQ(bytes.size(), 2119964u);
   const size_t column = 1059982;
@@ -148,7 +154,62 @@ TEST(LineFile, SizesAndTypeCodesOfTheBuiltInShape) {
   std::vector<PuntoTracciato> decoded;
   std::string error;
   ASSERT_TRUE(DecodeTracciato(bytes, &decoded, &error)) << error;
-  EXPECT_EQ(decoded, plan);
+  EXPECT_EQ(decoded, PuntiDelTracciato(plan));
+}
+
+// The line file of any plan, element by element from the tagged values the
+// plan holds: column 0 for every x, then column 1.
+std::string ElementByElement(const Tracciato& plan) {
+  std::string bytes;
+  for (int column = 0; column < 2; ++column) {
+    for (size_t x = 0; x < plan.size(); ++x) {
+      const TaggedValue value = plan[x][column];
+      PutFixed16(&bytes, static_cast<uint16_t>(value.type));
+      if (value.type == ValueType::Integer) PutInteger(&bytes, value.integer);
+      if (value.type == ValueType::Double) PutDouble(&bytes, value.real);
+    }
+  }
+  return bytes;
+}
+
+TEST(LineFile, WrittenInPiecesOfAFixedBufferWithTheBytesOfEveryElement) {
+  struct Case {
+    const char* name;
+    Tracciato plan;
+  };
+  Tracciato unseeded;
+  unseeded.Alloca(9000);
+  Tracciato one_point;
+  one_point.Alloca(1);
+  one_point.seme(0) = {TaggedValue::Integer(0), TaggedValue::Integer(0)};
+  Tracciato odd_seeds = SeededPlan(40000, 39000);
+  odd_seeds.seme(0) = {TaggedValue{}, TaggedValue::Double(-3.5)};
+  odd_seeds.seme(1) = {TaggedValue::Integer(-7), TaggedValue{}};
+  const Case cases[] = {
+      {"never allocated", Tracciato{}},
+      {"allocated, never seeded: all Empty", unseeded},
+      {"only point 0, seeded", one_point},
+      {"seeds only", SeededPlan(2, 0)},
+      {"the built-in shape", BuiltInShapedPlan()},
+      {"computed up to the last point", SeededPlan(30000, 29998)},
+      {"a computed part and a long Empty tail", SeededPlan(200000, 7000)},
+      {"seeds of any type", odd_seeds},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string pieces;
+    size_t largest = 0;
+    EncodeTracciatoInPieces(c.plan, [&](std::string_view piece) {
+      EXPECT_FALSE(piece.empty());
+      largest = std::max(largest, piece.size());
+      pieces.append(piece);
+    });
+    const std::string expected = ElementByElement(c.plan);
+    EXPECT_TRUE(pieces == expected) << pieces.size() << " bytes instead of " << expected.size();
+    EXPECT_LE(largest, kPieceBytes);
+    EXPECT_EQ(TracciatoBytes(c.plan), expected.size());
+    EXPECT_TRUE(EncodeTracciato(c.plan) == expected);
+  }
 }
 
 TEST(LineFile, DecoderRefusesBrokenFiles) {
@@ -177,7 +238,7 @@ TEST(CompiledFiles, WritersReplaceTheirFilesUnderTheScenarioNames) {
   model.nome_linea = "Calvisio -Sambreta";
   model.numero_treno = "31613";
   model.percorso.resize(3);
-  model.tracciato.resize(2);
+  model.tracciato.Alloca(2);
   files.files["/dir/Calvisio -Sambreta_31613.dat"] = std::string(1000, 'x');  // older, longer
 
   WriteCompiledLineFile(model, workspace);

@@ -46,27 +46,52 @@ int32_t& MountainSlot(std::array<int32_t, kNumeroMontagne>& table, int64_t index
   return table[static_cast<size_t>(index)];
 }
 
-// The plan's points are computed from the step between the two points
-// before: straight on, or with the step turned by `curvatura`.
-void PuntoDiritto(ScenarioModel& model, int64_t j) {
-  const PuntoTracciato& prima = punto(model, j - 2);
-  const PuntoTracciato& ultimo = punto(model, j - 1);
-  const double dx = ultimo[0].AsReal() - prima[0].AsReal();
-  const double dy = ultimo[1].AsReal() - prima[1].AsReal();
-  const double x = ultimo[0].AsReal() + dx;
-  const double y = ultimo[1].AsReal() + dy;
-  punto(model, j) = {TaggedValue::Double(x), TaggedValue::Double(y)};
-}
+// Computes the plan's points one after another from metre j on, each from
+// the step between the two points before it: straight on, or with the step
+// turned by `curvatura`. The two points before j are held as they were
+// stored, so each point is exactly what the two stored before it give.
+class PlanCursor {
+ public:
+  PlanCursor(Tracciato& plan, int64_t j) : plan_(plan), j_(j) {
+    const auto at = static_cast<size_t>(j);
+    x1_ = plan.Reale(at - 1, 0);
+    y1_ = plan.Reale(at - 1, 1);
+    x2_ = plan.Reale(at - 2, 0);
+    y2_ = plan.Reale(at - 2, 1);
+  }
 
-void PuntoInCurva(ScenarioModel& model, int64_t j, double curvatura) {
-  const PuntoTracciato& prima = punto(model, j - 2);
-  const PuntoTracciato& ultimo = punto(model, j - 1);
-  const double dx = ultimo[0].AsReal() - prima[0].AsReal();
-  const double dy = ultimo[1].AsReal() - prima[1].AsReal();
-  const double x = ultimo[0].AsReal() + (dx + curvatura * dy);
-  const double y = ultimo[1].AsReal() + (dy - curvatura * dx);
-  punto(model, j) = {TaggedValue::Double(x), TaggedValue::Double(y)};
-}
+  int64_t j() const { return j_; }
+
+  void Diritto() {
+    const double dx = x1_ - x2_;
+    const double dy = y1_ - y2_;
+    Store(x1_ + dx, y1_ + dy);
+  }
+
+  void InCurva(double curvatura) {
+    const double dx = x1_ - x2_;
+    const double dy = y1_ - y2_;
+    Store(x1_ + (dx + curvatura * dy), y1_ + (dy - curvatura * dx));
+  }
+
+ private:
+  // Stores point j and moves on; a point beyond the plan is a failure.
+  void Store(double x, double y) {
+    if (static_cast<uint64_t>(j_) >= plan_.size())
+      throw RuntimeFailure("plan point " + std::to_string(j_) + " does not exist");
+    plan_.Poni(static_cast<size_t>(j_), x, y);
+    x2_ = x1_;
+    y2_ = y1_;
+    x1_ = x;
+    y1_ = y;
+    ++j_;
+  }
+
+  Tracciato& plan_;
+  int64_t j_;
+  double x1_, y1_;  // point j - 1
+  double x2_, y2_;  // point j - 2
+};
 
 // The reader's working values, for one reading of the file.
 struct LineReaderState {
@@ -244,7 +269,7 @@ class LineReader {
   // cell and point cleared.
   void AllocateRoute() {
     if (state_.celle_da_allocare) model_.percorso.assign(*state_.celle_da_allocare, rec_cella{});
-    if (state_.punti_da_allocare) model_.tracciato.assign(*state_.punti_da_allocare, PuntoTracciato{});
+    if (state_.punti_da_allocare) model_.tracciato.Alloca(*state_.punti_da_allocare);
     state_.celle_da_allocare.reset();
     state_.punti_da_allocare.reset();
   }
@@ -288,8 +313,8 @@ class LineReader {
     if (model_.compila_linea != 0) {
       // The track starts at the origin with a unit step along the second
       // coordinate.
-      punto(model_, 0) = {TaggedValue::Integer(0), TaggedValue::Integer(0)};
-      punto(model_, 1) = {TaggedValue::Integer(0), TaggedValue::Integer(1)};
+      seme(model_, 0) = {TaggedValue::Integer(0), TaggedValue::Integer(0)};
+      seme(model_, 1) = {TaggedValue::Integer(0), TaggedValue::Integer(1)};
     }
   }
 
@@ -463,10 +488,10 @@ class LineReader {
     if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
     if (warn_) WarnCurve(inizio, lunghezza);
 
-    int64_t j = state_.metro_tracciato;
-    while (j <= inizio) {
-      PuntoDiritto(model_, j);
-      if (++j > kMetroTracciatoMassimo) {
+    PlanCursor plan(model_.tracciato, state_.metro_tracciato);
+    while (plan.j() <= inizio) {
+      plan.Diritto();
+      if (plan.j() > kMetroTracciatoMassimo) {
         Stop(error_number::kCurve);
         return AfterLine::Stopped;
       }
@@ -475,14 +500,14 @@ class LineReader {
     // it is stored: a sum beyond a Long fails with the straight run kept,
     // and a straight run past the geometry limit stops before it.
     const int64_t fine = AddLong(inizio, lunghezza);
-    while (j <= fine) {
-      PuntoInCurva(model_, j, state_.curvatura);
-      if (++j > kMetroTracciatoMassimo) {
+    while (plan.j() <= fine) {
+      plan.InCurva(state_.curvatura);
+      if (plan.j() > kMetroTracciatoMassimo) {
         Stop(error_number::kCurve);
         return AfterLine::Stopped;
       }
     }
-    state_.metro_tracciato = static_cast<int32_t>(j);
+    state_.metro_tracciato = static_cast<int32_t>(plan.j());
     return AfterLine::GoOn;
   }
 
@@ -558,10 +583,9 @@ class LineReader {
     } while (state_.cella_pendenza < static_cast<int64_t>(model_.ultima_cella) - 2);
     // The plan runs straight on to the third point from the end.
     if (model_.compila_linea != 0) {
-      while (state_.metro_tracciato <= static_cast<int64_t>(model_.lunghezza_estesa) - 2) {
-        PuntoDiritto(model_, state_.metro_tracciato);
-        ++state_.metro_tracciato;
-      }
+      PlanCursor plan(model_.tracciato, state_.metro_tracciato);
+      while (plan.j() <= static_cast<int64_t>(model_.lunghezza_estesa) - 2) plan.Diritto();
+      state_.metro_tracciato = static_cast<int32_t>(plan.j());
     }
   }
 

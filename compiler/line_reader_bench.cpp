@@ -41,7 +41,7 @@ void ReadLongestLine(benchmark::State& state) {
 
     LineReadOutcome outcome = ReadLineDescription(model, workspace, nullptr);
     if (!outcome.train_half_runs || model.codice_errore != 0) state.SkipWithError("the line was not read");
-    benchmark::DoNotOptimize(model.tracciato.data());
+    benchmark::DoNotOptimize(model.tracciato.colonna_0().data());
     benchmark::DoNotOptimize(model.percorso.data());
   }
   state.SetLabel(compila_linea != 0 ? "with the plan" : "cells only");

@@ -21,8 +21,10 @@ rec_stazione& stazione(ScenarioModel& model, int64_t i) {
   return Element(model.stazioni, i, "station record");
 }
 
-PuntoTracciato& punto(ScenarioModel& model, int64_t x) {
-  return Element(model.tracciato, x, "plan point");
+PuntoTracciato& seme(ScenarioModel& model, int64_t x) {
+  if (x < 0 || x > 1 || static_cast<uint64_t>(x) >= model.tracciato.size())
+    throw RuntimeFailure("plan point " + std::to_string(x) + " does not exist");
+  return model.tracciato.seme(static_cast<size_t>(x));
 }
 
 }  // namespace scenario

@@ -14,7 +14,7 @@ namespace scenario {
 rec_cella& cella(ScenarioModel& model, int64_t k);
 // Station record i, 0..86.
 rec_stazione& stazione(ScenarioModel& model, int64_t i);
-// Point x of `tracciato`; fails outside 0..lunghezza_estesa.
-PuntoTracciato& punto(ScenarioModel& model, int64_t x);
+// Seed point x (0 or 1) of `tracciato`; fails outside 0..lunghezza_estesa.
+PuntoTracciato& seme(ScenarioModel& model, int64_t x);
 
 }  // namespace scenario

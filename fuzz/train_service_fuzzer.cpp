@@ -1,5 +1,7 @@
 // The whole compile run on the built-in line description with any bytes as
-// the train service source.
+// the train service source. The plan of the track is the line's alone, and
+// the train service has no say in it: the run is made without it, as
+// "scenario-tool compile --no-line" makes it.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -10,6 +12,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace scenario::testing_support;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  scenario::fuzzing::RequireNoProblem(CheckCompileRun(BuiltInLineSource(), text));
+  scenario::fuzzing::RequireNoProblem(CheckCompileRun(BuiltInLineSource(), text, 0));
   return 0;
 }

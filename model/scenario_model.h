@@ -39,7 +39,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,88 @@ struct TaggedValue {
 // Point x of the plan: column 0 and column 1.
 using PuntoTracciato = std::array<TaggedValue, 2>;
 
+// The plan of the track, one point per metre, x = 0 to lunghezza_estesa, each
+// point two tagged values (columns 0 and 1).
+//
+// The line reader seeds points 0 and 1 and then computes the points one
+// after another from metre 2 upward, each a pair of Doubles; every point it
+// never reaches stays Empty. The plan is held in that shape: its number of
+// points, the two seed points, and the computed coordinates as plain doubles
+// (point x is element x - 2). Nothing is filled when the plan is allocated:
+// room for every point is reserved, and memory is touched only as points
+// are computed.
+class Tracciato {
+ public:
+  // The number of points, lunghezza_estesa + 1; 0 while never allocated.
+  size_t size() const { return points_; }
+  bool empty() const { return points_ == 0; }
+
+  // Allocated anew with `points` points, every one Empty.
+  void Alloca(size_t points) {
+    points_ = points;
+    semi_ = {};
+    x_.clear();
+    y_.clear();
+    const size_t computable = points > 2 ? points - 2 : 0;
+    x_.reserve(computable);
+    y_.reserve(computable);
+  }
+  // Never allocated again: no points. The memory is kept for a later Alloca.
+  void Libera() {
+    points_ = 0;
+    semi_ = {};
+    x_.clear();
+    y_.clear();
+  }
+
+  // Seed point x, 0 or 1 (x < size()).
+  PuntoTracciato& seme(size_t x) { return semi_[x]; }
+  const PuntoTracciato& seme(size_t x) const { return semi_[x]; }
+
+  // The number of computed points: points 2 to 1 + calcolati() hold Doubles.
+  size_t calcolati() const { return x_.size(); }
+  // Stores the computed point x (2 <= x < size()): a point computed before,
+  // or the one right after them. Any other x would leave a gap: it is
+  // refused (std::out_of_range).
+  void Poni(size_t x, double first, double second) {
+    if (x < 2 || x >= points_ || x - 2 > x_.size()) throw std::out_of_range("no room for plan point " + std::to_string(x));
+    const size_t i = x - 2;
+    if (i < x_.size()) {
+      x_[i] = first;
+      y_[i] = second;
+    } else {
+      x_.push_back(first);
+      y_.push_back(second);
+    }
+  }
+  // The computed coordinates, point 2 first.
+  const std::vector<double>& colonna_0() const { return x_; }
+  const std::vector<double>& colonna_1() const { return y_; }
+
+  // Point x (x < size()) as the two tagged values it holds.
+  PuntoTracciato operator[](size_t x) const {
+    if (x < 2) return semi_[x];
+    if (x - 2 < x_.size()) return {TaggedValue::Double(x_[x - 2]), TaggedValue::Double(y_[x - 2])};
+    return {};
+  }
+  // One coordinate of point x (x < size()) as a real; Empty reads as 0.
+  double Reale(size_t x, int colonna) const {
+    if (x < 2) return semi_[x][colonna].AsReal();
+    if (x - 2 < x_.size()) return colonna == 0 ? x_[x - 2] : y_[x - 2];
+    return 0.0;
+  }
+
+  bool operator==(const Tracciato& other) const {
+    return points_ == other.points_ && semi_ == other.semi_ && x_ == other.x_ && y_ == other.y_;
+  }
+
+ private:
+  size_t points_ = 0;
+  std::array<PuntoTracciato, 2> semi_{};
+  std::vector<double> x_;
+  std::vector<double> y_;
+};
+
 inline constexpr int kNumeroStazioni = 87;    // records 0 to 86
 inline constexpr int kNumeroMontagne = 81;    // mountain records 0 to 80
 
@@ -149,7 +233,7 @@ inline constexpr int kRecordTreno = 86;
 struct ScenarioModel {
   // Plan of the track, one point per metre, x = 0 to lunghezza_estesa.
   // Empty until the line reader allocates it (only when compila_linea != 0).
-  std::vector<PuntoTracciato> tracciato;
+  Tracciato tracciato;
   // Route cells 0 to ultima_cella; empty until the line reader allocates it.
   std::vector<rec_cella> percorso;
   std::array<rec_stazione, kNumeroStazioni> stazioni{};

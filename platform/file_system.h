@@ -60,6 +60,11 @@ class Status {
   std::string reason_;
 };
 
+// Takes the bytes of a file in order, one piece at a time.
+using PieceSink = std::function<void(std::string_view piece)>;
+// Hands the whole of a file's bytes to the sink it is given, in pieces.
+using PieceWriter = std::function<void(const PieceSink& put)>;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -69,6 +74,15 @@ class FileSystem {
   // file. On failure the old file (or none) is left and no temporary file
   // remains.
   virtual Status ReplaceFile(const std::string& path, std::string_view contents) = 0;
+  // The same, with the contents handed over in pieces by `write`, so that a
+  // large file need never be whole in memory. An exception thrown by `write`
+  // leaves the old file (or none) and no temporary file, and goes on to the
+  // caller. By default the pieces are gathered and given to ReplaceFile.
+  virtual Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
+    std::string contents;
+    write([&contents](std::string_view piece) { contents.append(piece); });
+    return ReplaceFile(path, contents);
+  }
   // Reads the whole file into `contents`.
   virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
   virtual Status DeleteFile(const std::string& path) = 0;

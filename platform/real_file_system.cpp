@@ -49,6 +49,10 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 }  // namespace
 
 Status RealFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+  return ReplaceFileInPieces(path, [contents](const PieceSink& put) { put(contents); });
+}
+
+Status RealFileSystem::ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
   const std::string temporary = TemporaryPathFor(path);
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return ErrnoError("create");
@@ -60,16 +64,31 @@ Status RealFileSystem::ReplaceFile(const std::string& path, std::string_view con
     return status;
   };
 
-  const char* data = contents.data();
-  size_t left = contents.size();
-  while (left > 0) {
-    ssize_t written = ::write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return fail("write");
+  // The first failed write is kept; the pieces after it are not written.
+  int write_error = 0;
+  const PieceSink put = [&](std::string_view piece) {
+    const char* data = piece.data();
+    size_t left = piece.size();
+    while (left > 0 && write_error == 0) {
+      ssize_t written = ::write(fd, data, left);
+      if (written < 0) {
+        if (errno != EINTR) write_error = errno;
+        continue;
+      }
+      data += written;
+      left -= static_cast<size_t>(written);
     }
-    data += written;
-    left -= static_cast<size_t>(written);
+  };
+  try {
+    write(put);
+  } catch (...) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    throw;
+  }
+  if (write_error != 0) {
+    errno = write_error;
+    return fail("write");
   }
   if (::fsync(fd) != 0) return fail("write");
   int closed = ::close(fd);

@@ -8,6 +8,7 @@ namespace scenario {
 class RealFileSystem : public FileSystem {
  public:
   Status ReplaceFile(const std::string& path, std::string_view contents) override;
+  Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write) override;
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;

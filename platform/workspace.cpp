@@ -26,6 +26,11 @@ void ReplaceWorkspaceFile(const Workspace& workspace, std::string_view name,
   RequireOk(workspace.files.ReplaceFile(workspace.PathOf(name), contents), name);
 }
 
+void ReplaceWorkspaceFileInPieces(const Workspace& workspace, std::string_view name,
+                                  const PieceWriter& write) {
+  RequireOk(workspace.files.ReplaceFileInPieces(workspace.PathOf(name), write), name);
+}
+
 WorkspaceHold::WorkspaceHold(const Workspace& workspace, std::chrono::milliseconds limit,
                              const Tell& tell)
     : workspace_(workspace) {

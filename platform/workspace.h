@@ -43,6 +43,9 @@ void RequireOk(const Status& status, std::string_view file_name);
 // the run.
 void ReplaceWorkspaceFile(const Workspace& workspace, std::string_view name,
                           std::string_view contents);
+// The same, with the contents handed over in pieces by `write`.
+void ReplaceWorkspaceFileInPieces(const Workspace& workspace, std::string_view name,
+                                  const PieceWriter& write);
 
 // A run's hold on its workspace's directory, from before its first file is
 // written until after its last: no other run (of the compactor or of

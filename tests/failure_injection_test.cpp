@@ -278,7 +278,7 @@ TEST_F(FailureInjection, AFailureInsideTheReadersIsTrappedAsError25) {
       // last curve.
       std::vector<PuntoTracciato> plan;
       ASSERT_TRUE(DecodeTracciato(outcome.files.at(PathOf(kCompiledLine)), &plan, &error)) << error;
-      EXPECT_TRUE(plan == model.tracciato);
+      EXPECT_TRUE(plan == PuntiDelTracciato(model.tracciato));
       EXPECT_EQ(cells[0].pendenza, 0);
       ASSERT_GT(plan.size(), 100000u);
       EXPECT_EQ(plan[100000][0].type, ValueType::Empty);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/file_names.h"
 #include "tests/support/fuzz_checks.h"
 #include "tests/support/temp_dir.h"
 
@@ -18,6 +19,11 @@ using testing_support::BuiltInLineSource;
 using testing_support::BuiltInTrainSource;
 using testing_support::CheckCompileRun;
 using testing_support::CheckFieldStream;
+using testing_support::CheckInMemoryRun;
+using testing_support::CompileInMemory;
+using testing_support::InMemoryPath;
+using testing_support::InMemoryRun;
+using testing_support::LineFileProblem;
 using testing_support::ReadWholeFile;
 
 const std::filesystem::path kFuzzDirectory =
@@ -43,17 +49,86 @@ TEST_P(FuzzInputs, EveryKeptInputPassesItsTargetsChecks) {
   const std::vector<std::filesystem::path> inputs = InputsOf(target);
   // Every target has its seeds.
   ASSERT_FALSE(inputs.empty()) << "no input under " << kFuzzDirectory << " for " << target;
+  // The line description target runs its inputs one after another in the
+  // memory of one run.
+  InMemoryRun reused;
   for (const auto& input : inputs) {
     SCOPED_TRACE(input.string());
     const std::string text = ReadWholeFile(input);
     if (target == "field_stream") {
       EXPECT_EQ(CheckFieldStream(text), "");
     } else if (target == "line_description") {
-      EXPECT_EQ(CheckCompileRun(text, BuiltInTrainSource()), "");
+      CompileInMemory(text, BuiltInTrainSource(), 1, &reused);
+      EXPECT_EQ(CheckInMemoryRun(reused, text, BuiltInTrainSource()), "");
     } else {
       ASSERT_EQ(target, "train_service");
-      EXPECT_EQ(CheckCompileRun(BuiltInLineSource(), text), "");
+      // The target compiles without the plan; the plan's path is replayed too.
+      EXPECT_EQ(CheckCompileRun(BuiltInLineSource(), text, 0), "");
+      EXPECT_EQ(CheckCompileRun(BuiltInLineSource(), text, 1), "");
     }
+  }
+}
+
+// A run made in the memory of earlier runs ends exactly as a run in a fresh
+// model: the same model, the same files, the same shown error.
+TEST(FuzzInputs, ARunInTheMemoryOfEarlierRunsEndsAsAFreshOne) {
+  const std::string longest = ReadWholeFile(kFuzzDirectory / "corpus/line_description/longest_route.txt");
+  const std::string no_route = "[generale]\r\nsfondo uno, 1\r\n[fine]\r\ncurvad1, 10, 20\r\n";
+  const std::string short_route = "[generale]\r\nlunghezza percorso, 100\r\n[fine]\r\ncurvad1, 10, 20\r\n";
+  const std::string unseeded = "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali, 7, 0\r\n";
+  const struct {
+    const char* name;
+    std::string line;
+    int32_t compila_linea;
+  } runs[] = {
+      {"the longest route", longest, 1},
+      {"the built-in line", BuiltInLineSource(), 1},
+      {"no route length after a route", no_route, 1},
+      {"a short route after a long one", short_route, 1},
+      {"an allocated plan never seeded", unseeded, 1},
+      {"the longest route, no plan", longest, 0},
+      {"the built-in line after a run without a plan", BuiltInLineSource(), 1},
+  };
+  InMemoryRun reused;
+  for (const auto& r : runs) {
+    SCOPED_TRACE(r.name);
+    CompileInMemory(r.line, BuiltInTrainSource(), r.compila_linea, &reused);
+    const InMemoryRun fresh = CompileInMemory(r.line, BuiltInTrainSource(), r.compila_linea);
+    EXPECT_EQ(CheckInMemoryRun(reused, r.line, BuiltInTrainSource()), "");
+    EXPECT_TRUE(reused.files.files == fresh.files.files);
+    EXPECT_EQ(reused.shown, fresh.shown);
+    EXPECT_EQ(reused.model.codice_errore, fresh.model.codice_errore);
+    EXPECT_TRUE(reused.model.tracciato == fresh.model.tracciato);
+    EXPECT_TRUE(reused.model.percorso == fresh.model.percorso);
+    EXPECT_TRUE(reused.model.stazioni == fresh.model.stazioni);
+  }
+}
+
+// The check of the line file sees every kind of damage to its bytes.
+TEST(FuzzChecks, TheLineFileCheckFindsDamage) {
+  const std::string line = "[generale]\r\nlunghezza percorso, 100\r\n[fine]\r\ncurvad1, 10, 20\r\n";
+  const InMemoryRun run = CompileInMemory(line, BuiltInTrainSource());
+  ASSERT_EQ(CheckInMemoryRun(run, line, BuiltInTrainSource()), "");
+  const std::string bytes = run.files.files.at(InMemoryPath(CompiledLineName(run.model.nome_linea)));
+  ASSERT_EQ(LineFileProblem(bytes, run.model.tracciato), "");
+  // Column 0: two Integers (4 bytes each), then Doubles (10 bytes each).
+  const size_t first_double = 8;
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* problem;
+  } cases[] = {
+      {"a bit of a Double", std::string(bytes).replace(first_double + 9, 1, 1, '\x40'), "Double differs"},
+      {"an Integer", std::string(bytes).replace(6, 1, 1, '\x01'), "Integer 1, expected 0"},
+      {"a type code", std::string(bytes).replace(first_double, 1, 1, '\x00'), "type code 0, expected 5"},
+      {"the last byte cut", bytes.substr(0, bytes.size() - 1), "the file ends"},
+      {"a byte added", bytes + '\0', "1 bytes after the last point"},
+      {"no file", "", "the file ends at byte 0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NE(LineFileProblem(c.bytes, run.model.tracciato).find(c.problem), std::string::npos)
+        << LineFileProblem(c.bytes, run.model.tracciato);
   }
 }
 

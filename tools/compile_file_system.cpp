@@ -3,10 +3,14 @@
 namespace scenario::tool {
 
 Status CompileFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+  return ReplaceFileInPieces(path, [contents](const PieceSink& put) { put(contents); });
+}
+
+Status CompileFileSystem::ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
   if (kept_.count(path) != 0)
     return Status::Error("write", StatusCode::Refused,
                          "it is a source given to the compile, which is kept unchanged");
-  Status status = inner_.ReplaceFile(path, contents);
+  Status status = inner_.ReplaceFileInPieces(path, write);
   if (status.ok()) written_.push_back(path);
   return status;
 }

@@ -30,6 +30,7 @@ class CompileFileSystem : public FileSystem {
   const std::vector<std::string>& written() const { return written_; }
 
   Status ReplaceFile(const std::string& path, std::string_view contents) override;
+  Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write) override;
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;

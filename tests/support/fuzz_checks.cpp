@@ -1,6 +1,7 @@
 #include "tests/support/fuzz_checks.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "app/form_load.h"
 #include "compiler/compile_run.h"
+#include "compiler/coding.h"
 #include "compiler/compiled_files.h"
 #include "compiler/error_numbers.h"
 #include "compiler/error_reporting.h"
@@ -284,32 +286,49 @@ const std::string& BuiltInTrainSource() {
 
 std::string InMemoryPath(const std::string& name) { return std::string(kDirectory) + "/" + name; }
 
-InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text,
-                            ReadingObserver* observer) {
-  InMemoryRun run;
-  ScenarioModel& model = run.model;
+void CompileInMemory(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
+                     InMemoryRun* run, ReadingObserver* observer) {
+  // A fresh model that keeps the memory of the earlier route and plan.
+  Tracciato plan = std::move(run->model.tracciato);
+  plan.Libera();
+  std::vector<rec_cella> route = std::move(run->model.percorso);
+  route.clear();
+  run->model = ScenarioModel{};
+  run->model.tracciato = std::move(plan);
+  run->model.percorso = std::move(route);
+  run->shown.reset();
+  run->messages.clear();
+  run->files = FakeFileSystem{};
+
+  ScenarioModel& model = run->model;
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;
-  run.files.files[InMemoryPath(LineSourceName(model.nome_linea))] = std::string(line_text);
-  run.files.files[InMemoryPath(TrainSourceName(model.nome_linea, model.numero_treno))] =
+  run->files.files[InMemoryPath(LineSourceName(model.nome_linea))] = std::string(line_text);
+  run->files.files[InMemoryPath(TrainSourceName(model.nome_linea, model.numero_treno))] =
       std::string(train_text);
-  Workspace workspace{run.files, kDirectory};
+  Workspace workspace{run->files, kDirectory};
   RecordingWindow window;
   try {
-    memorizza_percorso(model, 1, workspace, window, nullptr, observer);
+    memorizza_percorso(model, compila_linea, workspace, window, nullptr, observer);
   } catch (const ErroreShown& error) {
-    run.shown = error.numero;
+    run->shown = error.numero;
   }
-  run.messages = window.messages;
+  run->messages = window.messages;
+}
+
+InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text, int32_t compila_linea) {
+  InMemoryRun run;
+  CompileInMemory(line_text, train_text, compila_linea, &run);
   return run;
 }
 
-std::string CheckCompileRun(std::string_view line_text, std::string_view train_text) {
-  const InMemoryRun run = CompileInMemory(line_text, train_text);
+std::string CheckCompileRun(std::string_view line_text, std::string_view train_text, int32_t compila_linea) {
+  const InMemoryRun run = CompileInMemory(line_text, train_text, compila_linea);
   if (std::string problem = CheckInMemoryRun(run, line_text, train_text); !problem.empty()) return problem;
   // Listening to the warnings changes nothing of what the run leaves.
   WarningList warnings;
-  const InMemoryRun heard = CompileInMemory(line_text, train_text, &warnings);
+  InMemoryRun heard;
+  CompileInMemory(line_text, train_text, compila_linea, &heard, &warnings);
   if (heard.model.codice_errore != run.model.codice_errore ||
       heard.model.posizione_errore != run.model.posizione_errore || heard.shown != run.shown)
     return "the error slot differs when the warnings are heard";
@@ -323,6 +342,46 @@ std::string CheckCompileRun(std::string_view line_text, std::string_view train_t
       return "a warning at line " + std::to_string(warning.at.line) + ", column " +
              std::to_string(warning.at.column);
   }
+  return "";
+}
+
+std::string LineFileProblem(std::string_view bytes, const Tracciato& plan) {
+  size_t at = 0;
+  for (int column = 0; column < 2; ++column) {
+    const std::vector<double>& computed = column == 0 ? plan.colonna_0() : plan.colonna_1();
+    for (size_t x = 0; x < plan.size(); ++x) {
+      const auto problem = [&](const std::string& what) {
+        return "column " + std::to_string(column) + ", point " + std::to_string(x) + ": " + what;
+      };
+      // The element the plan holds at x, without building it for the many
+      // computed and Empty points.
+      TaggedValue expected;
+      if (x < 2) {
+        expected = plan[x][column];
+      } else if (x - 2 < computed.size()) {
+        expected.type = ValueType::Double;
+        expected.real = computed[x - 2];
+      }
+      if (bytes.size() - at < 2) return problem("the file ends at byte " + std::to_string(at));
+      const uint16_t code = DecodeFixed16(bytes.data() + at);
+      if (code != static_cast<uint16_t>(expected.type))
+        return problem("type code " + std::to_string(code) + ", expected " +
+                       std::to_string(static_cast<uint16_t>(expected.type)));
+      at += 2;
+      const size_t width = expected.type == ValueType::Double    ? 8
+                           : expected.type == ValueType::Integer ? 2
+                                                                 : 0;
+      if (bytes.size() - at < width) return problem("the file ends inside the value");
+      if (expected.type == ValueType::Integer && DecodeInteger(bytes.data() + at) != expected.integer)
+        return problem("Integer " + std::to_string(DecodeInteger(bytes.data() + at)) + ", expected " +
+                       std::to_string(expected.integer));
+      if (expected.type == ValueType::Double &&
+          DecodeFixed64(bytes.data() + at) != std::bit_cast<uint64_t>(expected.real))
+        return problem("the Double differs from the plan's");
+      at += width;
+    }
+  }
+  if (at != bytes.size()) return std::to_string(bytes.size() - at) + " bytes after the last point";
   return "";
 }
 
@@ -372,6 +431,9 @@ std::string CheckRun(const InMemoryRun& run, std::string_view line_text,
                                      " points for lunghezza_estesa " +
                                      std::to_string(model.lunghezza_estesa));
 
+  if (model.compila_linea == 0 && !model.tracciato.empty())
+    return Mismatch("tracciato", "built while compila_linea is 0");
+
   const bool any_compiled = files.files.count(compiled_line_path) != 0 ||
                             files.files.count(station_path) != 0 || files.files.count(cell_path) != 0;
   if (shown) {
@@ -394,8 +456,10 @@ std::string CheckRun(const InMemoryRun& run, std::string_view line_text,
   if (model.stazioni[kRecordScenario].par_4 != marcatore_stazioni ||
       model.percorso[1].valore_1 != marcatore_percorso)
     return Mismatch("normal end", "the markers are not stamped");
-  for (const std::string& path : {compiled_line_path, station_path, cell_path})
+  for (const std::string& path : {station_path, cell_path})
     if (files.files.count(path) == 0) return Mismatch(path, "not written");
+  if ((files.files.count(compiled_line_path) != 0) != (model.compila_linea != 0))
+    return Mismatch(compiled_line_path, model.compila_linea != 0 ? "not written" : "written without the plan");
 
   std::string error;
   std::vector<rec_stazione> stations;
@@ -406,15 +470,14 @@ std::string CheckRun(const InMemoryRun& run, std::string_view line_text,
   std::vector<rec_cella> cells;
   if (!DecodePercorso(files.files.at(cell_path), &cells, &error)) return Mismatch(cell_path, error);
   if (cells != model.percorso) return Mismatch(cell_path, "differs from the route");
+  if (model.compila_linea == 0) return "";
   if (expected_plan != nullptr) {
     if (files.files.at(compiled_line_path) != *expected_plan)
       return Mismatch(compiled_line_path, "differs from the plan of the built-in line");
     return "";
   }
-  std::vector<PuntoTracciato> plan;
-  if (!DecodeTracciato(files.files.at(compiled_line_path), &plan, &error))
-    return Mismatch(compiled_line_path, error);
-  if (plan != model.tracciato) return Mismatch(compiled_line_path, "differs from the plan");
+  const std::string problem = LineFileProblem(files.files.at(compiled_line_path), model.tracciato);
+  if (!problem.empty()) return Mismatch(compiled_line_path, problem);
   return "";
 }
 

@@ -6,13 +6,13 @@
 // as well.
 #pragma once
 
-#include "compiler/reading_observer.h"
-
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "compiler/reading_observer.h"
 #include "model/scenario_model.h"
 #include "tests/support/fake_file_system.h"
 
@@ -29,10 +29,11 @@ std::string CheckFieldStream(std::string_view text);
 // source and `train_text` as the train service source, beside each other in
 // an in-memory file system. The run must end normally or through a shown
 // error; a source that was read must be gone afterwards and one that was not
-// must be unchanged; a normal end must leave the three compiled files, each
-// decoding to what the model holds, with the markers stamped; a shown error
-// must leave no compiled file.
-std::string CheckCompileRun(std::string_view line_text, std::string_view train_text);
+// must be unchanged; a normal end must leave the compiled files (the line
+// file only when compila_linea is non-zero), each decoding to what the model
+// holds, with the markers stamped; a shown error must leave no compiled file.
+std::string CheckCompileRun(std::string_view line_text, std::string_view train_text,
+                            int32_t compila_linea = 1);
 
 // A compile run in memory and what it left.
 struct InMemoryRun {
@@ -43,15 +44,25 @@ struct InMemoryRun {
   FakeFileSystem files;
 };
 
-// The compile run of the program (compila_linea 1) on the two sources,
-// in an in-memory directory that holds them and nothing else; `observer`,
-// when given, hears the reading's warnings.
+// The compile run of the program (compila_linea 1 unless told otherwise) on
+// the two sources, in an in-memory directory that holds them and nothing
+// else.
 InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text,
-                            ReadingObserver* observer = nullptr);
+                            int32_t compila_linea = 1);
+// The same into `run`, whatever an earlier run left there: the model starts
+// afresh, but the memory of its route and plan is used again, so that a
+// fuzzer's runs one after another do not fault in a new plan each time.
+// `observer`, when given, hears the reading's warnings.
+void CompileInMemory(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
+                     InMemoryRun* run, ReadingObserver* observer = nullptr);
 
 // The properties CheckCompileRun checks, on a run already made.
 std::string CheckInMemoryRun(const InMemoryRun& run, std::string_view line_text,
                              std::string_view train_text);
+
+// Whether the bytes of a compiled line file decode, element by element, to
+// the points of `plan`: "" when they do, else what differs.
+std::string LineFileProblem(std::string_view bytes, const Tracciato& plan);
 
 // Full paths, in the in-memory directory, of the files of a compile run.
 std::string InMemoryPath(const std::string& name);
