@@ -19,6 +19,8 @@ constexpr const char* kCommand = "scenario-tool decompile";
 
 CompiledScenario FilesOf(FileSystem& files, const std::vector<std::string>& inputs) {
   if (inputs.size() == 1 && files.DirectoryExists(inputs.front())) return FindCompiledScenario(files, inputs.front());
+  for (const std::string& input : inputs)
+    if (!files.FileExists(input)) throw std::invalid_argument("'" + input + "' is neither a directory nor a file");
   return SortCompiledFiles(inputs);
 }
 

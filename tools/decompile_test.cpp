@@ -452,6 +452,14 @@ TEST(DecompileCommand, RefusesFilesItCannotRecoverAndWritesNothing) {
   EXPECT_FALSE(fs::exists(out) && !fs::is_empty(out));
 }
 
+TEST(DecompileCommand, NamesAnInputThatIsNotThere) {
+  TempDir dir;
+  const testing::ToolRun run = RunTool({"decompile", dir.PathOf("nowhere"), "-o", dir.PathOf("out")});
+  EXPECT_EQ(run.status, 64);
+  EXPECT_EQ(run.err, "scenario-tool decompile: '" + dir.PathOf("nowhere") + "' is neither a directory nor a file\n");
+  EXPECT_FALSE(fs::exists(dir.PathOf("out")));
+}
+
 TEST(DecompileCommand, RefusesCutAndForeignFilesSayingWhatIsWrong) {
   TempDir dir;
   const fs::path station = dir.path() / "X_1.sim", cells = dir.path() / "X_1.dat";
