@@ -16,12 +16,12 @@ void ClearStationTable(ScenarioModel& model) {
 }
 
 void memorizza_percorso(ScenarioModel& model, int32_t compila_linea, const Workspace& workspace,
-                        Window& window, ReadingPlace* place) {
+                        Window& window, ReadingPlace* place, ReadingObserver* observer) {
   model.compila_linea = compila_linea;
   model.codice_errore = 0;
   ClearStationTable(model);
 
-  memorizza_dati(model, workspace, place);
+  memorizza_dati(model, workspace, place, observer);
   FinishCompileRun(model, workspace, window);
 }
 

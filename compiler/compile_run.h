@@ -20,7 +20,7 @@ inline constexpr int16_t marcatore_percorso = 5121;
 // when no route was read. `place`, when given, receives where the reading of
 // the sources ended.
 void memorizza_percorso(ScenarioModel& model, int32_t compila_linea, const Workspace& workspace,
-                        Window& window, ReadingPlace* place = nullptr);
+                        Window& window, ReadingPlace* place = nullptr, ReadingObserver* observer = nullptr);
 
 // The compile run after the reading: the cell rules, the two checks with
 // their stamps, the check codes and the compiled files.

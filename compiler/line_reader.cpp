@@ -1,5 +1,6 @@
 #include "compiler/line_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "compiler/model_access.h"
 #include "compiler/reading_rules.h"
 #include "compiler/runtime_failure.h"
+#include "compiler/source_warnings.h"
 #include "model/file_names.h"
 
 namespace scenario {
@@ -105,9 +107,31 @@ struct LineReaderState {
   std::optional<size_t> punti_da_allocare;
 };
 
+// What the warnings remember of the lines read before: only kept while an
+// observer listens.
+struct LineWarningState {
+  FieldPosition at;                          // the keyword field of the line being read
+  std::array<FieldPosition, 9> general_lines{};  // where each general value was last given
+  bool gradient_seen = false;
+  int32_t gradient_position = 0;
+  bool curve_seen = false;
+  int32_t curve_end = 0;
+  int boards = 0;
+};
+
+std::string Metres(int64_t metres) { return std::to_string(metres) + " m"; }
+
+// The general values in the order of their tests, for the warning of a value
+// given twice.
+constexpr const char* kGeneralValues[] = {"lunghezza percorso", "progressiva chilometrica tre",
+                                          "progressiva chilometrica due", "progressiva chilometrica uno",
+                                          "sfondo uno", "sfondo due", "sfondo tre",
+                                          "ripetizione segnali", ""};
+
 class LineReader {
  public:
-  LineReader(ScenarioModel& model, OpenSource& source) : model_(model), source_(source) {}
+  LineReader(ScenarioModel& model, OpenSource& source)
+      : model_(model), source_(source), warn_(source.warnings()) {}
 
   LineReadOutcome Run() {
     if (!FindGeneralSection()) return Stopped();
@@ -150,7 +174,10 @@ class LineReader {
         Stop(error_number::kNoGeneralSection);
         return false;
       }
-      if (ContainsIgnoringCase(state_.riga, "[generale]")) return true;
+      if (ContainsIgnoringCase(state_.riga, "[generale]")) {
+        if (warn_) warn_->EnterSection("generale");
+        return true;
+      }
     }
   }
 
@@ -161,6 +188,7 @@ class LineReader {
       ReadKeyword();
       if (source_.AtEnd()) return true;
       for (int i = 0; i < kCommentsInGeneralSection && IsComment(riga); ++i) ReadKeyword();
+      if (warn_) WarnGeneralField(riga);
 
       if (ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza")) {
         if (!ReadRouteLength()) return false;
@@ -178,6 +206,44 @@ class LineReader {
 
       if (EndsGeneralSection(riga)) return true;
     }
+  }
+
+  // The warnings of a keyword field of the general section: a value given
+  // twice, an item of the rest of the file that the general section skips, a
+  // field no test knows.
+  void WarnGeneralField(const std::string& riga) {
+    const FieldPosition at = source_.fields().last_field();
+    const bool tests[8] = {
+        ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza"),
+        Contains(riga, "tre") && Contains(riga, "progressiva"),
+        Contains(riga, "due") && Contains(riga, "progressiva"),
+        Contains(riga, "uno") && Contains(riga, "progressiva"),
+        Contains(riga, "sfondo") && Contains(riga, "uno"),
+        Contains(riga, "sfondo") && Contains(riga, "due"),
+        Contains(riga, "sfondo") && Contains(riga, "tre"),
+        Contains(riga, "segnali") && Contains(riga, "ripetizione")};
+    bool matched = false;
+    for (size_t i = 0; i < 8; ++i) {
+      if (!tests[i]) continue;
+      if (!matched && ws_.general_lines[i].line > 0)
+        warn_->Warn(at, WarningKind::ValueReplaced,
+                    "'" + std::string(kGeneralValues[i]) + "' is given again: this value replaces the one of line " +
+                        std::to_string(ws_.general_lines[i].line));
+      ws_.general_lines[i] = at;
+      matched = true;
+    }
+    if (matched) return;
+    if (!EndsGeneralSection(riga) && (ContainsIgnoringCase(riga, "pendenza") || ContainsIgnoringCase(riga, "curva") ||
+                                      ContainsIgnoringCase(riga, "montagna") || ContainsIgnoringCase(riga, "indicat"))) {
+      if (!warn_->WarnedOnLine(at.line))
+        warn_->Warn(at, WarningKind::GeneralSection,
+                    "'" + riga +
+                        "' stands in the general section, which runs up to the first bracketed header and "
+                        "reads only its own keywords: this line is skipped; put a header such as [curve] "
+                        "before it");
+      return;
+    }
+    warn_->Unrecognised(riga, at);
   }
 
   bool ReadRouteLength() {
@@ -261,6 +327,7 @@ class LineReader {
   bool ReadRest() {
     const std::string& riga = state_.riga;
     while (NextKeyword()) {
+      if (warn_) WarnRestField(riga);
       // The tests are tried in this order on the same keyword field.
       AfterLine outcome = AfterLine::GoOn;
       if (ContainsIgnoringCase(riga, "pendenza")) outcome = ReadGradient();
@@ -275,6 +342,57 @@ class LineReader {
       if (outcome == AfterLine::Stopped) return false;
     }
     return true;
+  }
+
+  // The warnings of a keyword field after the general section: the section
+  // it stands in, a keyword only the general section reads, a field no test
+  // knows.
+  void WarnRestField(const std::string& riga) {
+    ws_.at = source_.fields().last_field();
+    const bool curve = ContainsIgnoringCase(riga, "curva");
+    if (curve && model_.compila_linea == 0) {
+      // Curves are passed over, values and all, when no plan is built.
+      warn_->QuietLine(ws_.at.line);
+      return;
+    }
+    struct Test {
+      bool matched;
+      const char* keyword;
+      const char* section;
+    };
+    const Test tests[] = {
+        {ContainsIgnoringCase(riga, "pendenza"), "pendenza", "pendenze"},
+        {curve, "curva", "curve"},
+        {ContainsIgnoringCase(riga, "montagna"), "montagna", "montagne"},
+        {ContainsIgnoringCase(riga, "indicatori_v"), "indicatori_vmax", "cartelli"},
+        {ContainsIgnoringCase(riga, "indicat") && ContainsIgnoringCase(riga, "cartello"), "cartello_indicatore",
+         "indicazioni"}};
+    for (const Test& test : tests) {
+      if (test.matched) {
+        warn_->Recognised(test.keyword, test.section, ws_.at);
+        return;
+      }
+    }
+    if (HeaderName(riga).empty() && !warn_->WarnedOnLine(ws_.at.line) &&
+        ((ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza")) ||
+         ContainsIgnoringCase(riga, "progressiva") || ContainsIgnoringCase(riga, "sfondo") ||
+         ContainsIgnoringCase(riga, "ripetizione"))) {
+      warn_->Warn(ws_.at, WarningKind::GeneralSection,
+                  "'" + riga +
+                      "' is read only in the general section, before the first bracketed header after "
+                      "[generale]; here it is skipped with its values");
+      return;
+    }
+    warn_->Unrecognised(riga, ws_.at);
+  }
+
+  // An item placed beyond the line's own length, in the run-out after it.
+  void WarnRunOut(const char* item, int32_t position) {
+    const int32_t length = model_.stazioni[kRecordDatiGenerali].fine_zona;
+    if (position <= length) return;
+    warn_->Warn(ws_.at, WarningKind::RunOut,
+                std::string(item) + " at " + Metres(position) + " lies beyond the end of the line at " +
+                    Metres(length) + ", in the 7000 m run-out after it");
   }
 
   // The range test of an item at `x`: a failure records error 15 and ends
@@ -297,6 +415,7 @@ class LineReader {
     const int32_t valore = ReadLong();
     if (FailsRangeTest(posizione)) return AfterLine::Close;
     const int64_t n = round_half_even(InCells(posizione));
+    if (warn_) WarnGradient(posizione, valore, n);
     if (n > 0) {
       do {
         FillGradientCell();
@@ -304,6 +423,52 @@ class LineReader {
     }
     state_.pendenza_attuale = valore;
     return AfterLine::GoOn;
+  }
+
+  void WarnGradient(int32_t posizione, int32_t valore, int64_t n) {
+    if (ws_.gradient_seen && n <= state_.cella_pendenza) {
+      if (n > 0)
+        warn_->Warn(ws_.at, WarningKind::PositionBack,
+                    "the gradient at " + Metres(posizione) + " is not beyond the previous one at " +
+                        Metres(ws_.gradient_position) + ": the previous gradient keeps one more route cell, cell " +
+                        std::to_string(state_.cella_pendenza) + ", and this one applies from cell " +
+                        std::to_string(int64_t{state_.cella_pendenza} + 1) + " on");
+      else
+        warn_->Warn(ws_.at, WarningKind::PositionBack,
+                    "the gradient at " + Metres(posizione) + " is not beyond the previous one at " +
+                        Metres(ws_.gradient_position) + ": it replaces it, and the previous gradient is never used");
+    }
+    const int64_t stored = int64_t{valore} + 100;
+    if (stored < 0 || stored > 255)
+      warn_->Warn(ws_.at, WarningKind::LowBits,
+                  "the gradient " + std::to_string(valore) + " is stored as " + std::to_string(valore) +
+                      " + 100 in one byte, which keeps only its low 8 bits (" +
+                      std::to_string(static_cast<int>(static_cast<uint8_t>(stored & 0xFF))) +
+                      "): gradients run from -100 to 155");
+    ws_.gradient_seen = true;
+    ws_.gradient_position = posizione;
+  }
+
+  void WarnCurve(int32_t inizio, int32_t lunghezza) {
+    const int64_t fine = int64_t{inizio} + lunghezza;
+    if (lunghezza < 0) {
+      warn_->Warn(ws_.at, WarningKind::NegativeLength,
+                  "the curve at " + Metres(inizio) + " has a negative length, " + Metres(lunghezza) +
+                      ": it adds no turn to the track");
+    } else if (ws_.curve_seen && inizio < ws_.curve_end) {
+      if (fine <= ws_.curve_end)
+        warn_->Warn(ws_.at, WarningKind::CurveOverlap,
+                    "the curve from " + Metres(inizio) + " to " + Metres(fine) +
+                        " lies within the previous curve, which ends at " + Metres(ws_.curve_end) +
+                        ": it adds no turn to the track");
+      else
+        warn_->Warn(ws_.at, WarningKind::CurveOverlap,
+                    "the curve from " + Metres(inizio) + " starts before the previous curve ends at " +
+                        Metres(ws_.curve_end) + ": it turns only from " + Metres(ws_.curve_end) + " to " +
+                        Metres(fine));
+    }
+    if (fine > ws_.curve_end || !ws_.curve_seen) ws_.curve_end = static_cast<int32_t>(std::max<int64_t>(fine, ws_.curve_end));
+    ws_.curve_seen = true;
   }
 
   AfterLine ReadCurve() {
@@ -321,6 +486,7 @@ class LineReader {
     }
     state_.curvatura = kCurvatura[classe];
     if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
+    if (warn_) WarnCurve(inizio, lunghezza);
 
     PlanCursor plan(model_.tracciato, state_.metro_tracciato);
     while (plan.j() <= inizio) {
@@ -350,8 +516,22 @@ class LineReader {
     const int32_t fine = ReadLong();
     int32_t tipo = ReadLong();
     if (FailsRangeTest(inizio)) return AfterLine::Close;
+    if (warn_) WarnMountain(inizio, fine, tipo);
     memo_montagna(model_, inizio, fine, tipo);
     return AfterLine::GoOn;
+  }
+
+  void WarnMountain(int32_t inizio, int32_t fine, int32_t tipo) {
+    WarnRunOut("the mountain", inizio);
+    if (fine < inizio)
+      warn_->Warn(ws_.at, WarningKind::NegativeLength,
+                  "the mountain from " + Metres(inizio) + " ends before it starts, at " + Metres(fine) +
+                      ": it covers no cell");
+    const int64_t type = tipo > 10 ? int64_t{tipo} - 10 : tipo;
+    if (type < 0 || type > 255)
+      warn_->Warn(ws_.at, WarningKind::LowBits,
+                  "the mountain type " + std::to_string(tipo) + " does not fit a byte: only its low 8 bits are kept (" +
+                      std::to_string(static_cast<int>(static_cast<uint8_t>(type & 0xFF))) + ")");
   }
 
   AfterLine ReadIndicator() {
@@ -359,6 +539,7 @@ class LineReader {
     for (int32_t& value : v) value = ReadLong();
     const int32_t posizione = v[0];
     if (FailsRangeTest(posizione)) return AfterLine::Close;
+    if (warn_) WarnRunOut("the maximum-speed indicator", posizione);
     memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
     if (model_.codice_errore > 0) {
       source_.CloseAndDelete();
@@ -371,12 +552,21 @@ class LineReader {
   AfterLine ReadBoard() {
     const int32_t posizione = ReadLong();
     state_.riga = source_.fields().ReadText();  // the caption
+    if (warn_) warn_->TextRead("caption", state_.riga, source_.fields().last_field());
     if (FailsRangeTest(posizione)) return AfterLine::Close;
     rec_cella& cell = cella(model_, round_half_even(InCells(posizione) + 1));
     if (cella_occupata(cell)) {
       Stop(error_number::kBoardCellTaken);
       model_.posizione_errore = posizione;
       return AfterLine::Stopped;
+    }
+    if (warn_) {
+      WarnRunOut("the indication board", posizione);
+      if (state_.indice_cartello == 0)
+        warn_->Warn(ws_.at, WarningKind::CaptionRecordZero,
+                    "this is the 81st indication board: its caption takes record 0 of the station table, "
+                    "below the 80 records kept for captions; and with 80 boards or more no station can be "
+                    "stored");
     }
     cell.tipo_cella = tipo::cartello;
     cell.valore_1 = Low16(state_.indice_cartello);
@@ -401,7 +591,9 @@ class LineReader {
 
   ScenarioModel& model_;
   OpenSource& source_;
+  SourceWarnings* warn_;
   LineReaderState state_;
+  LineWarningState ws_;
 };
 
 // One zone of the progressive records.
@@ -415,13 +607,14 @@ Zona ZonaOf(const rec_stazione& record) { return {record.inizio_zona, record.fin
 
 }  // namespace
 
-LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place) {
+LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place,
+                                    ReadingObserver* observer) {
   const std::string name = LineSourceName(model.nome_linea);
   if (!workspace.files.FileExists(workspace.PathOf(name))) {
     model.codice_errore = error_number::kNoLineFile;
     return {false, kPrimoCartello};
   }
-  OpenSource source(workspace, name, place);
+  OpenSource source(workspace, name, place, observer, &LineVocabulary());
   LineReader reader(model, source);
   return reader.Run();
 }

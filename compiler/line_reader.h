@@ -25,7 +25,8 @@ struct LineReadOutcome {
 // error slot; the source is then deleted (unless it does not exist, 101) and
 // the train half does not run, except after a range error (15). Run-time
 // failures are thrown as RuntimeFailure for the trap of memorizza_dati.
-LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place);
+LineReadOutcome ReadLineDescription(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place,
+                                    ReadingObserver* observer = nullptr);
 
 // Orders the three kilometric progressive zones of records 81 ("tre"), 82
 // ("due") and 83 ("uno"), then adds 100 to the chainage of every zone whose

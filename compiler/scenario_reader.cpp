@@ -27,13 +27,16 @@ void DeleteIfPresent(const Workspace& workspace, const std::string& name) {
 
 }  // namespace
 
-OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place)
+OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place,
+                       ReadingObserver* observer, const SourceVocabulary* vocabulary)
     : workspace_(workspace),
       name_(std::move(name)),
       place_(place),
       text_(ReadWholeSource(workspace, name_)),
       stream_(text_) {
   if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}};
+  if (observer != nullptr && vocabulary != nullptr)
+    warnings_ = std::make_unique<SourceWarnings>(*observer, name_, *vocabulary);
 }
 
 OpenSource::~OpenSource() {
@@ -43,6 +46,7 @@ OpenSource::~OpenSource() {
 std::string OpenSource::ReadKeyword() {
   std::string keyword = stream_.ReadText();
   if (place_ != nullptr) place_->keyword = stream_.last_field();
+  if (warnings_) warnings_->KeywordRead(keyword, stream_.last_field());
   return keyword;
 }
 
@@ -62,12 +66,13 @@ void OpenSource::CloseAndDelete() {
   if (!status.ok()) throw RuntimeFailure("cannot delete '" + name_ + "': " + status.reason());
 }
 
-void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place) {
+void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place,
+                    ReadingObserver* observer) {
   try {
     model.stazioni[kRecordScenario].nome = model.nome_linea;
     model.stazioni[kRecordTreno].nome = model.numero_treno;
-    LineReadOutcome line = ReadLineDescription(model, workspace, place);
-    if (line.train_half_runs) ReadTrainService(model, workspace, line.indice_cartello, place);
+    LineReadOutcome line = ReadLineDescription(model, workspace, place, observer);
+    if (line.train_half_runs) ReadTrainService(model, workspace, line.indice_cartello, place, observer);
   } catch (const RuntimeFailure&) {
     // Every open source has been closed on the way out.
     DeleteIfPresent(workspace, LineSourceName(model.nome_linea));

@@ -3,9 +3,12 @@
 // in either half is trapped and recorded as error 25.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "compiler/field_stream.h"
+#include "compiler/reading_observer.h"
+#include "compiler/source_warnings.h"
 #include "model/scenario_model.h"
 #include "platform/workspace.h"
 
@@ -21,21 +24,26 @@ struct ReadingPlace {
 };
 
 // Reads both sources into the model and deletes them. `place`, when given,
-// receives where the reading ended.
-void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place = nullptr);
+// receives where the reading ended; `observer`, when given, hears the
+// warnings of the reading. Neither changes what is read.
+void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place = nullptr,
+                    ReadingObserver* observer = nullptr);
 
 // A text source open for reading: its whole text, cut into fields.
 class OpenSource {
  public:
   // Reads the whole file `name` of the workspace; a failure to read it is a
-  // RuntimeFailure.
-  OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place);
+  // RuntimeFailure. With an observer, the source's warnings go to it.
+  OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place,
+             ReadingObserver* observer = nullptr, const SourceVocabulary* vocabulary = nullptr);
   // Records the last field begun in the reading place.
   ~OpenSource();
   OpenSource(const OpenSource&) = delete;
   OpenSource& operator=(const OpenSource&) = delete;
 
   FieldStream& fields() { return stream_; }
+  // The source's warnings; null when nobody listens.
+  SourceWarnings* warnings() { return warnings_.get(); }
   bool AtEnd() const { return stream_.AtEnd(); }
   // Reads a text field as the keyword field of a line.
   std::string ReadKeyword();
@@ -54,6 +62,7 @@ class OpenSource {
   ReadingPlace* place_;
   std::string text_;
   FieldStream stream_;
+  std::unique_ptr<SourceWarnings> warnings_;
 };
 
 }  // namespace scenario

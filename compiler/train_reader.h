@@ -13,6 +13,6 @@ namespace scenario {
 // record the line half would give to one more board caption. Run-time
 // failures are thrown as RuntimeFailure for the trap of memorizza_dati.
 void ReadTrainService(ScenarioModel& model, const Workspace& workspace, int32_t indice_cartello,
-                      ReadingPlace* place);
+                      ReadingPlace* place, ReadingObserver* observer = nullptr);
 
 }  // namespace scenario

@@ -10,7 +10,9 @@
 #include "compiler/error_reporting.h"
 #include "compiler/scenario_reader.h"
 #include "model/file_names.h"
+#include "compiler/reading_observer.h"
 #include "platform/directory_lock.h"
+#include "platform/memory_file_system.h"
 #include "platform/window.h"
 #include "platform/workspace.h"
 #include "tools/compile_file_system.h"
@@ -235,10 +237,19 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
 
     const Workspace workspace{run_files, request.output_directory};
     SilentWindow window;  // the tool reports the number errore shows itself
+    WarningList warnings;
     try {
-      memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end);
+      memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end,
+                         request.warnings ? &warnings : nullptr);
     } catch (const ErroreShown& shown) {
       report.stopped_with = std::stoi(shown.numero);
+    }
+    const ErrorLocator locator(request, report.names);
+    for (const ReadingWarning& warning : warnings.warnings) {
+      ReadingPlace in_file{warning.file, {}, {}};
+      std::optional<SourcePlace> at = locator.At(in_file, warning.at);
+      report.warnings.push_back({at.value_or(SourcePlace{warning.file, 0, 0}), WarningKindName(warning.kind),
+                                 warning.message});
     }
 
     report.codice_errore = model.codice_errore;
@@ -250,12 +261,31 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
   return report;
 }
 
-int ExitStatusOf(const CompileReport& report) {
-  if (report.stopped_with) return kExitStopped;
-  return report.codice_errore != 0 ? kExitRefused : kExitOk;
+CompileReport RunCheck(const CompileRequest& request, FileSystem& files) {
+  // The given files are read once from where they are; everything else
+  // happens in memory.
+  MemoryFileSystem memory;
+  for (const std::string& given : {request.line_file, request.train_file}) {
+    std::string text;
+    RequireOk(files.ReadFile(given, &text), given);
+    memory.files[given] = std::move(text);
+  }
+  CompileRequest in_memory = request;
+  in_memory.output_directory = ".";
+  CompileReport report = RunCompile(in_memory, memory);
+  report.files_written.clear();
+  return report;
 }
 
-void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err) {
+int ExitStatusOf(const CompileReport& report, bool werror) {
+  if (report.stopped_with) return kExitStopped;
+  if (report.codice_errore != 0) return kExitRefused;
+  return werror && !report.warnings.empty() ? kExitRefused : kExitOk;
+}
+
+void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err, bool list_files) {
+  for (const CompileWarning& warning : report.warnings)
+    err << PlacePrefix(warning.place) << "warning: " << warning.message << "\n";
   if (report.codice_errore != 0) {
     err << PlacePrefix(report.place) << "error " << report.codice_errore;
     if (HasPosition(report.codice_errore)) err << " at " << report.posizione_errore << " m";
@@ -270,7 +300,8 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
     err << "stopped: \"" << ErrorMessage(std::to_string(*report.stopped_with))
         << "\": " << StopText(*report.stopped_with) << "; no compiled file was written\n";
   }
-  for (const std::string& path : report.files_written) out << "wrote " << path << "\n";
+  if (list_files)
+    for (const std::string& path : report.files_written) out << "wrote " << path << "\n";
 }
 
 void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
@@ -293,6 +324,15 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   } else {
     json["line_description_stop"] = nullptr;
   }
+  nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
+  for (const CompileWarning& warning : report.warnings) {
+    nlohmann::ordered_json entry;
+    PutPlace(entry, warning.place);
+    entry["message"] = warning.message;
+    entry["kind"] = warning.kind;
+    warnings.push_back(entry);
+  }
+  json["warnings"] = warnings;
   json["files"] = report.files_written;
   out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
 }

@@ -22,6 +22,7 @@ struct CompileRequest {
   std::optional<std::string> line_name;
   std::optional<std::string> train_number;
   bool no_line = false;  // compile with compila_linea 0: no compiled line file
+  bool warnings = true;  // listen to the reading's warnings
 };
 
 // A place in a source as the author named it; line and column are 0 when
@@ -30,6 +31,13 @@ struct SourcePlace {
   std::string file;
   int line = 0;
   int column = 0;
+};
+
+// A warning of the reading, placed in the author's files.
+struct CompileWarning {
+  SourcePlace place;
+  std::string kind;
+  std::string message;
 };
 
 struct CompileReport {
@@ -45,6 +53,8 @@ struct CompileReport {
   // check overwrote it.
   std::optional<SourcePlace> line_stop_place;
   int32_t line_stop_position = 0;
+  // The reading's warnings, in the order they were given.
+  std::vector<CompileWarning> warnings;
   // The compiled files the run wrote, in order.
   std::vector<std::string> files_written;
 };
@@ -59,13 +69,19 @@ struct CompileReport {
 CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
                          const WorkspaceHold::Tell& tell = {});
 
-// The exit status of a report: 0 no error recorded, 1 an error recorded, 2
-// stopped through errore.
-int ExitStatusOf(const CompileReport& report);
+// Compiles the two sources as RunCompile does, but in memory: nothing is
+// written anywhere, and the report lists no file.
+CompileReport RunCheck(const CompileRequest& request, FileSystem& files);
 
-// The report as a compiler prints it: the diagnostic lines on `err`, the
-// files written on `out`.
-void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err);
+// The exit status of a report: 0 no error recorded, 1 an error recorded, 2
+// stopped through errore. With `werror`, a report with warnings and no error
+// ends with 1.
+int ExitStatusOf(const CompileReport& report, bool werror = false);
+
+// The report as a compiler prints it: the warnings and the diagnostic lines
+// on `err`, the files written on `out` (none with `list_files` false).
+void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err,
+                        bool list_files = true);
 // The report as one JSON object on `out`.
 void PrintCompileReportJson(const CompileReport& report, std::ostream& out);
 

@@ -27,6 +27,8 @@ struct Options {
   std::string line_name;
   std::string train_number;
   bool compile_json = false;
+  bool no_warnings = false;
+  bool werror = false;
 
   std::string dump_file;
   bool dump_json = false;
@@ -69,6 +71,7 @@ int RunSources(const Options& options, FileSystem& files, std::ostream& out, std
 }
 
 int RunCompileCommand(Options options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  options.compile.warnings = !options.no_warnings;
   const CompileReport report = RunCompile(options.compile, files, [&err](const std::string& notice) {
     err << std::string(kToolName) + " compile: " + notice + "\n" << std::flush;
   });
@@ -76,7 +79,17 @@ int RunCompileCommand(Options options, FileSystem& files, std::ostream& out, std
     PrintCompileReportJson(report, out);
   else
     PrintCompileReport(report, out, err);
-  return ExitStatusOf(report);
+  return ExitStatusOf(report, options.werror);
+}
+
+int RunCheckCommand(Options options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  options.compile.warnings = !options.no_warnings;
+  const CompileReport report = RunCheck(options.compile, files);
+  if (options.compile_json)
+    PrintCompileReportJson(report, out);
+  else
+    PrintCompileReport(report, out, err, false);
+  return ExitStatusOf(report, options.werror);
 }
 
 int RunDump(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
@@ -98,11 +111,14 @@ int RunDecompileCommand(const Options& options, FileSystem& files, std::ostream&
 struct Commands {
   CLI::App* sources = nullptr;
   CLI::App* compile = nullptr;
+  CLI::App* check = nullptr;
   CLI::App* dump = nullptr;
   CLI::App* plot = nullptr;
   CLI::App* decompile = nullptr;
   CLI::Option* line_name = nullptr;
   CLI::Option* train_number = nullptr;
+  CLI::Option* check_line_name = nullptr;
+  CLI::Option* check_train_number = nullptr;
   CLI::Option* decompile_line_name = nullptr;
   CLI::Option* decompile_train_number = nullptr;
 };
@@ -114,6 +130,11 @@ CLI::App* AddSourcesCommand(CLI::App& app, Options& options) {
       ->required();
   sources->add_flag("--force", options.sources_force, "replace files of the same names that are already there");
   return sources;
+}
+
+void AddWarningFlags(CLI::App& command, Options& options) {
+  command.add_flag("--no-warnings", options.no_warnings, "do not report the reading's warnings");
+  command.add_flag("--werror", options.werror, "end with status 1 when there is a warning");
 }
 
 CLI::App* AddCompileCommand(CLI::App& app, Options& options, Commands& commands) {
@@ -128,8 +149,27 @@ CLI::App* AddCompileCommand(CLI::App& app, Options& options, Commands& commands)
   compile->add_flag("--no-line", options.compile.no_line,
                     "compile without the track plan: no compiled line file is written");
   compile->add_flag("--json", options.compile_json, "print the report as one JSON object");
+  AddWarningFlags(*compile, options);
   compile->footer(kCompileFooter);
   return compile;
+}
+
+CLI::App* AddCheckCommand(CLI::App& app, Options& options, Commands& commands) {
+  CLI::App* check = app.add_subcommand(
+      "check", "Read and compile a line description and a train service in memory, and report their "
+               "warnings and error; no file is written.");
+  check->add_option("LINE_FILE", options.compile.line_file, "the line description source")->required();
+  check->add_option("TRAIN_FILE", options.compile.train_file, "the train service source")->required();
+  commands.check_line_name = check->add_option("--line-name", options.line_name, "the line name (nome_linea)");
+  commands.check_train_number =
+      check->add_option("--train-number", options.train_number, "the train number (numero_treno)");
+  check->add_flag("--no-line", options.compile.no_line, "compile without the track plan");
+  check->add_flag("--json", options.compile_json, "print the report as one JSON object");
+  AddWarningFlags(*check, options);
+  check->footer("Exit status as for compile: 0 no error recorded; 1 an error recorded (or, with --werror, a "
+                "warning); 2 the run would stop (\" Errore n. ...\"); 3 a file could not be read; 64 a wrong "
+                "command line.");
+  return check;
 }
 
 CLI::App* AddDumpCommand(CLI::App& app, Options& options) {
@@ -193,6 +233,7 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
   try {
     if (*commands.sources) return RunSources(options, files, out, err);
     if (*commands.compile) return RunCompileCommand(options, files, out, err);
+    if (*commands.check) return RunCheckCommand(options, files, out, err);
     if (*commands.dump) return RunDump(options, files, out, err);
     if (*commands.plot) return RunPlot(options, files, out, err);
     if (*commands.decompile) return RunDecompileCommand(options, files, out, err);
@@ -222,6 +263,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   Commands commands;
   commands.sources = AddSourcesCommand(app, options);
   commands.compile = AddCompileCommand(app, options, commands);
+  commands.check = AddCheckCommand(app, options, commands);
   commands.dump = AddDumpCommand(app, options);
   commands.plot = AddPlotCommand(app, options);
   commands.decompile = AddDecompileCommand(app, options, commands);
@@ -234,8 +276,8 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
     const int status = app.exit(error, out, err);
     return status == 0 ? kExitOk : kExitUsage;
   }
-  if (*commands.line_name) options.compile.line_name = options.line_name;
-  if (*commands.train_number) options.compile.train_number = options.train_number;
+  if (*commands.line_name || *commands.check_line_name) options.compile.line_name = options.line_name;
+  if (*commands.train_number || *commands.check_train_number) options.compile.train_number = options.train_number;
   if (*commands.decompile_line_name) options.decompile.line_name = options.decompile_line_name;
   if (*commands.decompile_train_number) options.decompile.train_number = options.decompile_train_number;
 

@@ -287,7 +287,7 @@ const std::string& BuiltInTrainSource() {
 std::string InMemoryPath(const std::string& name) { return std::string(kDirectory) + name; }
 
 void CompileInMemory(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
-                     InMemoryRun* run) {
+                     InMemoryRun* run, ReadingObserver* observer) {
   // A fresh model that keeps the memory of the earlier route and plan.
   Tracciato plan = std::move(run->model.tracciato);
   plan.Libera();
@@ -309,7 +309,7 @@ void CompileInMemory(std::string_view line_text, std::string_view train_text, in
   Workspace workspace{run->files, kDirectory};
   RecordingWindow window;
   try {
-    memorizza_percorso(model, compila_linea, workspace, window);
+    memorizza_percorso(model, compila_linea, workspace, window, nullptr, observer);
   } catch (const ErroreShown& error) {
     run->shown = error.numero;
   }
@@ -323,7 +323,26 @@ InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_t
 }
 
 std::string CheckCompileRun(std::string_view line_text, std::string_view train_text, int32_t compila_linea) {
-  return CheckInMemoryRun(CompileInMemory(line_text, train_text, compila_linea), line_text, train_text);
+  const InMemoryRun run = CompileInMemory(line_text, train_text, compila_linea);
+  if (std::string problem = CheckInMemoryRun(run, line_text, train_text); !problem.empty()) return problem;
+  // Listening to the warnings changes nothing of what the run leaves.
+  WarningList warnings;
+  InMemoryRun heard;
+  CompileInMemory(line_text, train_text, compila_linea, &heard, &warnings);
+  if (heard.model.codice_errore != run.model.codice_errore ||
+      heard.model.posizione_errore != run.model.posizione_errore || heard.shown != run.shown)
+    return "the error slot differs when the warnings are heard";
+  if (heard.files.files != run.files.files) return "the files differ when the warnings are heard";
+  const std::string line_name = LineSourceName(run.model.nome_linea);
+  const std::string train_name = TrainSourceName(run.model.nome_linea, run.model.numero_treno);
+  for (const ReadingWarning& warning : warnings.warnings) {
+    if (warning.file != line_name && warning.file != train_name) return "a warning names '" + warning.file + "'";
+    if (warning.message.empty()) return "a warning without a message";
+    if (warning.at.line < 0 || warning.at.column < 0 || (warning.at.line > 0) != (warning.at.column > 0))
+      return "a warning at line " + std::to_string(warning.at.line) + ", column " +
+             std::to_string(warning.at.column);
+  }
+  return "";
 }
 
 std::string LineFileProblem(std::string_view bytes, const Tracciato& plan) {

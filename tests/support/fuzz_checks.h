@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/reading_observer.h"
 #include "model/scenario_model.h"
 #include "tests/support/fake_file_system.h"
 
@@ -51,8 +52,9 @@ InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_t
 // The same into `run`, whatever an earlier run left there: the model starts
 // afresh, but the memory of its route and plan is used again, so that a
 // fuzzer's runs one after another do not fault in a new plan each time.
+// `observer`, when given, hears the reading's warnings.
 void CompileInMemory(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
-                     InMemoryRun* run);
+                     InMemoryRun* run, ReadingObserver* observer = nullptr);
 
 // The properties CheckCompileRun checks, on a run already made.
 std::string CheckInMemoryRun(const InMemoryRun& run, std::string_view line_text,
