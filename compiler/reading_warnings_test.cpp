@@ -69,7 +69,7 @@ Compiled Compile(const std::string& line, const std::string& train, ReadingObser
   SilentWindow window;
   Compiled compiled;
   try {
-    memorizza_percorso(model, compila_linea, Workspace{files, "/p"}, window, nullptr, observer);
+    memorizza_percorso(model, compila_linea, Workspace{files, "/p/"}, window, nullptr, observer);
   } catch (const ErroreShown& shown) {
     compiled.stopped_with = shown.numero;
   }
