@@ -131,12 +131,14 @@ std::string AuthorKey(const AuthorValue& value) {
   return key;
 }
 
-std::string AuthorText(const AuthorValue& value) {
-  if (const std::string* text = std::get_if<std::string>(&value.value)) return value.name + " " + PrintableText(*text);
-  std::string shown = value.name + " " + std::to_string(std::get<int64_t>(value.value));
+std::string ShownValue(const AuthorValue& value) {
+  if (const std::string* text = std::get_if<std::string>(&value.value)) return PrintableText(*text);
+  std::string shown = std::to_string(std::get<int64_t>(value.value));
   if (!value.unit.empty()) shown += " " + value.unit;
   return shown;
 }
+
+std::string AuthorText(const AuthorValue& value) { return value.name + " " + ShownValue(value); }
 
 std::vector<AuthorValue> RecordInSources(RecordRole role, const rec_stazione& r) {
   std::vector<AuthorValue> values;

@@ -41,7 +41,9 @@ struct AuthorValue {
 // underscores, and its unit as a suffix ("_m", "_kmh", "_per_mille",
 // "_percent"; the units of time add nothing).
 std::string AuthorKey(const AuthorValue& value);
-// "name 700 m", "name CALVISIO P.N." (texts as printable text).
+// "700 m", "CALVISIO P.N." (texts as printable text).
+std::string ShownValue(const AuthorValue& value);
+// The name and the value: "length 700 m".
 std::string AuthorText(const AuthorValue& value);
 
 // What a station-table record holds, as the sources give it, by the

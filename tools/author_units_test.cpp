@@ -135,6 +135,9 @@ TEST(AuthorUnits, JsonKeysCarryTheUnit) {
   EXPECT_EQ(AuthorKey(Named("hours", 0, "h")), "hours");
   EXPECT_EQ(AuthorText(Named("v", 30, "km/h")), "v 30 km/h");
   EXPECT_EQ(AuthorText(Named("kind", 8, "")), "kind 8");
+  AuthorValue name = Named("name", 0, "");
+  name.value = std::string("CITT\xC0\r");  // a Windows-1252 letter and a control character
+  EXPECT_EQ(ShownValue(name), "CITT\xC3\x80\\x0D");
 }
 
 }  // namespace

@@ -153,8 +153,7 @@ void DumpStations(const std::string& path, const std::vector<rec_stazione>& staz
       const std::optional<std::variant<int64_t, std::string>> stored = StoredValue(stazioni[i], value.field);
       if (stored) AddCell(&others, *stored);
       else others.Add(std::string());
-      std::string shown = AuthorText(value).substr(value.name.size() + 1);
-      others.Add(shown);
+      others.Add(ShownValue(value));
       others.Add(value.note);
     }
   }

@@ -262,7 +262,8 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   app.set_version_flag("--version", std::string(kToolName) + " " + SCENARIO_VERSION,
                        "print the version and end");
   app.footer("What to write in the two sources, line by line, and what every error number means: "
-             "docs/format.md, the authors' reference, in the compactor's source tree.");
+             "docs/format.md, the authors' reference, in the compactor's source tree (installed: "
+             "share/doc/scenario-compactor/docs/format.md; in the Windows folder: docs/format.md).");
   Options options;
   Commands commands;
   commands.sources = AddSourcesCommand(app, options);
