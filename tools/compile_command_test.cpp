@@ -127,6 +127,9 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
       {"a cab-signalling start that is not a multiple of 50",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 9, "ripetizione segnali 4 codici,    2701,    95900"); },
        3, std::nullopt, "line", 9, 1, 1, std::nullopt},
+      {"a chainage off the 50 m grid, found after all has been read",
+       [](const fs::path& l, const fs::path&) { ReplaceLine(l, 3, "progressiva chilometrica uno,    0,    97010,    1"); },
+       2, std::nullopt, "line", 0, 0, 1, std::nullopt},
       {"a letter in a mountain's end",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 25, "montagna,   68650,  x68700,  2"); },
        25, std::nullopt, "line", 25, 21, 1, std::nullopt},
@@ -223,11 +226,12 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
       after_warnings.erase(0, after_warnings.find('\n') + 1);
     EXPECT_EQ(after_warnings.substr(0, after_warnings.find('\n') + 1), expected);
     // The files are listed before the error, and the last line says what
-    // the error leaves in them: the readers stop at it, the cell rules
-    // come after all has been read.
+    // the error leaves in them: the readers stop at it; 2 and the cell
+    // rules' 11 to 13 come after all has been read.
     if (!fault.stopped_with) {
       const std::string last = text_run.err.substr(text_run.err.rfind('\n', text_run.err.size() - 2) + 1);
-      const std::string outcome = fault.codice_errore == 12
+      const bool after_reading = fault.codice_errore == 2 || (fault.codice_errore >= 11 && fault.codice_errore <= 13);
+      const std::string outcome = after_reading
                                       ? "the compiled files were written, with all that was read, but what the "
                                         "error names is wrong or missing in them"
                                       : "the compiled files were written but hold only what was read before the "
