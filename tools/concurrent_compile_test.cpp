@@ -13,6 +13,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
+#include "tools/test_support/built_in_sources.h"
 #include "tools/test_support/tool_run.h"
 
 namespace scenario::tool {
@@ -27,8 +28,6 @@ using scenario::testing_support::TempDir;
 using Files = std::map<std::string, std::string>;
 
 const EnvironmentChanges kNoDisplay = {{"DISPLAY", std::nullopt}};
-const std::string kLine = "Calvisio -Sambreta_linea.txt";
-const std::string kTrain = "Calvisio -Sambreta_31613-.txt";
 
 // Every file in `directory` but the program, by name.
 Files FilesIn(const fs::path& directory) {
@@ -59,23 +58,18 @@ std::unique_ptr<DirectoryLock> HoldLock(const fs::path& directory) {
 
 class ConcurrentCompile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(testing::RunTool({"sources", src()}).status, 0);
-    out_dir = dir.path() / "out";
-  }
-  std::string src() const { return (dir.path() / "src").string(); }
   std::unique_ptr<ChildProcess> StartCompile(const fs::path& into,
                                              const EnvironmentChanges& changes = kNoDisplay) {
     auto child = std::make_unique<ChildProcess>(
-        std::vector<std::string>{SCENARIO_TOOL_PATH, "compile", (fs::path(src()) / kLine).string(),
-                                 (fs::path(src()) / kTrain).string(), "-o", into.string()},
+        std::vector<std::string>{SCENARIO_TOOL_PATH, "compile", sources.line().string(), sources.train().string(),
+                                 "-o", into.string()},
         changes);
     child->CloseInput();
     return child;
   }
 
-  TempDir dir;
-  fs::path out_dir;
+  testing::BuiltInSources sources;
+  fs::path out_dir = sources.output;
 };
 
 TEST_F(ConcurrentCompile, TwoCompilesIntoOneDirectoryBothCompleteWithOneCompilesOutput) {
@@ -130,16 +124,15 @@ TEST_F(ConcurrentCompile, AnOutputDirectoryHeldPastTheWaitIsLeftAsItWas) {
 }
 
 TEST_F(ConcurrentCompile, DecompileIntoADirectoryHeldPastTheWaitWritesNothing) {
-  ASSERT_EQ(testing::RunTool({"compile", (fs::path(src()) / kLine).string(), (fs::path(src()) / kTrain).string(),
-                              "-o", (dir.path() / "compiled").string()})
-                .status,
-            0);
+  const fs::path compiled = sources.root() / "compiled";
+  sources.output = compiled;
+  ASSERT_EQ(sources.Compile().status, 0);
   fs::create_directories(out_dir);
   const std::unique_ptr<DirectoryLock> held = HoldLock(out_dir);
 
   EnvironmentChanges changes = kNoDisplay;
   changes[kLockWaitVariable] = "200";
-  ChildProcess decompile({SCENARIO_TOOL_PATH, "decompile", (dir.path() / "compiled").string(), "-o", out_dir.string()},
+  ChildProcess decompile({SCENARIO_TOOL_PATH, "decompile", compiled.string(), "-o", out_dir.string()},
                          changes);
   decompile.CloseInput();
   EXPECT_EQ(decompile.Wait(60s), 3);
