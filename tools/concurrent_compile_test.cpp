@@ -1,10 +1,7 @@
 // scenario-tool runs at once in one directory, with each other and with the
 // compactor: each waits for the other and the directory ends as one run
 // leaves it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -26,6 +23,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using scenario::testing_support::ChildProcess;
 using scenario::testing_support::EnvironmentChanges;
+using scenario::testing_support::kTextLineEnd;
 using scenario::testing_support::TempDir;
 using Files = std::map<std::string, std::string>;
 
@@ -35,7 +33,7 @@ const EnvironmentChanges kNoDisplay = {{"DISPLAY", std::nullopt}};
 Files FilesIn(const fs::path& directory) {
   Files files;
   for (const auto& entry : fs::directory_iterator(directory))
-    if (entry.is_regular_file() && entry.path().filename() != "scenario-compactor")
+    if (entry.is_regular_file() && entry.path().filename() != fs::path(SCENARIO_COMPACTOR_PATH).filename())
       files[entry.path().filename().string()] = scenario::testing_support::ReadWholeFile(entry.path());
   return files;
 }
@@ -47,6 +45,15 @@ Files CompactorRun() {
   if (scenario::testing_support::RunProcess({program.string()}).exit_status != 0)
     throw std::runtime_error("the compactor failed");
   return FilesIn(dir.path());
+}
+
+// The lock a run takes on `directory`, held by this test process as another
+// run would hold it.
+std::unique_ptr<DirectoryLock> HoldLock(const fs::path& directory) {
+  std::unique_ptr<DirectoryLock> lock;
+  const Status taken = LockDirectoryOnDisk(directory.string(), 0ms, nullptr, &lock);
+  if (!taken.ok() || lock == nullptr) throw std::runtime_error("cannot take the lock: " + taken.reason());
+  return lock;
 }
 
 class ConcurrentCompile : public ::testing::Test {
@@ -73,7 +80,7 @@ TEST_F(ConcurrentCompile, TwoCompilesIntoOneDirectoryBothCompleteWithOneCompiles
     EXPECT_EQ(compile->Wait(60s), 0) << compile->errors();
     for (const char* name : {"Calvisio -Sambreta_linea.dat", "Calvisio -Sambreta_31613.sim",
                              "Calvisio -Sambreta_31613.dat"})
-      EXPECT_NE(compile->output().find("wrote " + (out_dir / name).string() + "\n"), std::string::npos)
+      EXPECT_NE(compile->output().find("wrote " + (out_dir / name).string() + kTextLineEnd), std::string::npos)
           << name;
   }
   // The compiled files, byte for byte the compactor's; no copy of a source
@@ -99,9 +106,7 @@ TEST_F(ConcurrentCompile, ACompileAndTheCompactorInItsOwnDirectoryTakeTurns) {
 
 TEST_F(ConcurrentCompile, AnOutputDirectoryHeldPastTheWaitIsLeftAsItWas) {
   fs::create_directories(out_dir);
-  const int held = ::open((out_dir / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  ASSERT_GE(held, 0);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const std::unique_ptr<DirectoryLock> held = HoldLock(out_dir);
   scenario::testing_support::WriteWholeFile(out_dir / "Calvisio -Sambreta_31613.sim", "old stations");
 
   EnvironmentChanges changes = kNoDisplay;
@@ -110,13 +115,12 @@ TEST_F(ConcurrentCompile, AnOutputDirectoryHeldPastTheWaitIsLeftAsItWas) {
   EXPECT_EQ(compile->Wait(60s), 3);
   EXPECT_EQ(compile->errors(),
             "scenario-tool compile: another run holds the directory '" + out_dir.string() +
-                "'; waiting for it to end (at most 200 ms)\n"
+                "'; waiting for it to end (at most 200 ms)" + kTextLineEnd +
                 "scenario-tool compile: cannot lock the directory '" + out_dir.string() +
                 "': another run holds it and has not let go of it within 200 ms; start again once "
-                "that run has ended\n");
+                "that run has ended" + kTextLineEnd);
   EXPECT_TRUE(FilesIn(out_dir) ==
               (Files{{"Calvisio -Sambreta_31613.sim", "old stations"}, {kLockFileName, ""}}));
-  ::close(held);
 }
 
 TEST_F(ConcurrentCompile, DecompileIntoADirectoryHeldPastTheWaitWritesNothing) {
@@ -124,9 +128,7 @@ TEST_F(ConcurrentCompile, DecompileIntoADirectoryHeldPastTheWaitWritesNothing) {
   sources.output = compiled;
   ASSERT_EQ(sources.Compile().status, 0);
   fs::create_directories(out_dir);
-  const int held = ::open((out_dir / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  ASSERT_GE(held, 0);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const std::unique_ptr<DirectoryLock> held = HoldLock(out_dir);
 
   EnvironmentChanges changes = kNoDisplay;
   changes[kLockWaitVariable] = "200";
@@ -138,7 +140,6 @@ TEST_F(ConcurrentCompile, DecompileIntoADirectoryHeldPastTheWaitWritesNothing) {
             std::string::npos)
       << decompile.errors();
   EXPECT_TRUE(FilesIn(out_dir) == (Files{{kLockFileName, ""}}));
-  ::close(held);
 }
 
 }  // namespace
