@@ -48,9 +48,6 @@ RunPaths PathsOfRun(const Workspace& workspace, const ScenarioNames& names) {
 // A given file may be the very copy the run reads (it is then kept), but
 // never a file the run writes or the other source's copy.
 void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
-  if (files.SameFile(request.line_file, request.train_file))
-    throw std::invalid_argument("the line description and the train service are the same file '" +
-                                request.line_file + "'");
   for (const std::string& given : {request.line_file, request.train_file}) {
     for (const std::string& compiled : paths.compiled) {
       if (files.SameFile(given, compiled))
@@ -214,6 +211,15 @@ void PutPlace(Json& json, const std::optional<SourcePlace>& place) {
 
 CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
                          const WorkspaceHold::Tell& tell) {
+  // What is wrong with the given files themselves (one file given twice, a
+  // file that is not there or is a directory) is told before their names
+  // are looked at: a name that follows no pattern is then never blamed for it.
+  if (files.SameFile(request.line_file, request.train_file))
+    throw std::invalid_argument("the line description and the train service are the same file '" +
+                                request.line_file + "'");
+  const std::string line_text = ReadGivenFile(files, request.line_file);
+  const std::string train_text = ReadGivenFile(files, request.train_file);
+
   CompileReport report;
   report.names = ResolveScenarioNames(request.line_file, request.train_file, request.line_name,
                                       request.train_number);
@@ -221,8 +227,6 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
   const RunPaths paths = PathsOfRun(copies, report.names);
   RefuseClashes(files, request, paths);
 
-  const std::string line_text = ReadGivenFile(files, request.line_file);
-  const std::string train_text = ReadGivenFile(files, request.train_file);
   RequireOk(files.MakeDirectory(request.output_directory), request.output_directory);
 
   // Another compile or run in the same directory waits until this one has
