@@ -203,5 +203,23 @@ TEST(Plot, InputsThatMakeNoOneScenarioAreRefused) {
   EXPECT_FALSE(fs::exists(dir.path() / "x.svg"));
 }
 
+// A mistyped directory or file is named as missing, not as a file of the
+// wrong kind.
+TEST(Plot, AnInputThatIsNotThereIsNamed) {
+  TempDir dir;
+  for (const std::vector<std::string>& inputs :
+       {std::vector<std::string>{dir.PathOf("compield")},
+        std::vector<std::string>{dir.PathOf("a_1.sim"), CompiledBuiltIn().cell_file}}) {
+    SCOPED_TRACE(inputs.front());
+    std::vector<std::string> args = {"plot"};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    args.insert(args.end(), {"-o", dir.PathOf("x.svg")});
+    const testing::ToolRun run = RunTool(args);
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err.rfind("scenario-tool plot: cannot read '" + inputs.front() + "': ", 0), 0u) << run.err;
+    EXPECT_FALSE(fs::exists(dir.PathOf("x.svg")));
+  }
+}
+
 }  // namespace
 }  // namespace scenario::tool
