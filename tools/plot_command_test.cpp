@@ -136,7 +136,7 @@ TEST(Plot, FilesNamedOneByOneAndAPictureWithoutAPlan) {
 
 TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
   // A small scenario made by the encoders: one station whose name holds
-  // XML's markup characters and a Latin-1 letter, one board, two signals.
+  // XML's markup characters and an 8-bit letter, one board, two signals.
   std::array<rec_stazione, kNumeroStazioni> stazioni{};
   stazioni[1] = {12, 1850, 2150, 2000, 0, "A<B> & \"C\" \xC8", 1, 1, 4, 1, 1, 0, 60, 0, 0, 30000};
   stazioni[80].nome = "(P.L. <1>)";
@@ -162,7 +162,7 @@ TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
   EXPECT_EQ(picture.Count("station-zone"), 1);
   EXPECT_EQ(picture.Count("signal"), 2);
   EXPECT_EQ(picture.Count("board"), 1);
-  EXPECT_TRUE(picture.HasText("A<B> & \"C\" \xC3\x88"));  // the Latin-1 letter as UTF-8
+  EXPECT_TRUE(picture.HasText("A<B> & \"C\" \xC3\x88"));  // the Windows-1252 letter as UTF-8
   EXPECT_TRUE(picture.HasText("(P.L. <1>)"));
   // One of a thing is not "1 things".
   EXPECT_TRUE(picture.HasText("L&L, train 9: a line of 3 km, 1 station, 2 signals, 0 slowdowns"));
