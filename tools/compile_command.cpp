@@ -17,6 +17,7 @@
 #include "tools/error_messages.h"
 #include "tools/exit_status.h"
 #include "tools/json_output.h"
+#include "tools/text_encoding.h"
 
 namespace scenario::tool {
 
@@ -265,8 +266,9 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     for (const ReadingWarning& warning : warnings.warnings) {
       ReadingPlace in_file{warning.file, {}, {}};
       std::optional<SourcePlace> at = locator.At(in_file, warning.at);
+      // The message quotes the sources' own bytes, which are Windows-1252.
       report.warnings.push_back({at.value_or(SourcePlace{warning.file, 0, 0}), WarningKindName(warning.kind),
-                                 warning.message});
+                                 Windows1252ToUtf8(warning.message)});
     }
 
     report.codice_errore = model.codice_errore;
