@@ -11,7 +11,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace scenario::testing_support;
+  // The memory of both runs the check makes serves every input.
+  static InMemoryRun run;
+  static InMemoryRun heard;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  scenario::fuzzing::RequireNoProblem(CheckCompileRun(BuiltInLineSource(), text, 0));
+  scenario::fuzzing::RequireNoProblem(CheckCompileRun(BuiltInLineSource(), text, 0, &run, &heard));
   return 0;
 }
