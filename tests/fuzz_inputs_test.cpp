@@ -131,6 +131,53 @@ TEST(FuzzChecks, TheLineFileCheckFindsDamage) {
   }
 }
 
+// A line file the check has seen pass before is still held to its plan
+// byte for byte: neither a changed byte nor a changed point goes unseen.
+TEST(FuzzChecks, ALineFileCheckedBeforeIsStillComparedWithItsPlan) {
+  const std::string line = "[generale]\r\nlunghezza percorso, 300\r\n[fine]\r\ncurvas2, 10, 50\r\n";
+  const InMemoryRun run = CompileInMemory(line, BuiltInTrainSource());
+  const std::string path = InMemoryPath(CompiledLineName(run.model.nome_linea));
+  // Twice: the second time the file is one the check knows.
+  ASSERT_EQ(CheckInMemoryRun(run, line, BuiltInTrainSource()), "");
+  ASSERT_EQ(CheckInMemoryRun(run, line, BuiltInTrainSource()), "");
+
+  InMemoryRun byte_changed = run;
+  std::string& bytes = byte_changed.files.files.at(path);
+  bytes[bytes.size() / 3] = static_cast<char>(bytes[bytes.size() / 3] ^ 0x10);
+  EXPECT_NE(CheckInMemoryRun(byte_changed, line, BuiltInTrainSource()), "");
+
+  InMemoryRun point_changed = run;
+  Tracciato& plan = point_changed.model.tracciato;
+  ASSERT_GT(plan.calcolati(), 100u);
+  plan.Poni(100, plan.Reale(100, 0), -plan.Reale(100, 1));
+  EXPECT_NE(CheckInMemoryRun(point_changed, line, BuiltInTrainSource()).find("point 100"), std::string::npos);
+}
+
+// What a fuzzer keeps between inputs is memory only: a cleared run holds no
+// file, message or model, yet the next run finds the memory of the plan and
+// of the line file already there.
+TEST(FuzzChecks, AClearedRunKeepsMemoryOnly) {
+  InMemoryRun run;
+  CompileInMemory(BuiltInLineSource(), BuiltInTrainSource(), 1, &run);
+  const std::string path = InMemoryPath(CompiledLineName(run.model.nome_linea));
+  const char* line_file_memory = run.files.files.at(path).data();
+  const double* plan_memory = run.model.tracciato.colonna_0().data();
+
+  testing_support::ClearRun(&run);
+  EXPECT_TRUE(run.files.files.empty());
+  EXPECT_TRUE(run.files.log().empty());
+  EXPECT_TRUE(run.messages.empty());
+  EXPECT_FALSE(run.shown.has_value());
+  EXPECT_TRUE(run.model.tracciato.empty());
+  EXPECT_TRUE(run.model.percorso.empty());
+  EXPECT_TRUE(run.model.nome_linea.empty());
+
+  CompileInMemory(BuiltInLineSource(), BuiltInTrainSource(), 1, &run);
+  EXPECT_EQ(CheckInMemoryRun(run, BuiltInLineSource(), BuiltInTrainSource()), "");
+  EXPECT_EQ(run.files.files.at(path).data(), line_file_memory);
+  EXPECT_EQ(run.model.tracciato.colonna_0().data(), plan_memory);
+}
+
 // The seeds start from the sources the program writes itself.
 TEST(FuzzSeeds, TheBuiltInSeedsAreTheBuiltInSources) {
   EXPECT_EQ(ReadWholeFile(kFuzzDirectory / "corpus/line_description/built_in_line.txt"),
