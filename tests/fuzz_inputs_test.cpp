@@ -51,6 +51,7 @@ TEST_P(FuzzInputs, EveryKeptInputPassesItsTargetsChecks) {
   // The line description target runs its inputs one after another in the
   // memory of one run.
   InMemoryRun reused;
+  InMemoryRun heard;
   for (const auto& input : inputs) {
     SCOPED_TRACE(input.string());
     const std::string text = ReadWholeFile(input);
@@ -64,6 +65,7 @@ TEST_P(FuzzInputs, EveryKeptInputPassesItsTargetsChecks) {
       // The target compiles without the plan; the plan's path is replayed too.
       EXPECT_EQ(CheckCompileRun(BuiltInLineSource(), text, 0), "");
       EXPECT_EQ(CheckCompileRun(BuiltInLineSource(), text, 1), "");
+      EXPECT_EQ(testing_support::CheckTrainServiceRun(text, 0, &reused, &heard), "");
     }
   }
 }
@@ -128,6 +130,46 @@ TEST(FuzzChecks, TheLineFileCheckFindsDamage) {
     SCOPED_TRACE(c.name);
     EXPECT_NE(LineFileProblem(c.bytes, run.model.tracciato).find(c.problem), std::string::npos)
         << LineFileProblem(c.bytes, run.model.tracciato);
+  }
+}
+
+// The train service target's runs go on from the model the built-in line
+// leaves, read once: each must end as the whole run on both sources does.
+TEST(FuzzInputs, ATrainRunAfterTheLineReadOnceEndsAsTheWholeRun) {
+  std::vector<std::string> trains = {
+      BuiltInTrainSource(),
+      "",
+      "[generale]\r\nnumero vetture, 300000\r\n",
+      "[stazioni]\r\nstazione, 99999999, 1, \"X\", 0, 0\r\n",
+      "[segnali]\r\nsegnale, 5000, 1, 1, 1, 1\r\nsegnale, 5000, 1, 1, 1, 1\r\n",
+  };
+  for (const auto& input : InputsOf("train_service")) trains.push_back(ReadWholeFile(input));
+  InMemoryRun reused;
+  for (const std::string& train : trains) {
+    for (int32_t compila_linea : {0, 1}) {
+      SCOPED_TRACE(train.substr(0, 60) + (compila_linea != 0 ? " (with the plan)" : ""));
+      const InMemoryRun whole = CompileInMemory(BuiltInLineSource(), train, compila_linea);
+      testing_support::CompileTrainInMemory(train, compila_linea, &reused);
+      EXPECT_EQ(reused.shown, whole.shown);
+      EXPECT_EQ(reused.messages, whole.messages);
+      EXPECT_TRUE(reused.files.files == whole.files.files);
+      const ScenarioModel& a = reused.model;
+      const ScenarioModel& b = whole.model;
+      EXPECT_TRUE(a.tracciato == b.tracciato);
+      EXPECT_TRUE(a.percorso == b.percorso);
+      EXPECT_TRUE(a.stazioni == b.stazioni);
+      EXPECT_EQ(a.montagne_inizio, b.montagne_inizio);
+      EXPECT_EQ(a.montagne_fine, b.montagne_fine);
+      EXPECT_EQ(a.numero_montagne, b.numero_montagne);
+      EXPECT_EQ(a.compila_linea, b.compila_linea);
+      EXPECT_EQ(a.indice_j, b.indice_j);
+      EXPECT_EQ(a.numero_treno, b.numero_treno);
+      EXPECT_EQ(a.nome_linea, b.nome_linea);
+      EXPECT_EQ(a.lunghezza_estesa, b.lunghezza_estesa);
+      EXPECT_EQ(a.ultima_cella, b.ultima_cella);
+      EXPECT_EQ(a.codice_errore, b.codice_errore);
+      EXPECT_EQ(a.posizione_errore, b.posizione_errore);
+    }
   }
 }
 

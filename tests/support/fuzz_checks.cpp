@@ -17,7 +17,9 @@
 #include "compiler/error_numbers.h"
 #include "compiler/error_reporting.h"
 #include "compiler/field_stream.h"
+#include "compiler/line_reader.h"
 #include "compiler/runtime_failure.h"
+#include "compiler/train_reader.h"
 #include "model/file_names.h"
 #include "tests/support/fake_file_system.h"
 #include "platform/window.h"
@@ -329,6 +331,71 @@ void CompileInMemory(std::string_view line_text, std::string_view train_text, in
   run->messages = window.messages;
 }
 
+namespace {
+
+// The model and the outcome of the line half of a run on the built-in line
+// description, as memorizza_dati leaves them before it reads the train
+// service.
+struct LineHalf {
+  ScenarioModel model;
+  LineReadOutcome outcome;
+};
+
+LineHalf ReadBuiltInLineHalf(int32_t compila_linea) {
+  LineHalf half;
+  ScenarioModel& model = half.model;
+  model.nome_linea = kNomeLinea;
+  model.numero_treno = kNumeroTreno;
+  model.compila_linea = compila_linea;
+  ClearStationTable(model);
+  model.stazioni[kRecordScenario].nome = model.nome_linea;
+  model.stazioni[kRecordTreno].nome = model.numero_treno;
+  FakeFileSystem files;
+  files.files[InMemoryPath(LineSourceName(model.nome_linea))] = BuiltInLineSource();
+  const Workspace workspace{files, kDirectory};
+  half.outcome = ReadLineDescription(model, workspace, nullptr);
+  return half;
+}
+
+const LineHalf& BuiltInLineHalf(int32_t compila_linea) {
+  static const LineHalf without_plan = ReadBuiltInLineHalf(0);
+  static const LineHalf with_plan = ReadBuiltInLineHalf(1);
+  return compila_linea == 0 ? without_plan : with_plan;
+}
+
+}  // namespace
+
+void CompileTrainInMemory(std::string_view train_text, int32_t compila_linea, InMemoryRun* run,
+                          ReadingObserver* observer) {
+  ClearRun(run);
+  const LineHalf& line = BuiltInLineHalf(compila_linea == 0 ? 0 : 1);
+  // The line half's model, copied into the memory kept.
+  run->model = line.model;
+  run->model.compila_linea = compila_linea;
+
+  ScenarioModel& model = run->model;
+  const std::string train_name = TrainSourceName(model.nome_linea, model.numero_treno);
+  run->files.files[InMemoryPath(train_name)] = std::string(train_text);
+  const Workspace workspace{run->files, kDirectory};
+  RecordingWindow window;
+  try {
+    // The train half as memorizza_dati runs it: a run-time failure deletes
+    // the sources still there and records error 25.
+    if (line.outcome.train_half_runs) {
+      try {
+        ReadTrainService(model, workspace, line.outcome.indice_cartello, nullptr, observer);
+      } catch (const RuntimeFailure&) {
+        if (run->files.FileExists(InMemoryPath(train_name))) run->files.DeleteFile(InMemoryPath(train_name));
+        model.codice_errore = error_number::kReadFailure;
+      }
+    }
+    FinishCompileRun(model, workspace, window);
+  } catch (const ErroreShown& error) {
+    run->shown = error.numero;
+  }
+  run->messages = window.messages;
+}
+
 InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text, int32_t compila_linea) {
   InMemoryRun run;
   CompileInMemory(line_text, train_text, compila_linea, &run);
@@ -343,13 +410,16 @@ std::string CheckCompileRun(std::string_view line_text, std::string_view train_t
 
 namespace {
 
-std::string CheckRunAndHeardRun(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
+// Makes a run into `run`, hearing the warnings when an observer is given.
+using RunMaker = std::function<void(InMemoryRun* run, ReadingObserver* observer)>;
+
+std::string CheckRunAndHeardRun(std::string_view line_text, std::string_view train_text, const RunMaker& make,
                                 InMemoryRun* run, InMemoryRun* heard) {
-  CompileInMemory(line_text, train_text, compila_linea, run);
+  make(run, nullptr);
   if (std::string problem = CheckInMemoryRun(*run, line_text, train_text); !problem.empty()) return problem;
   // Listening to the warnings changes nothing of what the run leaves.
   WarningList warnings;
-  CompileInMemory(line_text, train_text, compila_linea, heard, &warnings);
+  make(heard, &warnings);
   if (heard->model.codice_errore != run->model.codice_errore ||
       heard->model.posizione_errore != run->model.posizione_errore || heard->shown != run->shown)
     return "the error slot differs when the warnings are heard";
@@ -370,7 +440,21 @@ std::string CheckRunAndHeardRun(std::string_view line_text, std::string_view tra
 
 std::string CheckCompileRun(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
                             InMemoryRun* run, InMemoryRun* heard) {
-  std::string problem = CheckRunAndHeardRun(line_text, train_text, compila_linea, run, heard);
+  const RunMaker make = [&](InMemoryRun* into, ReadingObserver* observer) {
+    CompileInMemory(line_text, train_text, compila_linea, into, observer);
+  };
+  std::string problem = CheckRunAndHeardRun(line_text, train_text, make, run, heard);
+  ClearRun(run);
+  ClearRun(heard);
+  return problem;
+}
+
+std::string CheckTrainServiceRun(std::string_view train_text, int32_t compila_linea, InMemoryRun* run,
+                                 InMemoryRun* heard) {
+  const RunMaker make = [&](InMemoryRun* into, ReadingObserver* observer) {
+    CompileTrainInMemory(train_text, compila_linea, into, observer);
+  };
+  std::string problem = CheckRunAndHeardRun(BuiltInLineSource(), train_text, make, run, heard);
   ClearRun(run);
   ClearRun(heard);
   return problem;

@@ -69,6 +69,19 @@ void ClearRun(InMemoryRun* run);
 std::string CheckCompileRun(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
                             InMemoryRun* run, InMemoryRun* heard);
 
+// The compile run of the program beside the built-in line description, with
+// `train_text` as the train service source, into `run` as CompileInMemory
+// makes it, but from the model the reading of the built-in line leaves:
+// that half of the run is read once only, and every run then reads just the
+// train service. The run ends exactly as CompileInMemory's would.
+void CompileTrainInMemory(std::string_view train_text, int32_t compila_linea, InMemoryRun* run,
+                          ReadingObserver* observer = nullptr);
+// CheckCompileRun beside the built-in line description, its runs made by
+// CompileTrainInMemory in the memory of `run` and `heard`, both cleared
+// again afterwards.
+std::string CheckTrainServiceRun(std::string_view train_text, int32_t compila_linea, InMemoryRun* run,
+                                 InMemoryRun* heard);
+
 // The properties CheckCompileRun checks, on a run already made.
 std::string CheckInMemoryRun(const InMemoryRun& run, std::string_view line_text,
                              std::string_view train_text);
