@@ -26,12 +26,15 @@ std::array<int32_t, 3> TimeOfDay(int32_t seconds);
 // par_1 to par_9 of a station record, in the order of their numbers.
 std::array<int64_t, 9> ParValues(const rec_stazione& record);
 
+// A stored or shown value: a number or a text.
+using FieldValue = std::variant<int64_t, std::string>;
+
 // One value as a source gives it.
 struct AuthorValue {
   std::string keyword;  // the source keyword that gives it
   int column = 0;       // its place among the keyword's values (1 = first); 0 when the keyword itself gives it
   std::string name;     // the reference's name for it
-  std::variant<int64_t, std::string> value;
+  FieldValue value;
   std::string unit;     // "m", "km/h", "per mille", "%", "h", "min", "s" or ""
   std::string field;    // the stored field it comes from; "" when read from several, or from none
   std::string note;     // how the stored value was turned into it, when not plainly

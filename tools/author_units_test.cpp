@@ -35,7 +35,7 @@ TEST(AuthorUnits, TimesAreHoursMinutesSeconds) {
 }
 
 // The value of `name` under `keyword`; fails the test when there is none.
-std::variant<int64_t, std::string> Find(const std::vector<AuthorValue>& values, const std::string& keyword,
+FieldValue Find(const std::vector<AuthorValue>& values, const std::string& keyword,
                                         const std::string& name) {
   for (const AuthorValue& value : values)
     if (value.keyword == keyword && value.name == name) return value.value;
@@ -50,7 +50,7 @@ TEST(AuthorUnits, CellsAreReadAsTheLinesThatWroteThem) {
     rec_cella content;
     const char* keyword;
     const char* name;
-    std::variant<int64_t, std::string> shown;
+    FieldValue shown;
   };
   const std::vector<Case> cases = {
       {"a signal's position is where its cell begins", 48, {.tipo_cella = tipo::segnale, .valore_4 = 6}, "segnale",
@@ -104,7 +104,7 @@ TEST(AuthorUnits, StationLengthsFollowTheKindsZones) {
     const rec_stazione record{.tipo_stazione = c.kind, .inizio_zona = c.inizio, .fine_zona = c.fine,
                               .progressiva = c.position, .nome = ""};
     EXPECT_EQ(Find(RecordInSources(RecordRole::Station, record), "stazione", "length"),
-              (std::variant<int64_t, std::string>(c.length)));
+              (FieldValue(c.length)));
   }
 }
 

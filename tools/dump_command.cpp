@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <stdexcept>
-#include <variant>
 
 #include "compiler/check_codes.h"
 #include "tools/author_units.h"
@@ -34,40 +33,40 @@ void WarnAboutCheckCode(const std::string& path, const std::vector<rec_stazione>
 // The stored fields of a station record, in the order of the file.
 struct StoredField {
   const char* name;
-  std::variant<int64_t, std::string> (*value)(const rec_stazione&);
+  FieldValue (*value)(const rec_stazione&);
 };
 
 constexpr StoredField kStationFields[] = {
-    {"tipo_stazione", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.tipo_stazione; }},
-    {"inizio_zona", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.inizio_zona; }},
-    {"fine_zona", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.fine_zona; }},
-    {"progressiva", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.progressiva; }},
-    {"par_1", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_1; }},
-    {"nome", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.nome; }},
-    {"par_4", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_4; }},
-    {"par_5", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_5; }},
-    {"par_7", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_7; }},
-    {"par_8", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_8; }},
-    {"par_9", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_9; }},
-    {"par_6", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_6; }},
-    {"sosta", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.sosta; }},
-    {"par_3", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_3; }},
-    {"par_2", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.par_2; }},
-    {"orario", [](const rec_stazione& r) -> std::variant<int64_t, std::string> { return r.orario; }},
+    {"tipo_stazione", [](const rec_stazione& r) -> FieldValue { return r.tipo_stazione; }},
+    {"inizio_zona", [](const rec_stazione& r) -> FieldValue { return r.inizio_zona; }},
+    {"fine_zona", [](const rec_stazione& r) -> FieldValue { return r.fine_zona; }},
+    {"progressiva", [](const rec_stazione& r) -> FieldValue { return r.progressiva; }},
+    {"par_1", [](const rec_stazione& r) -> FieldValue { return r.par_1; }},
+    {"nome", [](const rec_stazione& r) -> FieldValue { return r.nome; }},
+    {"par_4", [](const rec_stazione& r) -> FieldValue { return r.par_4; }},
+    {"par_5", [](const rec_stazione& r) -> FieldValue { return r.par_5; }},
+    {"par_7", [](const rec_stazione& r) -> FieldValue { return r.par_7; }},
+    {"par_8", [](const rec_stazione& r) -> FieldValue { return r.par_8; }},
+    {"par_9", [](const rec_stazione& r) -> FieldValue { return r.par_9; }},
+    {"par_6", [](const rec_stazione& r) -> FieldValue { return r.par_6; }},
+    {"sosta", [](const rec_stazione& r) -> FieldValue { return r.sosta; }},
+    {"par_3", [](const rec_stazione& r) -> FieldValue { return r.par_3; }},
+    {"par_2", [](const rec_stazione& r) -> FieldValue { return r.par_2; }},
+    {"orario", [](const rec_stazione& r) -> FieldValue { return r.orario; }},
 };
 
-std::optional<std::variant<int64_t, std::string>> StoredValue(const rec_stazione& r, const std::string& field) {
+std::optional<FieldValue> StoredValue(const rec_stazione& r, const std::string& field) {
   for (const StoredField& stored : kStationFields)
     if (field == stored.name) return stored.value(r);
   return std::nullopt;
 }
 
-Json ValueJson(const std::variant<int64_t, std::string>& value) {
+Json ValueJson(const FieldValue& value) {
   if (const std::string* text = std::get_if<std::string>(&value)) return Latin1ToUtf8(*text);
   return std::get<int64_t>(value);
 }
 
-void AddCell(TextTable* table, const std::variant<int64_t, std::string>& value) {
+void AddCell(TextTable* table, const FieldValue& value) {
   if (const std::string* text = std::get_if<std::string>(&value)) table->Add(PrintableText(*text));
   else table->Add(static_cast<long long>(std::get<int64_t>(value)));
 }
@@ -150,7 +149,7 @@ void DumpStations(const std::string& path, const std::vector<rec_stazione>& staz
       others.Add(value.keyword + (value.column > 0 ? " value " + std::to_string(value.column) : std::string()) +
                  ": " + value.name);
       others.Add(value.field);
-      const std::optional<std::variant<int64_t, std::string>> stored = StoredValue(stazioni[i], value.field);
+      const std::optional<FieldValue> stored = StoredValue(stazioni[i], value.field);
       if (stored) AddCell(&others, *stored);
       else others.Add(std::string());
       others.Add(ShownValue(value));
