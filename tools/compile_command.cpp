@@ -2,6 +2,7 @@
 
 #include <array>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 
 #include "compiler/compile_run.h"
@@ -68,16 +69,21 @@ void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPa
 
 // The copies are made under the directory's lock, and so is this look:
 // another compile's copies are gone once it lets go.
-void RefuseForeignCopies(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
+void RefuseForeignCopies(FileSystem& files, const CompileRequest& request, const RunPaths& paths,
+                         const std::string& line_text, const std::string& train_text) {
   // A source of the same name already in the output directory, other than
-  // the given one, would be replaced and then deleted by the run.
-  for (const auto& [given, copy] : {std::pair{request.line_file, paths.line_source},
-                                    std::pair{request.train_file, paths.train_source}}) {
-    if (files.FileExists(copy) && !files.SameFile(given, copy))
-      throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
-                                  "': the compile would replace it with a copy of '" + given +
-                                  "' and then delete it; move it away or compile into another "
-                                  "directory (-o)");
+  // the given one, would be replaced and then deleted by the run. One with
+  // the very bytes of the given file loses nothing: it is the copy that a
+  // compile killed halfway left behind.
+  for (const auto& [given, copy, text] : {std::tuple{request.line_file, paths.line_source, &line_text},
+                                          std::tuple{request.train_file, paths.train_source, &train_text}}) {
+    if (!files.FileExists(copy) || files.SameFile(given, copy)) continue;
+    std::string there;
+    if (files.ReadFile(copy, &there).ok() && there == *text) continue;
+    throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
+                                "': the compile would replace it with a copy of '" + given +
+                                "' and then delete it; move it away or compile into another "
+                                "directory (-o)");
   }
 }
 
@@ -233,7 +239,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
   // Another compile or run in the same directory waits until this one has
   // removed its copies and written its last file.
   WorkspaceHold hold(copies, LockWaitLimit(), tell);
-  RefuseForeignCopies(files, request, paths);
+  RefuseForeignCopies(files, request, paths, line_text, train_text);
   {
     CompileFileSystem run_files(files);
     // A copy the run leaves unread (the reading stopped before it, or the

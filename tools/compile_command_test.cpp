@@ -358,6 +358,20 @@ TEST_F(CompileTest, AnotherSourceOfTheSameNameInTheOutputDirectoryIsNotLost) {
   EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));
 }
 
+// A compile killed halfway leaves its copy of a source in the output
+// directory: the next compile of the same sources goes ahead and removes it.
+TEST_F(CompileTest, ACopyLeftByAKilledCompileDoesNotStopTheNext) {
+  fs::create_directories(out_dir);
+  const fs::path left = fs::path(out_dir) / kTrain;
+  fs::copy_file(train(), left);
+  const testing::ToolRun run = Compile();
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));
+  for (const std::string& name : kCompiled) EXPECT_TRUE(fs::exists(fs::path(out_dir) / name)) << name;
+  EXPECT_TRUE(fs::exists(train()));
+}
+
 TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
   TempDir dir;
   FakeFileSystem files;
