@@ -1,0 +1,68 @@
+# What `cmake --install` puts where, and the packages CPack makes of it:
+# on Linux a .deb, for Windows a ZIP.
+#
+# Linux: both programs in bin/, the README and the authors' reference in
+# share/doc/scenario-compactor/ (the reference under docs/, where the
+# README's link points).
+#
+# Windows: one folder, as an author unpacks it: both .exe files, the README
+# and docs/format.md. The compactor writes its files into the folder it
+# stands in.
+include(GNUInstallDirs)
+
+set(PACKAGE_NAME scenario-compactor)
+if(WIN32)
+  set(PROGRAM_DESTINATION .)
+  set(DOCUMENT_DESTINATION .)
+else()
+  set(PROGRAM_DESTINATION ${CMAKE_INSTALL_BINDIR})
+  set(DOCUMENT_DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${PACKAGE_NAME})
+endif()
+
+install(TARGETS scenario-compactor scenario-tool RUNTIME DESTINATION ${PROGRAM_DESTINATION})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${DOCUMENT_DESTINATION})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/format.md DESTINATION ${DOCUMENT_DESTINATION}/docs)
+
+set(CPACK_PACKAGE_NAME ${PACKAGE_NAME})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The scenario-compactor developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Scenario compactor for a train-driving simulator, and scenario-tool for scenario authors")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+# The programs are built with debug information; the packages carry them
+# without it.
+set(CPACK_STRIP_FILES ON)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME windows-x64)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION games)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_VENDOR}" CACHE STRING
+      "The Maintainer field of the .deb")
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "The compactor writes its built-in railway scenario beside itself, as text
+sources and printed forms, and compiles it into the files the simulator
+reads. scenario-tool writes, checks, compiles, dumps, plots and decompiles
+scenarios for their authors.")
+  # The Depends field from the shared libraries the programs link
+  # (FLTK, X11, the C++ runtime), through dpkg-shlibdeps.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The window's label is drawn in Liberation Sans when it is installed.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+endif()
+include(CPack)
+
+# The install tree holds the two programs and the two documents, and nothing
+# else (no library, header or test program).
+if(WIN32)
+  set(installed_files scenario-compactor.exe scenario-tool.exe README.md docs/format.md)
+else()
+  set(installed_files ${PROGRAM_DESTINATION}/scenario-compactor ${PROGRAM_DESTINATION}/scenario-tool
+                      ${DOCUMENT_DESTINATION}/README.md ${DOCUMENT_DESTINATION}/docs/format.md)
+endif()
+add_test(NAME InstallTree
+         COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+                 -DPREFIX=${CMAKE_BINARY_DIR}/install-tree-test "-DEXPECTED=${installed_files}"
+                 -P ${PROJECT_SOURCE_DIR}/cmake/check_install.cmake)
