@@ -81,10 +81,18 @@ std::string FieldStream::TokenAt(size_t offset) const {
   return std::string(text_.substr(offset, end - offset));
 }
 
+std::string FieldStream::KeywordAsWritten() const {
+  size_t end = keyword_offset_;
+  while (end < text_.size() && text_[end] != ',' && !IsLineEnd(text_[end])) ++end;
+  while (end > keyword_offset_ && (text_[end - 1] == ' ' || text_[end - 1] == '\t')) --end;
+  if (end == keyword_offset_ || text_[keyword_offset_] == '"') return std::string("'") + spec_->keyword + "'";
+  return Quoted(text_.substr(keyword_offset_, end - keyword_offset_));
+}
+
 std::string FieldStream::ValueName() const {
   if (spec_ == nullptr || values_read_ >= spec_->values.size()) return "the value";
-  return std::string(spec_->values[values_read_].name) + " (value " + std::to_string(values_read_ + 1) +
-         " of '" + spec_->keyword + "')";
+  return std::string(spec_->values[values_read_].name) + " (value " + std::to_string(values_read_ + 1) + " of " +
+         KeywordAsWritten() + ")";
 }
 
 bool FieldStream::PastLineOfValues() const {
@@ -104,7 +112,7 @@ void FieldStream::FailCutLine(const std::string& found) const {
 
   const size_t wanted = spec_->values.size();
   const size_t had = values_read_ < wanted ? values_read_ : wanted;
-  const std::string keyword = std::string("'") + spec_->keyword + "'";
+  const std::string keyword = KeywordAsWritten();
   std::string cause = "line " + std::to_string(cut.line);
   if (had == 0 && wanted == 1)
     cause += " holds no value for " + keyword;
@@ -168,6 +176,10 @@ std::string FieldStream::ReadText() {
                                       std::to_string(field.size()) +
                                       " bytes long; at most 65535 fit: shorten it");
     throw failure;
+  }
+  if (spec_ == nullptr) {
+    keyword_at_ = last_field_;
+    keyword_offset_ = last_field_offset_;
   }
   ValueRead();
   return field;

@@ -64,11 +64,11 @@ class FieldStream {
     values_read_ = 0;
     line_anchor_ = last_field_offset_;
     anchor_at_ = last_field_;
-    keyword_at_ = last_field_;
   }
   // The fields read next are keyword fields again.
   void EndValues() { spec_ = nullptr; }
-  // Where the keyword field of the current line began.
+  // Where the keyword field of the current line began: the last text field
+  // read outside a line's values.
   const FieldPosition& keyword_position() const { return keyword_at_; }
   // Where value `index` (0 for the first) of the current line began; line 0
   // when it has not been read.
@@ -85,9 +85,11 @@ class FieldStream {
   void ValueRead();
   // The text of the number-like field at `offset`, up to its delimiter.
   std::string TokenAt(size_t offset) const;
-  // "the station kind (value 2 of 'stazione')"; "the field" outside a line's
-  // values.
+  // "the station kind (value 2 of 'stazione')"; "the value" outside a
+  // line's values.
   std::string ValueName() const;
+  // The keyword field of the current line as the author wrote it, quoted.
+  std::string KeywordAsWritten() const;
   // The cause of a line whose values ran out: the line of the last value
   // read (or of its keyword) ends too soon. `found` says what stood where
   // the next value was sought; empty at the end of the file.
@@ -118,6 +120,7 @@ class FieldStream {
   size_t line_anchor_ = 0;
   FieldPosition anchor_at_;
   FieldPosition keyword_at_;
+  size_t keyword_offset_ = 0;
   FieldPosition value_at_[kMostValues];
 };
 
