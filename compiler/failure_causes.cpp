@@ -48,10 +48,14 @@ std::string NegativeRoute(int32_t lunghezza) {
          " leaves the route no cell: write the line's length in metres, from 0 to 1000000";
 }
 
-std::string ProgressivesOverflow() {
-  return "the kilometric progressive zones cannot be ordered: the sum of their route positions, or a chainage "
-         "plus 100, passes " +
-         std::string(kLongRange) + ": write positions and chainages in metres along the line";
+std::string ProgressivesOverflow(const char* keyword, int64_t sum) {
+  return "the route positions of the three kilometric progressive zones add up to " + N(sum) + ", beyond " +
+         kLongRange + ", with the largest on '" + keyword + "': write positions in metres along the line";
+}
+
+std::string ChainageOverflow(const char* keyword, int32_t chainage) {
+  return "the chainage of '" + std::string(keyword) + "', " + Metres(chainage) +
+         ", is stored 100 m higher for direction 1, which passes " + kLongRange + ": write the chainage in metres";
 }
 
 std::string GradientOverflow(int32_t gradient, FieldPosition at) {

@@ -26,7 +26,8 @@ inline constexpr size_t kKeyword = static_cast<size_t>(-1);
 std::string EmptyLineDescription();
 std::string CommentEndsFile(const std::string& comment, FieldPosition at);
 std::string NegativeRoute(int32_t lunghezza);
-std::string ProgressivesOverflow();
+std::string ProgressivesOverflow(const char* keyword, int64_t sum);
+std::string ChainageOverflow(const char* keyword, int32_t chainage);
 std::string GradientOverflow(int32_t gradient, FieldPosition at);
 std::string CurveOutsidePlan(const RuntimeFailure& failure, int32_t inizio, int32_t lunghezza,
                              const ScenarioModel& model);

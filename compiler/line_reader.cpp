@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -104,6 +106,10 @@ struct LineReaderState {
   int32_t cella_pendenza = 0;                // first cell without a gradient
   int32_t pendenza_attuale = 0;              // the gradient in force
   FieldPosition pendenza_at;                 // where the gradient in force was written
+  // Where the position and the chainage of each progressive zone ("tre",
+  // "due", "uno") were written, and the zones as read, before ordering.
+  std::array<std::array<FieldPosition, 2>, 3> progressiva_at{};
+  std::array<rec_stazione, 3> progressive_read{};
   int32_t metro_tracciato = 2;               // next point of the plan
   double curvatura = 0.0;                    // turning factor of the curve read last
   // Sizes of the route and of the plan asked for by the last route-length
@@ -153,8 +159,9 @@ class LineReader {
     }
     AllocateRoute();
     if (!general_section_read) return Stopped();
+    for (size_t i = 0; i < 3; ++i) state_.progressive_read[i] = model_.stazioni[kRecordProgressivaTre + static_cast<int>(i)];
     NamingCause([&] { progressive_ordina(model_); },
-                [](RuntimeFailure& failure) { failure.SetCause({}, causes::ProgressivesOverflow()); });
+                [&](RuntimeFailure& failure) { NameProgressivesFailure(failure); });
     SetUp();
     if (!ReadRest()) return Stopped();
     Close();
@@ -315,6 +322,43 @@ class LineReader {
     zona.inizio_zona = ReadLong();
     zona.fine_zona = ReadLong();
     zona.progressiva = ReadLong();
+    const size_t slot = static_cast<size_t>(record - kRecordProgressivaTre);
+    state_.progressiva_at[slot] = {ValueAt(0), ValueAt(1)};
+  }
+
+  // The zones are ordered once the general section has ended; a sum that
+  // does not fit is the fault of the line with the value that makes it.
+  void NameProgressivesFailure(RuntimeFailure& failure) {
+    const KeywordSpec* const specs[3] = {&keyword::kProgressivaTre, &keyword::kProgressivaDue,
+                                         &keyword::kProgressivaUno};
+    int64_t sum = 0;
+    size_t largest = 0;
+    for (size_t i = 0; i < 3; ++i) {
+      const int32_t inizio = model_.stazioni[kRecordProgressivaTre + static_cast<int>(i)].inizio_zona;
+      sum += inizio;
+      if (std::abs(int64_t{inizio}) >
+          std::abs(int64_t{model_.stazioni[kRecordProgressivaTre + static_cast<int>(largest)].inizio_zona}))
+        largest = i;
+    }
+    if (sum < INT32_MIN || sum > INT32_MAX) {
+      failure.SetCause(state_.progressiva_at[largest][0],
+                       causes::ProgressivesOverflow(specs[largest]->keyword, sum));
+      return;
+    }
+    // The zones are stored in order before 100 is added to a chainage: find
+    // the zone by its values.
+    for (size_t i = 0; i < 3; ++i) {
+      const rec_stazione& zona = model_.stazioni[kRecordProgressivaTre + static_cast<int>(i)];
+      if (zona.progressiva != 1 || int64_t{zona.fine_zona} + 100 <= INT32_MAX) continue;
+      for (size_t j = 0; j < 3; ++j) {
+        if (state_.progressive_read[j].fine_zona == zona.fine_zona && state_.progressive_read[j].progressiva == 1) {
+          failure.SetCause(state_.progressiva_at[j][1],
+                           causes::ChainageOverflow(specs[j]->keyword, zona.fine_zona));
+          return;
+        }
+      }
+    }
+    failure.SetCause({}, causes::Unnamed(failure));
   }
 
   bool ReadCabSignalling() {

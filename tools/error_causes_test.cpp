@@ -159,6 +159,10 @@ TEST(ErrorCauses, EachFailedReadingNamesItsCauseWhereTheAuthorMustLook) {
        },
        kTrainFile, 28, 64, "the timetable time 900000 h 38 min 0 s"},
 
+      {"a chainage that passes a Long once 100 is added",
+       [](Lines& l, Lines&) { Put(l, 3, "progressiva chilometrica uno,    0,    2147483600,    1"); }, kLineFile, 3,
+       40, "the chainage of 'progressiva chilometrica uno', 2147483600 m, is stored 100 m higher"},
+
       // The file as a whole.
       {"no route length", [](Lines& l, Lines&) { Put(l, 2, "lunghezz percorso,    99000"); }, kLineFile, 0, 0,
        "the line description gives no 'lunghezza percorso' in its general section"},
