@@ -96,9 +96,7 @@ Cause MountainOutside(const RuntimeFailure& failure, int32_t inizio, int32_t fin
   }
 }
 
-Cause IndicatorValues(const RuntimeFailure& failure, const std::array<int32_t, 9>& v,
-                      const ScenarioModel& model) {
-  (void)model;
+Cause IndicatorValues(const RuntimeFailure& failure, const std::array<int32_t, 9>& v) {
   if (failure.kind() == Kind::MissingCell)
     return {0, PointBeforeRoute("the maximum-speed indicator", v[0], failure.index())};
   if (failure.kind() == Kind::NotInField) {

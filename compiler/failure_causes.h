@@ -32,8 +32,7 @@ std::string GradientOverflow(int32_t gradient, FieldPosition at);
 std::string CurveOutsidePlan(const RuntimeFailure& failure, int32_t inizio, int32_t lunghezza,
                              const ScenarioModel& model);
 Cause MountainOutside(const RuntimeFailure& failure, int32_t inizio, int32_t fine, const ScenarioModel& model);
-Cause IndicatorValues(const RuntimeFailure& failure, const std::array<int32_t, 9>& v,
-                      const ScenarioModel& model);
+Cause IndicatorValues(const RuntimeFailure& failure, const std::array<int32_t, 9>& v);
 std::string TooManyBoards(int32_t indice_cartello);
 
 // An item whose own cell, round(position / 50 + 1) or round(position / 50),

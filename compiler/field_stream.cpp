@@ -1,5 +1,7 @@
 #include "compiler/field_stream.h"
 
+#include <cassert>
+
 #include "compiler/keyword_table.h"
 #include "compiler/runtime_failure.h"
 
@@ -137,7 +139,13 @@ void FieldStream::FailCutLine(const std::string& found) const {
   throw failure;
 }
 
+void FieldStream::ExpectValue([[maybe_unused]] ValueKind kind) const {
+  assert(spec_ == nullptr ||
+         (values_read_ < spec_->values.size() && spec_->values[values_read_].type == kind));
+}
+
 std::string FieldStream::ReadText() {
+  ExpectValue(ValueKind::Text);
   FailIfAtEnd("a text field");
   SkipBlanks();
   MarkFieldStart();
@@ -185,7 +193,8 @@ std::string FieldStream::ReadText() {
   return field;
 }
 
-int64_t FieldStream::ReadNumber(int64_t min, int64_t max, const char* type_name) {
+int64_t FieldStream::ReadNumber(int64_t min, int64_t max, const char* type_name, ValueKind kind) {
+  ExpectValue(kind);
   FailIfAtEnd("a number field");
   while (AtBlank() || AtLineEnd()) {
     if (AtBlank())
@@ -243,14 +252,14 @@ int64_t FieldStream::ReadNumber(int64_t min, int64_t max, const char* type_name)
   return value;
 }
 
-uint8_t FieldStream::ReadByte() { return static_cast<uint8_t>(ReadNumber(0, 255, "a Byte")); }
+uint8_t FieldStream::ReadByte() { return static_cast<uint8_t>(ReadNumber(0, 255, "a Byte", ValueKind::Byte)); }
 
 int16_t FieldStream::ReadInteger() {
-  return static_cast<int16_t>(ReadNumber(-32768, 32767, "an Integer"));
+  return static_cast<int16_t>(ReadNumber(-32768, 32767, "an Integer", ValueKind::Integer));
 }
 
 int32_t FieldStream::ReadLong() {
-  return static_cast<int32_t>(ReadNumber(-2147483648LL, 2147483647LL, "a Long"));
+  return static_cast<int32_t>(ReadNumber(-2147483648LL, 2147483647LL, "a Long", ValueKind::Long));
 }
 
 }  // namespace scenario

@@ -34,6 +34,7 @@
 namespace scenario {
 
 struct KeywordSpec;
+enum class ValueKind : uint8_t;
 
 // Where a field begins: 1-based line and column (in bytes).
 struct FieldPosition {
@@ -79,7 +80,10 @@ class FieldStream {
  private:
   static constexpr size_t kMostValues = 17;
 
-  int64_t ReadNumber(int64_t min, int64_t max, const char* type_name);
+  int64_t ReadNumber(int64_t min, int64_t max, const char* type_name, ValueKind kind);
+  // The reader reads the value the keyword table gives, as the table gives
+  // it (checked where assertions are on).
+  void ExpectValue(ValueKind kind) const;
   void FailIfAtEnd(const char* what) const;
   // A value has been read: its place is kept, and the line goes on from it.
   void ValueRead();

@@ -4,10 +4,10 @@ namespace scenario {
 
 namespace {
 
-constexpr FieldType L = FieldType::Long;
-constexpr FieldType I = FieldType::Integer;
-constexpr FieldType B = FieldType::Byte;
-constexpr FieldType T = FieldType::Text;
+constexpr ValueKind L = ValueKind::Long;
+constexpr ValueKind I = ValueKind::Integer;
+constexpr ValueKind B = ValueKind::Byte;
+constexpr ValueKind T = ValueKind::Text;
 
 constexpr ValueSpec kRouteLength[] = {{"the route length", L}};
 constexpr ValueSpec kProgressive[] = {
@@ -92,16 +92,6 @@ std::span<const KeywordSpec* const> AllKeywords() {
       &keyword::kSabbia,            &keyword::kSegnale,            &keyword::kRallentamento,
       &keyword::kAbbattimento,      &keyword::kStazione};
   return all;
-}
-
-const char* FieldTypeName(FieldType type) {
-  switch (type) {
-    case FieldType::Long: return "a Long";
-    case FieldType::Integer: return "an Integer";
-    case FieldType::Byte: return "a Byte";
-    case FieldType::Text: return "a text";
-  }
-  return "a value";
 }
 
 }  // namespace scenario

@@ -10,13 +10,14 @@ namespace scenario {
 
 enum class SourceFile : uint8_t { LineDescription, TrainService };
 
-// How a value is read: a number of one of the three sizes, or a text.
-enum class FieldType : uint8_t { Long, Integer, Byte, Text };
+// How a value is read: a number of one of the three sizes, or a text. The
+// field stream holds the readers to it (in builds with assertions).
+enum class ValueKind : uint8_t { Long, Integer, Byte, Text };
 
 struct ValueSpec {
   // The value's name in a message: "the station kind", "sx".
   const char* name;
-  FieldType type;
+  ValueKind type;
 };
 
 struct KeywordSpec {
@@ -55,8 +56,5 @@ extern const KeywordSpec kStazione;
 // Every keyword, line description first, each file in the order its reader
 // tests them.
 std::span<const KeywordSpec* const> AllKeywords();
-
-// "a Byte", "an Integer", "a Long", "a text".
-const char* FieldTypeName(FieldType type);
 
 }  // namespace scenario

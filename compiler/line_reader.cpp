@@ -648,7 +648,7 @@ class LineReader {
     NamingCause(
         [&] { memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]); },
         [&](RuntimeFailure& failure) {
-          const causes::Cause cause = causes::IndicatorValues(failure, v, model_);
+          const causes::Cause cause = causes::IndicatorValues(failure, v);
           failure.SetCause(ValueAt(cause.value), cause.text);
         });
     if (model_.codice_errore > 0) {

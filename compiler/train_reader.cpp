@@ -259,7 +259,8 @@ class TrainServiceReading {
 
   // The value a step line gives its cells. It is computed when the next
   // line of its kind, or the end of the file, fills them: a value that does
-  // not fit is the fault of the line that gave it.
+  // not fit is the fault of the line that gave it. Only a speed can fail
+  // (its fifth must fit a byte); an adhesion keeps its low bits.
   template <typename ValueOf>
   uint8_t StepValue(const StepFill& fill, ValueOf value_of) {
     return NamingCause([&] { return value_of(fill.previous); }, [&](RuntimeFailure& failure) {
