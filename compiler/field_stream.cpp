@@ -31,8 +31,7 @@ FieldPosition FieldStream::Here() const {
 
 void FieldStream::Fail(const std::string& what) const { throw RuntimeFailure(what + Where(Here())); }
 
-void FieldStream::FailIfAtEnd(const char* what) const {
-  if (!AtEnd()) return;
+void FieldStream::FailAtEnd(const char* what) const {
   if (spec_ != nullptr) FailCutLine("");
   Fail(std::string("end of the file reached before ") + what);
 }
@@ -184,10 +183,6 @@ std::string FieldStream::ReadText() {
                                       std::to_string(field.size()) +
                                       " bytes long; at most 65535 fit: shorten it");
     throw failure;
-  }
-  if (spec_ == nullptr) {
-    keyword_at_ = last_field_;
-    keyword_offset_ = last_field_offset_;
   }
   ValueRead();
   return field;

@@ -61,6 +61,12 @@ class FieldStream {
   // The fields read next are the values of `spec`'s line, in order, after
   // its keyword field (the field read last).
   void BeginValues(const KeywordSpec& spec) {
+    // Outside a line's values the field read last is the line's keyword; a
+    // keyword field that matches a second keyword keeps its own place.
+    if (spec_ == nullptr) {
+      keyword_at_ = last_field_;
+      keyword_offset_ = last_field_offset_;
+    }
     spec_ = &spec;
     values_read_ = 0;
     line_anchor_ = last_field_offset_;
@@ -68,8 +74,7 @@ class FieldStream {
   }
   // The fields read next are keyword fields again.
   void EndValues() { spec_ = nullptr; }
-  // Where the keyword field of the current line began: the last text field
-  // read outside a line's values.
+  // Where the keyword field of the current line began.
   const FieldPosition& keyword_position() const { return keyword_at_; }
   // Where value `index` (0 for the first) of the current line began; line 0
   // when it has not been read.
@@ -84,7 +89,10 @@ class FieldStream {
   // The reader reads the value the keyword table gives, as the table gives
   // it (checked where assertions are on).
   void ExpectValue(ValueKind kind) const;
-  void FailIfAtEnd(const char* what) const;
+  void FailIfAtEnd(const char* what) const {
+    if (AtEnd()) FailAtEnd(what);
+  }
+  [[noreturn]] void FailAtEnd(const char* what) const;
   // A value has been read: its place is kept, and the line goes on from it.
   void ValueRead();
   // The text of the number-like field at `offset`, up to its delimiter.

@@ -485,18 +485,26 @@ class LineReader {
     return true;
   }
 
-  // Gives the gradient in force to the cell at the cursor and moves on. The
-  // gradient comes from an earlier line: a gradient that cannot be stored
-  // is that line's fault.
-  void FillGradientCell() {
-    rec_cella& cell = cella(model_, state_.cella_pendenza);
-    cell.pendenza = Low8(NamingCause([&] { return AddLong(state_.pendenza_attuale, 100); },
-                                     [&](RuntimeFailure& failure) {
-                                       failure.SetCause(state_.pendenza_at,
-                                                        causes::GradientOverflow(state_.pendenza_attuale,
-                                                                                 state_.pendenza_at));
-                                     }));
-    state_.cella_pendenza = AddLong(state_.cella_pendenza, 1);
+  // The gradient in force as a cell stores it. It comes from an earlier
+  // line and is computed when the next gradient line, or the end of the
+  // file, fills the cells: a gradient that cannot be stored is the fault of
+  // the line that gave it.
+  uint8_t StoredGradient() {
+    return Low8(NamingCause([&] { return AddLong(state_.pendenza_attuale, 100); },
+                            [&](RuntimeFailure& failure) {
+                              failure.SetCause(state_.pendenza_at,
+                                               causes::GradientOverflow(state_.pendenza_attuale, state_.pendenza_at));
+                            }));
+  }
+
+  // Gives the gradient in force to the cells from the cursor on, up to the
+  // cell before `end`; at least one cell.
+  void FillGradientCells(int64_t end) {
+    const uint8_t pendenza = StoredGradient();
+    do {
+      cella(model_, state_.cella_pendenza).pendenza = pendenza;
+      state_.cella_pendenza = AddLong(state_.cella_pendenza, 1);
+    } while (state_.cella_pendenza < end);
   }
 
   AfterLine ReadGradient() {
@@ -506,11 +514,7 @@ class LineReader {
     if (FailsRangeTest(posizione)) return AfterLine::Close;
     const int64_t n = round_half_even(InCells(posizione));
     if (warn_) WarnGradient(posizione, valore, n);
-    if (n > 0) {
-      do {
-        FillGradientCell();
-      } while (state_.cella_pendenza < n);
-    }
+    if (n > 0) FillGradientCells(n);
     state_.pendenza_attuale = valore;
     state_.pendenza_at = ValueAt(1);
     return AfterLine::GoOn;
@@ -696,9 +700,7 @@ class LineReader {
   void Close() {
     source_.CloseAndDelete();
     // The gradient in force runs on to the third cell from the end.
-    do {
-      FillGradientCell();
-    } while (state_.cella_pendenza < static_cast<int64_t>(model_.ultima_cella) - 2);
+    FillGradientCells(static_cast<int64_t>(model_.ultima_cella) - 2);
     // The plan runs straight on to the third point from the end.
     if (model_.compila_linea != 0) {
       PlanCursor plan(model_.tracciato, state_.metro_tracciato);

@@ -250,9 +250,11 @@ class TrainServiceReading {
   // before `end`, never past the route's last cell; at least one cell.
   template <typename ValueOf>
   void FillSteps(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of, int64_t end) {
+    if (fill.index >= model_.ultima_cella) return;
+    const uint8_t value = StepValue(fill, value_of);
     do {
       if (fill.index >= model_.ultima_cella) break;
-      cella(model_, fill.index).*field = StepValue(fill, value_of);
+      cella(model_, fill.index).*field = value;
       ++fill.index;
     } while (fill.index < end);
   }
@@ -552,12 +554,14 @@ class TrainServiceReading {
     // The last value of each kind holds to the end of the route, short of
     // its last three cells.
     const int64_t end = int64_t{model_.ultima_cella} - 2;
+    const uint8_t speed = StepValue(speed_, SpeedFifth);
     do {
-      cella(model_, speed_.index).velocita_limite = StepValue(speed_, SpeedFifth);
+      cella(model_, speed_.index).velocita_limite = speed;
       ++speed_.index;
     } while (speed_.index < end);
+    const uint8_t adhesion = StepValue(adhesion_, AdhesionByte);
     do {
-      cella(model_, adhesion_.index).aderenza = StepValue(adhesion_, AdhesionByte);
+      cella(model_, adhesion_.index).aderenza = adhesion;
       ++adhesion_.index;
     } while (adhesion_.index < end);
     // The line's kilometric progressives must fall on whole cells.
