@@ -139,6 +139,9 @@ void PutColumn(PieceBuffer& out, const Tracciato& tracciato, int column) {
   }
 }
 
+// "1 byte", "2 bytes": for the messages about a damaged file.
+std::string ByteCount(size_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+
 }  // namespace
 
 size_t TracciatoBytes(const Tracciato& tracciato) {
@@ -177,21 +180,21 @@ bool DecodeStazioni(std::string_view bytes, std::vector<rec_stazione>* stazioni,
     const size_t index = stazioni->size();
     if (index == kNumeroStazioni) {
       *error = "more than " + std::to_string(kNumeroStazioni) + " station records: " +
-               std::to_string(bytes.size() - at) + " bytes left after record 86";
+               ByteCount(bytes.size() - at) + " left after record 86";
       return false;
     }
     if (bytes.size() - at < kStationFixedBytes) {
       *error = "station record " + std::to_string(index) + " is cut short at byte " +
-               std::to_string(at) + ": " + std::to_string(bytes.size() - at) +
-               " bytes left, a record takes at least 34";
+               std::to_string(at) + ": " + ByteCount(bytes.size() - at) +
+               " left, a record takes at least 34";
       return false;
     }
     const char* p = bytes.data() + at;
     const size_t n = DecodeFixed16(p + 14);
     if (bytes.size() - at < kStationFixedBytes + n) {
       *error = "station record " + std::to_string(index) + " is cut short at byte " +
-               std::to_string(at) + ": its name of " + std::to_string(n) +
-               " bytes runs past the end of the file";
+               std::to_string(at) + ": its name of " + ByteCount(n) +
+               " runs past the end of the file";
       return false;
     }
     rec_stazione r;
@@ -227,8 +230,8 @@ bool DecodePercorso(std::string_view bytes, std::vector<rec_cella>* percorso, st
   percorso->clear();
   if (bytes.size() % kCellBytes != 0) {
     *error = "a cell file is a whole number of 15-byte cells, but this one has " +
-             std::to_string(bytes.size()) + " bytes (" + std::to_string(bytes.size() % kCellBytes) +
-             " bytes past the last whole cell)";
+             ByteCount(bytes.size()) + " (" + ByteCount(bytes.size() % kCellBytes) +
+             " past the last whole cell)";
     return false;
   }
   percorso->reserve(bytes.size() / kCellBytes);

@@ -4,8 +4,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
 #include "compiler/compile_run.h"
 #include "compiler/error_reporting.h"
 #include "compiler/scenario_reader.h"
@@ -18,6 +16,7 @@
 #include "tools/compile_file_system.h"
 #include "tools/error_messages.h"
 #include "tools/exit_status.h"
+#include "tools/json_output.h"
 
 namespace scenario::tool {
 
@@ -189,17 +188,31 @@ std::string PlacePrefix(const std::optional<SourcePlace>& place) {
   return prefix + ": ";
 }
 
+// What a recorded error leaves in the compiled files. The readers stop at
+// the error; the check after the reading and the cell rules come when all
+// has been read.
+std::string RecordedErrorOutcome(int32_t numero, bool files_written) {
+  const std::string files = files_written ? "the compiled files were written" : "a compile writes the compiled files";
+  switch (SourceOf(numero)) {
+    case ErrorSource::AfterReading:
+    case ErrorSource::CellRules:
+      return files + ", with all that was read, but what the error names is wrong or missing in them";
+    default:
+      return files + (files_written ? " but hold" : ", but they hold") + " only what was read before the error";
+  }
+}
+
 std::string StopText(int32_t numero) {
   if (SourceOf(numero) == ErrorSource::CompileRun) return ErrorText(numero);
   return "no route was read, so there is nothing to compile";
 }
 
 // "file", "line" and "column" of a place; null where it has none.
-void PutPlace(nlohmann::ordered_json& json, const std::optional<SourcePlace>& place) {
-  json["file"] = place ? nlohmann::ordered_json(place->file) : nullptr;
+void PutPlace(Json& json, const std::optional<SourcePlace>& place) {
+  json["file"] = place ? Json(place->file) : nullptr;
   const bool has_line = place && place->line > 0;
-  json["line"] = has_line ? nlohmann::ordered_json(place->line) : nullptr;
-  json["column"] = has_line ? nlohmann::ordered_json(place->column) : nullptr;
+  json["line"] = has_line ? Json(place->line) : nullptr;
+  json["column"] = has_line ? Json(place->column) : nullptr;
 }
 
 }  // namespace
@@ -292,8 +305,12 @@ int ExitStatusOf(const CompileReport& report, bool werror) {
 }
 
 void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ostream& err, bool list_files) {
+  // The reading's warnings, the files written, and then what is wrong with
+  // them: the error, and what it leaves in the files, come last.
   for (const CompileWarning& warning : report.warnings)
     err << PlacePrefix(warning.place) << "warning: " << warning.message << "\n";
+  if (list_files)
+    for (const std::string& path : report.files_written) out << "wrote " << path << "\n";
   if (report.codice_errore != 0) {
     err << PlacePrefix(report.place) << "error " << report.codice_errore;
     if (HasPosition(report.codice_errore)) err << " at " << report.posizione_errore << " m";
@@ -307,13 +324,14 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
   if (report.stopped_with) {
     err << "stopped: \"" << ErrorMessage(std::to_string(*report.stopped_with))
         << "\": " << StopText(*report.stopped_with) << "; no compiled file was written\n";
+  } else if (report.codice_errore != 0) {
+    err << "error " << report.codice_errore << ": " << RecordedErrorOutcome(report.codice_errore, list_files)
+        << "; fix it and compile again\n";
   }
-  if (list_files)
-    for (const std::string& path : report.files_written) out << "wrote " << path << "\n";
 }
 
 void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
-  nlohmann::ordered_json json;
+  Json json;
   json["nome_linea"] = report.names.nome_linea;
   json["numero_treno"] = report.names.numero_treno;
   json["codice_errore"] = report.codice_errore;
@@ -321,11 +339,11 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   json["message"] = ErrorText(report.codice_errore);
   json["cause"] = report.cause ? nlohmann::ordered_json(*report.cause) : nullptr;
   PutPlace(json, report.place);
-  json["stopped_with"] = report.stopped_with ? nlohmann::ordered_json(*report.stopped_with) : nullptr;
+  json["stopped_with"] = report.stopped_with ? Json(*report.stopped_with) : nullptr;
   json["stopped_message"] =
-      report.stopped_with ? nlohmann::ordered_json(StopText(*report.stopped_with)) : nullptr;
+      report.stopped_with ? Json(StopText(*report.stopped_with)) : nullptr;
   if (report.line_stop_place) {
-    nlohmann::ordered_json stop;
+    Json stop;
     PutPlace(stop, report.line_stop_place);
     stop["codice_errore"] = error_number::kBeyondRoute;
     stop["posizione_errore"] = report.line_stop_position;
@@ -333,9 +351,9 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   } else {
     json["line_description_stop"] = nullptr;
   }
-  nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
+  Json warnings = Json::array();
   for (const CompileWarning& warning : report.warnings) {
-    nlohmann::ordered_json entry;
+    Json entry;
     PutPlace(entry, warning.place);
     entry["message"] = warning.message;
     entry["kind"] = warning.kind;
@@ -343,7 +361,7 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   }
   json["warnings"] = warnings;
   json["files"] = report.files_written;
-  out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+  PrintJson(json, out);
 }
 
 }  // namespace scenario::tool

@@ -14,6 +14,7 @@
 #include "platform/program_directory.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
+#include "tools/test_support/built_in_sources.h"
 #include "tools/test_support/tool_run.h"
 
 namespace scenario::tool {
@@ -25,29 +26,24 @@ using scenario::testing_support::TempDir;
 using testing::ReplaceLine;
 using testing::RunTool;
 
-const std::string kLine = "Calvisio -Sambreta_linea.txt";
-const std::string kTrain = "Calvisio -Sambreta_31613-.txt";
+const std::string& kLine = testing::kBuiltInLineSource;
+const std::string& kTrain = testing::kBuiltInTrainSource;
 const std::vector<std::string> kCompiled = {"Calvisio -Sambreta_linea.dat", "Calvisio -Sambreta_31613.sim",
                                             "Calvisio -Sambreta_31613.dat"};
 
 // A directory with the built-in sources as `sources` writes them.
 class CompileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RunTool({"sources", src()}).status, 0);
-    out_dir = (dir.path() / "out").string();
-  }
-  std::string src() const { return (dir.path() / "src").string(); }
-  fs::path line() const { return dir.path() / "src" / kLine; }
-  fs::path train() const { return dir.path() / "src" / kTrain; }
-  testing::ToolRun Compile(std::vector<std::string> extra = {}) {
-    std::vector<std::string> args{"compile", line().string(), train().string(), "-o", out_dir};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return RunTool(args);
+  std::string src() const { return sources.src().string(); }
+  fs::path line() const { return sources.line(); }
+  fs::path train() const { return sources.train(); }
+  testing::ToolRun Compile(const std::vector<std::string>& extra = {}) {
+    sources.output = out_dir;
+    return sources.Compile(extra);
   }
 
-  TempDir dir;
-  std::string out_dir;
+  testing::BuiltInSources sources;
+  std::string out_dir = sources.output.string();
 };
 
 TEST_F(CompileTest, BuiltInSourcesGiveTheCompactorsOwnFilesAndStayUntouched) {
@@ -131,6 +127,9 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
       {"a cab-signalling start that is not a multiple of 50",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 9, "ripetizione segnali 4 codici,    2701,    95900"); },
        3, std::nullopt, "line", 9, 1, 1, std::nullopt},
+      {"a chainage off the 50 m grid, found after all has been read",
+       [](const fs::path& l, const fs::path&) { ReplaceLine(l, 3, "progressiva chilometrica uno,    0,    97010,    1"); },
+       2, std::nullopt, "line", 0, 0, 1, std::nullopt},
       {"a letter in a mountain's end",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 25, "montagna,   68650,  x68700,  2"); },
        25, std::nullopt, "line", 25, 21, 1, std::nullopt},
@@ -173,13 +172,11 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
   };
   for (const Fault& fault : faults) {
     SCOPED_TRACE(fault.what);
-    TempDir case_dir;
-    const fs::path src_dir = case_dir.path() / "src";
-    ASSERT_EQ(RunTool({"sources", src_dir.string()}).status, 0);
-    const fs::path line_file = src_dir / kLine;
-    const fs::path train_file = src_dir / kTrain;
+    const testing::BuiltInSources case_sources;
+    const fs::path line_file = case_sources.line();
+    const fs::path train_file = case_sources.train();
     fault.make(line_file, train_file);
-    const std::string case_out = (case_dir.path() / "out").string();
+    const std::string case_out = case_sources.output.string();
 
     const testing::ToolRun json_run =
         RunTool({"compile", line_file.string(), train_file.string(), "-o", case_out, "--json"});
@@ -230,6 +227,19 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     while (after_warnings.substr(0, after_warnings.find('\n')).find(": warning: ") != std::string::npos)
       after_warnings.erase(0, after_warnings.find('\n') + 1);
     EXPECT_EQ(after_warnings.substr(0, after_warnings.find('\n') + 1), expected);
+    // The files are listed before the error, and the last line says what
+    // the error leaves in them: the readers stop at it; 2 and the cell
+    // rules' 11 to 13 come after all has been read.
+    if (!fault.stopped_with) {
+      const std::string last = text_run.err.substr(text_run.err.rfind('\n', text_run.err.size() - 2) + 1);
+      const bool after_reading = fault.codice_errore == 2 || (fault.codice_errore >= 11 && fault.codice_errore <= 13);
+      const std::string outcome = after_reading
+                                      ? "the compiled files were written, with all that was read, but what the "
+                                        "error names is wrong or missing in them"
+                                      : "the compiled files were written but hold only what was read before the "
+                                        "error";
+      EXPECT_EQ(last, "error " + std::to_string(fault.codice_errore) + ": " + outcome + "; fix it and compile again\n");
+    }
     // Whatever happened, the given sources are still there.
     EXPECT_TRUE(fs::exists(line_file));
     EXPECT_TRUE(fs::exists(train_file));
@@ -275,8 +285,8 @@ TEST_F(CompileTest, ACleanRunsJsonHasNoPlaceAndListsTheFiles) {
 }
 
 TEST_F(CompileTest, NamesComeFromTheOptionsWhenTheFileNamesDoNotTellThem) {
-  const fs::path a = dir.path() / "a.txt";
-  const fs::path b = dir.path() / "b.txt";
+  const fs::path a = sources.root() / "a.txt";
+  const fs::path b = sources.root() / "b.txt";
   fs::copy_file(line(), a);
   fs::copy_file(train(), b);
 
@@ -296,7 +306,7 @@ TEST_F(CompileTest, NamesComeFromTheOptionsWhenTheFileNamesDoNotTellThem) {
 
 TEST_F(CompileTest, AGivenFileThatTheRunWouldOverwriteIsRefused) {
   // A source given under the name of a compiled file of the same directory.
-  const fs::path clash = dir.path() / "src" / "Calvisio -Sambreta_31613.dat";
+  const fs::path clash = sources.src() / "Calvisio -Sambreta_31613.dat";
   fs::copy_file(train(), clash);
   const testing::ToolRun run = RunTool({"compile", line().string(), clash.string(), "--train-number", "31613",
                                         "-o", src()});

@@ -7,6 +7,7 @@
 #include "compiler/compile_run.h"
 #include "compiler/compiled_files.h"
 #include "platform/workspace.h"
+#include "tools/counted.h"
 #include "tools/paths.h"
 
 namespace scenario::tool {
@@ -58,7 +59,7 @@ std::string KindName(CompiledFileKind kind) {
 
 std::optional<std::string> StationTableProblem(const std::vector<rec_stazione>& stazioni) {
   if (stazioni.size() != static_cast<size_t>(kNumeroStazioni))
-    return "it holds " + std::to_string(stazioni.size()) + " records, not " +
+    return "it holds " + Counted(static_cast<long long>(stazioni.size()), "record") + ", not " +
            std::to_string(kNumeroStazioni);
   if (stazioni[kRecordScenario].par_4 != marcatore_stazioni)
     return "record 85 holds " + std::to_string(stazioni[kRecordScenario].par_4) +
@@ -69,7 +70,8 @@ std::optional<std::string> StationTableProblem(const std::vector<rec_stazione>& 
 
 std::optional<std::string> RouteProblem(const std::vector<rec_cella>& percorso) {
   if (percorso.size() < 2)
-    return "it holds " + std::to_string(percorso.size()) + " cell, but a route has at least cells 0 and 1";
+    return "it holds " + Counted(static_cast<long long>(percorso.size()), "cell") +
+           ", but a route has at least cells 0 and 1";
   if (percorso[1].valore_1 != marcatore_percorso)
     return "cell 1 holds " + std::to_string(percorso[1].valore_1) +
            " in valore_1 where every compiled cell file carries the marker " +

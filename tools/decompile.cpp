@@ -19,7 +19,9 @@
 #include "platform/window.h"
 #include "platform/workspace.h"
 #include "sources/text_file_writer.h"
+#include "tools/author_units.h"
 #include "tools/compiled_scenario.h"
+#include "tools/counted.h"
 #include "tools/error_messages.h"
 #include "tools/refusal.h"
 #include "tools/route_features.h"
@@ -96,7 +98,7 @@ struct Station {
   int64_t position = 0;
   int64_t tipo = 0;
   int64_t length = 0;
-  int64_t par_1 = 0, par_2 = 0, par_3 = 0, par_4 = 0, par_5 = 0, par_6 = 0, par_7 = 0, par_8 = 0, par_9 = 0;
+  std::array<int64_t, 9> par{};  // par_1 to par_9
   int64_t sosta = 0;
   int64_t hours = 0, minutes = 0, seconds = 0;
   std::string nome;
@@ -208,8 +210,8 @@ std::vector<std::string> TrainServiceLines(const TrainService& train) {
   lines.push_back("[stazioni]");
   for (const Station& s : train.stations)
     lines.push_back("stazione" +
-                    Columns({{s.position, 8}, {s.tipo, 3}, {s.length, 5}, {s.par_1, 3}, {s.par_2, 2}, {s.par_3, 2},
-                             {s.par_4, 3}, {s.par_5, 1}, {s.par_6, 1}, {s.par_7, 3}, {s.par_8, 1}, {s.par_9, 1},
+                    Columns({{s.position, 8}, {s.tipo, 3}, {s.length, 5}, {s.par[0], 3}, {s.par[1], 2}, {s.par[2], 2},
+                             {s.par[3], 3}, {s.par[4], 1}, {s.par[5], 1}, {s.par[6], 3}, {s.par[7], 1}, {s.par[8], 1},
                              {s.sosta, 5}, {s.hours, 4}, {s.minutes, 2}, {s.seconds, 2}}) +
                     ", " + TextOrAsIs(s.nome));
   lines.push_back("[rallentamenti]");
@@ -540,15 +542,7 @@ class Recovery {
       Station s;
       s.position = r.progressiva;
       s.tipo = r.tipo_stazione;
-      s.par_1 = r.par_1;
-      s.par_2 = r.par_2;
-      s.par_3 = r.par_3;
-      s.par_4 = r.par_4;
-      s.par_5 = r.par_5;
-      s.par_6 = r.par_6;
-      s.par_7 = r.par_7;
-      s.par_8 = r.par_8;
-      s.par_9 = r.par_9;
+      s.par = ParValues(r);
       s.sosta = r.sosta;
       s.nome = r.nome;
       if (s.tipo >= 5 && s.tipo <= 8) {
@@ -557,11 +551,12 @@ class Recovery {
         s.length = 2 * (s.position - r.inizio_zona);
         // A zone 50 m longer at its end is the mark of a non-zero value 6,
         // which the first station's record does not keep.
-        if (r.fine_zona - (s.position + s.length / 2) == 50 && s.par_3 == 0) s.par_3 = 1;
+        if (r.fine_zona - (s.position + s.length / 2) == 50 && s.par[2] == 0) s.par[2] = 1;
       }
-      s.hours = r.orario / 3600;
-      s.minutes = r.orario % 3600 / 60;
-      s.seconds = r.orario % 60;
+      const std::array<int32_t, 3> time = TimeOfDay(r.orario);
+      s.hours = time[0];
+      s.minutes = time[1];
+      s.seconds = time[2];
       stations.push_back(s);
     }
     return stations;
@@ -729,24 +724,22 @@ template <typename Record>
 using Fields = std::vector<std::pair<const char*, std::function<std::string(const Record&)>>>;
 
 const Fields<rec_stazione>& StationFields() {
-  static const Fields<rec_stazione> fields = {
-      {"tipo_stazione", [](const rec_stazione& r) { return Num(r.tipo_stazione); }},
-      {"inizio_zona", [](const rec_stazione& r) { return Num(r.inizio_zona); }},
-      {"fine_zona", [](const rec_stazione& r) { return Num(r.fine_zona); }},
-      {"progressiva", [](const rec_stazione& r) { return Num(r.progressiva); }},
-      {"par_1", [](const rec_stazione& r) { return Num(r.par_1); }},
-      {"nome", [](const rec_stazione& r) { return "\"" + r.nome + "\""; }},
-      {"par_4", [](const rec_stazione& r) { return Num(r.par_4); }},
-      {"par_5", [](const rec_stazione& r) { return Num(r.par_5); }},
-      {"par_7", [](const rec_stazione& r) { return Num(r.par_7); }},
-      {"par_8", [](const rec_stazione& r) { return Num(r.par_8); }},
-      {"par_9", [](const rec_stazione& r) { return Num(r.par_9); }},
-      {"par_6", [](const rec_stazione& r) { return Num(r.par_6); }},
-      {"sosta", [](const rec_stazione& r) { return Num(r.sosta); }},
-      {"par_3", [](const rec_stazione& r) { return Num(r.par_3); }},
-      {"par_2", [](const rec_stazione& r) { return Num(r.par_2); }},
-      {"orario", [](const rec_stazione& r) { return Num(r.orario); }},
-  };
+  static const Fields<rec_stazione> fields = [] {
+    Fields<rec_stazione> list = {
+        {"tipo_stazione", [](const rec_stazione& r) { return Num(r.tipo_stazione); }},
+        {"inizio_zona", [](const rec_stazione& r) { return Num(r.inizio_zona); }},
+        {"fine_zona", [](const rec_stazione& r) { return Num(r.fine_zona); }},
+        {"progressiva", [](const rec_stazione& r) { return Num(r.progressiva); }},
+        {"nome", [](const rec_stazione& r) { return "\"" + r.nome + "\""; }},
+        {"sosta", [](const rec_stazione& r) { return Num(r.sosta); }},
+        {"orario", [](const rec_stazione& r) { return Num(r.orario); }},
+    };
+    static constexpr const char* kParNames[9] = {"par_1", "par_2", "par_3", "par_4", "par_5",
+                                                 "par_6", "par_7", "par_8", "par_9"};
+    for (size_t n = 0; n < 9; ++n)
+      list.push_back({kParNames[n], [n](const rec_stazione& r) { return Num(ParValues(r)[n]); }});
+    return list;
+  }();
   return fields;
 }
 
@@ -828,7 +821,7 @@ void CompareCells(const CompiledInput& input, const std::string& bytes, Differen
     return;
   }
   if (recompiled.size() != input.percorso.size())
-    out->Add("cell file: " + std::to_string(input.percorso.size()) + " cells in the file, " +
+    out->Add("cell file: " + Counted(static_cast<long long>(input.percorso.size()), "cell") + " in the file, " +
              std::to_string(recompiled.size()) + " recompiled");
   const size_t n = std::min(recompiled.size(), input.percorso.size());
   for (size_t k = 0; k < n; ++k) {
@@ -848,7 +841,7 @@ void ComparePlan(const CompiledInput& input, const std::optional<std::string>& b
   }
   const std::vector<PuntoTracciato>& given = *input.tracciato;
   if (recompiled.size() != given.size())
-    out->Add("compiled line file: " + std::to_string(given.size()) + " plan points in the file, " +
+    out->Add("compiled line file: " + Counted(static_cast<long long>(given.size()), "plan point") + " in the file, " +
              std::to_string(recompiled.size()) + " recompiled");
   const size_t n = std::min(recompiled.size(), given.size());
   for (size_t x = 0; x < n; ++x) {

@@ -1,11 +1,13 @@
 #include "tools/dump_command.h"
 
+#include <optional>
 #include <stdexcept>
 
-#include <nlohmann/json.hpp>
-
 #include "compiler/check_codes.h"
+#include "tools/author_units.h"
 #include "tools/compiled_scenario.h"
+#include "tools/counted.h"
+#include "tools/json_output.h"
 #include "tools/route_features.h"
 #include "tools/text_encoding.h"
 #include "tools/text_table.h"
@@ -13,12 +15,6 @@
 namespace scenario::tool {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
-
-void PrintJson(const Json& json, std::ostream& out) {
-  out << json.dump(1, ' ', false, Json::error_handler_t::replace) << "\n";
-}
 
 // --- station file ---------------------------------------------------------
 
@@ -34,6 +30,68 @@ void WarnAboutCheckCode(const std::string& path, const std::vector<rec_stazione>
         << ": the file was changed after it was compiled\n";
 }
 
+// The stored fields of a station record, in the order of the file.
+struct StoredField {
+  const char* name;
+  FieldValue (*value)(const rec_stazione&);
+};
+
+constexpr StoredField kStationFields[] = {
+    {"tipo_stazione", [](const rec_stazione& r) -> FieldValue { return r.tipo_stazione; }},
+    {"inizio_zona", [](const rec_stazione& r) -> FieldValue { return r.inizio_zona; }},
+    {"fine_zona", [](const rec_stazione& r) -> FieldValue { return r.fine_zona; }},
+    {"progressiva", [](const rec_stazione& r) -> FieldValue { return r.progressiva; }},
+    {"par_1", [](const rec_stazione& r) -> FieldValue { return r.par_1; }},
+    {"nome", [](const rec_stazione& r) -> FieldValue { return r.nome; }},
+    {"par_4", [](const rec_stazione& r) -> FieldValue { return r.par_4; }},
+    {"par_5", [](const rec_stazione& r) -> FieldValue { return r.par_5; }},
+    {"par_7", [](const rec_stazione& r) -> FieldValue { return r.par_7; }},
+    {"par_8", [](const rec_stazione& r) -> FieldValue { return r.par_8; }},
+    {"par_9", [](const rec_stazione& r) -> FieldValue { return r.par_9; }},
+    {"par_6", [](const rec_stazione& r) -> FieldValue { return r.par_6; }},
+    {"sosta", [](const rec_stazione& r) -> FieldValue { return r.sosta; }},
+    {"par_3", [](const rec_stazione& r) -> FieldValue { return r.par_3; }},
+    {"par_2", [](const rec_stazione& r) -> FieldValue { return r.par_2; }},
+    {"orario", [](const rec_stazione& r) -> FieldValue { return r.orario; }},
+};
+
+std::optional<FieldValue> StoredValue(const rec_stazione& r, const std::string& field) {
+  for (const StoredField& stored : kStationFields)
+    if (field == stored.name) return stored.value(r);
+  return std::nullopt;
+}
+
+Json ValueJson(const FieldValue& value) {
+  if (const std::string* text = std::get_if<std::string>(&value)) return Latin1ToUtf8(*text);
+  return std::get<int64_t>(value);
+}
+
+void AddCell(TextTable* table, const FieldValue& value) {
+  if (const std::string* text = std::get_if<std::string>(&value)) table->Add(PrintableText(*text));
+  else table->Add(static_cast<long long>(std::get<int64_t>(value)));
+}
+
+// The values as the sources give them, by keyword: {"keyword": {"name": value, ...}, ...}.
+Json SourceJson(const std::vector<AuthorValue>& values) {
+  Json json = Json::object();
+  for (const AuthorValue& value : values) json[value.keyword][AuthorKey(value)] = ValueJson(value.value);
+  return json;
+}
+
+// The values as the sources give them, in one line: "segnale posizione 2350 m, sx 1, ...; ...".
+std::string SourceText(const std::vector<AuthorValue>& values) {
+  std::string text;
+  std::string keyword;
+  for (const AuthorValue& value : values) {
+    if (text.empty()) text = value.keyword + " ";
+    else if (value.keyword != keyword) text += "; " + value.keyword + " ";
+    else text += ", ";
+    keyword = value.keyword;
+    text += AuthorText(value);
+  }
+  return text;
+}
+
 void DumpStations(const std::string& path, const std::vector<rec_stazione>& stazioni, bool json,
                   std::ostream& out) {
   const std::vector<RecordRole> roles = RecordRoles(stazioni);
@@ -41,50 +99,65 @@ void DumpStations(const std::string& path, const std::vector<rec_stazione>& staz
     Json records = Json::array();
     for (size_t i = 0; i < stazioni.size(); ++i) {
       const rec_stazione& r = stazioni[i];
-      records.push_back({{"index", i},
-                         {"role", RoleName(roles[i])},
-                         {"tipo_stazione", r.tipo_stazione},
-                         {"inizio_zona", r.inizio_zona},
-                         {"fine_zona", r.fine_zona},
-                         {"progressiva", r.progressiva},
-                         {"par_1", r.par_1},
-                         {"nome", Latin1ToUtf8(r.nome)},
-                         {"par_4", r.par_4},
-                         {"par_5", r.par_5},
-                         {"par_7", r.par_7},
-                         {"par_8", r.par_8},
-                         {"par_9", r.par_9},
-                         {"par_6", r.par_6},
-                         {"sosta", r.sosta},
-                         {"par_3", r.par_3},
-                         {"par_2", r.par_2},
-                         {"orario", r.orario}});
+      Json record = {{"index", i}, {"role", RoleName(roles[i])}};
+      for (const StoredField& field : kStationFields) record[field.name] = ValueJson(field.value(r));
+      record["source"] = SourceJson(RecordInSources(roles[i], r));
+      records.push_back(record);
     }
     PrintJson({{"file", path}, {"kind", KindName(CompiledFileKind::Station)}, {"records", records}}, out);
     return;
   }
-  out << path << ": " << KindName(CompiledFileKind::Station) << ", " << stazioni.size() << " records\n";
-  TextTable table({"record", "role", "tipo_stazione", "inizio_zona", "fine_zona", "progressiva", "par_1",
-                   "nome", "par_4", "par_5", "par_7", "par_8", "par_9", "par_6", "sosta", "par_3", "par_2",
-                   "orario"});
+  out << path << ": " << KindName(CompiledFileKind::Station) << ", "
+      << Counted(static_cast<long long>(stazioni.size()), "record") << ", as stored\n";
+  std::vector<std::string> header = {"record", "role"};
+  for (const StoredField& field : kStationFields) header.push_back(field.name);
+  TextTable table(header);
   for (size_t i = 0; i < stazioni.size(); ++i) {
-    const rec_stazione& r = stazioni[i];
     table.NewRow();
     table.Add(static_cast<long long>(i));
     table.Add(RoleName(roles[i]));
-    for (long long value : {static_cast<long long>(r.tipo_stazione), static_cast<long long>(r.inizio_zona),
-                            static_cast<long long>(r.fine_zona), static_cast<long long>(r.progressiva),
-                            static_cast<long long>(r.par_1)})
-      table.Add(value);
-    table.Add(PrintableText(r.nome));
-    for (long long value : {static_cast<long long>(r.par_4), static_cast<long long>(r.par_5),
-                            static_cast<long long>(r.par_7), static_cast<long long>(r.par_8),
-                            static_cast<long long>(r.par_9), static_cast<long long>(r.par_6),
-                            static_cast<long long>(r.sosta), static_cast<long long>(r.par_3),
-                            static_cast<long long>(r.par_2), static_cast<long long>(r.orario)})
-      table.Add(value);
+    for (const StoredField& field : kStationFields) AddCell(&table, field.value(stazioni[i]));
   }
   table.Print(out);
+
+  // The stations as their `stazione` lines give them, value by value.
+  std::vector<std::string> station_header = {"record"};
+  TextTable stations({});
+  for (size_t i = 0; i < stazioni.size(); ++i) {
+    if (roles[i] != RecordRole::Station) continue;
+    const std::vector<AuthorValue> values = RecordInSources(roles[i], stazioni[i]);
+    if (station_header.size() == 1)
+      for (const AuthorValue& value : values) station_header.push_back(std::to_string(value.column) + ":" + AuthorKey(value));
+    stations.NewRow();
+    stations.Add(static_cast<long long>(i));
+    for (const AuthorValue& value : values) AddCell(&stations, value.value);
+  }
+  if (station_header.size() > 1) {
+    out << "\nThe stations as their stazione lines give them (value number:name, in metres, hours, minutes, seconds):\n";
+    stations.SetHeader(station_header);
+    stations.Print(out);
+  }
+
+  // The other records, field by field, beside the source value each holds.
+  TextTable others({"record", "role", "source", "field", "stored", "in_sources", "how"});
+  for (size_t i = 0; i < stazioni.size(); ++i) {
+    if (roles[i] == RecordRole::Station) continue;
+    for (const AuthorValue& value : RecordInSources(roles[i], stazioni[i])) {
+      others.NewRow();
+      others.Add(static_cast<long long>(i));
+      others.Add(RoleName(roles[i]));
+      others.Add(value.keyword + (value.column > 0 ? " value " + std::to_string(value.column) : std::string()) +
+                 ": " + value.name);
+      others.Add(value.field);
+      const std::optional<FieldValue> stored = StoredValue(stazioni[i], value.field);
+      if (stored) AddCell(&others, *stored);
+      else others.Add(std::string());
+      others.Add(ShownValue(value));
+      others.Add(value.note);
+    }
+  }
+  out << "\nThe other records as the sources give them:\n";
+  others.Print(out);
 }
 
 // --- cell file ------------------------------------------------------------
@@ -126,6 +199,7 @@ void DumpCells(const std::string& path, const std::vector<rec_cella>& percorso, 
     for (size_t k = 0; k < percorso.size(); ++k) {
       const rec_cella& c = percorso[k];
       cells.push_back({{"index", k},
+                       {"from_m", CellStart(static_cast<int64_t>(k))},
                        {"kind", CellKindName(c.tipo_cella)},
                        {"tipo_cella", c.tipo_cella},
                        {"valore_1", c.valore_1},
@@ -136,16 +210,20 @@ void DumpCells(const std::string& path, const std::vector<rec_cella>& percorso, 
                        {"avviso", c.avviso},
                        {"montagna", c.montagna},
                        {"velocita_limite", c.velocita_limite},
+                       {"velocita_limite_kmh", SpeedKmh(c.velocita_limite)},
                        {"pendenza", c.pendenza},
-                       {"aderenza", c.aderenza}});
+                       {"pendenza_per_mille", GradientPerMille(c.pendenza)},
+                       {"aderenza", c.aderenza},
+                       {"source", SourceJson(CellInSources(static_cast<int64_t>(k), c))}});
     }
     PrintJson({{"file", path}, {"kind", KindName(CompiledFileKind::Cell)}, {"cells", cells}}, out);
     return;
   }
-  out << path << ": " << KindName(CompiledFileKind::Cell) << ", " << percorso.size()
-      << " cells (0 to " << percorso.size() - 1 << "); cell k begins at metre 50 x (k - 1)\n";
+  out << path << ": " << KindName(CompiledFileKind::Cell) << ", "
+      << Counted(static_cast<long long>(percorso.size()), "cell") << " (0 to " << percorso.size() - 1 << "); cell k begins at metre 50 x (k - 1)\n";
   TextTable table({"cell", "from_m", "kind", "tipo_cella", "valore_1", "valore_2", "valore_3", "valore_4",
-                   "tempo_segnale", "avviso", "montagna", "velocita_limite", "pendenza", "aderenza"});
+                   "tempo_segnale", "avviso", "montagna", "velocita_limite", "velocita_limite_kmh", "pendenza",
+                   "pendenza_per_mille", "aderenza", "source"});
   for (size_t k = 0; k < percorso.size(); ++k) {
     const rec_cella& c = percorso[k];
     table.NewRow();
@@ -156,16 +234,18 @@ void DumpCells(const std::string& path, const std::vector<rec_cella>& percorso, 
                             static_cast<long long>(c.valore_2), static_cast<long long>(c.valore_3),
                             static_cast<long long>(c.valore_4), static_cast<long long>(c.tempo_segnale),
                             static_cast<long long>(c.avviso), static_cast<long long>(c.montagna),
-                            static_cast<long long>(c.velocita_limite), static_cast<long long>(c.pendenza),
-                            static_cast<long long>(c.aderenza)})
+                            static_cast<long long>(c.velocita_limite),
+                            static_cast<long long>(SpeedKmh(c.velocita_limite)), static_cast<long long>(c.pendenza),
+                            static_cast<long long>(GradientPerMille(c.pendenza)), static_cast<long long>(c.aderenza)})
       table.Add(value);
+    table.Add(SourceText(CellInSources(static_cast<int64_t>(k), c)));
   }
   table.Print(out);
 }
 
 // --- compiled line file ---------------------------------------------------
 
-Json ValueJson(const TaggedValue& value) {
+Json PlanValueJson(const TaggedValue& value) {
   Json json = {{"type", ValueTypeName(value.type)}};
   switch (value.type) {
     case ValueType::Empty: json["value"] = nullptr; break;
@@ -189,12 +269,12 @@ void DumpPlan(const std::string& path, const std::vector<PuntoTracciato>& tracci
   if (json) {
     Json points = Json::array();
     for (size_t x = 0; x < tracciato.size(); ++x)
-      points.push_back({{"x", x}, {"column_0", ValueJson(tracciato[x][0])}, {"column_1", ValueJson(tracciato[x][1])}});
+      points.push_back({{"x", x}, {"column_0", PlanValueJson(tracciato[x][0])}, {"column_1", PlanValueJson(tracciato[x][1])}});
     PrintJson({{"file", path}, {"kind", KindName(CompiledFileKind::Line)}, {"points", points}}, out);
     return;
   }
-  out << path << ": " << KindName(CompiledFileKind::Line) << ", " << tracciato.size()
-      << " plan points (metres 0 to " << tracciato.size() - 1
+  out << path << ": " << KindName(CompiledFileKind::Line) << ", "
+      << Counted(static_cast<long long>(tracciato.size()), "plan point") << " (metres 0 to " << tracciato.size() - 1
       << "), each with its two coordinates, column 0 and column 1\n";
   TextTable table({"x", "type_0", "column_0", "type_1", "column_1"});
   for (size_t x = 0; x < tracciato.size(); ++x) {

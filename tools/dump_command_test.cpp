@@ -9,6 +9,7 @@
 #include "tests/support/system_facts.h"
 #include "tests/support/temp_dir.h"
 #include "tools/test_support/built_in_compiled.h"
+#include "tools/test_support/built_in_sources.h"
 #include "tools/test_support/tool_run.h"
 
 namespace scenario::tool {
@@ -95,10 +96,41 @@ TEST(DumpStations, BuiltInRecordsCarryTheirValues) {
   EXPECT_EQ(records[86]["par_8"], 12);
   EXPECT_EQ(records[86]["par_9"], 45);
 
+  // Each record as the sources give it.
+  const json& station = first["source"]["stazione"];
+  EXPECT_EQ(station["position_m"], 0);
+  EXPECT_EQ(station["kind"], 8);
+  EXPECT_EQ(station["length_m"], 700);
+  EXPECT_EQ(station["par_1"], 1);
+  EXPECT_EQ(station["par_4"], 4);
+  EXPECT_EQ(station["hours"], 8);
+  EXPECT_EQ(station["minutes"], 13);
+  EXPECT_EQ(station["seconds"], 0);
+  EXPECT_EQ(station["name"], "CALVISIO P.N.");
+  EXPECT_EQ(records[2]["source"]["stazione"]["length_m"], 400);  // kind 12: 7150 to 7550
+  EXPECT_EQ(records[80]["source"]["cartello_indicatore"]["caption"], "(BIVIO     )(S. ARMELIA)(Km. 94.400)");
+  EXPECT_EQ(records[81]["source"]["progressiva chilometrica"]["chainage_m"], 97000);
+  EXPECT_EQ(records[84]["source"]["lunghezza percorso"]["route_length_m"], 99000);
+  EXPECT_EQ(records[84]["source"]["percentuale massa frenata"]["braked_mass_percent"], 120);
+  EXPECT_EQ(records[86]["source"]["orologio"]["minutes"], 12);
+  EXPECT_EQ(records[86]["source"]["sabbia"]["sabbia"], 300);
+  EXPECT_EQ(records[86]["source"]["ripetizione segnali"]["start_m"], 2700);
+  EXPECT_TRUE(records[18]["source"].empty());
+
   const testing::ToolRun table = RunTool({"dump", CompiledBuiltIn().station_file});
   EXPECT_EQ(table.status, 0);
   EXPECT_EQ(TableRow(table.out, "1"), "1 station 8 -700 700 0 1 CALVISIO P.N. 4 1 2 1 1 0 1 0 0 29580");
   EXPECT_EQ(TableRow(table.out, "85"), "85 scenario header 0 1 0 0 0 Calvisio -Sambreta 610 0 0 0 0 0 0 0 0 31352");
+  // The stations in the order of their stazione lines, and the other
+  // records field by field.
+  EXPECT_NE(table.out.find("record  1:position_m  2:kind  3:length_m  4:par_1"), std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("\n     1             0       8         700        1        0        0        4        1"
+                           "        0         2         1         1         1         8          13           0  "
+                           "CALVISIO P.N.\n"),
+            std::string::npos);
+  EXPECT_EQ(TableRow(table.out, "81 km progressive progressiva chilometrica value 2:"),
+            "81 km progressive progressiva chilometrica value 2: chainage fine_zona 97100 97000 m stored 100 m "
+            "higher, for direction 1");
 }
 
 TEST(DumpCells, BuiltInCellsCarryTheirValues) {
@@ -146,7 +178,86 @@ TEST(DumpCells, BuiltInCellsCarryTheirValues) {
 
   const testing::ToolRun table = RunTool({"dump", CompiledBuiltIn().cell_file});
   EXPECT_EQ(table.status, 0);
-  EXPECT_EQ(TableRow(table.out, "48"), "48 2350 signal 1 40 10 0 6 0 0 0 40 100 100");
+  EXPECT_EQ(TableRow(table.out, "48"),
+            "48 2350 signal 1 40 10 0 6 0 0 0 40 200 100 0 100 segnale posizione 2350 m, sx 2, s1 4, s2 1, s3 0, "
+            "rapp 0, dx 0, d1 0, d2 0, d3 0, tempo 0");
+}
+
+TEST(DumpCells, ValuesAreShownInTheAuthorsUnitsBesideTheStoredOnes) {
+  const json dump = DumpJson(CompiledBuiltIn().cell_file);
+  const json& cells = dump["cells"];
+  ASSERT_EQ(cells.size(), 2121u);
+  // Cell 0 carries the first speed line (0, 30): 6 fifths.
+  EXPECT_EQ(cells[0]["from_m"], -50);
+  EXPECT_EQ(cells[0]["velocita_limite_kmh"], 30);
+  EXPECT_EQ(cells[1]["from_m"], 0);
+  EXPECT_EQ(cells[1]["velocita_limite_kmh"], 200);
+  EXPECT_EQ(cells[1]["pendenza_per_mille"], 0);
+  EXPECT_EQ(cells[2120]["velocita_limite_kmh"], 0);
+  EXPECT_EQ(cells[2120]["pendenza_per_mille"], -100);  // the last cells keep 0
+
+  // The signal at 2350 as its segnale line gives it, and its marks.
+  const json& signal = cells[48]["source"]["segnale"];
+  EXPECT_EQ(signal["posizione_m"], 2350);
+  EXPECT_EQ(signal["sx"], 2);
+  EXPECT_EQ(signal["s1"], 4);
+  EXPECT_EQ(signal["s2"], 1);
+  EXPECT_EQ(signal["dx"], 0);
+  EXPECT_EQ(cells[46]["source"]["approach mark of a segnale"]["mark"], 1);
+  EXPECT_EQ(cells[40]["source"]["approach mark of a segnale"]["mark"], 4);
+  EXPECT_EQ(cells[40]["source"]["approach mark of a segnale"]["sx_times_3_plus_dx"], 6);
+  EXPECT_EQ(cells[12]["source"]["approach mark of a stazione"]["mark"], 1);
+  // The slowdown at 21850 at 30 km/h: its warning board 1200 m before.
+  EXPECT_EQ(cells[438]["source"]["rallentamento"]["x_m"], 21850);
+  EXPECT_EQ(cells[438]["source"]["rallentamento"]["v_kmh"], 30);
+  EXPECT_EQ(cells[414]["source"]["rallentamento"]["x_m"], 21850);
+  EXPECT_EQ(cells[445]["source"]["rallentamento"]["end_m"], 22200);
+  // The indicator at 2850: 95, 100, 110 km/h in the first set.
+  const json& indicator = cells[58]["source"]["indicatori_vmax"];
+  EXPECT_EQ(indicator["posizione_m"], 2850);
+  EXPECT_EQ(indicator["vas_kmh"], 95);
+  EXPECT_EQ(indicator["vbs_kmh"], 100);
+  EXPECT_EQ(indicator["vcs_kmh"], 110);
+  EXPECT_EQ(indicator["vad_kmh"], 0);
+  EXPECT_EQ(cells[53]["source"]["cartello_indicatore"]["position_m"], 2600);
+  EXPECT_TRUE(cells[2]["source"].empty());
+}
+
+// The header words of a printed table.
+std::vector<std::string> HeaderOf(const std::string& table, size_t line_index) {
+  std::istringstream lines(table);
+  std::string line;
+  for (size_t i = 0; i <= line_index; ++i) std::getline(lines, line);
+  std::istringstream words(line);
+  std::vector<std::string> header;
+  for (std::string word; words >> word;) header.push_back(word);
+  return header;
+}
+
+TEST(DumpJson, EveryColumnOfTheTablesHasItsKeyInTheJson) {
+  // Line 1 of each dump is the table's header; its first column is the
+  // JSON's "index" (or "x").
+  struct Case {
+    std::string path;
+    const char* list;
+  };
+  for (const Case& c : {Case{CompiledBuiltIn().station_file, "records"}, Case{CompiledBuiltIn().cell_file, "cells"}}) {
+    SCOPED_TRACE(c.path);
+    const testing::ToolRun table = RunTool({"dump", c.path});
+    const json first = DumpJson(c.path)[c.list][1];
+    const std::vector<std::string> header = HeaderOf(table.out, 1);
+    ASSERT_GT(header.size(), 10u);
+    for (size_t n = 1; n < header.size(); ++n) EXPECT_TRUE(first.contains(header[n])) << header[n];
+  }
+}
+
+TEST(DumpJson, CompileAndDumpPrintJsonAlike) {
+  // One writer for the tool: two blanks a level.
+  const testing::ToolRun check = testing::BuiltInSources().Check({"--json"});
+  const testing::ToolRun dump = RunTool({"dump", CompiledBuiltIn().station_file, "--json"});
+  EXPECT_EQ(check.out.rfind("{\n  \"nome_linea\": ", 0), 0u) << check.out.substr(0, 40);
+  EXPECT_EQ(dump.out.rfind("{\n  \"file\": ", 0), 0u) << dump.out.substr(0, 40);
+  EXPECT_NE(dump.out.find("\n  \"records\": [\n    {\n      \"index\": 0,"), std::string::npos);
 }
 
 TEST(DumpPlan, BuiltInPlanStartsWithItsSeedAndEndsEmpty) {
@@ -195,6 +306,10 @@ TEST(DumpRefusal, CutAndForeignFilesAreRefusedWithTheirFault) {
        [&](auto&, auto&, auto&) { return std::string(87 * 34, '\0'); }, "marker 610"},
       {"a cell file seven bytes short", "x_1.dat",
        [&](auto&, auto& c, auto&) { return cut(c, 7); }, "8 bytes past the last whole cell"},
+      {"a cell file fourteen bytes short", "x_1.dat",
+       [&](auto&, auto& c, auto&) { return cut(c, 14); }, "(1 byte past the last whole cell)"},
+      {"a station file with one byte after its last record", "x_1.sim",
+       [&](auto& s, auto&, auto&) { return s + "x"; }, "more than 87 station records: 1 byte left after record 86"},
       {"a route of zeros", "x_1.dat",
        [&](auto&, auto&, auto&) { return std::string(15 * 10, '\0'); }, "marker 5121"},
       {"a line file five bytes short", "x_linea.dat",

@@ -111,6 +111,7 @@ TEST(Plot, TheBuiltInScenarioHasAMarkPerStationAndPerSignal) {
   EXPECT_TRUE(picture.HasText("(BIVIO )(S. ARMELIA)(Km. 94.400)"));
   EXPECT_TRUE(picture.HasText("route position (km)"));
   EXPECT_TRUE(picture.HasText("30 km/h"));
+  EXPECT_TRUE(picture.HasText("Calvisio -Sambreta, train 31613: a line of 99 km, 17 stations, 27 signals, 2 slowdowns"));
 }
 
 TEST(Plot, FilesNamedOneByOneAndAPictureWithoutAPlan) {
@@ -163,6 +164,8 @@ TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
   EXPECT_EQ(picture.Count("board"), 1);
   EXPECT_TRUE(picture.HasText("A<B> & \"C\" \xC3\x88"));  // the Latin-1 letter as UTF-8
   EXPECT_TRUE(picture.HasText("(P.L. <1>)"));
+  // One of a thing is not "1 things".
+  EXPECT_TRUE(picture.HasText("L&L, train 9: a line of 3 km, 1 station, 2 signals, 0 slowdowns"));
 }
 
 TEST(Plot, InputsThatMakeNoOneScenarioAreRefused) {
@@ -181,6 +184,15 @@ TEST(Plot, InputsThatMakeNoOneScenarioAreRefused) {
       RunTool({"plot", (dir.path() / "a_1.sim").string(), "-o", (dir.path() / "x.svg").string()});
   EXPECT_EQ(no_cells.status, 64);
   EXPECT_NE(no_cells.err.find("no cell file"), std::string::npos) << no_cells.err;
+
+  // Several files are taken, one of each kind.
+  fs::copy_file(CompiledBuiltIn().cell_file, dir.path() / "a_1.dat");
+  const testing::ToolRun four = RunTool({"plot", (dir.path() / "a_1.sim").string(), (dir.path() / "a_1.dat").string(),
+                                         (dir.path() / "b_2.sim").string(), CompiledBuiltIn().line_file, "-o",
+                                         (dir.path() / "x.svg").string()});
+  EXPECT_EQ(four.status, 64);
+  EXPECT_NE(four.err.find("two station files given"), std::string::npos) << four.err;
+  fs::remove(dir.path() / "a_1.dat");
 
   // A cut cell file is refused, and no picture is written.
   const std::string cells = ReadWholeFile(CompiledBuiltIn().cell_file);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "tools/counted.h"
 #include "tools/plan_view.h"
 #include "tools/plot_symbols.h"
 #include "tools/route_features.h"
@@ -24,9 +25,10 @@ std::string Heading(const CompiledScenario& scenario, const RouteFeatures& featu
   const std::string& train = scenario.stazioni[kRecordTreno].nome;
   char length[32];
   std::snprintf(length, sizeof length, "%g", scenario.stazioni[kRecordDatiGenerali].fine_zona / 1000.0);
-  return line + ", train " + train + ": a line of " + length + " km, " + std::to_string(features.stations.size()) +
-         " stations, " + std::to_string(features.signals.size()) + " signals, " +
-         std::to_string(features.slowdowns.size()) + " slowdowns";
+  return line + ", train " + train + ": a line of " + length + " km, " +
+         Counted(static_cast<long long>(features.stations.size()), "station") + ", " +
+         Counted(static_cast<long long>(features.signals.size()), "signal") + ", " +
+         Counted(static_cast<long long>(features.slowdowns.size()), "slowdown");
 }
 
 void DrawLegend(SvgDocument& svg, double top) {

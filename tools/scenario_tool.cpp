@@ -187,10 +187,11 @@ CLI::App* AddDumpCommand(CLI::App& app, Options& options) {
 CLI::App* AddPlotCommand(CLI::App& app, Options& options) {
   CLI::App* plot = app.add_subcommand("plot", "Draw a compiled scenario as one SVG picture.");
   plot->add_option("INPUTS", options.plot_inputs,
-                   "a directory holding one compiled scenario, or its files: the station file (.sim), "
-                   "the cell file (.dat) and, for the plan, the line file (_linea.dat)")
+                   "a directory holding one compiled scenario, or its two or three files: the station file "
+                   "(.sim), the cell file (.dat) and, for the plan, the line file (_linea.dat)")
       ->required()
-      ->expected(1, 3);
+      ->type_name("PATH")
+      ->expected(-1);  // one to three, sorted by kind afterwards; shown as INPUTS...
   plot->add_option("-o,--output", options.plot_output, "the SVG file to write")->required();
   plot->footer("Exit status: 0 done; 1 a file is cut short or not a compiled file of its kind; 3 a file "
                "cannot be read or written; 64 a wrong command line.");
@@ -202,10 +203,11 @@ CLI::App* AddDecompileCommand(CLI::App& app, Options& options, Commands& command
       "decompile", "Recover the line description and the train service of a compiled scenario.");
   decompile
       ->add_option("INPUTS", options.decompile.inputs,
-                   "a directory holding one compiled scenario, or its files: the station file (.sim), the "
-                   "cell file (.dat) and, for the curves, the line file (_linea.dat)")
+                   "a directory holding one compiled scenario, or its two or three files: the station file "
+                   "(.sim), the cell file (.dat) and, for the curves, the line file (_linea.dat)")
       ->required()
-      ->expected(1, 3);
+      ->type_name("PATH")
+      ->expected(-1);  // one to three, sorted by kind afterwards; shown as INPUTS...
   decompile->add_option("-o,--output", options.decompile.output_directory, "directory for the sources")
       ->required();
   commands.decompile_line_name = decompile->add_option(
@@ -257,8 +259,11 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
                "your own, look into compiled files and draw a compiled scenario.",
                kToolName};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string(kToolName) + " " + SCENARIO_VERSION,
+                       "print the version and end");
   app.footer("What to write in the two sources, line by line, and what every error number means: "
-             "docs/format.md, the authors' reference, in the compactor's source tree.");
+             "docs/format.md, the authors' reference, in the compactor's source tree (installed: "
+             "share/doc/scenario-compactor/docs/format.md; in the Windows folder: docs/format.md).");
   Options options;
   Commands commands;
   commands.sources = AddSourcesCommand(app, options);

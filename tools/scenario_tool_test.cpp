@@ -1,6 +1,8 @@
 // The scenario-tool program itself: its help and its usage errors.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "tests/support/program_process.h"
 #include "tools/test_support/tool_run.h"
 
@@ -19,6 +21,15 @@ TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
     EXPECT_NE(help.out.find(std::string("Usage: scenario-tool ") + command), std::string::npos) << help.out;
     EXPECT_EQ(RunProcess({SCENARIO_TOOL_PATH, command, "--help"}).exit_status, 0);
   }
+  // The commands that take one to three inputs say so.
+  for (const char* command : {"plot", "decompile"}) {
+    SCOPED_TRACE(command);
+    const testing::ToolRun help = RunTool({command, "--help"});
+    EXPECT_NE(help.out.find(std::string("Usage: scenario-tool ") + command + " [OPTIONS] INPUTS...\n"),
+              std::string::npos)
+        << help.out;
+    EXPECT_NE(help.out.find("two or three files"), std::string::npos);
+  }
   const testing::ToolRun compile_help = RunTool({"compile", "--help"});
   EXPECT_NE(compile_help.out.find("Exit status: 0 no error recorded"), std::string::npos);
 
@@ -30,6 +41,15 @@ TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
   EXPECT_EQ(RunTool({"dump", "a.sim", "--colour"}).status, 64);
   EXPECT_EQ(RunTool({"plot", "dir"}).status, 64);  // no -o
   EXPECT_EQ(RunProcess({SCENARIO_TOOL_PATH, "draw"}).exit_status, 64);
+}
+
+TEST(ToolProgram, VersionIsTheProjectsAndAsksForNothingElse) {
+  const testing::ToolRun version = RunTool({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(std::regex_match(std::string(SCENARIO_VERSION), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));
+  EXPECT_EQ(version.out, std::string("scenario-tool ") + SCENARIO_VERSION + "\n");
+  EXPECT_EQ(RunProcess({SCENARIO_TOOL_PATH, "--version"}).exit_status, 0);
+  EXPECT_NE(RunTool({"--help"}).out.find("--version"), std::string::npos);
 }
 
 }  // namespace

@@ -39,22 +39,30 @@ void TextTable::Print(std::ostream& out) const {
   for (const auto& row : rows_)
     for (size_t c = 0; c < row.size() && c < widths.size(); ++c) widths[c] = std::max(widths[c], Width(row[c].text));
 
+  // Each line ends at its last character: an empty last cell leaves no
+  // blanks behind.
+  std::string line;
   auto print_cell = [&](const std::string& text, size_t width, bool right, bool last) {
     const std::string pad(width - Width(text), ' ');
-    if (right) out << pad << text;
-    else out << text << (last ? "" : pad);
-    if (!last) out << "  ";
+    if (right) line += pad + text;
+    else line += text + (last ? "" : pad);
+    if (!last) line += "  ";
+  };
+  auto end_line = [&] {
+    line.erase(line.find_last_not_of(' ') + 1);
+    out << line << "\n";
+    line.clear();
   };
   // A header stands over its column as the column's cells stand.
   for (size_t c = 0; c < header_.size(); ++c) {
     const bool right = !rows_.empty() && c < rows_[0].size() && rows_[0][c].right_aligned;
     print_cell(header_[c], widths[c], right, c + 1 == header_.size());
   }
-  out << "\n";
+  end_line();
   for (const auto& row : rows_) {
     for (size_t c = 0; c < row.size() && c < widths.size(); ++c)
       print_cell(row[c].text, widths[c], row[c].right_aligned, c + 1 == row.size());
-    out << "\n";
+    end_line();
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace scenario::tool {
@@ -12,6 +13,7 @@ class TextTable {
  public:
   explicit TextTable(std::vector<std::string> header);
 
+  void SetHeader(std::vector<std::string> header) { header_ = std::move(header); }
   // A new row; its cells follow with Add. Text cells are left-aligned.
   void NewRow();
   void Add(long long number);

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/support/temp_dir.h"
+#include "tools/test_support/built_in_sources.h"
 #include "tools/test_support/tool_run.h"
 
 namespace scenario::tool {
@@ -17,12 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using scenario::testing_support::ReadWholeFile;
-using scenario::testing_support::TempDir;
 using testing::ReplaceLine;
 using testing::RunTool;
 
-const std::string kLine = "Calvisio -Sambreta_linea.txt";
-const std::string kTrain = "Calvisio -Sambreta_31613-.txt";
 const std::string kMisspelt =
     "stazone,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO";
 
@@ -38,15 +36,10 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 
 class WarningsReportTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(RunTool({"sources", src().string()}).status, 0); }
-  fs::path src() const { return dir.path() / "src"; }
-  fs::path line() const { return src() / kLine; }
-  fs::path train() const { return src() / kTrain; }
-  testing::ToolRun Run(const std::string& command, std::vector<std::string> extra = {}) {
-    std::vector<std::string> args{command, line().string(), train().string()};
-    if (command == "compile") args.insert(args.end(), {"-o", (dir.path() / "out").string()});
-    args.insert(args.end(), extra.begin(), extra.end());
-    return RunTool(args);
+  fs::path line() const { return sources.line(); }
+  fs::path train() const { return sources.train(); }
+  testing::ToolRun Run(const std::string& command, const std::vector<std::string>& extra = {}) {
+    return command == "compile" ? sources.Compile(extra) : sources.Check(extra);
   }
   std::string Warning13() const {
     return train().string() +
@@ -54,7 +47,7 @@ class WarningsReportTest : public ::testing::Test {
            "after it (did you mean 'stazione'?)\n";
   }
 
-  TempDir dir;
+  testing::BuiltInSources sources;
 };
 
 TEST_F(WarningsReportTest, CompileAndCheckTellAMisspeltKeywordAsACompilerDoes) {
@@ -124,13 +117,13 @@ TEST_F(WarningsReportTest, CheckWritesNothingAnywhere) {
   ReplaceLine(train(), 13, kMisspelt);
   // The compile's own names in the working directory and beside the sources:
   // check neither reads nor replaces nor deletes them.
-  const fs::path work = dir.path() / "work";
+  const fs::path work = sources.root() / "work";
   fs::create_directories(work);
   const fs::path before_cwd = fs::current_path();
   fs::current_path(work);
-  const std::map<std::string, std::string> before = Snapshot(dir.path());
+  const std::map<std::string, std::string> before = Snapshot(sources.root());
   const testing::ToolRun run = RunTool({"check", line().string(), train().string()});
-  const std::map<std::string, std::string> after = Snapshot(dir.path());
+  const std::map<std::string, std::string> after = Snapshot(sources.root());
   fs::current_path(before_cwd);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");

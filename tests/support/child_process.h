@@ -1,16 +1,24 @@
 // A program run as a child process, with its standard streams on pipes and
-// an environment of the test's choosing.
+// an environment of the test's choosing. Each system has its own file
+// (fork and pipes on POSIX systems, CreateProcessW and pipes on Windows).
 #pragma once
-
-#include <sys/types.h>
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace scenario::testing_support {
+
+// How the lines a program writes on its standard output and standard error
+// end: they are text streams, whose lines end in CR LF on Windows.
+#ifdef _WIN32
+inline constexpr const char* kTextLineEnd = "\r\n";
+#else
+inline constexpr const char* kTextLineEnd = "\n";
+#endif
 
 // Changes to the child's environment: a name with a value sets it, a name
 // without one removes it.
@@ -26,8 +34,6 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  pid_t pid() const { return pid_; }
-
   // Ends the child's standard input.
   void CloseInput();
   // Waits up to `timeout` for a whole line on standard output and returns it
@@ -35,9 +41,12 @@ class ChildProcess {
   std::optional<std::string> ReadOutputLine(std::chrono::milliseconds timeout);
   // Whether the child is still running.
   bool Running();
+  // Ends the child at once, as a power cut or a kill from the task manager
+  // would, without letting it finish what it is doing.
+  void Kill();
   // Waits up to `timeout` for the child to end and returns its exit status
-  // (128 + the signal's number when a signal ended it); nothing when it is
-  // still running.
+  // (on POSIX systems 128 + the signal's number when a signal ended it);
+  // nothing when it is still running.
   std::optional<int> Wait(std::chrono::milliseconds timeout);
 
   // What the child has written so far.
@@ -45,12 +54,15 @@ class ChildProcess {
   const std::string& errors();
 
  private:
+  // Takes in what the child has written so far, without waiting.
   void Drain();
+  // Whether the child's standard output, or both its output streams, have
+  // ended (it has ended, and so have any processes of its own holding them).
+  bool OutputEnded() const;
+  bool AllOutputEnded() const;
 
-  pid_t pid_ = -1;
-  int input_ = -1;
-  int output_ = -1;
-  int errors_ = -1;
+  struct Handles;  // the system's process and pipe ends
+  std::unique_ptr<Handles> handles_;
   std::string output_text_;
   std::string errors_text_;
   std::size_t output_read_ = 0;  // how much of output_text_ ReadOutputLine has returned

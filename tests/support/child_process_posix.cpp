@@ -1,7 +1,6 @@
 #include "tests/support/child_process.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,15 +8,12 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
-#include <thread>
 
 extern char** environ;
 
 namespace scenario::testing_support {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::vector<std::string> ChangedEnvironment(const EnvironmentChanges& changes) {
   std::vector<std::string> result;
@@ -60,8 +56,16 @@ bool ReadAvailable(int fd, std::string& into) {
 
 }  // namespace
 
+struct ChildProcess::Handles {
+  pid_t pid = -1;
+  int input = -1;
+  int output = -1;
+  int errors = -1;
+};
+
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
-                           const EnvironmentChanges& changes) {
+                           const EnvironmentChanges& changes)
+    : handles_(std::make_unique<Handles>()) {
   std::vector<std::string> argument_texts = arguments;
   std::vector<std::string> environment_texts = ChangedEnvironment(changes);
   std::vector<char*> argv = Pointers(argument_texts);
@@ -71,9 +75,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
   MakePipe(input);
   MakePipe(output);
   MakePipe(errors);
-  pid_ = ::fork();
-  if (pid_ < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
-  if (pid_ == 0) {
+  pid_t& pid = handles_->pid;
+  pid = ::fork();
+  if (pid < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+  if (pid == 0) {
     ::dup2(input[0], 0);
     ::dup2(output[1], 1);
     ::dup2(errors[1], 2);
@@ -85,101 +90,54 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
   ::close(input[0]);
   ::close(output[1]);
   ::close(errors[1]);
-  input_ = input[1];
-  output_ = output[0];
-  errors_ = errors[0];
-  ::fcntl(output_, F_SETFL, O_NONBLOCK);
-  ::fcntl(errors_, F_SETFL, O_NONBLOCK);
+  handles_->input = input[1];
+  handles_->output = output[0];
+  handles_->errors = errors[0];
+  ::fcntl(handles_->output, F_SETFL, O_NONBLOCK);
+  ::fcntl(handles_->errors, F_SETFL, O_NONBLOCK);
 }
 
 ChildProcess::~ChildProcess() {
-  if (Running()) {
-    ::kill(pid_, SIGKILL);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-  }
-  for (int fd : {input_, output_, errors_})
+  Kill();
+  for (int fd : {handles_->input, handles_->output, handles_->errors})
     if (fd >= 0) ::close(fd);
 }
 
 void ChildProcess::CloseInput() {
-  if (input_ >= 0) ::close(input_);
-  input_ = -1;
+  if (handles_->input >= 0) ::close(handles_->input);
+  handles_->input = -1;
 }
 
 void ChildProcess::Drain() {
-  if (output_ >= 0 && !ReadAvailable(output_, output_text_)) {
-    ::close(output_);
-    output_ = -1;
-  }
-  if (errors_ >= 0 && !ReadAvailable(errors_, errors_text_)) {
-    ::close(errors_);
-    errors_ = -1;
+  for (auto [fd, text] : {std::pair{&handles_->output, &output_text_},
+                          std::pair{&handles_->errors, &errors_text_}}) {
+    if (*fd >= 0 && !ReadAvailable(*fd, *text)) {
+      ::close(*fd);
+      *fd = -1;
+    }
   }
 }
 
-std::optional<std::string> ChildProcess::ReadOutputLine(std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  for (;;) {
-    Drain();
-    const std::size_t end = output_text_.find('\n', output_read_);
-    if (end != std::string::npos) {
-      std::string line = output_text_.substr(output_read_, end - output_read_);
-      output_read_ = end + 1;
-      return line;
-    }
-    if (output_ < 0 || Clock::now() >= deadline) return std::nullopt;
-    pollfd watched{output_, POLLIN, 0};
-    ::poll(&watched, 1, 20);
-  }
+bool ChildProcess::OutputEnded() const { return handles_->output < 0; }
+
+bool ChildProcess::AllOutputEnded() const { return handles_->output < 0 && handles_->errors < 0; }
+
+void ChildProcess::Kill() {
+  if (!Running()) return;
+  ::kill(handles_->pid, SIGKILL);
+  int status = 0;
+  if (::waitpid(handles_->pid, &status, 0) == handles_->pid)
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 bool ChildProcess::Running() {
   Drain();
   if (status_) return false;
   int status = 0;
-  pid_t ended = ::waitpid(pid_, &status, WNOHANG);
-  if (ended != pid_) return true;
+  pid_t ended = ::waitpid(handles_->pid, &status, WNOHANG);
+  if (ended != handles_->pid) return true;
   status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return false;
-}
-
-std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  while (Running()) {
-    if (Clock::now() >= deadline) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  // Whatever the child left in the pipes (a pipe held open by a process of
-  // its own is not waited for long).
-  const auto drained = Clock::now() + std::chrono::seconds(2);
-  while ((output_ >= 0 || errors_ >= 0) && Clock::now() < drained) {
-    Drain();
-    if (output_ >= 0 || errors_ >= 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return status_;
-}
-
-const std::string& ChildProcess::output() {
-  Drain();
-  return output_text_;
-}
-
-const std::string& ChildProcess::errors() {
-  Drain();
-  return errors_text_;
-}
-
-RunResult RunToEnd(const std::vector<std::string>& arguments, const EnvironmentChanges& changes,
-                   std::chrono::milliseconds timeout) {
-  ChildProcess child(arguments, changes);
-  child.CloseInput();
-  RunResult result;
-  std::optional<int> status = child.Wait(timeout);
-  result.status = status ? *status : -1;
-  result.output = child.output();
-  result.errors = child.errors();
-  return result;
 }
 
 }  // namespace scenario::testing_support

@@ -28,6 +28,10 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv,
 // arguments, for command lines that Windows-1252 bytes cannot spell.
 ProcessOutcome RunWindowsCommandLine(const std::wstring& command_line);
 
+// Windows only: the command line from which a child's C runtime reads back
+// `argv` (Windows-1252 bytes) as it is, each argument in quotes.
+std::wstring WindowsCommandLine(const std::vector<std::string>& argv);
+
 // The full path of the command `name` found through PATH, or "" when there
 // is none. POSIX systems only.
 std::string FindCommand(const std::string& name);

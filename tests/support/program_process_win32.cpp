@@ -98,15 +98,19 @@ ProcessOutcome Run(std::wstring command_line, const std::filesystem::path& worki
 
 }  // namespace
 
-ProcessOutcome RunProcess(const std::vector<std::string>& argv,
-                          const std::filesystem::path& working_directory) {
-  if (argv.empty()) throw std::invalid_argument("RunProcess: no command");
+std::wstring WindowsCommandLine(const std::vector<std::string>& argv) {
   std::wstring command_line;
   for (const std::string& argument : argv) {
     if (!command_line.empty()) command_line.push_back(L' ');
     command_line += Quoted(win32::Wide(argument));
   }
-  return Run(command_line, working_directory);
+  return command_line;
+}
+
+ProcessOutcome RunProcess(const std::vector<std::string>& argv,
+                          const std::filesystem::path& working_directory) {
+  if (argv.empty()) throw std::invalid_argument("RunProcess: no command");
+  return Run(WindowsCommandLine(argv), working_directory);
 }
 
 ProcessOutcome RunWindowsCommandLine(const std::wstring& command_line) {

@@ -1,11 +1,7 @@
 // Runs of the real program started together, killed in the middle or kept
 // out by a lock held elsewhere: the directory always ends as one whole run
 // leaves it, or as it was.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -27,6 +23,7 @@ using namespace std::chrono_literals;
 using testing_support::ChildProcess;
 using testing_support::CopyProgramInto;
 using testing_support::EnvironmentChanges;
+using testing_support::kTextLineEnd;
 using testing_support::TempDir;
 using Files = std::map<std::string, std::string>;
 
@@ -35,7 +32,7 @@ const EnvironmentChanges kNoDisplay = {{"DISPLAY", std::nullopt}, {"WAYLAND_DISP
 // The directory's files without the program itself.
 Files FilesBesideTheProgram(const TempDir& dir) {
   Files files = dir.Files();
-  files.erase("scenario-compactor");
+  files.erase(std::filesystem::path(SCENARIO_COMPACTOR_PATH).filename().string());
   return files;
 }
 
@@ -80,21 +77,18 @@ std::string DifferencesFromOneRun(const Files& got) {
 }
 
 // The lock a run takes, held by this test process as another run would
-// hold it. The descriptor is not passed on to the programs started.
+// hold it (the system's lock belongs to the open lock file, not to the
+// process). It is not passed on to the programs started.
 class HeldLock {
  public:
   explicit HeldLock(const std::filesystem::path& directory) {
-    fd_ = ::open((directory / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0) throw std::runtime_error("cannot take the lock");
+    const Status taken = LockDirectoryOnDisk(directory.string(), std::chrono::milliseconds(0), nullptr, &lock_);
+    if (!taken.ok() || lock_ == nullptr) throw std::runtime_error("cannot take the lock: " + taken.reason());
   }
-  ~HeldLock() { Release(); }
-  void Release() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
+  void Release() { lock_.reset(); }
 
  private:
-  int fd_ = -1;
+  std::unique_ptr<DirectoryLock> lock_;
 };
 
 TEST(ConcurrentRuns, EightRunsStartedTogetherEndLikeOneRun) {
@@ -115,7 +109,7 @@ TEST(ConcurrentRuns, EightRunsStartedTogetherEndLikeOneRun) {
     const std::string& errors = runs[i]->errors();
     if (!errors.empty()) {
       EXPECT_EQ(errors, "scenario-compactor: another run holds the directory '" +
-                            dir.path().string() + "'; waiting for it to end (at most 60 s)\n");
+                            dir.path().string() + "'; waiting for it to end (at most 60 s)" + kTextLineEnd);
     }
   }
   EXPECT_EQ(DifferencesFromOneRun(FilesBesideTheProgram(dir)), "");
@@ -134,7 +128,7 @@ TEST(ConcurrentRuns, AfterARunKilledInTheMiddleTheNextRunsAtOnceAndCleansUp) {
     while (TemporariesIn(dir.path()).empty() && run.Running() &&
            std::chrono::steady_clock::now() < give_up) {
     }
-    ::kill(run.pid(), SIGKILL);
+    run.Kill();
     run.Wait(10s);
     left = TemporariesIn(dir.path());
   }
@@ -172,10 +166,10 @@ TEST(ConcurrentRuns, ALockHeldPastTheWaitStopsTheRunWithStatus1AndChangesNothing
   const std::string directory = dir.path().string();
   EXPECT_EQ(run.errors(),
             "scenario-compactor: another run holds the directory '" + directory +
-                "'; waiting for it to end (at most 300 ms)\n"
+                "'; waiting for it to end (at most 300 ms)" + kTextLineEnd +
                 "scenario-compactor: cannot lock the directory '" + directory +
                 "': another run holds it and has not let go of it within 300 ms; start again once "
-                "that run has ended\n");
+                "that run has ended" + kTextLineEnd);
   EXPECT_EQ(FilesBesideTheProgram(dir), EarlierFiles());
 
   // Once it is let go, a run goes through and clears what was left.
@@ -196,7 +190,7 @@ TEST(ConcurrentRuns, ARunWaitsWithoutTouchingAFileAndGoesOnWhenTheLockIsLetGo) {
   ChildProcess run({program.string()}, kNoDisplay);
   run.CloseInput();
   const std::string notice = "scenario-compactor: another run holds the directory '" +
-                             dir.path().string() + "'; waiting for it to end (at most 60 s)\n";
+                             dir.path().string() + "'; waiting for it to end (at most 60 s)" + kTextLineEnd;
   const auto give_up = std::chrono::steady_clock::now() + 30s;
   while (run.errors() != notice && run.Running() && std::chrono::steady_clock::now() < give_up)
     std::this_thread::sleep_for(10ms);

@@ -1,10 +1,7 @@
 // scenario-tool runs at once in one directory, with each other and with the
 // compactor: each waits for the other and the directory ends as one run
 // leaves it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -16,6 +13,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
+#include "tools/test_support/built_in_sources.h"
 #include "tools/test_support/tool_run.h"
 
 namespace scenario::tool {
@@ -25,18 +23,17 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using scenario::testing_support::ChildProcess;
 using scenario::testing_support::EnvironmentChanges;
+using scenario::testing_support::kTextLineEnd;
 using scenario::testing_support::TempDir;
 using Files = std::map<std::string, std::string>;
 
 const EnvironmentChanges kNoDisplay = {{"DISPLAY", std::nullopt}};
-const std::string kLine = "Calvisio -Sambreta_linea.txt";
-const std::string kTrain = "Calvisio -Sambreta_31613-.txt";
 
 // Every file in `directory` but the program, by name.
 Files FilesIn(const fs::path& directory) {
   Files files;
   for (const auto& entry : fs::directory_iterator(directory))
-    if (entry.is_regular_file() && entry.path().filename() != "scenario-compactor")
+    if (entry.is_regular_file() && entry.path().filename() != fs::path(SCENARIO_COMPACTOR_PATH).filename())
       files[entry.path().filename().string()] = scenario::testing_support::ReadWholeFile(entry.path());
   return files;
 }
@@ -50,25 +47,29 @@ Files CompactorRun() {
   return FilesIn(dir.path());
 }
 
+// The lock a run takes on `directory`, held by this test process as another
+// run would hold it.
+std::unique_ptr<DirectoryLock> HoldLock(const fs::path& directory) {
+  std::unique_ptr<DirectoryLock> lock;
+  const Status taken = LockDirectoryOnDisk(directory.string(), 0ms, nullptr, &lock);
+  if (!taken.ok() || lock == nullptr) throw std::runtime_error("cannot take the lock: " + taken.reason());
+  return lock;
+}
+
 class ConcurrentCompile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(testing::RunTool({"sources", src()}).status, 0);
-    out_dir = dir.path() / "out";
-  }
-  std::string src() const { return (dir.path() / "src").string(); }
   std::unique_ptr<ChildProcess> StartCompile(const fs::path& into,
                                              const EnvironmentChanges& changes = kNoDisplay) {
     auto child = std::make_unique<ChildProcess>(
-        std::vector<std::string>{SCENARIO_TOOL_PATH, "compile", (fs::path(src()) / kLine).string(),
-                                 (fs::path(src()) / kTrain).string(), "-o", into.string()},
+        std::vector<std::string>{SCENARIO_TOOL_PATH, "compile", sources.line().string(), sources.train().string(),
+                                 "-o", into.string()},
         changes);
     child->CloseInput();
     return child;
   }
 
-  TempDir dir;
-  fs::path out_dir;
+  testing::BuiltInSources sources;
+  fs::path out_dir = sources.output;
 };
 
 TEST_F(ConcurrentCompile, TwoCompilesIntoOneDirectoryBothCompleteWithOneCompilesOutput) {
@@ -79,7 +80,7 @@ TEST_F(ConcurrentCompile, TwoCompilesIntoOneDirectoryBothCompleteWithOneCompiles
     EXPECT_EQ(compile->Wait(60s), 0) << compile->errors();
     for (const char* name : {"Calvisio -Sambreta_linea.dat", "Calvisio -Sambreta_31613.sim",
                              "Calvisio -Sambreta_31613.dat"})
-      EXPECT_NE(compile->output().find("wrote " + (out_dir / name).string() + "\n"), std::string::npos)
+      EXPECT_NE(compile->output().find("wrote " + (out_dir / name).string() + kTextLineEnd), std::string::npos)
           << name;
   }
   // The compiled files, byte for byte the compactor's; no copy of a source
@@ -105,9 +106,7 @@ TEST_F(ConcurrentCompile, ACompileAndTheCompactorInItsOwnDirectoryTakeTurns) {
 
 TEST_F(ConcurrentCompile, AnOutputDirectoryHeldPastTheWaitIsLeftAsItWas) {
   fs::create_directories(out_dir);
-  const int held = ::open((out_dir / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  ASSERT_GE(held, 0);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const std::unique_ptr<DirectoryLock> held = HoldLock(out_dir);
   scenario::testing_support::WriteWholeFile(out_dir / "Calvisio -Sambreta_31613.sim", "old stations");
 
   EnvironmentChanges changes = kNoDisplay;
@@ -116,28 +115,24 @@ TEST_F(ConcurrentCompile, AnOutputDirectoryHeldPastTheWaitIsLeftAsItWas) {
   EXPECT_EQ(compile->Wait(60s), 3);
   EXPECT_EQ(compile->errors(),
             "scenario-tool compile: another run holds the directory '" + out_dir.string() +
-                "'; waiting for it to end (at most 200 ms)\n"
+                "'; waiting for it to end (at most 200 ms)" + kTextLineEnd +
                 "scenario-tool compile: cannot lock the directory '" + out_dir.string() +
                 "': another run holds it and has not let go of it within 200 ms; start again once "
-                "that run has ended\n");
+                "that run has ended" + kTextLineEnd);
   EXPECT_TRUE(FilesIn(out_dir) ==
               (Files{{"Calvisio -Sambreta_31613.sim", "old stations"}, {kLockFileName, ""}}));
-  ::close(held);
 }
 
 TEST_F(ConcurrentCompile, DecompileIntoADirectoryHeldPastTheWaitWritesNothing) {
-  ASSERT_EQ(testing::RunTool({"compile", (fs::path(src()) / kLine).string(), (fs::path(src()) / kTrain).string(),
-                              "-o", (dir.path() / "compiled").string()})
-                .status,
-            0);
+  const fs::path compiled = sources.root() / "compiled";
+  sources.output = compiled;
+  ASSERT_EQ(sources.Compile().status, 0);
   fs::create_directories(out_dir);
-  const int held = ::open((out_dir / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  ASSERT_GE(held, 0);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const std::unique_ptr<DirectoryLock> held = HoldLock(out_dir);
 
   EnvironmentChanges changes = kNoDisplay;
   changes[kLockWaitVariable] = "200";
-  ChildProcess decompile({SCENARIO_TOOL_PATH, "decompile", (dir.path() / "compiled").string(), "-o", out_dir.string()},
+  ChildProcess decompile({SCENARIO_TOOL_PATH, "decompile", compiled.string(), "-o", out_dir.string()},
                          changes);
   decompile.CloseInput();
   EXPECT_EQ(decompile.Wait(60s), 3);
@@ -145,7 +140,6 @@ TEST_F(ConcurrentCompile, DecompileIntoADirectoryHeldPastTheWaitWritesNothing) {
             std::string::npos)
       << decompile.errors();
   EXPECT_TRUE(FilesIn(out_dir) == (Files{{kLockFileName, ""}}));
-  ::close(held);
 }
 
 }  // namespace
