@@ -82,15 +82,21 @@ class PlanCursor {
  private:
   // Stores point j and moves on; a point beyond the plan is a failure.
   void Store(double x, double y) {
-    if (static_cast<uint64_t>(j_) >= plan_.size())
-      throw RuntimeFailure("plan point " + std::to_string(j_) + " does not exist",
-                           RuntimeFailure::Kind::MissingPlanPoint, j_);
+    if (static_cast<uint64_t>(j_) >= plan_.size()) [[unlikely]]
+      NoPoint(j_);
     plan_.Poni(static_cast<size_t>(j_), x, y);
     x2_ = x1_;
     y2_ = y1_;
     x1_ = x;
     y1_ = y;
     ++j_;
+  }
+
+  // Kept out of Store, which runs for every metre of the plan: its message
+  // would otherwise give every call a frame to set up.
+  [[noreturn, gnu::noinline, gnu::cold]] static void NoPoint(int64_t j) {
+    throw RuntimeFailure("plan point " + std::to_string(j) + " does not exist", RuntimeFailure::Kind::MissingPlanPoint,
+                         j);
   }
 
   Tracciato& plan_;

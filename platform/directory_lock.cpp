@@ -1,7 +1,11 @@
 #include "platform/directory_lock.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <thread>
+
+#include "platform/lock_file.h"
 
 namespace scenario {
 
@@ -24,6 +28,36 @@ std::string DescribeWait(std::chrono::milliseconds limit) {
 std::string HeldElsewhereReason(std::chrono::milliseconds limit) {
   return "another run holds it and has not let go of it within " + DescribeWait(limit) +
          "; start again once that run has ended";
+}
+
+Status LockDirectoryOnDisk(const std::string& directory, std::chrono::milliseconds limit,
+                           const std::function<void()>& waiting,
+                           std::unique_ptr<DirectoryLock>* lock) {
+  lock->reset();
+  std::unique_ptr<OpenLockFile> file;
+  const Status opened = OpenDirectoryLockFile(directory, &file);
+  if (!opened.ok() || file == nullptr) return opened;
+
+  // Tries again, in pauses growing from 2 ms to 50 ms, until the limit.
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  auto pause = std::chrono::milliseconds(2);
+  bool told = false;
+  for (;;) {
+    const Status tried = file->TryLock();
+    if (tried.ok()) break;
+    if (tried.code() != StatusCode::HeldElsewhere) return tried;
+    if (!told) {
+      if (waiting) waiting();
+      told = true;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline)
+      return Status::Error(kLockOperation, StatusCode::HeldElsewhere, HeldElsewhereReason(limit));
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+    pause = std::min(pause * 2, std::chrono::milliseconds(50));
+  }
+  *lock = std::move(file);
+  return Status::Ok();
 }
 
 }  // namespace scenario

@@ -3,43 +3,50 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <thread>
 
-#include "platform/directory_lock.h"
+#include "platform/lock_file.h"
 
 namespace scenario {
 
 namespace {
 
-// The lock file, open and locked; closing it lets go.
-class FileLock : public DirectoryLock {
+// The lock file, open; flock's lock belongs to the open file, so closing it
+// lets go.
+class FlockFile : public OpenLockFile {
  public:
-  explicit FileLock(int fd) : fd_(fd) {}
-  ~FileLock() override { ::close(fd_); }
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
+  explicit FlockFile(int fd) : fd_(fd) {}
+  ~FlockFile() override { ::close(fd_); }
+  FlockFile(const FlockFile&) = delete;
+  FlockFile& operator=(const FlockFile&) = delete;
+
+  Status TryLock() override;
 
  private:
   int fd_;
 };
 
-constexpr const char* kOperation = "lock the directory";
-
-Status LockError(StatusCode code, const std::string& reason) { return Status::Error(kOperation, code, reason); }
+Status LockError(StatusCode code, const std::string& reason) { return Status::Error(kLockOperation, code, reason); }
 
 StatusCode CodeOfErrno(int error) { return CodeOf(std::error_code(error, std::generic_category())); }
 
 bool CannotWriteHere(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
+Status FlockFile::TryLock() {
+  for (;;) {
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return Status::Ok();
+    const int error = errno;
+    if (error == EINTR) continue;
+    if (error == EWOULDBLOCK) return LockError(StatusCode::HeldElsewhere, "");
+    return LockError(CodeOfErrno(error), std::strerror(error));
+  }
+}
+
 }  // namespace
 
-Status LockDirectoryOnDisk(const std::string& directory, std::chrono::milliseconds limit,
-                           const std::function<void()>& waiting,
-                           std::unique_ptr<DirectoryLock>* lock) {
-  lock->reset();
+Status OpenDirectoryLockFile(const std::string& directory, std::unique_ptr<OpenLockFile>* file) {
+  file->reset();
   std::string path = directory;
   if (!path.empty() && path.back() != '/') path += '/';
   path += kLockFileName;
@@ -67,32 +74,7 @@ Status LockDirectoryOnDisk(const std::string& directory, std::chrono::millisecon
     return LockError(StatusCode::InTheWay, "'" + std::string(kLockFileName) +
                      "' is not a regular file; remove it and start again");
   }
-
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  auto pause = std::chrono::milliseconds(2);
-  bool told = false;
-  for (;;) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) break;
-    const int error = errno;
-    if (error == EINTR) continue;
-    if (error != EWOULDBLOCK) {
-      ::close(fd);
-      return LockError(CodeOfErrno(error), std::strerror(error));
-    }
-    if (!told) {
-      if (waiting) waiting();
-      told = true;
-    }
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) {
-      ::close(fd);
-      return LockError(StatusCode::HeldElsewhere, HeldElsewhereReason(limit));
-    }
-    std::this_thread::sleep_for(
-        std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
-    pause = std::min(pause * 2, std::chrono::milliseconds(50));
-  }
-  *lock = std::make_unique<FileLock>(fd);
+  *file = std::make_unique<FlockFile>(fd);
   return Status::Ok();
 }
 

@@ -2,7 +2,9 @@
 // per signal.
 #include <gtest/gtest.h>
 
+#if SCENARIO_HAVE_EXPAT
 #include <expat.h>
+#endif
 
 #include <map>
 
@@ -21,6 +23,7 @@ using scenario::testing_support::WriteWholeFile;
 using testing::CompiledBuiltIn;
 using testing::RunTool;
 
+#if SCENARIO_HAVE_EXPAT
 // What a parsed picture holds: its root, how many elements carry each
 // class, and the texts of its <text> elements.
 struct Picture {
@@ -84,6 +87,12 @@ Picture ParseSvg(const std::string& document) {
   XML_ParserFree(parser);
   return picture;
 }
+#else
+// Where the tests find no XML reader (expat has no MinGW-w64 build in
+// Debian), they run the plot and stop short of reading the picture.
+constexpr const char* kNoXmlReader =
+    "the picture is read with expat, which this build lacks; the Linux build reads what the same code draws";
+#endif
 
 TEST(Plot, TheBuiltInScenarioHasAMarkPerStationAndPerSignal) {
   TempDir dir;
@@ -91,7 +100,10 @@ TEST(Plot, TheBuiltInScenarioHasAMarkPerStationAndPerSignal) {
   const testing::ToolRun run = RunTool({"plot", CompiledBuiltIn().directory.string(), "-o", svg.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-
+  ASSERT_TRUE(fs::is_regular_file(svg));
+#if !SCENARIO_HAVE_EXPAT
+  GTEST_SKIP() << kNoXmlReader;
+#else
   const Picture picture = ParseSvg(ReadWholeFile(svg));
   ASSERT_TRUE(picture.well_formed) << picture.error;
   EXPECT_EQ(picture.root, "svg");
@@ -112,6 +124,7 @@ TEST(Plot, TheBuiltInScenarioHasAMarkPerStationAndPerSignal) {
   EXPECT_TRUE(picture.HasText("route position (km)"));
   EXPECT_TRUE(picture.HasText("30 km/h"));
   EXPECT_TRUE(picture.HasText("Calvisio -Sambreta, train 31613: a line of 99 km, 17 stations, 27 signals, 2 slowdowns"));
+#endif
 }
 
 TEST(Plot, FilesNamedOneByOneAndAPictureWithoutAPlan) {
@@ -120,18 +133,22 @@ TEST(Plot, FilesNamedOneByOneAndAPictureWithoutAPlan) {
   const testing::ToolRun all = RunTool({"plot", CompiledBuiltIn().line_file, CompiledBuiltIn().cell_file,
                                         CompiledBuiltIn().station_file, "-o", with_plan.string()});
   ASSERT_EQ(all.status, 0) << all.err;
-  EXPECT_EQ(ParseSvg(ReadWholeFile(with_plan)).Count("station-plan"), 17);
 
   const fs::path without_plan = dir.path() / "without.svg";
   const testing::ToolRun two = RunTool(
       {"plot", CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file, "-o", without_plan.string()});
   ASSERT_EQ(two.status, 0) << two.err;
   EXPECT_NE(two.err.find("the picture has no plan"), std::string::npos);
+#if !SCENARIO_HAVE_EXPAT
+  GTEST_SKIP() << kNoXmlReader;
+#else
+  EXPECT_EQ(ParseSvg(ReadWholeFile(with_plan)).Count("station-plan"), 17);
   const Picture picture = ParseSvg(ReadWholeFile(without_plan));
   ASSERT_TRUE(picture.well_formed) << picture.error;
   EXPECT_EQ(picture.Count("station-plan"), 0);
   EXPECT_EQ(picture.Count("station-zone"), 17);
   EXPECT_EQ(picture.Count("signal"), 27);
+#endif
 }
 
 TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
@@ -157,6 +174,9 @@ TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
   const fs::path svg = dir.path() / "small.svg";
   const testing::ToolRun run = RunTool({"plot", dir.path().string(), "-o", svg.string()});
   ASSERT_EQ(run.status, 0) << run.err;
+#if !SCENARIO_HAVE_EXPAT
+  GTEST_SKIP() << kNoXmlReader;
+#else
   const Picture picture = ParseSvg(ReadWholeFile(svg));
   ASSERT_TRUE(picture.well_formed) << picture.error;
   EXPECT_EQ(picture.Count("station-zone"), 1);
@@ -166,6 +186,7 @@ TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
   EXPECT_TRUE(picture.HasText("(P.L. <1>)"));
   // One of a thing is not "1 things".
   EXPECT_TRUE(picture.HasText("L&L, train 9: a line of 3 km, 1 station, 2 signals, 0 slowdowns"));
+#endif
 }
 
 TEST(Plot, InputsThatMakeNoOneScenarioAreRefused) {

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
+#include "platform/directory_lock.h"
 #include "platform/program_directory.h"
+#include "platform/win32_support.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
 #include "tools/test_support/tool_run.h"
@@ -17,6 +20,7 @@ namespace fs = std::filesystem;
 using scenario::testing_support::RunProcess;
 using scenario::testing_support::RunWindowsCommandLine;
 using scenario::testing_support::TempDir;
+using Files = std::map<std::string, std::string>;
 
 const std::string kLine = "Calvisio -Sambreta_linea.txt";
 const std::string kTrain = "Calvisio -Sambreta_31613-.txt";
@@ -63,6 +67,71 @@ TEST(WindowsNames, AnArgumentWindows1252CannotHoldIsRefusedByName) {
       << outcome.standard_error;
   EXPECT_NE(outcome.standard_error.find("\\\?\?\?\?\?\?'"), std::string::npos) << outcome.standard_error;
   EXPECT_TRUE(fs::is_empty(dir.path())) << "something was written";
+}
+
+// A directory whose name has an 8-bit character: "Città" (0xE0 in
+// Windows-1252), as Explorer shows it.
+const fs::path kEightBitDirectory = fs::path(L"Citt\u00E0");
+
+// A path as the system's names inside the programs: Windows-1252 bytes.
+std::string Bytes(const fs::path& path) { return win32::Narrow(path.wstring()); }
+
+// Every file in `directory` but the compactor itself, by name.
+Files FilesIn(const fs::path& directory) {
+  Files files;
+  for (const auto& entry : fs::directory_iterator(directory))
+    if (entry.is_regular_file() && entry.path().filename() != fs::path(SCENARIO_COMPACTOR_PATH).filename())
+      files[Bytes(entry.path().filename())] = scenario::testing_support::ReadWholeFile(entry.path());
+  return files;
+}
+
+// What the compactor leaves in a directory of its own with a plain name.
+Files PlainRun() {
+  TempDir dir;
+  const fs::path program = scenario::testing_support::CopyProgramInto(dir.path());
+  const auto outcome = RunProcess({Bytes(program)});
+  if (outcome.exit_status != 0) throw std::runtime_error("the compactor failed: " + outcome.standard_error);
+  return FilesIn(dir.path());
+}
+
+TEST(WindowsNames, TheCompactorFindsAndWritesItsOwnDirectoryWhenItsNameHasAnEightBitCharacter) {
+  TempDir dir;
+  const fs::path home = dir.path() / kEightBitDirectory;
+  fs::create_directory(home);
+  const fs::path program = scenario::testing_support::CopyProgramInto(home);
+
+  // Started from elsewhere, it writes beside itself, into "Città" and not
+  // into a directory of a name mangled on the way ("Citt?", or the bytes
+  // read as UTF-8).
+  const auto outcome = RunProcess({Bytes(program)}, dir.path());
+  ASSERT_EQ(outcome.exit_status, 0) << outcome.standard_error;
+  EXPECT_EQ(outcome.standard_error, "");
+  EXPECT_TRUE(FilesIn(home) == PlainRun());
+  std::vector<fs::path> beside;
+  for (const auto& entry : fs::directory_iterator(dir.path())) beside.push_back(entry.path().filename());
+  EXPECT_EQ(beside, std::vector<fs::path>{kEightBitDirectory});
+}
+
+TEST(WindowsNames, TheToolWritesAndCompilesInADirectoryWhoseNameHasAnEightBitCharacter) {
+  TempDir dir;
+  const fs::path home = dir.path() / kEightBitDirectory;
+  const std::string sources = Bytes(home / "src");
+  const std::string compiled = Bytes(home) + "\\compiled";
+  const auto written = RunProcess({SCENARIO_TOOL_PATH, "sources", sources});
+  ASSERT_EQ(written.exit_status, 0) << written.standard_error;
+  EXPECT_TRUE(fs::is_regular_file(home / "src" / kLine));
+  const auto outcome = RunProcess({SCENARIO_TOOL_PATH, "compile", sources + "\\" + kLine,
+                                   sources + "/" + kTrain, "-o", compiled});
+  ASSERT_EQ(outcome.exit_status, 0) << outcome.standard_error;
+
+  // The compactor's bytes, in the directory named.
+  const Files compactor = PlainRun();
+  Files expected;
+  for (const char* name : {"Calvisio -Sambreta_linea.dat", "Calvisio -Sambreta_31613.sim",
+                           "Calvisio -Sambreta_31613.dat", kLockFileName})
+    expected[name] = compactor.at(name);
+  EXPECT_TRUE(FilesIn(home / "compiled") == expected);
+  EXPECT_EQ(FilesIn(dir.path()), Files{});
 }
 
 }  // namespace
