@@ -156,6 +156,11 @@ class ErrorLocator {
         if (numero == error_number::kBeyondRoute && line_fifteen && line_half->posizione_errore == report->posizione_errore) {
           report->place = At(line_half->place, line_half->place.keyword);
           placed_at_line_stop = true;
+        } else if (numero == error_number::kReadFailure && end.failure) {
+          // Where the cause lies, which is not always where the reading
+          // stood: the end of a line cut short, the value of an earlier line.
+          report->place = At(end, end.failure->at);
+          report->cause = end.failure->cause;
         } else {
           report->place = At(end, numero == error_number::kReadFailure ? end.field : end.keyword);
         }
@@ -270,7 +275,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     }
     const ErrorLocator locator(request, report.names);
     for (const ReadingWarning& warning : warnings.warnings) {
-      ReadingPlace in_file{warning.file, {}, {}};
+      ReadingPlace in_file{warning.file, {}, {}, std::nullopt};
       std::optional<SourcePlace> at = locator.At(in_file, warning.at);
       // The message quotes the sources' own bytes, which are Windows-1252.
       report.warnings.push_back({at.value_or(SourcePlace{warning.file, 0, 0}), WarningKindName(warning.kind),
@@ -295,8 +300,11 @@ CompileReport RunCheck(const CompileRequest& request, FileSystem& files) {
     RequireOk(files.ReadFile(given, &text), given);
     memory.files[given] = std::move(text);
   }
+  // The run's copies go to a directory of their own: a given file named
+  // without a directory ("Valle_linea.txt") is then never taken for the copy
+  // the run reads and deletes.
   CompileRequest in_memory = request;
-  in_memory.output_directory = ".";
+  in_memory.output_directory = "(check)";
   CompileReport report = RunCompile(in_memory, memory);
   report.files_written.clear();
   return report;
@@ -318,7 +326,7 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
   if (report.codice_errore != 0) {
     err << PlacePrefix(report.place) << "error " << report.codice_errore;
     if (HasPosition(report.codice_errore)) err << " at " << report.posizione_errore << " m";
-    err << ": " << ErrorText(report.codice_errore) << "\n";
+    err << ": " << (report.cause ? *report.cause : ErrorText(report.codice_errore)) << "\n";
   }
   if (report.line_stop_place) {
     err << PlacePrefix(report.line_stop_place)
@@ -341,6 +349,7 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   json["codice_errore"] = report.codice_errore;
   json["posizione_errore"] = report.posizione_errore;
   json["message"] = ErrorText(report.codice_errore);
+  json["cause"] = report.cause ? nlohmann::ordered_json(*report.cause) : nullptr;
   PutPlace(json, report.place);
   json["stopped_with"] = report.stopped_with ? Json(*report.stopped_with) : nullptr;
   json["stopped_message"] =

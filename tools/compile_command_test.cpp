@@ -162,10 +162,10 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
        },
        15, 106000, "line", 54, 1, 1, std::nullopt},
       {"a signal at the start of the route takes the marker's place",
-       // The reading stops at the line's last value, where the signal's
-       // approach marks fall before the route.
+       // The reading fails on the signal's position, which puts its approach
+       // marks before the route.
        [](const fs::path&, const fs::path& t) { ReplaceLine(t, 33, "segnale,    0,   2, 4, 1,  0, 0,    0,  0,0,0, 0"); },
-       25, std::nullopt, "train", 33, 48, 2, 1250},
+       25, std::nullopt, "train", 33, 13, 2, 1250},
       {"a line description without its general section",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 1, "[generali]"); },
        102, std::nullopt, "line", 0, 0, 2, 102},
@@ -220,7 +220,9 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     }
     expected += "error " + std::to_string(fault.codice_errore);
     if (fault.posizione_errore) expected += " at " + std::to_string(*fault.posizione_errore) + " m";
-    expected += ": " + report["message"].get<std::string>() + "\n";
+    // A failed reading tells its cause instead of the number's text.
+    EXPECT_EQ(report["cause"].is_null(), fault.codice_errore != 25);
+    expected += ": " + (report["cause"].is_null() ? report["message"] : report["cause"]).get<std::string>() + "\n";
     std::string after_warnings = text_run.err;
     while (after_warnings.substr(0, after_warnings.find('\n')).find(": warning: ") != std::string::npos)
       after_warnings.erase(0, after_warnings.find('\n') + 1);
