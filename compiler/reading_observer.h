@@ -28,6 +28,7 @@ enum class WarningKind {
   TimetableBack,        // a station timetabled before the station before it
   Utf8Text,             // a text that looks like UTF-8
   ValueReplaced,        // a value a later line of the same kind replaces
+  Utf8Name,             // a line name or train number in UTF-8 bytes (the tool's own)
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

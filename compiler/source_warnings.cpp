@@ -87,6 +87,7 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::TimetableBack: return "timetable-back";
     case WarningKind::Utf8Text: return "utf8-text";
     case WarningKind::ValueReplaced: return "value-replaced";
+    case WarningKind::Utf8Name: return "utf8-name";
   }
   return "unknown";
 }

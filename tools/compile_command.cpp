@@ -18,6 +18,8 @@
 #include "tools/error_messages.h"
 #include "tools/exit_status.h"
 #include "tools/json_output.h"
+#include "tools/paths.h"
+#include "tools/source_encoding.h"
 #include "tools/text_encoding.h"
 
 namespace scenario::tool {
@@ -231,10 +233,35 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
                                 request.line_file + "'");
   const std::string line_text = ReadGivenFile(files, request.line_file);
   const std::string train_text = ReadGivenFile(files, request.train_file);
+  // A file in UTF-16 would be read as noise around NUL bytes: it is refused
+  // before anything is written.
+  for (const auto& [path, text] : {std::pair{&request.line_file, &line_text},
+                                   std::pair{&request.train_file, &train_text}}) {
+    if (std::optional<std::string> cause = UnreadableEncoding(*path, *text)) throw std::invalid_argument(*cause);
+  }
 
   CompileReport report;
   report.names = ResolveScenarioNames(request.line_file, request.train_file, request.line_name,
                                       request.train_number);
+  if (request.warnings) {
+    const auto origin = [](const std::optional<std::string>& given, const std::string& option,
+                           const std::string& file) {
+      return given ? "the option " + option : "the file name '" + file + "'";
+    };
+    const std::string name_file = request.line_name || BaseName(request.line_file).ends_with("_linea.txt")
+                                      ? request.line_file
+                                      : request.train_file;
+    if (std::optional<std::string> warning =
+            Utf8NameWarning("the line name", report.names.nome_linea,
+                            origin(request.line_name, "--line-name", name_file), !request.line_name))
+      report.warnings.push_back({SourcePlace{name_file, 0, 0}, WarningKindName(WarningKind::Utf8Name), *warning});
+    if (std::optional<std::string> warning =
+            Utf8NameWarning("the train number", report.names.numero_treno,
+                            origin(request.train_number, "--train-number", request.train_file),
+                            !request.train_number))
+      report.warnings.push_back(
+          {SourcePlace{request.train_file, 0, 0}, WarningKindName(WarningKind::Utf8Name), *warning});
+  }
   const Workspace copies{files, request.output_directory};
   const RunPaths paths = PathsOfRun(copies, report.names);
   RefuseClashes(files, request, paths);
