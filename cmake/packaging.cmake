@@ -19,6 +19,11 @@ else()
   set(DOCUMENT_DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${PACKAGE_NAME})
 endif()
 
+# Installing and packaging need the two programs only: scripts/package builds
+# them, and neither "install" nor "package" builds every other target (the
+# tests and benchmarks) first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
 install(TARGETS scenario-compactor scenario-tool RUNTIME DESTINATION ${PROGRAM_DESTINATION})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${DOCUMENT_DESTINATION})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/format.md DESTINATION ${DOCUMENT_DESTINATION}/docs)
