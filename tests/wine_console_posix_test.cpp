@@ -84,7 +84,11 @@ TerminalRun RunOnTerminal(const std::vector<std::string>& command, bool output_o
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   int terminal = -1;
-  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  // Wide enough that no line of the tests' wraps.
+  winsize size{};
+  size.ws_row = 50;
+  size.ws_col = 400;
+  const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
   if (pid < 0) return {};
   if (pid == 0) {
     setenv("LANG", "C.UTF-8", 1);
