@@ -60,5 +60,16 @@ void CompileAMillionCommas(benchmark::State& state) {
 }
 BENCHMARK(CompileAMillionCommas)->Unit(benchmark::kMillisecond);
 
+// Lines of values, the work of nearly every field a source holds: two
+// hundred thousand step and clock lines.
+void CompileManyValueLines(benchmark::State& state) {
+  const std::string line = TextFileBytes(WithEndMarker(BuiltInLineDescription()));
+  std::string train = kGeneralHeader;
+  for (int i = 0; i < 100000; ++i) train += "velocita,   0,    100\r\norologio,    8    12    45\r\n";
+  for (auto _ : state)
+    if (!Compile(line, train)) state.SkipWithError("the run did not end cleanly");
+}
+BENCHMARK(CompileManyValueLines)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace scenario

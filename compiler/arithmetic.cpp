@@ -11,13 +11,13 @@ namespace scenario {
 namespace {
 
 template <typename T>
-T Narrow(int64_t value, const char* type_name) {
+T Narrow(int64_t value, const char* type_name, RuntimeFailure::Kind kind) {
   if (value < std::numeric_limits<T>::min() || value > std::numeric_limits<T>::max())
-    throw RuntimeFailure(std::to_string(value) + " does not fit " + type_name);
+    throw RuntimeFailure(std::to_string(value) + " does not fit " + type_name, kind, value);
   return static_cast<T>(value);
 }
 
-int32_t CheckedLong(int64_t value) { return Narrow<int32_t>(value, "a Long"); }
+int32_t CheckedLong(int64_t value) { return Narrow<int32_t>(value, "a Long", RuntimeFailure::Kind::Overflow); }
 
 }  // namespace
 
@@ -30,9 +30,15 @@ int64_t round_half_even(double x) {
   return static_cast<int64_t>(rounded);
 }
 
-int32_t RoundToLong(double x) { return Narrow<int32_t>(round_half_even(x), "a Long"); }
-int16_t RoundToInteger(double x) { return Narrow<int16_t>(round_half_even(x), "an Integer"); }
-uint8_t RoundToByte(double x) { return Narrow<uint8_t>(round_half_even(x), "a Byte"); }
+int32_t RoundToLong(double x) {
+  return Narrow<int32_t>(round_half_even(x), "a Long", RuntimeFailure::Kind::NotInField);
+}
+int16_t RoundToInteger(double x) {
+  return Narrow<int16_t>(round_half_even(x), "an Integer", RuntimeFailure::Kind::NotInField);
+}
+uint8_t RoundToByte(double x) {
+  return Narrow<uint8_t>(round_half_even(x), "a Byte", RuntimeFailure::Kind::NotInField);
+}
 
 int32_t AddLong(int32_t a, int32_t b) { return CheckedLong(int64_t{a} + b); }
 int32_t SubtractLong(int32_t a, int32_t b) { return CheckedLong(int64_t{a} - b); }

@@ -19,6 +19,14 @@ inline void EncodeFixed16(char* dst, uint16_t value) {
   }
 }
 
+inline void EncodeFixed32(char* dst, uint32_t value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(dst, &value, sizeof value);
+  } else {
+    for (int i = 0; i < 4; ++i) dst[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  }
+}
+
 inline void EncodeFixed64(char* dst, uint64_t value) {
   if constexpr (std::endian::native == std::endian::little) {
     std::memcpy(dst, &value, sizeof value);
@@ -57,22 +65,42 @@ inline void PutDouble(std::string* out, double value) {
   PutFixed64(out, bits);
 }
 
+// Decoding from a buffer the caller has checked is long enough. On a
+// little-endian machine the value is the bytes themselves.
 inline uint8_t DecodeByte(const char* p) { return static_cast<uint8_t>(p[0]); }
 
 inline uint16_t DecodeFixed16(const char* p) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(p[0]) | (static_cast<uint8_t>(p[1]) << 8));
+  if constexpr (std::endian::native == std::endian::little) {
+    uint16_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+  } else {
+    return static_cast<uint16_t>(static_cast<uint8_t>(p[0]) | (static_cast<uint8_t>(p[1]) << 8));
+  }
 }
 
 inline uint32_t DecodeFixed32(const char* p) {
-  uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(p[i]);
-  return value;
+  if constexpr (std::endian::native == std::endian::little) {
+    uint32_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+  } else {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(p[i]);
+    return value;
+  }
 }
 
 inline uint64_t DecodeFixed64(const char* p) {
-  uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(p[i]);
-  return value;
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+  } else {
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(p[i]);
+    return value;
+  }
 }
 
 inline int16_t DecodeInteger(const char* p) { return static_cast<int16_t>(DecodeFixed16(p)); }

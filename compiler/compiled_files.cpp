@@ -10,50 +10,81 @@
 
 namespace scenario {
 
+namespace {
+
+// Writing fields one after another into a buffer sized beforehand.
+class FieldWriter {
+ public:
+  explicit FieldWriter(char* at) : at_(at) {}
+  void Byte(uint8_t value) { *at_++ = static_cast<char>(value); }
+  void Integer(int16_t value) {
+    EncodeFixed16(at_, static_cast<uint16_t>(value));
+    at_ += 2;
+  }
+  void Fixed16(uint16_t value) {
+    EncodeFixed16(at_, value);
+    at_ += 2;
+  }
+  void Long(int32_t value) {
+    EncodeFixed32(at_, static_cast<uint32_t>(value));
+    at_ += 4;
+  }
+  void Bytes(const std::string& text) {
+    std::memcpy(at_, text.data(), text.size());
+    at_ += text.size();
+  }
+ private:
+  char* at_;
+};
+
+}  // namespace
+
 std::string EncodeStazioni(const std::array<rec_stazione, kNumeroStazioni>& stazioni) {
   size_t total = 0;
-  for (const rec_stazione& r : stazioni) total += kStationFixedBytes + r.nome.size();
-  std::string out;
-  out.reserve(total);
   for (const rec_stazione& r : stazioni) {
     if (r.nome.size() > kMaxNameBytes)
       throw std::length_error("a station record's name is longer than 65535 bytes");
-    PutByte(&out, r.tipo_stazione);
-    PutLong(&out, r.inizio_zona);
-    PutLong(&out, r.fine_zona);
-    PutLong(&out, r.progressiva);
-    PutByte(&out, r.par_1);
-    PutFixed16(&out, static_cast<uint16_t>(r.nome.size()));
-    out += r.nome;
-    PutInteger(&out, r.par_4);
-    PutInteger(&out, r.par_5);
-    PutInteger(&out, r.par_7);
-    PutInteger(&out, r.par_8);
-    PutInteger(&out, r.par_9);
-    PutByte(&out, r.par_6);
-    PutByte(&out, r.sosta);
-    PutByte(&out, r.par_3);
-    PutByte(&out, r.par_2);
-    PutLong(&out, r.orario);
+    total += kStationFixedBytes + r.nome.size();
+  }
+  std::string out(total, '\0');
+  FieldWriter put(out.data());
+  for (const rec_stazione& r : stazioni) {
+    put.Byte(r.tipo_stazione);
+    put.Long(r.inizio_zona);
+    put.Long(r.fine_zona);
+    put.Long(r.progressiva);
+    put.Byte(r.par_1);
+    put.Fixed16(static_cast<uint16_t>(r.nome.size()));
+    put.Bytes(r.nome);
+    put.Integer(r.par_4);
+    put.Integer(r.par_5);
+    put.Integer(r.par_7);
+    put.Integer(r.par_8);
+    put.Integer(r.par_9);
+    put.Byte(r.par_6);
+    put.Byte(r.sosta);
+    put.Byte(r.par_3);
+    put.Byte(r.par_2);
+    put.Long(r.orario);
   }
   return out;
 }
 
 std::string EncodePercorso(const std::vector<rec_cella>& percorso) {
-  std::string out;
-  out.reserve(percorso.size() * kCellBytes);
+  std::string out(percorso.size() * kCellBytes, '\0');
+  FieldWriter put(out.data());
   for (const rec_cella& c : percorso) {
-    PutByte(&out, c.tipo_cella);
-    PutInteger(&out, c.valore_1);
-    PutInteger(&out, c.valore_2);
-    PutInteger(&out, c.valore_3);
-    PutInteger(&out, c.valore_4);
-    PutByte(&out, c.tempo_segnale);
-    PutByte(&out, c.avviso);
-    PutByte(&out, c.montagna);
-    PutByte(&out, c.velocita_limite);
-    PutByte(&out, c.pendenza);
-    PutByte(&out, c.aderenza);
+    put.Byte(c.tipo_cella);
+    put.Integer(c.valore_1);
+    put.Integer(c.valore_2);
+    put.Integer(c.valore_3);
+    put.Integer(c.valore_4);
+    put.Byte(c.tempo_segnale);
+    put.Byte(c.avviso);
+    put.Byte(c.montagna);
+    put.Byte(c.velocita_limite);
+    put.Byte(c.pendenza);
+    put.Byte(c.aderenza);
   }
   return out;
 }
@@ -118,13 +149,14 @@ void PutColumn(PieceBuffer& out, const Tracciato& tracciato, int column) {
   const size_t seeds = std::min<size_t>(tracciato.size(), 2);
   for (size_t x = 0; x < seeds; ++x) PutTagged(out, tracciato.seme(x)[column]);
 
-  const std::vector<double>& computed = column == 0 ? tracciato.colonna_0() : tracciato.colonna_1();
+  const std::span<const double> computed = column == 0 ? tracciato.colonna_0() : tracciato.colonna_1();
   for (size_t i = 0; i < computed.size();) {
     const size_t n = std::min(out.Fitting(kDoubleBytes), computed.size() - i);
     char* dst = out.Room(n * kDoubleBytes);
+    const double* value = computed.data() + i;
     for (size_t k = 0; k < n; ++k, dst += kDoubleBytes) {
       EncodeFixed16(dst, static_cast<uint16_t>(ValueType::Double));
-      EncodeDouble(dst + 2, computed[i + k]);
+      EncodeDouble(dst + 2, value[k]);
     }
     out.Used(n * kDoubleBytes);
     i += n;

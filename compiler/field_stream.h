@@ -21,7 +21,10 @@
 //
 // A line end is CR LF, LF alone or CR alone. Reading any field once the end
 // of the file has been reached is a read failure. Read failures throw
-// RuntimeFailure.
+// RuntimeFailure, with the cause named for the author: a reader that says
+// which keyword's values it reads (BeginValues) has each failure named by
+// the value's name and number, and a line whose values run out is told as
+// that line, cut short, not as the line its missing values were sought on.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +32,9 @@
 #include <string_view>
 
 namespace scenario {
+
+struct KeywordSpec;
+enum class ValueKind : uint8_t;
 
 // Where a field begins: 1-based line and column (in bytes).
 struct FieldPosition {
@@ -52,9 +58,57 @@ class FieldStream {
   // Where the field read last began.
   const FieldPosition& last_field() const { return last_field_; }
 
+  // The fields read next are the values of `spec`'s line, in order, after
+  // its keyword field (the field read last).
+  void BeginValues(const KeywordSpec& spec) {
+    // Outside a line's values the field read last is the line's keyword; a
+    // keyword field that matches a second keyword keeps its own place.
+    if (spec_ == nullptr) {
+      keyword_at_ = last_field_;
+      keyword_offset_ = last_field_offset_;
+    }
+    spec_ = &spec;
+    values_read_ = 0;
+    line_anchor_ = last_field_offset_;
+    anchor_at_ = last_field_;
+  }
+  // The fields read next are keyword fields again.
+  void EndValues() { spec_ = nullptr; }
+  // Where the keyword field of the current line began.
+  const FieldPosition& keyword_position() const { return keyword_at_; }
+  // Where value `index` (0 for the first) of the current line began; line 0
+  // when it has not been read.
+  FieldPosition value_position(size_t index) const {
+    return index < kMostValues && index < values_read_ ? value_at_[index] : FieldPosition{};
+  }
+
  private:
-  int64_t ReadNumber(int64_t min, int64_t max, const char* type_name);
-  void FailIfAtEnd(const char* what) const;
+  static constexpr size_t kMostValues = 17;
+
+  int64_t ReadNumber(int64_t min, int64_t max, const char* type_name, ValueKind kind);
+  // The reader reads the value the keyword table gives, as the table gives
+  // it (checked where assertions are on).
+  void ExpectValue(ValueKind kind) const;
+  void FailIfAtEnd(const char* what) const {
+    if (AtEnd()) FailAtEnd(what);
+  }
+  [[noreturn]] void FailAtEnd(const char* what) const;
+  // A value has been read: its place is kept, and the line goes on from it.
+  void ValueRead();
+  // The text of the number-like field at `offset`, up to its delimiter.
+  std::string TokenAt(size_t offset) const;
+  // "the station kind (value 2 of 'stazione')"; "the value" outside a
+  // line's values.
+  std::string ValueName() const;
+  // The keyword field of the current line as the author wrote it, quoted.
+  std::string KeywordAsWritten() const;
+  // The cause of a line whose values ran out: the line of the last value
+  // read (or of its keyword) ends too soon. `found` says what stood where
+  // the next value was sought; empty at the end of the file.
+  [[noreturn]] void FailCutLine(const std::string& found) const;
+  // Whether the field about to be read stands on a later line than the
+  // current line's last field.
+  bool PastLineOfValues() const;
   bool AtBlank() const;
   bool AtLineEnd() const;
   void SkipBlanks();
@@ -70,6 +124,16 @@ class FieldStream {
   int line_ = 1;
   size_t line_start_ = 0;
   FieldPosition last_field_;
+  size_t last_field_offset_ = 0;
+  // The line being read: its keyword, how many of its values have been read
+  // and where they began, and the offset of its last field read.
+  const KeywordSpec* spec_ = nullptr;
+  size_t values_read_ = 0;
+  size_t line_anchor_ = 0;
+  FieldPosition anchor_at_;
+  FieldPosition keyword_at_;
+  size_t keyword_offset_ = 0;
+  FieldPosition value_at_[kMostValues];
 };
 
 }  // namespace scenario

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compiler/keyword_table.h"
 #include "compiler/runtime_failure.h"
 
 namespace scenario {
@@ -151,6 +152,48 @@ TEST(FieldStream, RemembersWhereEachFieldBegan) {
   EXPECT_EQ(stream.last_field(), (FieldPosition{3, 3}));
   stream.ReadLong();
   EXPECT_EQ(stream.last_field(), (FieldPosition{4, 5}));
+}
+
+// A line whose values run out is told at the end of the line that was cut,
+// whatever line end it has, and with the author's own keyword; a value read
+// on from the next line is no fault.
+TEST(FieldStream, ALineCutShortIsToldAtItsOwnEnd) {
+  struct Case {
+    const char* text;
+    int values_read;  // before the one that fails
+    FieldPosition at;
+    const char* cause;
+  };
+  const Case cases[] = {
+      {"Segnale A,  8000 \r\nsegnale, 9000", 1, {1, 18},
+       "line 1 ends after 1 of the 11 values of 'Segnale A' (the next field, 'segnale' on line 2, is not a number)"},
+      {"segnale, 8000\n\n\nx", 1, {1, 14}, "line 1 ends after 1 of the 11 values of 'segnale' (the next field, 'x'"},
+      {"segnale, 8000,\r9000, 1\r[fine]", 3, {2, 8}, "line 2 ends after 3 of the 11 values"},
+      {"segnale,\tx", 0, {1, 10}, "'x' is not a number: write posizione (value 1 of 'segnale') in digits"},
+      {"segnale, 8000, 2", 2, {1, 17}, "line 1 ends after 2 of the 11 values of 'segnale' and the file ends there: write "
+                                       "the missing values, from s1 on"},
+      {"segnale,\n", 0, {1, 9}, "line 1 holds none of the 11 values of 'segnale' and the file ends there"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    FieldStream stream(c.text);
+    stream.ReadText();
+    stream.BeginValues(keyword::kSegnale);
+    for (int i = 0; i < c.values_read; ++i) stream.ReadLong();
+    try {
+      stream.ReadLong();
+      ADD_FAILURE() << "read past the cut";
+    } catch (const RuntimeFailure& failure) {
+      ASSERT_TRUE(failure.has_cause());
+      EXPECT_EQ(failure.at(), c.at);
+      EXPECT_NE(failure.cause().find(c.cause), std::string::npos) << failure.cause();
+    }
+  }
+  FieldStream split("numero vetture,\r\n  4\r\n");
+  split.ReadText();
+  split.BeginValues(keyword::kNumeroVetture);
+  EXPECT_EQ(split.ReadLong(), 4);
+  EXPECT_EQ(split.value_position(0), (FieldPosition{2, 3}));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +11,8 @@
 #include "compiler/arithmetic.h"
 #include "compiler/keyword_match.h"
 #include "compiler/error_numbers.h"
+#include "compiler/failure_causes.h"
+#include "compiler/keyword_table.h"
 #include "compiler/model_access.h"
 #include "compiler/reading_rules.h"
 #include "compiler/runtime_failure.h"
@@ -42,7 +46,8 @@ bool EndsGeneralSection(std::string_view riga) {
 
 int32_t& MountainSlot(std::array<int32_t, kNumeroMontagne>& table, int64_t index) {
   if (index < 0 || index >= kNumeroMontagne)
-    throw RuntimeFailure("mountain record " + std::to_string(index) + " does not exist");
+    throw RuntimeFailure("mountain record " + std::to_string(index) + " does not exist",
+                         RuntimeFailure::Kind::MissingRecord, index);
   return table[static_cast<size_t>(index)];
 }
 
@@ -77,14 +82,21 @@ class PlanCursor {
  private:
   // Stores point j and moves on; a point beyond the plan is a failure.
   void Store(double x, double y) {
-    if (static_cast<uint64_t>(j_) >= plan_.size())
-      throw RuntimeFailure("plan point " + std::to_string(j_) + " does not exist");
+    if (static_cast<uint64_t>(j_) >= plan_.size()) [[unlikely]]
+      NoPoint(j_);
     plan_.Poni(static_cast<size_t>(j_), x, y);
     x2_ = x1_;
     y2_ = y1_;
     x1_ = x;
     y1_ = y;
     ++j_;
+  }
+
+  // Kept out of Store, which runs for every metre of the plan: its message
+  // would otherwise give every call a frame to set up.
+  [[noreturn, gnu::noinline, gnu::cold]] static void NoPoint(int64_t j) {
+    throw RuntimeFailure("plan point " + std::to_string(j) + " does not exist", RuntimeFailure::Kind::MissingPlanPoint,
+                         j);
   }
 
   Tracciato& plan_;
@@ -99,6 +111,11 @@ struct LineReaderState {
   int32_t indice_cartello = kPrimoCartello;  // record of the next board caption
   int32_t cella_pendenza = 0;                // first cell without a gradient
   int32_t pendenza_attuale = 0;              // the gradient in force
+  FieldPosition pendenza_at;                 // where the gradient in force was written
+  // Where the position and the chainage of each progressive zone ("tre",
+  // "due", "uno") were written, and the zones as read, before ordering.
+  std::array<std::array<FieldPosition, 2>, 3> progressiva_at{};
+  std::array<rec_stazione, 3> progressive_read{};
   int32_t metro_tracciato = 2;               // next point of the plan
   double curvatura = 0.0;                    // turning factor of the curve read last
   // Sizes of the route and of the plan asked for by the last route-length
@@ -148,7 +165,9 @@ class LineReader {
     }
     AllocateRoute();
     if (!general_section_read) return Stopped();
-    progressive_ordina(model_);
+    for (size_t i = 0; i < 3; ++i) state_.progressive_read[i] = model_.stazioni[kRecordProgressivaTre + static_cast<int>(i)];
+    NamingCause([&] { progressive_ordina(model_); },
+                [&](RuntimeFailure& failure) { NameProgressivesFailure(failure); });
     SetUp();
     if (!ReadRest()) return Stopped();
     Close();
@@ -166,10 +185,17 @@ class LineReader {
 
   void ReadKeyword() { state_.riga = source_.ReadKeyword(); }
   int32_t ReadLong() { return source_.fields().ReadLong(); }
+  void BeginValues(const KeywordSpec& spec) { source_.fields().BeginValues(spec); }
+  // Where value `index` of the line being read began; its keyword for
+  // causes::kKeyword.
+  FieldPosition ValueAt(size_t index) const {
+    return index == causes::kKeyword ? source_.fields().keyword_position() : source_.fields().value_position(index);
+  }
 
   bool FindGeneralSection() {
     for (;;) {
-      ReadKeyword();
+      NamingCause([&] { ReadKeyword(); },
+                  [](RuntimeFailure& failure) { failure.SetCause({}, causes::EmptyLineDescription()); });
       if (source_.AtEnd()) {
         Stop(error_number::kNoGeneralSection);
         return false;
@@ -187,19 +213,36 @@ class LineReader {
       if (source_.AtEnd()) return true;
       ReadKeyword();
       if (source_.AtEnd()) return true;
-      for (int i = 0; i < kCommentsInGeneralSection && IsComment(riga); ++i) ReadKeyword();
+      for (int i = 0; i < kCommentsInGeneralSection && IsComment(riga); ++i) {
+        const FieldPosition comment_at = source_.fields().last_field();
+        NamingCause([&] { ReadKeyword(); }, [&](RuntimeFailure& failure) {
+          failure.SetCause(comment_at, causes::CommentEndsFile(riga, comment_at));
+        });
+      }
       if (warn_) WarnGeneralField(riga);
 
       if (ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza")) {
         if (!ReadRouteLength()) return false;
       }
-      if (Contains(riga, "tre") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaTre);
-      if (Contains(riga, "due") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaDue);
-      if (Contains(riga, "uno") && Contains(riga, "progressiva")) ReadProgressive(kRecordProgressivaUno);
+      if (Contains(riga, "tre") && Contains(riga, "progressiva"))
+        ReadProgressive(kRecordProgressivaTre, keyword::kProgressivaTre);
+      if (Contains(riga, "due") && Contains(riga, "progressiva"))
+        ReadProgressive(kRecordProgressivaDue, keyword::kProgressivaDue);
+      if (Contains(riga, "uno") && Contains(riga, "progressiva"))
+        ReadProgressive(kRecordProgressivaUno, keyword::kProgressivaUno);
       rec_stazione& scenario = model_.stazioni[kRecordScenario];
-      if (Contains(riga, "sfondo") && Contains(riga, "uno")) scenario.inizio_zona = ReadLong();
-      if (Contains(riga, "sfondo") && Contains(riga, "due")) scenario.progressiva = ReadLong();
-      if (Contains(riga, "sfondo") && Contains(riga, "tre")) scenario.fine_zona = ReadLong();
+      if (Contains(riga, "sfondo") && Contains(riga, "uno")) {
+        BeginValues(keyword::kSfondoUno);
+        scenario.inizio_zona = ReadLong();
+      }
+      if (Contains(riga, "sfondo") && Contains(riga, "due")) {
+        BeginValues(keyword::kSfondoDue);
+        scenario.progressiva = ReadLong();
+      }
+      if (Contains(riga, "sfondo") && Contains(riga, "tre")) {
+        BeginValues(keyword::kSfondoTre);
+        scenario.fine_zona = ReadLong();
+      }
       if (Contains(riga, "segnali") && Contains(riga, "ripetizione")) {
         if (!ReadCabSignalling()) return false;
       }
@@ -247,16 +290,21 @@ class LineReader {
   }
 
   bool ReadRouteLength() {
+    BeginValues(keyword::kLunghezzaPercorso);
     const int32_t lunghezza = ReadLong();
     model_.stazioni[kRecordDatiGenerali].fine_zona = lunghezza;
     if (lunghezza > kLunghezzaMassima) {
       Stop(error_number::kRouteTooLong);
       return false;
     }
-    model_.lunghezza_estesa = AddLong(lunghezza, kLunghezzaAggiunta);
-    model_.ultima_cella = RoundToLong(InCells(model_.lunghezza_estesa));
-    // A bound below 0 fails before the array is replaced.
-    if (model_.ultima_cella < 0) throw RuntimeFailure("a route with a negative last cell");
+    NamingCause(
+        [&] {
+          model_.lunghezza_estesa = AddLong(lunghezza, kLunghezzaAggiunta);
+          model_.ultima_cella = RoundToLong(InCells(model_.lunghezza_estesa));
+          // A bound below 0 fails before the array is replaced.
+          if (model_.ultima_cella < 0) throw RuntimeFailure("a route with a negative last cell");
+        },
+        [&](RuntimeFailure& failure) { failure.SetCause(ValueAt(0), causes::NegativeRoute(lunghezza)); });
     state_.celle_da_allocare = static_cast<size_t>(model_.ultima_cella) + 1;
     if (model_.compila_linea != 0) {
       if (model_.lunghezza_estesa < 0) throw RuntimeFailure("a track plan with a negative length");
@@ -274,15 +322,54 @@ class LineReader {
     state_.punti_da_allocare.reset();
   }
 
-  void ReadProgressive(int record) {
+  void ReadProgressive(int record, const KeywordSpec& spec) {
+    BeginValues(spec);
     rec_stazione& zona = model_.stazioni[record];
     zona.inizio_zona = ReadLong();
     zona.fine_zona = ReadLong();
     zona.progressiva = ReadLong();
+    const size_t slot = static_cast<size_t>(record - kRecordProgressivaTre);
+    state_.progressiva_at[slot] = {ValueAt(0), ValueAt(1)};
+  }
+
+  // The zones are ordered once the general section has ended; a sum that
+  // does not fit is the fault of the line with the value that makes it.
+  void NameProgressivesFailure(RuntimeFailure& failure) {
+    const KeywordSpec* const specs[3] = {&keyword::kProgressivaTre, &keyword::kProgressivaDue,
+                                         &keyword::kProgressivaUno};
+    int64_t sum = 0;
+    size_t largest = 0;
+    for (size_t i = 0; i < 3; ++i) {
+      const int32_t inizio = model_.stazioni[kRecordProgressivaTre + static_cast<int>(i)].inizio_zona;
+      sum += inizio;
+      if (std::abs(int64_t{inizio}) >
+          std::abs(int64_t{model_.stazioni[kRecordProgressivaTre + static_cast<int>(largest)].inizio_zona}))
+        largest = i;
+    }
+    if (sum < INT32_MIN || sum > INT32_MAX) {
+      failure.SetCause(state_.progressiva_at[largest][0],
+                       causes::ProgressivesOverflow(specs[largest]->keyword, sum));
+      return;
+    }
+    // The zones are stored in order before 100 is added to a chainage: find
+    // the zone by its values.
+    for (size_t i = 0; i < 3; ++i) {
+      const rec_stazione& zona = model_.stazioni[kRecordProgressivaTre + static_cast<int>(i)];
+      if (zona.progressiva != 1 || int64_t{zona.fine_zona} + 100 <= INT32_MAX) continue;
+      for (size_t j = 0; j < 3; ++j) {
+        if (state_.progressive_read[j].fine_zona == zona.fine_zona && state_.progressive_read[j].progressiva == 1) {
+          failure.SetCause(state_.progressiva_at[j][1],
+                           causes::ChainageOverflow(specs[j]->keyword, zona.fine_zona));
+          return;
+        }
+      }
+    }
+    failure.SetCause({}, causes::Unnamed(failure));
   }
 
   bool ReadCabSignalling() {
     rec_stazione& treno = model_.stazioni[kRecordTreno];
+    BeginValues(keyword::kRipetizioneSegnali);
     treno.inizio_zona = ReadLong();
     treno.fine_zona = ReadLong();
     if (treno.inizio_zona % kMetresPerCell != 0) {
@@ -404,24 +491,38 @@ class LineReader {
     return true;
   }
 
-  // Gives the gradient in force to the cell at the cursor and moves on.
-  void FillGradientCell() {
-    cella(model_, state_.cella_pendenza).pendenza = Low8(AddLong(state_.pendenza_attuale, 100));
-    state_.cella_pendenza = AddLong(state_.cella_pendenza, 1);
+  // The gradient in force as a cell stores it. It comes from an earlier
+  // line and is computed when the next gradient line, or the end of the
+  // file, fills the cells: a gradient that cannot be stored is the fault of
+  // the line that gave it.
+  uint8_t StoredGradient() {
+    return Low8(NamingCause([&] { return AddLong(state_.pendenza_attuale, 100); },
+                            [&](RuntimeFailure& failure) {
+                              failure.SetCause(state_.pendenza_at,
+                                               causes::GradientOverflow(state_.pendenza_attuale, state_.pendenza_at));
+                            }));
+  }
+
+  // Gives the gradient in force to the cells from the cursor on, up to the
+  // cell before `end`; at least one cell.
+  void FillGradientCells(int64_t end) {
+    const uint8_t pendenza = StoredGradient();
+    do {
+      cella(model_, state_.cella_pendenza).pendenza = pendenza;
+      state_.cella_pendenza = AddLong(state_.cella_pendenza, 1);
+    } while (state_.cella_pendenza < end);
   }
 
   AfterLine ReadGradient() {
+    BeginValues(keyword::kPendenza);
     const int32_t posizione = ReadLong();
     const int32_t valore = ReadLong();
     if (FailsRangeTest(posizione)) return AfterLine::Close;
     const int64_t n = round_half_even(InCells(posizione));
     if (warn_) WarnGradient(posizione, valore, n);
-    if (n > 0) {
-      do {
-        FillGradientCell();
-      } while (state_.cella_pendenza < n);
-    }
+    if (n > 0) FillGradientCells(n);
     state_.pendenza_attuale = valore;
+    state_.pendenza_at = ValueAt(1);
     return AfterLine::GoOn;
   }
 
@@ -472,6 +573,7 @@ class LineReader {
   }
 
   AfterLine ReadCurve() {
+    BeginValues(keyword::kCurva);
     const int32_t inizio = ReadLong();
     const int32_t lunghezza = ReadLong();
     if (FailsRangeTest(inizio)) return AfterLine::Close;
@@ -487,7 +589,14 @@ class LineReader {
     state_.curvatura = kCurvatura[classe];
     if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
     if (warn_) WarnCurve(inizio, lunghezza);
+    return NamingCause([&] { return PlanCurve(inizio, lunghezza); }, [&](RuntimeFailure& failure) {
+      failure.SetCause(ValueAt(1), causes::CurveOutsidePlan(failure, inizio, lunghezza, model_));
+    });
+  }
 
+  // The plan's points up to the curve's end: the straight run before the
+  // curve, then the curve itself.
+  AfterLine PlanCurve(int32_t inizio, int32_t lunghezza) {
     PlanCursor plan(model_.tracciato, state_.metro_tracciato);
     while (plan.j() <= inizio) {
       plan.Diritto();
@@ -512,12 +621,17 @@ class LineReader {
   }
 
   AfterLine ReadMountain() {
+    BeginValues(keyword::kMontagna);
     const int32_t inizio = ReadLong();
     const int32_t fine = ReadLong();
     int32_t tipo = ReadLong();
     if (FailsRangeTest(inizio)) return AfterLine::Close;
     if (warn_) WarnMountain(inizio, fine, tipo);
-    memo_montagna(model_, inizio, fine, tipo);
+    NamingCause([&] { memo_montagna(model_, inizio, fine, tipo); },
+                [&](RuntimeFailure& failure) {
+                  const causes::Cause cause = causes::MountainOutside(failure, inizio, fine, model_);
+                  failure.SetCause(ValueAt(cause.value), cause.text);
+                });
     return AfterLine::GoOn;
   }
 
@@ -535,12 +649,18 @@ class LineReader {
   }
 
   AfterLine ReadIndicator() {
+    BeginValues(keyword::kIndicatoriVmax);
     std::array<int32_t, 9> v{};
     for (int32_t& value : v) value = ReadLong();
     const int32_t posizione = v[0];
     if (FailsRangeTest(posizione)) return AfterLine::Close;
     if (warn_) WarnRunOut("the maximum-speed indicator", posizione);
-    memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+    NamingCause(
+        [&] { memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]); },
+        [&](RuntimeFailure& failure) {
+          const causes::Cause cause = causes::IndicatorValues(failure, v);
+          failure.SetCause(ValueAt(cause.value), cause.text);
+        });
     if (model_.codice_errore > 0) {
       source_.CloseAndDelete();
       model_.posizione_errore = posizione;
@@ -550,11 +670,16 @@ class LineReader {
   }
 
   AfterLine ReadBoard() {
+    BeginValues(keyword::kCartelloIndicatore);
     const int32_t posizione = ReadLong();
     state_.riga = source_.fields().ReadText();  // the caption
     if (warn_) warn_->TextRead("caption", state_.riga, source_.fields().last_field());
     if (FailsRangeTest(posizione)) return AfterLine::Close;
-    rec_cella& cell = cella(model_, round_half_even(InCells(posizione) + 1));
+    rec_cella& cell = NamingCause(
+        [&]() -> rec_cella& { return cella(model_, round_half_even(InCells(posizione) + 1)); },
+        [&](RuntimeFailure& failure) {
+          failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the indication board", posizione, failure.index()));
+        });
     if (cella_occupata(cell)) {
       Stop(error_number::kBoardCellTaken);
       model_.posizione_errore = posizione;
@@ -570,7 +695,10 @@ class LineReader {
     }
     cell.tipo_cella = tipo::cartello;
     cell.valore_1 = Low16(state_.indice_cartello);
-    stazione(model_, state_.indice_cartello).nome = state_.riga;
+    NamingCause([&] { stazione(model_, state_.indice_cartello).nome = state_.riga; },
+                [&](RuntimeFailure& failure) {
+                  failure.SetCause(source_.fields().keyword_position(), causes::TooManyBoards(state_.indice_cartello));
+                });
     state_.indice_cartello = SubtractLong(state_.indice_cartello, 1);
     return AfterLine::GoOn;
   }
@@ -578,9 +706,7 @@ class LineReader {
   void Close() {
     source_.CloseAndDelete();
     // The gradient in force runs on to the third cell from the end.
-    do {
-      FillGradientCell();
-    } while (state_.cella_pendenza < static_cast<int64_t>(model_.ultima_cella) - 2);
+    FillGradientCells(static_cast<int64_t>(model_.ultima_cella) - 2);
     // The plan runs straight on to the third point from the end.
     if (model_.compila_linea != 0) {
       PlanCursor plan(model_.tracciato, state_.metro_tracciato);

@@ -28,7 +28,8 @@ inline constexpr double kStationMargin = 800.0;
 // overflows. A route that was never allocated has no room at all: that is a
 // run-time failure.
 inline bool FitsRoute(const ScenarioModel& model, int32_t position, double margin) {
-  if (model.percorso.empty()) throw RuntimeFailure("the route is used before its length is known");
+  if (model.percorso.empty())
+    throw RuntimeFailure("the route is used before its length is known", RuntimeFailure::Kind::MissingCell);
   return static_cast<double>(position) + margin <= static_cast<double>(kMetresPerCell) * model.ultima_cella;
 }
 

@@ -240,7 +240,9 @@ TEST(ClosestKeyword, OnlyACloseKeywordIsOffered) {
     const char* closest;
   } cases[] = {{"stazone", "stazione"},  {"STAZIONI", "stazione"}, {"segnal", "segnale"},
                {"velocia", "velocita"},  {"xyz", ""},             {"tram", ""},
-               {"sabia", "sabbia"},      {"orario", ""}};
+               {"sabia", "sabbia"},      {"orario", ""},
+               // Two letters longer or shorter is still close; three is not.
+               {"stazio", "stazione"},   {"segnalexx", "segnale"},  {"stazi", ""}};
   for (const auto& c : cases)
     EXPECT_EQ(ClosestKeyword(c.field, TrainVocabulary().keywords), c.closest) << c.field;
 }

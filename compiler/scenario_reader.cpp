@@ -1,6 +1,7 @@
 #include "compiler/scenario_reader.h"
 
 #include "compiler/error_numbers.h"
+#include "compiler/failure_causes.h"
 #include "compiler/line_reader.h"
 #include "compiler/reading_rules.h"
 #include "compiler/runtime_failure.h"
@@ -25,6 +26,17 @@ void DeleteIfPresent(const Workspace& workspace, const std::string& name) {
   if (workspace.files.FileExists(path)) workspace.files.DeleteFile(path);
 }
 
+// The failure as the author should read it. A failure nobody named is
+// placed at the last field begun; one on a route never sized is the line
+// description's, as a whole.
+ReadingFailure CauseOf(const RuntimeFailure& failure, const ScenarioModel& model, const ReadingPlace& place) {
+  if (failure.has_cause()) return {failure.at(), failure.cause()};
+  if (model.percorso.empty() && (failure.kind() == RuntimeFailure::Kind::MissingCell ||
+                                 failure.kind() == RuntimeFailure::Kind::MissingPlanPoint))
+    return {{}, causes::NoRoute()};
+  return {place.field, causes::Unnamed(failure)};
+}
+
 }  // namespace
 
 OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place,
@@ -34,7 +46,7 @@ OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlac
       place_(place),
       text_(ReadWholeSource(workspace, name_)),
       stream_(text_) {
-  if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}};
+  if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}, std::nullopt};
   if (observer != nullptr && vocabulary != nullptr)
     warnings_ = std::make_unique<SourceWarnings>(*observer, name_, *vocabulary);
 }
@@ -44,6 +56,7 @@ OpenSource::~OpenSource() {
 }
 
 std::string OpenSource::ReadKeyword() {
+  stream_.EndValues();
   std::string keyword = stream_.ReadText();
   if (place_ != nullptr) place_->keyword = stream_.last_field();
   if (warnings_) warnings_->KeywordRead(keyword, stream_.last_field());
@@ -73,11 +86,12 @@ void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPla
     model.stazioni[kRecordTreno].nome = model.numero_treno;
     LineReadOutcome line = ReadLineDescription(model, workspace, place, observer);
     if (line.train_half_runs) ReadTrainService(model, workspace, line.indice_cartello, place, observer);
-  } catch (const RuntimeFailure&) {
+  } catch (const RuntimeFailure& failure) {
     // Every open source has been closed on the way out.
     DeleteIfPresent(workspace, LineSourceName(model.nome_linea));
     DeleteIfPresent(workspace, TrainSourceName(model.nome_linea, model.numero_treno));
     model.codice_errore = error_number::kReadFailure;
+    if (place != nullptr) place->failure = CauseOf(failure, model, *place);
   }
 }
 

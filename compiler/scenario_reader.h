@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "compiler/field_stream.h"
@@ -14,13 +15,21 @@
 
 namespace scenario {
 
+// Why the reading failed (error 25), told for the author: where to look in
+// the source being read (line 0: the file as a whole) and the cause.
+struct ReadingFailure {
+  FieldPosition at;
+  std::string cause;
+};
+
 // Where the reading stood when it ended: the source being read, the keyword
 // field of the line being handled, and the last field begun. Empty `file`
-// when no source was opened.
+// when no source was opened. After a run-time failure, its cause.
 struct ReadingPlace {
   std::string file;
   FieldPosition keyword;
   FieldPosition field;
+  std::optional<ReadingFailure> failure;
 };
 
 // Reads both sources into the model and deletes them. `place`, when given,

@@ -107,9 +107,14 @@ std::string ClosestKeyword(std::string_view field, std::span<const char* const> 
   size_t best_distance = 0;
   for (const char* keyword : keywords) {
     const std::string_view candidate(keyword);
-    const size_t distance = EditDistance(lower, candidate);
     // Close enough to be a slip of the keyboard: at most two edits, and
-    // fewer than a third of the keyword's letters.
+    // fewer than a third of the keyword's letters. Lengths further apart
+    // than two take more edits than that, and a long field is not compared
+    // letter by letter with every keyword.
+    const size_t longer = std::max(lower.size(), candidate.size());
+    const size_t shorter = std::min(lower.size(), candidate.size());
+    if (longer - shorter > 2) continue;
+    const size_t distance = EditDistance(lower, candidate);
     if (distance > 2 || distance * 3 >= candidate.size()) continue;
     if (best.empty() || distance < best_distance) {
       best = keyword;

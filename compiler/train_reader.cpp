@@ -8,6 +8,8 @@
 #include "compiler/arithmetic.h"
 #include "compiler/keyword_match.h"
 #include "compiler/error_numbers.h"
+#include "compiler/failure_causes.h"
+#include "compiler/keyword_table.h"
 #include "compiler/model_access.h"
 #include "compiler/reading_rules.h"
 #include "compiler/signal_placement.h"
@@ -31,6 +33,7 @@ constexpr int32_t kStationSpacing = 350;
 struct StepFill {
   int64_t index = 0;      // first cell not yet given a value
   int32_t previous = 0;   // value of the last line read
+  FieldPosition previous_at;  // where that value was written
 };
 
 uint8_t SpeedFifth(int32_t speed) { return RoundToByte(speed / 5.0); }
@@ -99,24 +102,35 @@ class TrainServiceReading {
   // that matches several reads the values of each in turn.
   AfterLine HandleLine(const std::string& riga) {
     if (warn_) WarnField(riga);
-    if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa"))
+    if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa")) {
+      fields_.BeginValues(keyword::kMassaFrenata);
       stazione(model_, kRecordDatiGenerali).inizio_zona = fields_.ReadLong();
-    if (ContainsIgnoringCase(riga, "vetture")) stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
+    }
+    if (ContainsIgnoringCase(riga, "vetture")) {
+      fields_.BeginValues(keyword::kNumeroVetture);
+      stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
+    }
     if (ContainsIgnoringCase(riga, "velocit")) {
+      fields_.BeginValues(keyword::kVelocita);
       if (AfterLine next = ReadStep(speed_, &rec_cella::velocita_limite, SpeedFifth); next != AfterLine::GoOn)
         return next;
     }
     if (ContainsIgnoringCase(riga, "aderenza")) {
+      fields_.BeginValues(keyword::kAderenza);
       if (AfterLine next = ReadStep(adhesion_, &rec_cella::aderenza, AdhesionByte); next != AfterLine::GoOn)
         return next;
     }
     if (ContainsIgnoringCase(riga, "orologio")) {
+      fields_.BeginValues(keyword::kOrologio);
       rec_stazione& treno = stazione(model_, kRecordTreno);
       treno.par_7 = fields_.ReadInteger();
       treno.par_8 = fields_.ReadInteger();
       treno.par_9 = fields_.ReadInteger();
     }
-    if (ContainsIgnoringCase(riga, "sabbia")) stazione(model_, kRecordTreno).par_4 = fields_.ReadInteger();
+    if (ContainsIgnoringCase(riga, "sabbia")) {
+      fields_.BeginValues(keyword::kSabbia);
+      stazione(model_, kRecordTreno).par_4 = fields_.ReadInteger();
+    }
     if (ContainsIgnoringCase(riga, "segnale")) {
       if (AfterLine next = ReadSignal(); next != AfterLine::GoOn) return next;
     }
@@ -213,6 +227,12 @@ class TrainServiceReading {
     return AfterLine::Close;
   }
 
+  // Where value `index` of the line being read began; its keyword for
+  // causes::kKeyword.
+  FieldPosition ValueAt(size_t index) const {
+    return index == causes::kKeyword ? fields_.keyword_position() : fields_.value_position(index);
+  }
+
   AfterLine Stop(int32_t numero, int32_t posizione) {
     source_.CloseAndDelete();
     model_.codice_errore = numero;
@@ -230,11 +250,24 @@ class TrainServiceReading {
   // before `end`, never past the route's last cell; at least one cell.
   template <typename ValueOf>
   void FillSteps(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of, int64_t end) {
+    if (fill.index >= model_.ultima_cella) return;
+    const uint8_t value = StepValue(fill, value_of);
     do {
       if (fill.index >= model_.ultima_cella) break;
-      cella(model_, fill.index).*field = value_of(fill.previous);
+      cella(model_, fill.index).*field = value;
       ++fill.index;
     } while (fill.index < end);
+  }
+
+  // The value a step line gives its cells. It is computed when the next
+  // line of its kind, or the end of the file, fills them: a value that does
+  // not fit is the fault of the line that gave it. Only a speed can fail
+  // (its fifth must fit a byte); an adhesion keeps its low bits.
+  template <typename ValueOf>
+  uint8_t StepValue(const StepFill& fill, ValueOf value_of) {
+    return NamingCause([&] { return value_of(fill.previous); }, [&](RuntimeFailure& failure) {
+      failure.SetCause(fill.previous_at, causes::SpeedFifth(fill.previous, fill.previous_at));
+    });
   }
 
   template <typename ValueOf>
@@ -256,10 +289,12 @@ class TrainServiceReading {
     }
     if (first_cell > 0) FillSteps(fill, field, value_of, first_cell);
     fill.previous = value;
+    fill.previous_at = fields_.value_position(1);
     return AfterLine::GoOn;
   }
 
   AfterLine ReadSignal() {
+    fields_.BeginValues(keyword::kSegnale);
     int32_t posizione = fields_.ReadLong();
     int32_t sx = fields_.ReadLong();
     int32_t s1 = fields_.ReadLong();
@@ -279,7 +314,12 @@ class TrainServiceReading {
                     "the signal's time " + std::to_string(tempo) + " does not fit a byte: only its low 8 bits are kept (" +
                         std::to_string(static_cast<int>(Low8(tempo))) + ")");
     }
-    memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
+    const std::array<int32_t, 11> read = {posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo};
+    NamingCause([&] { memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo); },
+                [&](RuntimeFailure& failure) {
+                  const causes::Cause cause = causes::SignalOutside(failure, read);
+                  failure.SetCause(ValueAt(cause.value), cause.text);
+                });
     // Any error in the slot stops the reading here, also one left by the
     // line description.
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
@@ -287,6 +327,7 @@ class TrainServiceReading {
   }
 
   AfterLine ReadSlowdown() {
+    fields_.BeginValues(keyword::kRallentamento);
     int32_t x = fields_.ReadLong();
     int32_t v = fields_.ReadLong();
     int32_t l = fields_.ReadLong();
@@ -295,7 +336,11 @@ class TrainServiceReading {
     int32_t d_v = fields_.ReadLong();
     if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x);
     if (warn_) WarnSlowdown(x, l);
-    memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v);
+    NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
+                [&](RuntimeFailure& failure) {
+                  const causes::Cause cause = causes::SlowdownOutside(failure, x, l, model_);
+                  failure.SetCause(ValueAt(cause.value), cause.text);
+                });
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, x);
     return AfterLine::GoOn;
   }
@@ -314,6 +359,7 @@ class TrainServiceReading {
   }
 
   AfterLine ReadCodeChange() {
+    fields_.BeginValues(keyword::kAbbattimento);
     const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
     if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
@@ -324,7 +370,11 @@ class TrainServiceReading {
                     "the code-change value " + std::to_string(value) +
                         " does not fit 16 bits: only its low 16 bits are kept (" + std::to_string(Low16(value)) + ")");
     }
-    rec_cella& cell = cella(model_, round_half_even(InCells(posizione)));
+    rec_cella& cell = NamingCause(
+        [&]() -> rec_cella& { return cella(model_, round_half_even(InCells(posizione))); },
+        [&](RuntimeFailure& failure) {
+          failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the code change", posizione, failure.index()));
+        });
     if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, posizione);
     if (value > 0) {
       cell.tipo_cella = tipo::cambio_codice;
@@ -346,10 +396,19 @@ class TrainServiceReading {
     if (AfterLine next = ReadStationFields(record, &length); next != AfterLine::GoOn) return next;
     const int32_t p = record.progressiva;
     if (warn_) WarnStation(record, length);
-    SetStationZone(record, i, length);
-    if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
-    if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona)
-      return Stop(error_number::kStationsTooClose, p);
+    const AfterLine placed = NamingCause(
+        [&] {
+          SetStationZone(record, i, length);
+          if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
+          if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona)
+            return Stop(error_number::kStationsTooClose, p);
+          return AfterLine::GoOn;
+        },
+        [&](RuntimeFailure& failure) {
+          const causes::Cause cause = causes::StationZone(failure, record, length, model_);
+          failure.SetCause(ValueAt(cause.value), cause.text);
+        });
+    if (placed != AfterLine::GoOn) return placed;
 
     ++station_index_;
     if (station_index_ >= indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
@@ -382,6 +441,7 @@ class TrainServiceReading {
   // The seventeen values of a station line, with the tests made between
   // them; the station's length goes to `length`.
   AfterLine ReadStationFields(rec_stazione& record, int32_t* length) {
+    fields_.BeginValues(keyword::kStazione);
     const int32_t p = fields_.ReadLong();
     record.progressiva = p;
     if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p);
@@ -404,8 +464,11 @@ class TrainServiceReading {
     const int32_t seconds = fields_.ReadLong();
     record.nome = fields_.ReadText();
     if (warn_) warn_->TextRead("station name", record.nome, fields_.last_field());
-    record.orario =
-        AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds);
+    record.orario = NamingCause(
+        [&] { return AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds); },
+        [&](RuntimeFailure& failure) {
+          failure.SetCause(ValueAt(13), causes::TimetableOverflow(hours, minutes, seconds));
+        });
     return AfterLine::GoOn;
   }
 
@@ -491,12 +554,14 @@ class TrainServiceReading {
     // The last value of each kind holds to the end of the route, short of
     // its last three cells.
     const int64_t end = int64_t{model_.ultima_cella} - 2;
+    const uint8_t speed = StepValue(speed_, SpeedFifth);
     do {
-      cella(model_, speed_.index).velocita_limite = SpeedFifth(speed_.previous);
+      cella(model_, speed_.index).velocita_limite = speed;
       ++speed_.index;
     } while (speed_.index < end);
+    const uint8_t adhesion = StepValue(adhesion_, AdhesionByte);
     do {
-      cella(model_, adhesion_.index).aderenza = AdhesionByte(adhesion_.previous);
+      cella(model_, adhesion_.index).aderenza = adhesion;
       ++adhesion_.index;
     } while (adhesion_.index < end);
     // The line's kilometric progressives must fall on whole cells.

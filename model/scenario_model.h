@@ -38,11 +38,15 @@
 //                descriptions (p, x, v, l, ...)
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace scenario {
@@ -144,30 +148,59 @@ using PuntoTracciato = std::array<TaggedValue, 2>;
 // never reaches stays Empty. The plan is held in that shape: its number of
 // points, the two seed points, and the computed coordinates as plain doubles
 // (point x is element x - 2). Nothing is filled when the plan is allocated:
-// room for every point is reserved, and memory is touched only as points
+// room for every point is set aside, and memory is touched only as points
 // are computed.
 class Tracciato {
  public:
+  Tracciato() = default;
+  Tracciato(const Tracciato& other) { *this = other; }
+  Tracciato(Tracciato&& other) noexcept { *this = std::move(other); }
+  Tracciato& operator=(const Tracciato& other) {
+    if (this == &other) return *this;
+    Alloca(other.points_);
+    semi_ = other.semi_;
+    std::copy(other.x_.get(), other.x_.get() + other.calcolati_, x_.get());
+    std::copy(other.y_.get(), other.y_.get() + other.calcolati_, y_.get());
+    calcolati_ = other.calcolati_;
+    return *this;
+  }
+  // The plan moved from has no points and no memory.
+  Tracciato& operator=(Tracciato&& other) noexcept {
+    if (this == &other) return *this;
+    points_ = std::exchange(other.points_, 0);
+    semi_ = std::exchange(other.semi_, {});
+    calcolati_ = std::exchange(other.calcolati_, 0);
+    room_ = std::exchange(other.room_, 0);
+    x_ = std::move(other.x_);
+    y_ = std::move(other.y_);
+    return *this;
+  }
+
   // The number of points, lunghezza_estesa + 1; 0 while never allocated.
   size_t size() const { return points_; }
   bool empty() const { return points_ == 0; }
 
-  // Allocated anew with `points` points, every one Empty.
+  // Allocated anew with `points` points, every one Empty. The memory of an
+  // earlier plan is used again when it is large enough.
   void Alloca(size_t points) {
+    const size_t computable = points > 2 ? points - 2 : 0;
+    if (computable > room_) {
+      x_.reset();
+      y_.reset();
+      room_ = 0;
+      x_ = std::make_unique_for_overwrite<double[]>(computable);
+      y_ = std::make_unique_for_overwrite<double[]>(computable);
+      room_ = computable;
+    }
     points_ = points;
     semi_ = {};
-    x_.clear();
-    y_.clear();
-    const size_t computable = points > 2 ? points - 2 : 0;
-    x_.reserve(computable);
-    y_.reserve(computable);
+    calcolati_ = 0;
   }
   // Never allocated again: no points. The memory is kept for a later Alloca.
   void Libera() {
     points_ = 0;
     semi_ = {};
-    x_.clear();
-    y_.clear();
+    calcolati_ = 0;
   }
 
   // Seed point x, 0 or 1 (x < size()).
@@ -175,47 +208,55 @@ class Tracciato {
   const PuntoTracciato& seme(size_t x) const { return semi_[x]; }
 
   // The number of computed points: points 2 to 1 + calcolati() hold Doubles.
-  size_t calcolati() const { return x_.size(); }
+  size_t calcolati() const { return calcolati_; }
   // Stores the computed point x (2 <= x < size()): a point computed before,
   // or the one right after them. Any other x would leave a gap: it is
   // refused (std::out_of_range).
   void Poni(size_t x, double first, double second) {
-    if (x < 2 || x >= points_ || x - 2 > x_.size()) throw std::out_of_range("no room for plan point " + std::to_string(x));
+    if (x < 2 || x >= points_ || x - 2 > calcolati_) [[unlikely]]
+      NoRoomFor(x);
     const size_t i = x - 2;
-    if (i < x_.size()) {
-      x_[i] = first;
-      y_[i] = second;
-    } else {
-      x_.push_back(first);
-      y_.push_back(second);
-    }
+    x_[i] = first;
+    y_[i] = second;
+    if (i == calcolati_) ++calcolati_;
   }
   // The computed coordinates, point 2 first.
-  const std::vector<double>& colonna_0() const { return x_; }
-  const std::vector<double>& colonna_1() const { return y_; }
+  std::span<const double> colonna_0() const { return {x_.get(), calcolati_}; }
+  std::span<const double> colonna_1() const { return {y_.get(), calcolati_}; }
 
   // Point x (x < size()) as the two tagged values it holds.
   PuntoTracciato operator[](size_t x) const {
     if (x < 2) return semi_[x];
-    if (x - 2 < x_.size()) return {TaggedValue::Double(x_[x - 2]), TaggedValue::Double(y_[x - 2])};
+    if (x - 2 < calcolati_) return {TaggedValue::Double(x_[x - 2]), TaggedValue::Double(y_[x - 2])};
     return {};
   }
   // One coordinate of point x (x < size()) as a real; Empty reads as 0.
   double Reale(size_t x, int colonna) const {
     if (x < 2) return semi_[x][colonna].AsReal();
-    if (x - 2 < x_.size()) return colonna == 0 ? x_[x - 2] : y_[x - 2];
+    if (x - 2 < calcolati_) return colonna == 0 ? x_[x - 2] : y_[x - 2];
     return 0.0;
   }
 
   bool operator==(const Tracciato& other) const {
-    return points_ == other.points_ && semi_ == other.semi_ && x_ == other.x_ && y_ == other.y_;
+    return points_ == other.points_ && semi_ == other.semi_ && calcolati_ == other.calcolati_ &&
+           std::equal(x_.get(), x_.get() + calcolati_, other.x_.get()) &&
+           std::equal(y_.get(), y_.get() + calcolati_, other.y_.get());
   }
 
  private:
+  // Kept out of Poni, which runs for every metre of the plan: its message
+  // would otherwise give every call a frame to set up.
+  [[noreturn, gnu::noinline, gnu::cold]] static void NoRoomFor(size_t x) {
+    throw std::out_of_range("no room for plan point " + std::to_string(x));
+  }
+
   size_t points_ = 0;
   std::array<PuntoTracciato, 2> semi_{};
-  std::vector<double> x_;
-  std::vector<double> y_;
+  size_t calcolati_ = 0;
+  // Room for so many computed points.
+  size_t room_ = 0;
+  std::unique_ptr<double[]> x_;
+  std::unique_ptr<double[]> y_;
 };
 
 inline constexpr int kNumeroStazioni = 87;    // records 0 to 86

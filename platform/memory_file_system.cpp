@@ -32,9 +32,21 @@ Status NotFound(const char* operation) {
 }  // namespace
 
 Status MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+  return StoreFile(path, std::string(contents));
+}
+
+Status MemoryFileSystem::ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
+  std::string contents = std::move(gathering);
+  gathering.clear();
+  contents.clear();
+  write([&contents](std::string_view piece) { contents.append(piece); });
+  return StoreFile(path, std::move(contents));
+}
+
+Status MemoryFileSystem::StoreFile(const std::string& path, std::string&& contents) {
   if (DirectoryExists(path))
     return Status::Error("rename", std::make_error_code(std::errc::is_a_directory));
-  files[path] = std::string(contents);
+  files[path] = std::move(contents);
   return Status::Ok();
 }
 

@@ -15,6 +15,8 @@ namespace scenario {
 class MemoryFileSystem : public FileSystem {
  public:
   Status ReplaceFile(const std::string& path, std::string_view contents) override;
+  // The pieces are gathered into `gathering` and then moved into place.
+  Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write) override;
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;
@@ -38,6 +40,14 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> files;
   // The directories made, by normal path.
   std::set<std::string> directories;
+  // The memory the next file written in pieces is gathered into. A caller
+  // that writes large files again and again can hand an old file's memory
+  // over here, so that it is not allocated and faulted in afresh each time.
+  std::string gathering;
+
+ protected:
+  // Puts a whole file in place of the one at `path`, if any.
+  virtual Status StoreFile(const std::string& path, std::string&& contents);
 
  private:
   class MemoryLock;

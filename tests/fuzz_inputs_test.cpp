@@ -51,6 +51,7 @@ TEST_P(FuzzInputs, EveryKeptInputPassesItsTargetsChecks) {
   // The line description target runs its inputs one after another in the
   // memory of one run.
   InMemoryRun reused;
+  InMemoryRun heard;
   for (const auto& input : inputs) {
     SCOPED_TRACE(input.string());
     const std::string text = ReadWholeFile(input);
@@ -64,6 +65,7 @@ TEST_P(FuzzInputs, EveryKeptInputPassesItsTargetsChecks) {
       // The target compiles without the plan; the plan's path is replayed too.
       EXPECT_EQ(CheckCompileRun(BuiltInLineSource(), text, 0), "");
       EXPECT_EQ(CheckCompileRun(BuiltInLineSource(), text, 1), "");
+      EXPECT_EQ(testing_support::CheckTrainServiceRun(text, 0, &reused, &heard), "");
     }
   }
 }
@@ -129,6 +131,93 @@ TEST(FuzzChecks, TheLineFileCheckFindsDamage) {
     EXPECT_NE(LineFileProblem(c.bytes, run.model.tracciato).find(c.problem), std::string::npos)
         << LineFileProblem(c.bytes, run.model.tracciato);
   }
+}
+
+// The train service target's runs go on from the model the built-in line
+// leaves, read once: each must end as the whole run on both sources does.
+TEST(FuzzInputs, ATrainRunAfterTheLineReadOnceEndsAsTheWholeRun) {
+  std::vector<std::string> trains = {
+      BuiltInTrainSource(),
+      "",
+      "[generale]\r\nnumero vetture, 300000\r\n",
+      "[stazioni]\r\nstazione, 99999999, 1, \"X\", 0, 0\r\n",
+      "[segnali]\r\nsegnale, 5000, 1, 1, 1, 1\r\nsegnale, 5000, 1, 1, 1, 1\r\n",
+  };
+  for (const auto& input : InputsOf("train_service")) trains.push_back(ReadWholeFile(input));
+  InMemoryRun reused;
+  for (const std::string& train : trains) {
+    for (int32_t compila_linea : {0, 1}) {
+      SCOPED_TRACE(train.substr(0, 60) + (compila_linea != 0 ? " (with the plan)" : ""));
+      const InMemoryRun whole = CompileInMemory(BuiltInLineSource(), train, compila_linea);
+      testing_support::CompileTrainInMemory(train, compila_linea, &reused);
+      EXPECT_EQ(reused.shown, whole.shown);
+      EXPECT_EQ(reused.messages, whole.messages);
+      EXPECT_TRUE(reused.files.files == whole.files.files);
+      const ScenarioModel& a = reused.model;
+      const ScenarioModel& b = whole.model;
+      EXPECT_TRUE(a.tracciato == b.tracciato);
+      EXPECT_TRUE(a.percorso == b.percorso);
+      EXPECT_TRUE(a.stazioni == b.stazioni);
+      EXPECT_EQ(a.montagne_inizio, b.montagne_inizio);
+      EXPECT_EQ(a.montagne_fine, b.montagne_fine);
+      EXPECT_EQ(a.numero_montagne, b.numero_montagne);
+      EXPECT_EQ(a.compila_linea, b.compila_linea);
+      EXPECT_EQ(a.indice_j, b.indice_j);
+      EXPECT_EQ(a.numero_treno, b.numero_treno);
+      EXPECT_EQ(a.nome_linea, b.nome_linea);
+      EXPECT_EQ(a.lunghezza_estesa, b.lunghezza_estesa);
+      EXPECT_EQ(a.ultima_cella, b.ultima_cella);
+      EXPECT_EQ(a.codice_errore, b.codice_errore);
+      EXPECT_EQ(a.posizione_errore, b.posizione_errore);
+    }
+  }
+}
+
+// A line file the check has seen pass before is still held to its plan
+// byte for byte: neither a changed byte nor a changed point goes unseen.
+TEST(FuzzChecks, ALineFileCheckedBeforeIsStillComparedWithItsPlan) {
+  const std::string line = "[generale]\r\nlunghezza percorso, 300\r\n[fine]\r\ncurvas2, 10, 50\r\n";
+  const InMemoryRun run = CompileInMemory(line, BuiltInTrainSource());
+  const std::string path = InMemoryPath(CompiledLineName(run.model.nome_linea));
+  // Twice: the second time the file is one the check knows.
+  ASSERT_EQ(CheckInMemoryRun(run, line, BuiltInTrainSource()), "");
+  ASSERT_EQ(CheckInMemoryRun(run, line, BuiltInTrainSource()), "");
+
+  InMemoryRun byte_changed = run;
+  std::string& bytes = byte_changed.files.files.at(path);
+  bytes[bytes.size() / 3] = static_cast<char>(bytes[bytes.size() / 3] ^ 0x10);
+  EXPECT_NE(CheckInMemoryRun(byte_changed, line, BuiltInTrainSource()), "");
+
+  InMemoryRun point_changed = run;
+  Tracciato& plan = point_changed.model.tracciato;
+  ASSERT_GT(plan.calcolati(), 100u);
+  plan.Poni(100, plan.Reale(100, 0), -plan.Reale(100, 1));
+  EXPECT_NE(CheckInMemoryRun(point_changed, line, BuiltInTrainSource()).find("point 100"), std::string::npos);
+}
+
+// What a fuzzer keeps between inputs is memory only: a cleared run holds no
+// file, message or model, yet the next run finds the memory of the plan and
+// of the line file already there.
+TEST(FuzzChecks, AClearedRunKeepsMemoryOnly) {
+  InMemoryRun run;
+  CompileInMemory(BuiltInLineSource(), BuiltInTrainSource(), 1, &run);
+  const std::string path = InMemoryPath(CompiledLineName(run.model.nome_linea));
+  const char* line_file_memory = run.files.files.at(path).data();
+  const double* plan_memory = run.model.tracciato.colonna_0().data();
+
+  testing_support::ClearRun(&run);
+  EXPECT_TRUE(run.files.files.empty());
+  EXPECT_TRUE(run.files.log().empty());
+  EXPECT_TRUE(run.messages.empty());
+  EXPECT_FALSE(run.shown.has_value());
+  EXPECT_TRUE(run.model.tracciato.empty());
+  EXPECT_TRUE(run.model.percorso.empty());
+  EXPECT_TRUE(run.model.nome_linea.empty());
+
+  CompileInMemory(BuiltInLineSource(), BuiltInTrainSource(), 1, &run);
+  EXPECT_EQ(CheckInMemoryRun(run, BuiltInLineSource(), BuiltInTrainSource()), "");
+  EXPECT_EQ(run.files.files.at(path).data(), line_file_memory);
+  EXPECT_EQ(run.model.tracciato.colonna_0().data(), plan_memory);
 }
 
 // The seeds start from the sources the program writes itself.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 
 #include "compiler/compile_run.h"
@@ -17,6 +18,7 @@
 #include "tools/error_messages.h"
 #include "tools/exit_status.h"
 #include "tools/json_output.h"
+#include "tools/text_encoding.h"
 
 namespace scenario::tool {
 
@@ -48,9 +50,6 @@ RunPaths PathsOfRun(const Workspace& workspace, const ScenarioNames& names) {
 // A given file may be the very copy the run reads (it is then kept), but
 // never a file the run writes or the other source's copy.
 void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
-  if (files.SameFile(request.line_file, request.train_file))
-    throw std::invalid_argument("the line description and the train service are the same file '" +
-                                request.line_file + "'");
   for (const std::string& given : {request.line_file, request.train_file}) {
     for (const std::string& compiled : paths.compiled) {
       if (files.SameFile(given, compiled))
@@ -70,16 +69,21 @@ void RefuseClashes(FileSystem& files, const CompileRequest& request, const RunPa
 
 // The copies are made under the directory's lock, and so is this look:
 // another compile's copies are gone once it lets go.
-void RefuseForeignCopies(FileSystem& files, const CompileRequest& request, const RunPaths& paths) {
+void RefuseForeignCopies(FileSystem& files, const CompileRequest& request, const RunPaths& paths,
+                         const std::string& line_text, const std::string& train_text) {
   // A source of the same name already in the output directory, other than
-  // the given one, would be replaced and then deleted by the run.
-  for (const auto& [given, copy] : {std::pair{request.line_file, paths.line_source},
-                                    std::pair{request.train_file, paths.train_source}}) {
-    if (files.FileExists(copy) && !files.SameFile(given, copy))
-      throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
-                                  "': the compile would replace it with a copy of '" + given +
-                                  "' and then delete it; move it away or compile into another "
-                                  "directory (-o)");
+  // the given one, would be replaced and then deleted by the run. One with
+  // the very bytes of the given file loses nothing: it is the copy that a
+  // compile killed halfway left behind.
+  for (const auto& [given, copy, text] : {std::tuple{request.line_file, paths.line_source, &line_text},
+                                          std::tuple{request.train_file, paths.train_source, &train_text}}) {
+    if (!files.FileExists(copy) || files.SameFile(given, copy)) continue;
+    std::string there;
+    if (files.ReadFile(copy, &there).ok() && there == *text) continue;
+    throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
+                                "': the compile would replace it with a copy of '" + given +
+                                "' and then delete it; move it away or compile into another "
+                                "directory (-o)");
   }
 }
 
@@ -152,6 +156,11 @@ class ErrorLocator {
         if (numero == error_number::kBeyondRoute && line_fifteen && line_half->posizione_errore == report->posizione_errore) {
           report->place = At(line_half->place, line_half->place.keyword);
           placed_at_line_stop = true;
+        } else if (numero == error_number::kReadFailure && end.failure) {
+          // Where the cause lies, which is not always where the reading
+          // stood: the end of a line cut short, the value of an earlier line.
+          report->place = At(end, end.failure->at);
+          report->cause = end.failure->cause;
         } else {
           report->place = At(end, numero == error_number::kReadFailure ? end.field : end.keyword);
         }
@@ -214,6 +223,15 @@ void PutPlace(Json& json, const std::optional<SourcePlace>& place) {
 
 CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
                          const WorkspaceHold::Tell& tell) {
+  // What is wrong with the given files themselves (one file given twice, a
+  // file that is not there or is a directory) is told before their names
+  // are looked at: a name that follows no pattern is then never blamed for it.
+  if (files.SameFile(request.line_file, request.train_file))
+    throw std::invalid_argument("the line description and the train service are the same file '" +
+                                request.line_file + "'");
+  const std::string line_text = ReadGivenFile(files, request.line_file);
+  const std::string train_text = ReadGivenFile(files, request.train_file);
+
   CompileReport report;
   report.names = ResolveScenarioNames(request.line_file, request.train_file, request.line_name,
                                       request.train_number);
@@ -221,14 +239,12 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
   const RunPaths paths = PathsOfRun(copies, report.names);
   RefuseClashes(files, request, paths);
 
-  const std::string line_text = ReadGivenFile(files, request.line_file);
-  const std::string train_text = ReadGivenFile(files, request.train_file);
   RequireOk(files.MakeDirectory(request.output_directory), request.output_directory);
 
   // Another compile or run in the same directory waits until this one has
   // removed its copies and written its last file.
   WorkspaceHold hold(copies, LockWaitLimit(), tell);
-  RefuseForeignCopies(files, request, paths);
+  RefuseForeignCopies(files, request, paths, line_text, train_text);
   {
     CompileFileSystem run_files(files);
     // A copy the run leaves unread (the reading stopped before it, or the
@@ -259,10 +275,11 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     }
     const ErrorLocator locator(request, report.names);
     for (const ReadingWarning& warning : warnings.warnings) {
-      ReadingPlace in_file{warning.file, {}, {}};
+      ReadingPlace in_file{warning.file, {}, {}, std::nullopt};
       std::optional<SourcePlace> at = locator.At(in_file, warning.at);
+      // The message quotes the sources' own bytes, which are Windows-1252.
       report.warnings.push_back({at.value_or(SourcePlace{warning.file, 0, 0}), WarningKindName(warning.kind),
-                                 warning.message});
+                                 Windows1252ToUtf8(warning.message)});
     }
 
     report.codice_errore = model.codice_errore;
@@ -283,8 +300,11 @@ CompileReport RunCheck(const CompileRequest& request, FileSystem& files) {
     RequireOk(files.ReadFile(given, &text), given);
     memory.files[given] = std::move(text);
   }
+  // The run's copies go to a directory of their own: a given file named
+  // without a directory ("Valle_linea.txt") is then never taken for the copy
+  // the run reads and deletes.
   CompileRequest in_memory = request;
-  in_memory.output_directory = ".";
+  in_memory.output_directory = "(check)";
   CompileReport report = RunCompile(in_memory, memory);
   report.files_written.clear();
   return report;
@@ -306,7 +326,7 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
   if (report.codice_errore != 0) {
     err << PlacePrefix(report.place) << "error " << report.codice_errore;
     if (HasPosition(report.codice_errore)) err << " at " << report.posizione_errore << " m";
-    err << ": " << ErrorText(report.codice_errore) << "\n";
+    err << ": " << (report.cause ? *report.cause : ErrorText(report.codice_errore)) << "\n";
   }
   if (report.line_stop_place) {
     err << PlacePrefix(report.line_stop_place)
@@ -329,6 +349,7 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   json["codice_errore"] = report.codice_errore;
   json["posizione_errore"] = report.posizione_errore;
   json["message"] = ErrorText(report.codice_errore);
+  json["cause"] = report.cause ? nlohmann::ordered_json(*report.cause) : nullptr;
   PutPlace(json, report.place);
   json["stopped_with"] = report.stopped_with ? Json(*report.stopped_with) : nullptr;
   json["stopped_message"] =

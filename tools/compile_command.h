@@ -46,6 +46,9 @@ struct CompileReport {
   int32_t posizione_errore = 0;
   // Where the recorded error lies, when it comes from a source.
   std::optional<SourcePlace> place;
+  // What made the reading fail, for error 25: one sentence naming the value
+  // and what to change.
+  std::optional<std::string> cause;
   // The number errore showed when the run stopped.
   std::optional<int32_t> stopped_with;
   // The line description's own error 15 when the slot went on to another

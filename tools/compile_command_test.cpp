@@ -162,10 +162,10 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
        },
        15, 106000, "line", 54, 1, 1, std::nullopt},
       {"a signal at the start of the route takes the marker's place",
-       // The reading stops at the line's last value, where the signal's
-       // approach marks fall before the route.
+       // The reading fails on the signal's position, which puts its approach
+       // marks before the route.
        [](const fs::path&, const fs::path& t) { ReplaceLine(t, 33, "segnale,    0,   2, 4, 1,  0, 0,    0,  0,0,0, 0"); },
-       25, std::nullopt, "train", 33, 48, 2, 1250},
+       25, std::nullopt, "train", 33, 13, 2, 1250},
       {"a line description without its general section",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 1, "[generali]"); },
        102, std::nullopt, "line", 0, 0, 2, 102},
@@ -220,7 +220,9 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     }
     expected += "error " + std::to_string(fault.codice_errore);
     if (fault.posizione_errore) expected += " at " + std::to_string(*fault.posizione_errore) + " m";
-    expected += ": " + report["message"].get<std::string>() + "\n";
+    // A failed reading tells its cause instead of the number's text.
+    EXPECT_EQ(report["cause"].is_null(), fault.codice_errore != 25);
+    expected += ": " + (report["cause"].is_null() ? report["message"] : report["cause"]).get<std::string>() + "\n";
     std::string after_warnings = text_run.err;
     while (after_warnings.substr(0, after_warnings.find('\n')).find(": warning: ") != std::string::npos)
       after_warnings.erase(0, after_warnings.find('\n') + 1);
@@ -302,6 +304,40 @@ TEST_F(CompileTest, NamesComeFromTheOptionsWhenTheFileNamesDoNotTellThem) {
   EXPECT_TRUE(fs::exists(b));
 }
 
+// One file given twice, a file that is not there or a directory: that is
+// what the author is told, not that the names follow no pattern.
+TEST_F(CompileTest, WhatIsWrongWithTheGivenFilesIsToldBeforeTheirNames) {
+  const fs::path folder = sources.root() / "D_linea.txt";
+  fs::create_directories(folder);
+  const std::string missing = (sources.root() / "x.txt").string();
+  struct Case {
+    std::string line_file;
+    std::string train_file;
+    int status;
+    std::string says;
+  };
+  const Case cases[] = {
+      {line().string(), line().string(), 64,
+       "the line description and the train service are the same file '" + line().string() + "'"},
+      {train().string(), train().string(), 64,
+       "the line description and the train service are the same file '" + train().string() + "'"},
+      {folder.string(), train().string(), 3, "cannot read '" + folder.string() + "': "},
+      {line().string(), missing, 3, "cannot read '" + missing + "': No such file or directory"},
+  };
+  for (const char* command : {"compile", "check"}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(command) + " " + c.line_file + " " + c.train_file);
+      std::vector<std::string> args = {command, c.line_file, c.train_file};
+      if (std::string(command) == "compile") args.insert(args.end(), {"-o", out_dir});
+      const testing::ToolRun run = RunTool(args);
+      EXPECT_EQ(run.status, c.status);
+      EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+      EXPECT_EQ(run.err.find("cannot tell"), std::string::npos) << run.err;
+      EXPECT_FALSE(fs::exists(out_dir));
+    }
+  }
+}
+
 TEST_F(CompileTest, AGivenFileThatTheRunWouldOverwriteIsRefused) {
   // A source given under the name of a compiled file of the same directory.
   const fs::path clash = sources.src() / "Calvisio -Sambreta_31613.dat";
@@ -322,6 +358,20 @@ TEST_F(CompileTest, AnotherSourceOfTheSameNameInTheOutputDirectoryIsNotLost) {
   EXPECT_NE(run.err.find("is already there"), std::string::npos) << run.err;
   EXPECT_EQ(ReadWholeFile(edited), "an edited train service\r\n");
   EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));
+}
+
+// A compile killed halfway leaves its copy of a source in the output
+// directory: the next compile of the same sources goes ahead and removes it.
+TEST_F(CompileTest, ACopyLeftByAKilledCompileDoesNotStopTheNext) {
+  fs::create_directories(out_dir);
+  const fs::path left = fs::path(out_dir) / kTrain;
+  fs::copy_file(train(), left);
+  const testing::ToolRun run = Compile();
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));
+  for (const std::string& name : kCompiled) EXPECT_TRUE(fs::exists(fs::path(out_dir) / name)) << name;
+  EXPECT_TRUE(fs::exists(train()));
 }
 
 TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {

@@ -221,6 +221,18 @@ CompiledScenario SortCompiledFiles(const std::vector<std::string>& paths) {
   return scenario;
 }
 
+CompiledScenario CompiledScenarioOf(FileSystem& files, const std::vector<std::string>& inputs) {
+  if (inputs.empty()) throw std::invalid_argument("no compiled scenario given");
+  if (inputs.size() == 1 && files.DirectoryExists(inputs.front())) return FindCompiledScenario(files, inputs.front());
+  for (const std::string& input : inputs) {
+    // A mistyped name is told as the system tells it, as for every file
+    // the tool cannot read.
+    std::string bytes;
+    if (!files.FileExists(input)) RequireOk(files.ReadFile(input, &bytes), input);
+  }
+  return SortCompiledFiles(inputs);
+}
+
 void LoadCompiledScenario(FileSystem& files, CompiledScenario* scenario) {
   scenario->stazioni = LoadStationFile(files, scenario->station_path);
   scenario->percorso = LoadCellFile(files, scenario->cell_path);

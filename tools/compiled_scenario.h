@@ -68,6 +68,10 @@ CompiledScenario FindCompiledScenario(FileSystem& files, const std::string& dire
 // Sorts the given files by kind: one station file and one cell file, at
 // most one line file. Throws std::invalid_argument otherwise.
 CompiledScenario SortCompiledFiles(const std::vector<std::string>& paths);
+// The files of the scenario the command line names: one directory, or the
+// files themselves. An input that is neither a directory nor a file fails
+// as a file that cannot be read (SystemFailure).
+CompiledScenario CompiledScenarioOf(FileSystem& files, const std::vector<std::string>& inputs);
 // Loads the files named in `scenario` (see the loaders above).
 void LoadCompiledScenario(FileSystem& files, CompiledScenario* scenario);
 

@@ -676,6 +676,8 @@ struct Recompiled {
   std::optional<std::string> stopped_with;  // the number errore showed
   int32_t codice_errore = 0;
   int32_t posizione_errore = 0;
+  // What made the reading fail (error 25), with its place.
+  std::optional<std::string> cause;
   std::string station_bytes;
   std::string cell_bytes;
   std::optional<std::string> line_bytes;
@@ -692,13 +694,19 @@ Recompiled CompileInMemory(const std::string& nome_linea, const std::string& num
   model.numero_treno = numero_treno;
   SilentWindow window;  // a stop is taken from ErroreShown
   Recompiled result;
+  ReadingPlace place;
   try {
-    memorizza_percorso(model, with_line ? 1 : 0, workspace, window);
+    memorizza_percorso(model, with_line ? 1 : 0, workspace, window, &place);
   } catch (const ErroreShown& shown) {
     result.stopped_with = shown.numero;
   }
   result.codice_errore = model.codice_errore;
   result.posizione_errore = model.posizione_errore;
+  if (model.codice_errore == error_number::kReadFailure && place.failure) {
+    result.cause = place.failure->cause;
+    if (place.failure->at.line > 0)
+      *result.cause = "line " + std::to_string(place.failure->at.line) + " of '" + place.file + "': " + *result.cause;
+  }
   auto take = [&](const std::string& name) -> std::optional<std::string> {
     auto found = files.files.find(workspace.PathOf(name));
     if (found == files.files.end()) return std::nullopt;
@@ -1000,7 +1008,7 @@ RecoveredScenario Decompile(const CompiledInput& input) {
     if (recompiled.codice_errore != 0) {
       std::string note = "the recovered sources compile with error " + std::to_string(recompiled.codice_errore);
       if (HasPosition(recompiled.codice_errore)) note += " at " + std::to_string(recompiled.posizione_errore) + " m";
-      result.notes.push_back(note + ": " + ErrorText(recompiled.codice_errore) +
+      result.notes.push_back(note + ": " + recompiled.cause.value_or(ErrorText(recompiled.codice_errore)) +
                              " (the files were compiled with it, and hold what was read before it)");
     }
     return result;

@@ -17,13 +17,6 @@ namespace {
 
 constexpr const char* kCommand = "scenario-tool decompile";
 
-CompiledScenario FilesOf(FileSystem& files, const std::vector<std::string>& inputs) {
-  if (inputs.size() == 1 && files.DirectoryExists(inputs.front())) return FindCompiledScenario(files, inputs.front());
-  for (const std::string& input : inputs)
-    if (!files.FileExists(input)) throw std::invalid_argument("'" + input + "' is neither a directory nor a file");
-  return SortCompiledFiles(inputs);
-}
-
 std::string ReadInput(FileSystem& files, const std::string& path) {
   std::string bytes;
   RequireOk(files.ReadFile(path, &bytes), path);
@@ -33,7 +26,7 @@ std::string ReadInput(FileSystem& files, const std::string& path) {
 }  // namespace
 
 int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostream& out, std::ostream& err) {
-  const CompiledScenario scenario = FilesOf(files, request.inputs);
+  const CompiledScenario scenario = CompiledScenarioOf(files, request.inputs);
   std::optional<std::string> line_bytes;
   if (!scenario.line_path.empty()) line_bytes = ReadInput(files, scenario.line_path);
   const CompiledInput input =

@@ -62,7 +62,7 @@ std::optional<FieldValue> StoredValue(const rec_stazione& r, const std::string& 
 }
 
 Json ValueJson(const FieldValue& value) {
-  if (const std::string* text = std::get_if<std::string>(&value)) return Latin1ToUtf8(*text);
+  if (const std::string* text = std::get_if<std::string>(&value)) return Windows1252ToUtf8(*text);
   return std::get<int64_t>(value);
 }
 

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "compiler/field_stream.h"
+#include "compiler/keyword_table.h"
+#include "compiler/reading_observer.h"
 #include "platform/real_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tools/compile_command.h"
@@ -256,18 +258,40 @@ std::vector<size_t> ValueStarts(const std::string& line) {
   return starts;
 }
 
-// Each keyword of the tables is read with exactly the values the table
-// gives. Its example line, ending the file, is cut before the last of those
-// values: the reading must fail at the end of the file (25). Cut after them,
-// it must read cleanly: one value more would fail the same way.
-TEST(FormatReference, EveryKeywordReadsTheNumberOfValuesTheReferenceGives) {
+// The reference's keyword tables hold exactly the readers' keywords, each
+// with the number of values the readers' keyword table gives it.
+TEST(FormatReference, TheKeywordTablesAreTheReadersKeywords) {
+  const std::vector<KeywordRow> rows = KeywordRows(Reference());
+  ASSERT_FALSE(AllKeywords().empty());
+  for (const KeywordSpec* spec : AllKeywords()) {
+    SCOPED_TRACE(spec->keyword);
+    const std::string file = spec->file == SourceFile::LineDescription ? kLineFile : kTrainFile;
+    auto row = std::find_if(rows.begin(), rows.end(), [&](const KeywordRow& r) { return r.keyword == spec->keyword; });
+    ASSERT_NE(row, rows.end()) << "the reference does not list '" << spec->keyword << "'";
+    EXPECT_EQ(row->values, static_cast<int>(spec->values.size()));
+    EXPECT_EQ(row->file, file);
+  }
+  for (const KeywordRow& row : rows) {
+    EXPECT_TRUE(std::any_of(AllKeywords().begin(), AllKeywords().end(),
+                            [&](const KeywordSpec* spec) { return row.keyword == spec->keyword; }))
+        << "the reference lists '" << row.keyword << "', which no reader reads";
+  }
+}
+
+// Each keyword of the readers' table is read with exactly the values the
+// table gives. Its example line, ending the file, is cut before the last of
+// those values: the reading must fail at the end of the file (25), and say
+// how many values the line holds of how many. Cut after them, it must read
+// cleanly: one value more would fail the same way.
+TEST(FormatReference, EveryKeywordReadsTheNumberOfValuesOfTheReadersTable) {
   const Reference reference;
   const auto files = reference.ExampleFiles();
-  const std::vector<KeywordRow> rows = KeywordRows(reference);
-  ASSERT_FALSE(rows.empty());
-  for (const KeywordRow& row : rows) {
+  for (const KeywordSpec* spec : AllKeywords()) {
+    KeywordRow row;
+    row.keyword = spec->keyword;
+    row.values = static_cast<int>(spec->values.size());
+    row.file = spec->file == SourceFile::LineDescription ? kLineFile : kTrainFile;
     SCOPED_TRACE(row.keyword + ", " + std::to_string(row.values) + " values");
-    ASSERT_FALSE(row.keyword.empty());
     ASSERT_GT(row.values, 0);
     const std::vector<std::string>& example = files.at(row.file);
     size_t at = 0;
@@ -298,6 +322,10 @@ TEST(FormatReference, EveryKeywordReadsTheNumberOfValuesTheReferenceGives) {
 
     const CompileReport short_report = compile_ending_with(short_line);
     EXPECT_EQ(short_report.codice_errore, 25) << "'" << short_line << "' was read without its last value";
+    const std::string told = row.values == 1 ? "holds no value for '" + row.keyword + "'"
+                                             : "ends after " + std::to_string(row.values - 1) + " of the " +
+                                                   std::to_string(row.values) + " values of '";
+    EXPECT_NE(short_report.cause.value_or("").find(told), std::string::npos) << short_report.cause.value_or("");
     const CompileReport full_report = compile_ending_with(full_line);
     EXPECT_EQ(full_report.codice_errore, 0)
         << "'" << full_line << "': " << ErrorText(full_report.codice_errore);
@@ -323,6 +351,27 @@ TEST(FormatReference, EveryErrorNumberHasItsRowAndItsPosition) {
   }
   for (const auto& [numero, position] : rows)
     EXPECT_EQ(known.count(numero), 1u) << "the reference has a row for " << numero << ", which is no error";
+}
+
+// Every kind of warning the readers give has its row in the warnings table;
+// the table names no other kind.
+TEST(FormatReference, EveryWarningKindHasItsRow) {
+  std::set<std::string> listed;
+  for (const std::string& line : Part(Reference().lines(), "Warnings")) {
+    const std::vector<std::string> cells = Cells(line);
+    if (cells.empty() || IsDividerRow(cells)) continue;
+    if (std::optional<std::string> kind = FirstCode(cells[0])) listed.insert(*kind);
+  }
+  std::set<std::string> kinds;
+  // The kinds are numbered from 0; every one has its name.
+  for (int i = 0;; ++i) {
+    const std::string name = WarningKindName(static_cast<WarningKind>(i));
+    if (name == "unknown") break;
+    kinds.insert(name);
+  }
+  ASSERT_FALSE(kinds.empty());
+  for (const std::string& kind : kinds) EXPECT_EQ(listed.count(kind), 1u) << "no row for the warning " << kind;
+  for (const std::string& kind : listed) EXPECT_EQ(kinds.count(kind), 1u) << kind << " is no kind of warning";
 }
 
 TEST(FormatReference, TheReadmeAndTheToolsHelpPointToIt) {

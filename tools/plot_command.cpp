@@ -10,10 +10,7 @@ namespace scenario::tool {
 
 void PlotCompiledScenario(FileSystem& files, const std::vector<std::string>& inputs, const std::string& output,
                           std::ostream& err) {
-  if (inputs.empty()) throw std::invalid_argument("no compiled scenario given");
-  CompiledScenario scenario = inputs.size() == 1 && files.DirectoryExists(inputs[0])
-                                  ? FindCompiledScenario(files, inputs[0])
-                                  : SortCompiledFiles(inputs);
+  CompiledScenario scenario = CompiledScenarioOf(files, inputs);
   LoadCompiledScenario(files, &scenario);
   if (scenario.line_path.empty())
     err << "warning: no compiled line file (NAME_linea.dat) found or given: the picture has no plan\n";

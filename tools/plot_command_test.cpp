@@ -153,7 +153,7 @@ TEST(Plot, FilesNamedOneByOneAndAPictureWithoutAPlan) {
 
 TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
   // A small scenario made by the encoders: one station whose name holds
-  // XML's markup characters and a Latin-1 letter, one board, two signals.
+  // XML's markup characters and an 8-bit letter, one board, two signals.
   std::array<rec_stazione, kNumeroStazioni> stazioni{};
   stazioni[1] = {12, 1850, 2150, 2000, 0, "A<B> & \"C\" \xC8", 1, 1, 4, 1, 1, 0, 60, 0, 0, 30000};
   stazioni[80].nome = "(P.L. <1>)";
@@ -182,7 +182,7 @@ TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
   EXPECT_EQ(picture.Count("station-zone"), 1);
   EXPECT_EQ(picture.Count("signal"), 2);
   EXPECT_EQ(picture.Count("board"), 1);
-  EXPECT_TRUE(picture.HasText("A<B> & \"C\" \xC3\x88"));  // the Latin-1 letter as UTF-8
+  EXPECT_TRUE(picture.HasText("A<B> & \"C\" \xC3\x88"));  // the Windows-1252 letter as UTF-8
   EXPECT_TRUE(picture.HasText("(P.L. <1>)"));
   // One of a thing is not "1 things".
   EXPECT_TRUE(picture.HasText("L&L, train 9: a line of 3 km, 1 station, 2 signals, 0 slowdowns"));
@@ -222,6 +222,24 @@ TEST(Plot, InputsThatMakeNoOneScenarioAreRefused) {
                                         (dir.path() / "a_1.dat").string(), "-o", (dir.path() / "x.svg").string()});
   EXPECT_EQ(cut.status, 1);
   EXPECT_FALSE(fs::exists(dir.path() / "x.svg"));
+}
+
+// A mistyped directory or file is named as missing, not as a file of the
+// wrong kind.
+TEST(Plot, AnInputThatIsNotThereIsNamed) {
+  TempDir dir;
+  for (const std::vector<std::string>& inputs :
+       {std::vector<std::string>{dir.PathOf("compield")},
+        std::vector<std::string>{dir.PathOf("a_1.sim"), CompiledBuiltIn().cell_file}}) {
+    SCOPED_TRACE(inputs.front());
+    std::vector<std::string> args = {"plot"};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    args.insert(args.end(), {"-o", dir.PathOf("x.svg")});
+    const testing::ToolRun run = RunTool(args);
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err.rfind("scenario-tool plot: cannot read '" + inputs.front() + "': ", 0), 0u) << run.err;
+    EXPECT_FALSE(fs::exists(dir.PathOf("x.svg")));
+  }
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::stri
     names.nome_linea = *from_line;
   } else if (stem && stem->rfind('_') != std::string::npos) {
     names.nome_linea = stem->substr(0, stem->rfind('_'));
+  } else if (LineNameOf(train_file) && TrainStemOf(line_file)) {
+    throw std::invalid_argument("'" + line_file + "' is named as a train service and '" + train_file +
+                                "' as a line description: give the line description first, then the "
+                                "train service");
   } else {
     throw std::invalid_argument(
         "cannot tell the line name: '" + line_file +

@@ -55,6 +55,11 @@ TEST(ScenarioNames, MissingOrUnusableNamesAreRefusedWithTheOptionToGive) {
       {"_linea.txt", "x.txt", {}, "1", "the line name is empty"},
       {"line.txt", "train.txt", "../up", "1", "contains a '/'"},
       {"line.txt", "train.txt", "Monte", "1/2", "contains a '/'"},
+      // The two files given the other way round.
+      {"src/Valle_42-.txt", "src/Valle_linea.txt", {}, {},
+       "'src/Valle_42-.txt' is named as a train service and 'src/Valle_linea.txt' as a line description: "
+       "give the line description first"},
+      {"Valle_42-.txt", "Valle_linea.txt", {}, "42", "give the line description first"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.line_file) + " " + c.train_file);

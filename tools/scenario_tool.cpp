@@ -278,6 +278,15 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   try {
     app.parse(static_cast<int>(argv.size()), argv.data());
   } catch (const CLI::ParseError& error) {
+    // A mistyped subcommand is taken for a stray argument: say what it is.
+    if (app.get_subcommands().empty() && args.size() > 1 && !args[1].empty() && args[1][0] != '-') {
+      std::string names;
+      for (const CLI::App* command : app.get_subcommands({}))
+        names += (names.empty() ? "" : ", ") + command->get_name();
+      err << kToolName << ": '" << args[1] << "' is no subcommand; the subcommands are " << names
+          << "\nRun with --help for more information.\n";
+      return kExitUsage;
+    }
     const int status = app.exit(error, out, err);
     return status == 0 ? kExitOk : kExitUsage;
   }

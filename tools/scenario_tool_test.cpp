@@ -41,6 +41,18 @@ TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
   EXPECT_EQ(RunTool({"dump", "a.sim", "--colour"}).status, 64);
   EXPECT_EQ(RunTool({"plot", "dir"}).status, 64);  // no -o
   EXPECT_EQ(RunProcess({SCENARIO_TOOL_PATH, "draw"}).exit_status, 64);
+  // A mistyped subcommand is named as such, not taken for a missing one.
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"draw"},
+                                               std::vector<std::string>{"compil", "a_linea.txt", "a_1-.txt"}}) {
+    const testing::ToolRun mistyped = RunTool(args);
+    EXPECT_EQ(mistyped.status, 64);
+    EXPECT_EQ(mistyped.err.rfind("scenario-tool: '" + args[0] +
+                                     "' is no subcommand; the subcommands are sources, compile, check, dump, "
+                                     "plot, decompile\n",
+                                 0),
+              0u)
+        << mistyped.err;
+  }
 }
 
 TEST(ToolProgram, VersionIsTheProjectsAndAsksForNothingElse) {

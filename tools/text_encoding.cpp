@@ -2,27 +2,43 @@
 
 #include <cstdio>
 
+#include "platform/windows_1252.h"
+
 namespace scenario::tool {
 
 namespace {
 
-void AppendLatin1(std::string* out, unsigned char byte) {
-  if (byte < 0x80) {
-    out->push_back(static_cast<char>(byte));
+// The character a byte stands for in Windows-1252.
+char32_t CharacterOf(unsigned char byte) {
+  const char bytes[1] = {static_cast<char>(byte)};
+  return Windows1252ToUtf16(std::string_view(bytes, 1))[0];
+}
+
+void AppendUtf8(std::string* out, char32_t character) {
+  if (character < 0x80) {
+    out->push_back(static_cast<char>(character));
+  } else if (character < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (character >> 6)));
+    out->push_back(static_cast<char>(0x80 | (character & 0x3F)));
   } else {
-    out->push_back(static_cast<char>(0xC0 | (byte >> 6)));
-    out->push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    // Every character of the code page lies below U+10000.
+    out->push_back(static_cast<char>(0xE0 | (character >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (character & 0x3F)));
   }
 }
 
-bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
+// C0 and C1 control codes, and DEL.
+bool IsControl(char32_t character) {
+  return character < 0x20 || (character >= 0x7F && character < 0xA0);
+}
 
 }  // namespace
 
-std::string Latin1ToUtf8(std::string_view bytes) {
+std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (char c : bytes) AppendLatin1(&out, static_cast<unsigned char>(c));
+  for (char c : bytes) AppendUtf8(&out, CharacterOf(static_cast<unsigned char>(c)));
   return out;
 }
 
@@ -31,12 +47,13 @@ std::string PrintableText(std::string_view bytes) {
   out.reserve(bytes.size());
   for (char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
-    if (IsControl(byte) || byte == '\\') {
+    const char32_t character = CharacterOf(byte);
+    if (IsControl(character) || byte == '\\') {
       char escaped[8];
       std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
       out += escaped;
     } else {
-      AppendLatin1(&out, byte);
+      AppendUtf8(&out, character);
     }
   }
   return out;
@@ -57,7 +74,7 @@ std::string XmlText(std::string_view bytes) {
         if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
           out += "\xEF\xBF\xBD";
         else
-          AppendLatin1(&out, byte);
+          AppendUtf8(&out, CharacterOf(byte));
     }
   }
   return out;

@@ -1,6 +1,7 @@
 // Names and captions in the compiled files are byte strings in the
 // simulator's 8-bit code page. For people and for JSON and SVG they are
-// shown as UTF-8: every byte is read as the Latin-1 character of that code.
+// shown as UTF-8: every byte is read as the Windows-1252 character of that
+// code, the code page the sources are written in.
 #pragma once
 
 #include <string>
@@ -8,13 +9,15 @@
 
 namespace scenario::tool {
 
-// The bytes read as Latin-1, written as UTF-8. Always valid UTF-8.
-std::string Latin1ToUtf8(std::string_view bytes);
+// The bytes read as Windows-1252, written as UTF-8. Always valid UTF-8. The
+// five bytes the code page leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D)
+// become the control characters of the same number, as Windows reads them.
+std::string Windows1252ToUtf8(std::string_view bytes);
 
-// For a terminal: as Latin1ToUtf8, with control characters shown as \xNN.
+// For a terminal: as Windows1252ToUtf8, with control characters shown as \xNN.
 std::string PrintableText(std::string_view bytes);
 
-// For XML character data and attribute values: as Latin1ToUtf8, with the
+// For XML character data and attribute values: as Windows1252ToUtf8, with the
 // markup characters escaped and the control characters that XML cannot
 // carry at all replaced by U+FFFD.
 std::string XmlText(std::string_view bytes);

@@ -103,6 +103,25 @@ TEST_F(WarningsReportTest, JsonListsTheWarningsWithTheirPlaceAndKind) {
   }
 }
 
+// A text of the sources quoted in a warning is shown as the Windows-1252
+// characters it holds, on the terminal and in JSON alike.
+TEST_F(WarningsReportTest, AQuotedTextIsShownAsItsCharacters) {
+  ReplaceLine(train(), 13, "stazione,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, CITT\xC0, NORD \x80");
+  for (const std::string command : {"compile", "check"}) {
+    SCOPED_TRACE(command);
+    const testing::ToolRun run = Run(command);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("warning: the station name 'CITT\xC3\x80' ends at a comma; the rest of the line, from "
+                           "'NORD \xE2\x82\xAC', is read"),
+              std::string::npos)
+        << run.err;
+    const nlohmann::json report = nlohmann::json::parse(Run(command, {"--json"}).out);
+    ASSERT_EQ(report["warnings"].size(), 1u);
+    EXPECT_NE(report["warnings"][0]["message"].get<std::string>().find("'CITT\xC3\x80'"), std::string::npos)
+        << report["warnings"][0]["message"];
+  }
+}
+
 TEST_F(WarningsReportTest, AWarningAboutAWholeFileHasNoLine) {
   testing::WriteLines(train(), {"[fine]"});
   const testing::ToolRun run = Run("check");

@@ -55,13 +55,13 @@ void FakeFileSystem::FailOn(Step step, std::string path, StatusCode code) {
   faults_.push_back({std::nullopt, step, std::move(path), code});
 }
 
-Status FakeFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+Status FakeFileSystem::StoreFile(const std::string& path, std::string&& contents) {
   // The temporary file lives only inside this call: a failure at any step
   // leaves the old file as it was and nothing else behind.
   if (auto failure = Attempt(Step::Create, path)) return *failure;
   if (auto failure = Attempt(Step::Write, path)) return *failure;
   if (auto failure = Attempt(Step::Rename, path)) return *failure;
-  return MemoryFileSystem::ReplaceFile(path, contents);
+  return MemoryFileSystem::StoreFile(path, std::move(contents));
 }
 
 Status FakeFileSystem::ReadFile(const std::string& path, std::string* contents) {

@@ -23,7 +23,6 @@ class FakeFileSystem : public MemoryFileSystem {
     std::string path;
   };
 
-  Status ReplaceFile(const std::string& path, std::string_view contents) override;
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   Status MakeDirectory(const std::string& path) override;
@@ -60,6 +59,10 @@ class FakeFileSystem : public MemoryFileSystem {
 
   // Every step asked for so far, failed or not.
   const std::vector<LoggedStep>& log() const { return log_; }
+
+ protected:
+  // Replacing a file, whole or in pieces, ends here.
+  Status StoreFile(const std::string& path, std::string&& contents) override;
 
  private:
   // Logs the step; returns the failure it must report, if any.

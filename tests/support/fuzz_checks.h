@@ -50,11 +50,37 @@ struct InMemoryRun {
 InMemoryRun CompileInMemory(std::string_view line_text, std::string_view train_text,
                             int32_t compila_linea = 1);
 // The same into `run`, whatever an earlier run left there: the model starts
-// afresh, but the memory of its route and plan is used again, so that a
-// fuzzer's runs one after another do not fault in a new plan each time.
-// `observer`, when given, hears the reading's warnings.
+// afresh, but the memory of its route and plan, and that of the compiled
+// line file, is used again, so that a fuzzer's runs one after another do not
+// fault in megabytes afresh each time. `observer`, when given, hears the
+// reading's warnings.
 void CompileInMemory(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
                      InMemoryRun* run, ReadingObserver* observer = nullptr);
+// Lets go of everything `run` holds but the memory that CompileInMemory uses
+// again. A fuzzer calls it once it has checked an input: libFuzzer counts the
+// allocations made for each input and runs the input a second time, looking
+// for a leak, whenever more were made than freed, as happens when one input's
+// files and model are left for the next input to free.
+void ClearRun(InMemoryRun* run);
+
+// CheckCompileRun made in the memory of `run` and `heard` (the run that
+// hears the warnings), both cleared again afterwards: a fuzzer keeps them
+// from one input to the next.
+std::string CheckCompileRun(std::string_view line_text, std::string_view train_text, int32_t compila_linea,
+                            InMemoryRun* run, InMemoryRun* heard);
+
+// The compile run of the program beside the built-in line description, with
+// `train_text` as the train service source, into `run` as CompileInMemory
+// makes it, but from the model the reading of the built-in line leaves:
+// that half of the run is read once only, and every run then reads just the
+// train service. The run ends exactly as CompileInMemory's would.
+void CompileTrainInMemory(std::string_view train_text, int32_t compila_linea, InMemoryRun* run,
+                          ReadingObserver* observer = nullptr);
+// CheckCompileRun beside the built-in line description, its runs made by
+// CompileTrainInMemory in the memory of `run` and `heard`, both cleared
+// again afterwards.
+std::string CheckTrainServiceRun(std::string_view train_text, int32_t compila_linea, InMemoryRun* run,
+                                 InMemoryRun* heard);
 
 // The properties CheckCompileRun checks, on a run already made.
 std::string CheckInMemoryRun(const InMemoryRun& run, std::string_view line_text,
