@@ -55,8 +55,6 @@ struct TrainWarningState {
   std::string last_timed_station;
 };
 
-constexpr const char* kTrainGeneralValues[] = {"percentuale massa frenata", "numero vetture", "orologio",
-                                               "sabbia"};
 uint8_t AdhesionByte(int32_t adhesion) { return Low8(adhesion); }
 
 class TrainServiceReading {

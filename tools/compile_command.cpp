@@ -160,7 +160,7 @@ class ErrorLocator {
           // Where the cause lies, which is not always where the reading
           // stood: the end of a line cut short, the value of an earlier line.
           report->place = At(end, end.failure->at);
-          report->cause = end.failure->cause;
+          report->cause = MessageToUtf8(end.failure->cause);
         } else {
           report->place = At(end, numero == error_number::kReadFailure ? end.field : end.keyword);
         }
@@ -279,7 +279,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
       std::optional<SourcePlace> at = locator.At(in_file, warning.at);
       // The message quotes the sources' own bytes, which are Windows-1252.
       report.warnings.push_back({at.value_or(SourcePlace{warning.file, 0, 0}), WarningKindName(warning.kind),
-                                 Windows1252ToUtf8(warning.message)});
+                                 MessageToUtf8(warning.message)});
     }
 
     report.codice_errore = model.codice_errore;

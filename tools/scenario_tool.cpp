@@ -259,6 +259,9 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
                "your own, look into compiled files and draw a compiled scenario.",
                kToolName};
   app.require_subcommand(1);
+  // A path such as /Scenari/Valle_linea.txt is a path on Windows too, not
+  // a Windows-style option; the subcommands added below inherit this.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", std::string(kToolName) + " " + SCENARIO_VERSION,
                        "print the version and end");
   app.footer("What to write in the two sources, line by line, and what every error number means: "

@@ -55,6 +55,20 @@ TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
   }
 }
 
+// On Windows too, where "/name" could be taken for an option.
+TEST(ToolProgram, AnArgumentThatBeginsWithASlashIsAPath) {
+  const std::string path = "/no such directory/Valle_42.sim";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"dump", path}, std::vector<std::string>{"plot", path, "-o", "x.svg"},
+        std::vector<std::string>{"check", "/no such directory/Valle_linea.txt", "/no such directory/Valle_42-.txt"}}) {
+    SCOPED_TRACE(args[0]);
+    const testing::ToolRun run = RunTool(args);
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err.rfind("scenario-tool " + args[0] + ": cannot read '/no such directory/Valle_", 0), 0u)
+        << run.err;
+  }
+}
+
 TEST(ToolProgram, VersionIsTheProjectsAndAsksForNothingElse) {
   const testing::ToolRun version = RunTool({"--version"});
   EXPECT_EQ(version.status, 0);

@@ -42,6 +42,55 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+namespace {
+
+// The length of the UTF-8 sequence of two to four bytes at the start of
+// `bytes`, or 0 when none stands there.
+size_t Utf8SequenceAt(std::string_view bytes) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
+  size_t length = 0;
+  char32_t character = 0;
+  if (byte(0) >= 0xC2 && byte(0) <= 0xDF) {
+    length = 2;
+    character = byte(0) & 0x1F;
+  } else if (byte(0) >= 0xE0 && byte(0) <= 0xEF) {
+    length = 3;
+    character = byte(0) & 0x0F;
+  } else if (byte(0) >= 0xF0 && byte(0) <= 0xF4) {
+    length = 4;
+    character = byte(0) & 0x07;
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    if ((byte(k) & 0xC0) != 0x80) return 0;
+    character = (character << 6) | (byte(k) & 0x3F);
+  }
+  // Overlong forms, surrogates and what lies beyond U+10FFFF are no UTF-8.
+  if ((length == 3 && character < 0x800) || (length == 4 && character < 0x10000) || character > 0x10FFFF ||
+      (character >= 0xD800 && character <= 0xDFFF))
+    return 0;
+  return length;
+}
+
+}  // namespace
+
+std::string MessageToUtf8(std::string_view message) {
+  std::string out;
+  out.reserve(message.size());
+  for (size_t k = 0; k < message.size();) {
+    if (const size_t length = Utf8SequenceAt(message.substr(k))) {
+      out.append(message.substr(k, length));
+      k += length;
+    } else {
+      AppendUtf8(&out, CharacterOf(static_cast<unsigned char>(message[k])));
+      ++k;
+    }
+  }
+  return out;
+}
+
 std::string PrintableText(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

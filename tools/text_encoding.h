@@ -14,6 +14,11 @@ namespace scenario::tool {
 // become the control characters of the same number, as Windows reads them.
 std::string Windows1252ToUtf8(std::string_view bytes);
 
+// For a message that quotes the sources inside the system's own words: the
+// runs of bytes that are UTF-8 (the words, and a text saved as UTF-8) stay
+// as they are, every other byte is read as Windows-1252. Always valid UTF-8.
+std::string MessageToUtf8(std::string_view message);
+
 // For a terminal: as Windows1252ToUtf8, with control characters shown as \xNN.
 std::string PrintableText(std::string_view bytes);
 

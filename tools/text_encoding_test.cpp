@@ -40,5 +40,28 @@ TEST(TextEncoding, TheBytesFrom0x80To0x9FAreWindows1252Characters) {
   EXPECT_EQ(Windows1252ToUtf8("\x81"), "\xC2\x81");
 }
 
+// A message in UTF-8 words quoting Windows-1252 bytes of the sources.
+TEST(TextEncoding, AMessageKeepsItsUtf8AndShowsTheQuotedBytesAsTheirCharacters) {
+  const struct {
+    const char* message;
+    const char* utf8;
+  } cases[] = {
+      {"'3\xC0" "0' is not a number", "'3\xC3\x80" "0' is not a number"},
+      {"vas \xC3\x97 20 + vad", "vas \xC3\x97 20 + vad"},  // the words' own multiplication sign
+      {"'CITT\xC0' \xC3\x97 2", "'CITT\xC3\x80' \xC3\x97 2"},
+      // A text saved as UTF-8 is shown as its author wrote it.
+      {"the station name 'CITT\xC3\x80' looks like UTF-8", "the station name 'CITT\xC3\x80' looks like UTF-8"},
+      // Cut, overlong or surrogate sequences are no UTF-8.
+      {"\xC3", "\xC3\x83"},
+      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},
+      {"\xC0\x80", "\xC3\x80\xE2\x82\xAC"},
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    EXPECT_EQ(MessageToUtf8(c.message), c.utf8);
+  }
+}
+
 }  // namespace
 }  // namespace scenario::tool

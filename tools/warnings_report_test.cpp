@@ -122,6 +122,19 @@ TEST_F(WarningsReportTest, AQuotedTextIsShownAsItsCharacters) {
   }
 }
 
+// So is a value the cause of error 25 quotes.
+TEST_F(WarningsReportTest, AValueTheErrorQuotesIsShownAsItsCharacters) {
+  ReplaceLine(train(), 4, "sabbia,    3\xC0" "0");
+  for (const std::string command : {"compile", "check"}) {
+    SCOPED_TRACE(command);
+    const testing::ToolRun run = Run(command);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(":4:12: error 25: '3\xC3\x80" "0' is not a number"), std::string::npos) << run.err;
+    const nlohmann::json report = nlohmann::json::parse(Run(command, {"--json"}).out);
+    EXPECT_EQ(report["cause"].get<std::string>().rfind("'3\xC3\x80" "0' is not a number", 0), 0u) << report["cause"];
+  }
+}
+
 TEST_F(WarningsReportTest, AWarningAboutAWholeFileHasNoLine) {
   testing::WriteLines(train(), {"[fine]"});
   const testing::ToolRun run = Run("check");
