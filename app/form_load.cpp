@@ -1,11 +1,11 @@
 #include "app/form_load.h"
 
-#include <cstdio>
 #include <exception>
 #include <string>
 
 #include "compiler/compile_run.h"
 #include "compiler/error_reporting.h"
+#include "platform/console_text.h"
 #include "platform/directory_lock.h"
 #include "sources/scenario_sources.h"
 
@@ -14,8 +14,7 @@ namespace scenario {
 namespace {
 
 void TellOnStandardError(const std::string& notice) {
-  std::fprintf(stderr, "%s: %s\n", kProgramName, notice.c_str());
-  std::fflush(stderr);
+  ShowOnStandardError(std::string(kProgramName) + ": " + notice);
 }
 
 }  // namespace
@@ -40,8 +39,7 @@ namespace {
 
 int ReportFailure(Window& window, const std::string& what) {
   const std::string message = std::string(kProgramName) + ": " + what;
-  std::fprintf(stderr, "%s\n", message.c_str());
-  std::fflush(stderr);
+  ShowOnStandardError(message);
   if (window.OnScreen()) window.ShowMessageBox(message);
   window.Close();
   return 1;

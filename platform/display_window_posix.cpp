@@ -11,10 +11,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+
+#include "platform/console_text.h"
 
 namespace scenario {
 
@@ -93,8 +94,7 @@ class WaitWindow : public Fl_Window {
 };
 
 void PrintMessage(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
-  std::fflush(stderr);
+  ShowOnStandardError(text);
 }
 
 }  // namespace

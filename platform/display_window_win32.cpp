@@ -1,9 +1,9 @@
 #include "platform/win32_windows.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "platform/console_text.h"
 #include "platform/display_window.h"
 #include "platform/win32_support.h"
 
@@ -17,8 +17,7 @@ constexpr wchar_t kWaitWindowClass[] = L"scenario-compactor wait window";
 constexpr wchar_t kWaitLabelFontName[] = L"MS Sans Serif";
 
 void PrintMessage(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
-  std::fflush(stderr);
+  ShowOnStandardError(text);
 }
 
 struct WaitWindowState {

@@ -1,9 +1,10 @@
 // The directory operations of the machine's file system, on the standard
-// library's: the same on every system.
+// library's: the same on every system, names given as the system's paths.
 #include <algorithm>
 #include <filesystem>
 
 #include "platform/real_file_system.h"
+#include "platform/system_path.h"
 
 namespace scenario {
 
@@ -11,15 +12,16 @@ namespace fs = std::filesystem;
 
 bool RealFileSystem::DirectoryExists(const std::string& path) {
   std::error_code error;
-  return fs::is_directory(path, error);
+  return fs::is_directory(SystemPath(path), error);
 }
 
 Status RealFileSystem::MakeDirectory(const std::string& path) {
+  const fs::path directory = SystemPath(path);
   std::error_code error;
-  if (fs::is_directory(path, error)) return Status::Ok();
-  fs::create_directories(path, error);
+  if (fs::is_directory(directory, error)) return Status::Ok();
+  fs::create_directories(directory, error);
   if (error) return Status::Error("create the directory", error);
-  if (!fs::is_directory(path, error))
+  if (!fs::is_directory(directory, error))
     return Status::Error("create the directory", StatusCode::InTheWay, "a file of that name is in the way");
   return Status::Ok();
 }
@@ -27,12 +29,12 @@ Status RealFileSystem::MakeDirectory(const std::string& path) {
 Status RealFileSystem::ListDirectory(const std::string& path, std::vector<std::string>* names) {
   names->clear();
   std::error_code error;
-  fs::directory_iterator entries(path, error);
+  fs::directory_iterator entries(SystemPath(path), error);
   if (error) return Status::Error("list", error);
   for (fs::directory_iterator end; entries != end; entries.increment(error)) {
     if (error) return Status::Error("list", error);
     std::error_code kind_error;
-    if (entries->is_regular_file(kind_error)) names->push_back(entries->path().filename().string());
+    if (entries->is_regular_file(kind_error)) names->push_back(SystemName(entries->path().filename()));
   }
   if (error) return Status::Error("list", error);
   std::sort(names->begin(), names->end());
@@ -41,10 +43,10 @@ Status RealFileSystem::ListDirectory(const std::string& path, std::vector<std::s
 
 bool RealFileSystem::SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
-  const bool same = fs::equivalent(a, b, error);
+  const bool same = fs::equivalent(SystemPath(a), SystemPath(b), error);
   if (!error) return same;
-  const fs::path first = fs::absolute(a, error).lexically_normal();
-  const fs::path second = fs::absolute(b, error).lexically_normal();
+  const fs::path first = fs::absolute(SystemPath(a), error).lexically_normal();
+  const fs::path second = fs::absolute(SystemPath(b), error).lexically_normal();
   return first == second;
 }
 

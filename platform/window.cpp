@@ -1,14 +1,12 @@
 #include "platform/window.h"
 
-#include <cstdio>
-
+#include "platform/console_text.h"
 #include "platform/display_window.h"
 
 namespace scenario {
 
 void HeadlessWindow::ShowMessageBox(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
-  std::fflush(stderr);
+  ShowOnStandardError(text);
 }
 
 std::unique_ptr<Window> OpenWindow() {

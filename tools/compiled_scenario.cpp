@@ -1,11 +1,11 @@
 #include "tools/compiled_scenario.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "compiler/arithmetic.h"
 #include "compiler/compile_run.h"
 #include "compiler/compiled_files.h"
+#include "platform/program_directory.h"
 #include "platform/workspace.h"
 #include "tools/counted.h"
 #include "tools/paths.h"
@@ -158,14 +158,13 @@ std::optional<std::string> RouteMismatch(const std::vector<rec_stazione>& stazio
 }
 
 CompiledScenario FindCompiledScenario(FileSystem& files, const std::string& directory) {
-  namespace fs = std::filesystem;
   std::vector<std::string> station_files;
   std::vector<std::string> line_files;
   std::vector<std::string> names;
   const Status listed = files.ListDirectory(directory, &names);
   if (!listed.ok()) throw std::invalid_argument("cannot list '" + directory + "': " + listed.reason());
   for (const std::string& name : names) {
-    const std::string path = (fs::path(directory) / name).string();
+    const std::string path = JoinPath(directory, name);
     const std::optional<CompiledFileKind> kind = CompiledFileKindOf(path);
     if (kind == CompiledFileKind::Station) station_files.push_back(path);
     if (kind == CompiledFileKind::Line) line_files.push_back(path);
@@ -184,7 +183,7 @@ CompiledScenario FindCompiledScenario(FileSystem& files, const std::string& dire
   scenario.station_path = station_files.front();
   const std::string stem = BaseName(scenario.station_path).substr(
       0, BaseName(scenario.station_path).size() - std::string(".sim").size());
-  scenario.cell_path = (fs::path(directory) / (stem + ".dat")).string();
+  scenario.cell_path = JoinPath(directory, stem + ".dat");
   if (!files.FileExists(scenario.cell_path))
     throw std::invalid_argument("'" + directory + "' holds the station file '" + scenario.station_path +
                                 "' but not its cell file '" + scenario.cell_path + "'");

@@ -1,9 +1,9 @@
 #include "tools/paths.h"
 
-#include <filesystem>
+#include "platform/system_path.h"
 
 namespace scenario::tool {
 
-std::string BaseName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string BaseName(const std::string& path) { return SystemName(SystemPath(path).filename()); }
 
 }  // namespace scenario::tool

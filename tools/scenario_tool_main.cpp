@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "platform/command_line.h"
+#include "platform/console_text.h"
 #include "platform/real_file_system.h"
 #include "tools/exit_status.h"
 #include "tools/scenario_tool.h"
 
 int main(int argc, char** argv) {
+  const scenario::ConsoleText console;
   std::vector<std::string> args;
   try {
     args = scenario::CommandLineArguments(argc, argv);

@@ -112,26 +112,36 @@ TEST(WindowsNames, TheCompactorFindsAndWritesItsOwnDirectoryWhenItsNameHasAnEigh
   EXPECT_EQ(beside, std::vector<fs::path>{kEightBitDirectory});
 }
 
-TEST(WindowsNames, TheToolWritesAndCompilesInADirectoryWhoseNameHasAnEightBitCharacter) {
-  TempDir dir;
-  const fs::path home = dir.path() / kEightBitDirectory;
-  const std::string sources = Bytes(home / "src");
-  const std::string compiled = Bytes(home) + "\\compiled";
-  const auto written = RunProcess({SCENARIO_TOOL_PATH, "sources", sources});
-  ASSERT_EQ(written.exit_status, 0) << written.standard_error;
-  EXPECT_TRUE(fs::is_regular_file(home / "src" / kLine));
-  const auto outcome = RunProcess({SCENARIO_TOOL_PATH, "compile", sources + "\\" + kLine,
-                                   sources + "/" + kTrain, "-o", compiled});
-  ASSERT_EQ(outcome.exit_status, 0) << outcome.standard_error;
+TEST(WindowsNames, TheToolWritesCompilesAndListsInADirectoryWhoseNameHasEightBitCharacters) {
+  // "Città", and characters of 0x80..0x9F, which Latin-1 would read as
+  // control characters: "Sant’Angelo €" (0x92, 0x80).
+  for (const fs::path& name : {kEightBitDirectory, fs::path(L"Sant\u2019Angelo \u20AC")}) {
+    TempDir dir;
+    const fs::path home = dir.path() / name;
+    const std::string sources = Bytes(home / "src");
+    const std::string compiled = Bytes(home) + "\\compiled";
+    const auto written = RunProcess({SCENARIO_TOOL_PATH, "sources", sources});
+    ASSERT_EQ(written.exit_status, 0) << written.standard_error;
+    EXPECT_TRUE(fs::is_regular_file(home / "src" / kLine));
+    const auto outcome = RunProcess({SCENARIO_TOOL_PATH, "compile", sources + "\\" + kLine,
+                                     sources + "/" + kTrain, "-o", compiled});
+    ASSERT_EQ(outcome.exit_status, 0) << outcome.standard_error;
 
-  // The compactor's bytes, in the directory named.
-  const Files compactor = PlainRun();
-  Files expected;
-  for (const char* name : {"Calvisio -Sambreta_linea.dat", "Calvisio -Sambreta_31613.sim",
-                           "Calvisio -Sambreta_31613.dat", kLockFileName})
-    expected[name] = compactor.at(name);
-  EXPECT_TRUE(FilesIn(home / "compiled") == expected);
-  EXPECT_EQ(FilesIn(dir.path()), Files{});
+    // The compactor's bytes, in the directory named.
+    const Files compactor = PlainRun();
+    Files expected;
+    for (const char* file : {"Calvisio -Sambreta_linea.dat", "Calvisio -Sambreta_31613.sim",
+                             "Calvisio -Sambreta_31613.dat", kLockFileName})
+      expected[file] = compactor.at(file);
+    EXPECT_TRUE(FilesIn(home / "compiled") == expected);
+    EXPECT_EQ(FilesIn(dir.path()), Files{});
+
+    // The compiled scenario found by listing its directory.
+    const auto plotted =
+        RunProcess({SCENARIO_TOOL_PATH, "plot", compiled, "-o", Bytes(home / "plot.svg")});
+    EXPECT_EQ(plotted.exit_status, 0) << plotted.standard_error;
+    EXPECT_TRUE(fs::is_regular_file(home / "plot.svg"));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+// Text for a person at a console. The programs write bytes: names are
+// Windows-1252, and the tool's tables and JSON carry their names as UTF-8.
+// Sent to a file or a pipe those bytes go out as they are, for other
+// programs to read. A console on Windows shows characters, and would read
+// the bytes in its own code page (an OEM one such as 850 or 437, as cmd
+// starts): there the text goes as the characters the bytes stand for, and
+// the console's code page is left as it is.
+#pragma once
+
+#include <memory>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+namespace scenario {
+
+// The characters of a stream of such bytes: a well-formed UTF-8 sequence is
+// its character, every other byte its Windows-1252 character. A sequence
+// cut off at the end of one piece is held until the next piece, so that the
+// text may come in pieces of any size.
+class ConsoleTextDecoder {
+ public:
+  std::u16string Decode(std::string_view bytes);
+  // The text has ended: whatever is held, as Windows-1252 characters.
+  std::u16string Finish();
+
+ private:
+  std::string held_;
+};
+
+// For the run of a program: while it lives, what std::cout and std::cerr
+// write reaches a console, when either is one, as its characters; otherwise
+// (and on systems whose terminals take the bytes as they are) nothing
+// changes. On its end everything is shown and the streams are as before.
+class ConsoleText {
+ public:
+  ConsoleText();
+  ~ConsoleText();
+  ConsoleText(const ConsoleText&) = delete;
+  ConsoleText& operator=(const ConsoleText&) = delete;
+
+ private:
+  std::unique_ptr<std::streambuf> output_;
+  std::unique_ptr<std::streambuf> errors_;
+  std::streambuf* previous_output_ = nullptr;
+  std::streambuf* previous_errors_ = nullptr;
+};
+
+// One line of the program's on standard error, flushed.
+void ShowOnStandardError(std::string_view line);
+
+}  // namespace scenario
