@@ -215,7 +215,7 @@ std::string StopText(int32_t numero) {
 
 // "file", "line" and "column" of a place; null where it has none.
 void PutPlace(Json& json, const std::optional<SourcePlace>& place) {
-  json["file"] = place ? Json(place->file) : nullptr;
+  json["file"] = place ? Json(MessageToUtf8(place->file)) : nullptr;
   const bool has_line = place && place->line > 0;
   json["line"] = has_line ? Json(place->line) : nullptr;
   json["column"] = has_line ? Json(place->column) : nullptr;
@@ -371,8 +371,10 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
 
 void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   Json json;
-  json["nome_linea"] = report.names.nome_linea;
-  json["numero_treno"] = report.names.numero_treno;
+  // Names are the simulator's Windows-1252 bytes; paths may also be UTF-8
+  // (a Linux file system's own names). JSON carries both as UTF-8.
+  json["nome_linea"] = Windows1252ToUtf8(report.names.nome_linea);
+  json["numero_treno"] = Windows1252ToUtf8(report.names.numero_treno);
   json["codice_errore"] = report.codice_errore;
   json["posizione_errore"] = report.posizione_errore;
   json["message"] = ErrorText(report.codice_errore);
@@ -399,7 +401,9 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
     warnings.push_back(entry);
   }
   json["warnings"] = warnings;
-  json["files"] = report.files_written;
+  Json files = Json::array();
+  for (const std::string& path : report.files_written) files.push_back(MessageToUtf8(path));
+  json["files"] = files;
   PrintJson(json, out);
 }
 

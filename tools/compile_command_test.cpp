@@ -284,6 +284,18 @@ TEST_F(CompileTest, ACleanRunsJsonHasNoPlaceAndListsTheFiles) {
   EXPECT_EQ(report["files"], files);
 }
 
+TEST_F(CompileTest, JsonCarriesAnEightBitNameAsItsCharacter) {
+  // "Città" as the simulator holds it: 0xE0 is "à" in Windows-1252. JSON has
+  // no room for a lone 0xE0, which used to become U+FFFD and lose the name.
+  const testing::ToolRun run = Compile({"--json", "--line-name", "Citt\xE0", "--train-number", "31613"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["nome_linea"], "Citt\u00e0");
+  ASSERT_EQ(report["files"].size(), 3u);
+  EXPECT_EQ(report["files"][0], (fs::path(out_dir) / "Citt\u00e0_linea.dat").string());
+  EXPECT_EQ(report["files"][2], (fs::path(out_dir) / "Citt\u00e0_31613.dat").string());
+}
+
 TEST_F(CompileTest, NamesComeFromTheOptionsWhenTheFileNamesDoNotTellThem) {
   const fs::path a = sources.root() / "a.txt";
   const fs::path b = sources.root() / "b.txt";
