@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/program_directory.h"
+#include "platform/real_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tools/test_support/built_in_sources.h"
 #include "tools/test_support/tool_run.h"
@@ -136,25 +138,29 @@ class Utf8NameTest : public ::testing::TestWithParam<NameCase> {};
 TEST_P(Utf8NameTest, ANameInUtf8BytesIsWarnedAboutAndKeptAsItIs) {
   const NameCase& name = GetParam();
   testing::BuiltInSources sources;
-  const fs::path line = sources.root() / name.line_file;
-  const fs::path train = sources.root() / name.train_file;
-  fs::copy_file(sources.line(), line);
-  fs::copy_file(sources.train(), train);
-  std::vector<std::string> args{"compile", line.string(), train.string(), "-o", sources.output.string()};
+  // The names are the system's own bytes (Windows-1252 on Windows, as they
+  // are elsewhere), so the files are made and looked for through the
+  // programs' file system, not through std::filesystem's code page.
+  RealFileSystem disk;
+  const std::string root = sources.root().string();
+  const std::string output = sources.output.string();
+  const std::string line = JoinPath(root, name.line_file);
+  const std::string train = JoinPath(root, name.train_file);
+  ASSERT_TRUE(disk.ReplaceFile(line, ReadWholeFile(sources.line())).ok());
+  ASSERT_TRUE(disk.ReplaceFile(train, ReadWholeFile(sources.train())).ok());
+  std::vector<std::string> args{"compile", line, train, "-o", output};
   args.insert(args.end(), name.options.begin(), name.options.end());
   const testing::ToolRun run = RunTool(args);
   EXPECT_EQ(run.status, 0) << run.err;
   // The name's bytes are kept as they are, in the compiled files' names too.
-  EXPECT_TRUE(fs::exists(sources.output / (name.stored + "_linea.dat")));
+  EXPECT_TRUE(disk.FileExists(JoinPath(output, name.stored + "_linea.dat")));
   if (name.warned_file.empty()) {
     EXPECT_EQ(run.err, "");
     return;
   }
   std::string warning = name.warning;
-  if (const size_t at = warning.find('@'); at != std::string::npos)
-    warning.replace(at, 1, sources.root().string() + "/");
-  EXPECT_EQ(run.err.rfind((sources.root() / name.warned_file).string() + ": warning: " + warning, 0), 0u)
-      << run.err;
+  if (const size_t at = warning.find('@'); at != std::string::npos) warning.replace(at, 1, JoinPath(root, ""));
+  EXPECT_EQ(run.err.rfind(JoinPath(root, name.warned_file) + ": warning: " + warning, 0), 0u) << run.err;
   args.push_back("--werror");
   EXPECT_EQ(RunTool(args).status, 1);
 }
