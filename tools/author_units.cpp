@@ -109,6 +109,14 @@ void AddApproachMark(const rec_cella& c, std::vector<AuthorValue>* values) {
   values->push_back(Value(k, 0, "sx times 3 plus dx", c.avviso / 10, "", "avviso", how));
 }
 
+// The limits a slowdown's cells carry: its speed, the share of the train it
+// holds (start and end cells only) and its d_v.
+void AddSlowdownLimits(const rec_cella& c, bool with_train_share, std::vector<AuthorValue>* values) {
+  values->push_back(Value("rallentamento", 2, "v", c.valore_1, "km/h", "valore_1"));
+  if (with_train_share) values->push_back(Value("rallentamento", 4, "f_tt", c.valore_3, "", "valore_3"));
+  values->push_back(Value("rallentamento", 6, "d_v", c.valore_2, "", "valore_2"));
+}
+
 }  // namespace
 
 std::array<int32_t, 3> TimeOfDay(int32_t seconds) {
@@ -198,21 +206,16 @@ std::vector<AuthorValue> CellInSources(int64_t cell, const rec_cella& c) {
       break;
     case tipo::inizio_rallentamento:
       values.push_back(Value("rallentamento", 1, "x", from, "m", "", "where the cell begins"));
-      values.push_back(Value("rallentamento", 2, "v", c.valore_1, "km/h", "valore_1"));
-      values.push_back(Value("rallentamento", 4, "f_tt", c.valore_3, "", "valore_3"));
-      values.push_back(Value("rallentamento", 6, "d_v", c.valore_2, "", "valore_2"));
+      AddSlowdownLimits(c, true, &values);
       break;
     case tipo::fine_rallentamento:
       values.push_back(Value("rallentamento", 0, "end", from, "m", "", "x + l: where the cell begins"));
-      values.push_back(Value("rallentamento", 2, "v", c.valore_1, "km/h", "valore_1"));
-      values.push_back(Value("rallentamento", 4, "f_tt", c.valore_3, "", "valore_3"));
-      values.push_back(Value("rallentamento", 6, "d_v", c.valore_2, "", "valore_2"));
+      AddSlowdownLimits(c, true, &values);
       break;
     case tipo::avviso_rallentamento:
       values.push_back(Value("rallentamento", 1, "x", from + 1200, "m", "",
                              "the warning board stands 1200 m before the start"));
-      values.push_back(Value("rallentamento", 2, "v", c.valore_1, "km/h", "valore_1"));
-      values.push_back(Value("rallentamento", 6, "d_v", c.valore_2, "", "valore_2"));
+      AddSlowdownLimits(c, false, &values);
       break;
     case tipo::prima_dell_avviso:
       values.push_back(Value("rallentamento", 0, "marker", c.valore_1, "", "valore_1",
