@@ -23,6 +23,7 @@
 #include "tools/compiled_scenario.h"
 #include "tools/counted.h"
 #include "tools/error_messages.h"
+#include "tools/plan_curves.h"
 #include "tools/refusal.h"
 #include "tools/route_features.h"
 
@@ -31,8 +32,6 @@ namespace scenario::tool {
 namespace {
 
 constexpr int64_t kCellMetres = 50;
-// The plan's curvature of the classes 1 to 6.
-constexpr std::array<double, 6> kCurvature = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
 // How many differences a refusal lists before it only counts the rest.
 constexpr size_t kDifferencesListed = 12;
 // Rounds of code-change points added where the cell rules do not place what
@@ -42,13 +41,6 @@ constexpr int kCodeChangeRounds = 24;
 constexpr int64_t kRuleCode = 180;
 
 // --- the items of the two sources ------------------------------------------
-
-struct Curve {
-  int64_t start = 0;
-  int64_t length = 0;
-  int classe = 1;
-  bool left = false;
-};
 
 struct Step {
   int64_t position = 0;
@@ -147,10 +139,6 @@ std::string Columns(const std::vector<std::pair<int64_t, int>>& values) {
   std::string text;
   for (const auto& [value, width] : values) text += "," + Padded(value, width);
   return text;
-}
-
-std::string CurveKeyword(const Curve& curve) {
-  return std::string("curva") + (curve.left ? "s" : "d") + std::to_string(curve.classe);
 }
 
 // A caption or a name that cannot be written as a text field is written as
@@ -380,48 +368,6 @@ class Recovery {
     line->uno = records[static_cast<size_t>(found[0])];
     line->due = records[static_cast<size_t>(found[1])];
     line->tre = records[static_cast<size_t>(found[2])];
-  }
-
-  // Each point of the plan is the straight step or the step turned by one
-  // of the six curvatures to either side; runs of one turn are the curves.
-  static std::vector<Curve> CurvesOf(const std::vector<PuntoTracciato>& plan) {
-    std::vector<Curve> curves;
-    int current = 0;  // 0 straight, +class right, -class left
-    int64_t run_start = 0;
-    auto close_run = [&](int64_t end_point) {
-      if (current == 0) return;
-      curves.push_back({run_start - 1, end_point - run_start + 1, current > 0 ? current : -current, current < 0});
-    };
-    for (size_t j = 2; j < plan.size() && plan[j][0].type == ValueType::Double; ++j) {
-      const double x1 = plan[j - 1][0].AsReal(), y1 = plan[j - 1][1].AsReal();
-      const double dx = x1 - plan[j - 2][0].AsReal();
-      const double dy = y1 - plan[j - 2][1].AsReal();
-      const double x = plan[j][0].real, y = plan[j][1].real;
-      int turn = 0;
-      if (!(x1 + dx == x && y1 + dy == y)) {
-        turn = 0;
-        for (int classe = 1; classe <= 6 && turn == 0; ++classe) {
-          for (int side : {1, -1}) {
-            const double c = side * kCurvature[static_cast<size_t>(classe - 1)];
-            if (x1 + (dx + c * dy) == x && y1 + (dy - c * dx) == y) {
-              turn = side * classe;
-              break;
-            }
-          }
-        }
-        // A point that no step gives is left to the self-check, as straight.
-      }
-      if (turn != current) {
-        close_run(static_cast<int64_t>(j) - 1);
-        current = turn;
-        run_start = static_cast<int64_t>(j);
-      }
-    }
-    // The run still open ends at the last computed point.
-    size_t last = 1;
-    while (last + 1 < plan.size() && plan[last + 1][0].type == ValueType::Double) ++last;
-    close_run(static_cast<int64_t>(last));
-    return curves;
   }
 
   std::vector<Mountain> Mountains() const {

@@ -1,0 +1,221 @@
+#include "tools/viewer/view_data.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "compiler/cell_rules.h"
+#include "tools/author_units.h"
+#include "tools/compiled_json.h"
+#include "tools/plan_curves.h"
+#include "tools/route_features.h"
+#include "tools/text_encoding.h"
+
+namespace scenario::tool {
+
+namespace {
+
+// The code the cell rules put into the code changes they place.
+constexpr int16_t kRuleCode = 180;
+// Each round lets the written code changes found so far move the rules'
+// ones aside; a route changed by hand may never settle.
+constexpr int kOriginRounds = 24;
+
+bool IsCodeChange(const rec_cella& c) {
+  return c.tipo_cella == tipo::cambio_codice || c.tipo_cella == tipo::cambio_codice_abbattimento;
+}
+
+bool IsRuleCode(const rec_cella& c) { return c.tipo_cella == tipo::cambio_codice && c.valore_1 == kRuleCode; }
+
+// The route with the rules' code changes taken out again (the cells they
+// took were free, so they become free) and the rules run on it afresh.
+std::vector<rec_cella> RulesAgain(const std::vector<rec_cella>& percorso, const std::set<int64_t>& written) {
+  ScenarioModel model;
+  model.percorso = percorso;
+  for (size_t k = 0; k < model.percorso.size(); ++k) {
+    rec_cella& c = model.percorso[k];
+    if (IsCodeChange(c) && written.count(static_cast<int64_t>(k)) == 0) {
+      c.tipo_cella = tipo::libera;
+      c.valore_1 = 0;
+    }
+  }
+  model.ultima_cella = static_cast<int32_t>(model.percorso.size()) - 1;
+  ApplyCellRules(model);
+  return std::move(model.percorso);
+}
+
+Json SourceRows(const std::vector<AuthorValue>& values) {
+  Json rows = Json::array();
+  for (const AuthorValue& value : values)
+    rows.push_back({{"keyword", value.keyword},
+                    {"column", value.column},
+                    {"name", value.name},
+                    {"key", AuthorKey(value)},
+                    {"value", ValueJson(value.value)},
+                    {"unit", value.unit},
+                    {"field", value.field},
+                    {"note", value.note}});
+  return rows;
+}
+
+}  // namespace
+
+std::vector<CodeChange> CodeChangeOrigins(const std::vector<rec_cella>& percorso) {
+  std::set<int64_t> written;
+  for (size_t k = 0; k < percorso.size(); ++k)
+    if (IsCodeChange(percorso[k]) && !IsRuleCode(percorso[k])) written.insert(static_cast<int64_t>(k));
+  for (int round = 0; round < kOriginRounds; ++round) {
+    const std::vector<rec_cella> again = RulesAgain(percorso, written);
+    bool more = false;
+    for (size_t k = 0; k < percorso.size(); ++k) {
+      if (!IsRuleCode(percorso[k]) || written.count(static_cast<int64_t>(k)) != 0) continue;
+      if (!IsRuleCode(again[k])) {
+        written.insert(static_cast<int64_t>(k));
+        more = true;
+      }
+    }
+    if (!more) break;
+  }
+  std::vector<CodeChange> changes;
+  for (size_t k = 0; k < percorso.size(); ++k)
+    if (IsCodeChange(percorso[k]))
+      changes.push_back({static_cast<int64_t>(k), written.count(static_cast<int64_t>(k)) != 0
+                                                      ? CodeChangeOrigin::Written
+                                                      : CodeChangeOrigin::CellRules});
+  return changes;
+}
+
+std::string PlanBase64(const std::vector<PuntoTracciato>& tracciato) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string bytes;
+  for (size_t x = 2; x < tracciato.size() && tracciato[x][0].type == ValueType::Double; ++x) {
+    for (const TaggedValue& value : tracciato[x]) {
+      uint64_t bits = 0;
+      std::memcpy(&bits, &value.real, sizeof bits);
+      for (int b = 0; b < 8; ++b) bytes.push_back(static_cast<char>((bits >> (8 * b)) & 0xFF));
+    }
+  }
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t group = 0;
+    for (size_t b = 0; b < 3; ++b)
+      group = (group << 8) | (b < n ? static_cast<unsigned char>(bytes[i + b]) : 0u);
+    for (size_t d = 0; d < 4; ++d) text.push_back(d <= n ? kDigits[(group >> (18 - 6 * d)) & 0x3F] : '=');
+  }
+  return text;
+}
+
+Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& warnings) {
+  const std::vector<rec_stazione>& stazioni = scenario.stazioni;
+  const std::vector<rec_cella>& percorso = scenario.percorso;
+  Json data;
+  data["line"] = Windows1252ToUtf8(stazioni[kRecordScenario].nome);
+  data["train"] = Windows1252ToUtf8(stazioni[kRecordTreno].nome);
+  data["files"] = {{"station", MessageToUtf8(scenario.station_path)},
+                   {"cell", MessageToUtf8(scenario.cell_path)},
+                   {"line", MessageToUtf8(scenario.line_path)}};
+  data["route_length_m"] = RouteLength(stazioni);
+  data["cell_count"] = percorso.size();
+
+  // The cells column by column, under the names of `dump --json`; the kind
+  // names once for each kind.
+  Json fields = Json::array();
+  Json columns = Json::object();
+  Json kinds = Json::object();
+  Json sources = Json::object();
+  for (size_t k = 0; k < percorso.size(); ++k) {
+    const Json cell = CellJson(k, percorso[k]);
+    for (const auto& [key, value] : cell.items()) {
+      if (key == "source") continue;
+      if (k == 0) fields.push_back(key);
+      if (key == "index") continue;
+      if (key == "kind") {
+        kinds[std::to_string(percorso[k].tipo_cella)] = value;
+        continue;
+      }
+      columns[key].push_back(value);
+    }
+    const std::vector<AuthorValue> values = CellInSources(static_cast<int64_t>(k), percorso[k]);
+    if (!values.empty()) sources[std::to_string(k)] = SourceRows(values);
+  }
+  data["cell_fields"] = fields;
+  data["columns"] = columns;
+  data["kind_names"] = kinds;
+  data["cell_sources"] = sources;
+
+  const std::vector<RecordRole> roles = RecordRoles(stazioni);
+  Json records = Json::array();
+  for (size_t i = 0; i < stazioni.size(); ++i) {
+    Json record = StationRecordJson(i, roles[i], stazioni[i]);
+    record["source_rows"] = SourceRows(RecordInSources(roles[i], stazioni[i]));
+    records.push_back(record);
+  }
+  data["records"] = records;
+
+  const RouteFeatures features = FindRouteFeatures(stazioni, percorso);
+  Json stations = Json::array();
+  for (const Station& station : features.stations) {
+    Json stops = Json::array();
+    for (const CellObject& stop : features.stop_cells)
+      if (stop.content.valore_1 == station.index) stops.push_back(stop.cell);
+    stations.push_back({{"record", station.index},
+                        {"name", Windows1252ToUtf8(station.record->nome)},
+                        {"position_m", station.record->progressiva},
+                        {"zone_from_m", station.record->inizio_zona},
+                        {"zone_to_m", station.record->fine_zona},
+                        {"kind", station.record->tipo_stazione},
+                        {"stop_cells", stops}});
+  }
+  data["stations"] = stations;
+
+  Json slowdowns = Json::array();
+  for (const Slowdown& slowdown : features.slowdowns)
+    slowdowns.push_back(
+        {{"from_m", slowdown.start_metre}, {"to_m", slowdown.end_metre}, {"speed_kmh", slowdown.speed}});
+  data["slowdowns"] = slowdowns;
+  Json boards = Json::array();
+  for (const CellObject& board : features.boards)
+    boards.push_back({{"cell", board.cell}, {"caption", Windows1252ToUtf8(BoardCaption(stazioni, board.content))}});
+  data["boards"] = boards;
+
+  Json progressives = Json::array();
+  for (int i = kRecordProgressivaTre; i <= kRecordProgressivaUno; ++i) {
+    if (stazioni[i] == rec_stazione{}) continue;
+    const std::vector<AuthorValue> values = RecordInSources(RecordRole::Progressive, stazioni[i]);
+    progressives.push_back({{"record", i},
+                            {"position_m", std::get<int64_t>(values[0].value)},
+                            {"chainage_m", std::get<int64_t>(values[1].value)},
+                            {"direction", std::get<int64_t>(values[2].value)}});
+  }
+  data["progressives"] = progressives;
+
+  Json written = Json::array();
+  Json by_rules = Json::array();
+  for (const CodeChange& change : CodeChangeOrigins(percorso))
+    (change.origin == CodeChangeOrigin::Written ? written : by_rules).push_back(change.cell);
+  data["code_changes_written"] = written;
+  data["code_changes_by_rules"] = by_rules;
+
+  const std::vector<PuntoTracciato>& plan = scenario.tracciato;
+  if (plan.empty()) {
+    data["plan"] = nullptr;
+  } else {
+    size_t computed = 0;
+    while (2 + computed < plan.size() && plan[2 + computed][0].type == ValueType::Double) ++computed;
+    Json seeds = Json::array();
+    for (size_t x = 0; x < 2 && x < plan.size(); ++x)
+      seeds.push_back({PlanValueJson(plan[x][0]), PlanValueJson(plan[x][1])});
+    Json curves = Json::array();
+    for (const Curve& curve : CurvesOf(plan))
+      curves.push_back({{"start_m", curve.start}, {"length_m", curve.length}, {"class", curve.classe},
+                        {"side", curve.left ? "left" : "right"},
+                        {"keyword", CurveKeyword(curve)}});
+    data["plan"] = {{"points", plan.size()}, {"computed", computed}, {"seeds", seeds}, {"curves", curves}};
+  }
+  data["warnings"] = warnings;
+  return data;
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,47 @@
+// What the viewer's page draws and shows of a compiled scenario, as one
+// JSON object, and the plan of the track as binary numbers beside it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/scenario_model.h"
+#include "tools/compiled_scenario.h"
+#include "tools/json_output.h"
+
+namespace scenario::tool {
+
+// Where a code change of the route comes from: a code-change point of the
+// train service ("abbattimento"), or the cell rules, which place the code
+// 180 before signals near a slowdown warning, before slowdown starts,
+// along slow slowdowns and before the first signal after them.
+enum class CodeChangeOrigin { Written, CellRules };
+
+struct CodeChange {
+  int64_t cell = 0;
+  CodeChangeOrigin origin = CodeChangeOrigin::Written;
+};
+
+// Every code-change cell of the route (kinds 12 and 13), with where it
+// comes from. A code other than 180, or a code change keeping the code,
+// was written. A 180 counts as the rules' when the rules, run on the route
+// without the code changes counted as theirs, place a 180 in that very
+// cell; where the files allow both readings (a written 180 where the rules
+// would have put one), the rules' is taken.
+std::vector<CodeChange> CodeChangeOrigins(const std::vector<rec_cella>& percorso);
+
+// The page's data: the names, the cells column by column (every field that
+// `dump --json` gives a cell, under the same name), the values the sources
+// give for each cell that holds any, the station table as `dump --json`
+// gives it, the stations with their stop cells, the curves read off the
+// plan, the code changes and where they come from, the kilometric
+// progressive zones, the shape of the plan, and the warnings.
+Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& warnings);
+
+// The computed points of the plan (points 2 upward, those holding
+// Doubles), column 0 and column 1 of each point as little-endian 8-byte
+// numbers, in base64.
+std::string PlanBase64(const std::vector<PuntoTracciato>& tracciato);
+
+}  // namespace scenario::tool
