@@ -48,12 +48,13 @@ function dumpJson(file) {
 }
 
 // Compiles the two sources of `dir` and makes the page of them.
-function makeScenario(dir) {
+function makeScenario(dir, withPlan = true) {
   const names = fs.readdirSync(dir);
   const line = names.find((n) => n.endsWith('_linea.txt'));
   const train = names.find((n) => n.endsWith('-.txt'));
   const compiled = path.join(dir, 'compiled');
-  const compile = tool(['compile', path.join(dir, line), path.join(dir, train), '-o', compiled, '--no-warnings']);
+  const compile = tool(['compile', path.join(dir, line), path.join(dir, train), '-o', compiled, '--no-warnings']
+    .concat(withPlan ? [] : ['--no-line']));
   if (compile.status !== 0 && compile.status !== 1) return null;
   const page = path.join(dir, 'view.html');
   const made = tool(['view', compiled, '-o', page]);
@@ -178,33 +179,44 @@ async function lookAtScenario(label, scenario, screenshots) {
     compareFields(label + ': station record ' + station.index, panel.tables.station || {}, station, ['source']);
     compareSource(label + ': station record ' + station.index, panel.sources[panel.sources.length - 1], station.source);
 
-    // The station's cell, zoomed in until one cell fills the view.
-    const cell = Number(at.cell);
-    await box.fill('cell ' + cell);
-    await box.press('Enter');
-    await zoomInFully(page);
-    const shown = await status(page);
-    const cells = /cells (\d+) to (\d+)/.exec(shown);
-    check(label + ': zoomed in to one cell, ' + cell, cells !== null && Number(cells[1]) <= cell && Number(cells[2]) >= cell && Number(cells[2]) - Number(cells[1]) <= 2, shown);
-    // Click the middle of the view: the cell.
-    const canvas = await page.locator('#strips').boundingBox();
-    const middle = 138 + (canvas.width - 138 - 12) / 2;
-    await page.mouse.click(canvas.x + middle, canvas.y + 120);
-    panel = await readPanel(page);
-    equal(label + ': the click keeps cell ' + cell, (await place(page)).cell, String(cell));
-    compareFields(label + ': cell ' + cell, panel.tables.cell || {}, cellsDump.cells[cell], ['source']);
-    compareSource(label + ': cell ' + cell, panel.sources[0], cellsDump.cells[cell].source);
-    if (planDump) {
-      const x = Number(panel.tables.plan.x);
-      const point = planDump.points[x];
-      check(label + ': the plan point at metre ' + x + ' lies in the cell', x >= 50 * (cell - 1) && x <= 50 * cell, String(x));
-      compareFields(label + ': plan point ' + x, panel.tables.plan, {
-        x: point.x, type_0: point.column_0.type, column_0: point.column_0.value, type_1: point.column_1.type, column_1: point.column_1.value,
-      }, []);
-    } else {
-      check(label + ': without a plan no plan point is shown', !('plan' in panel.tables));
+    // The station's cell, and a cell of each other kind the route holds,
+    // each zoomed in until it fills the view, then clicked.
+    const kinds = ['signal', 'code change', 'code change (kept)', 'max-speed indicator', 'indication board',
+                   'slowdown start', 'slowdown warning'];
+    const cells = [Number(at.cell)];
+    for (const kind of kinds) {
+      const found = cellsDump.cells.find((c) => c.kind === kind);
+      if (found) cells.push(found.index);
+    }
+    for (const cell of cells) {
+      await box.fill('cell ' + cell);
+      await box.press('Enter');
+      await zoomInFully(page);
+      const shown = await status(page);
+      const span = /cells (\d+) to (\d+)/.exec(shown);
+      check(label + ': zoomed in to one cell, ' + cell, span !== null && Number(span[1]) <= cell && Number(span[2]) >= cell && Number(span[2]) - Number(span[1]) <= 2, shown);
+      // The middle of the view is the cell.
+      const canvas = await page.locator('#strips').boundingBox();
+      const middle = 138 + (canvas.width - 138 - 12) / 2;
+      await page.mouse.click(canvas.x + middle, canvas.y + 120);
+      panel = await readPanel(page);
+      equal(label + ': the click keeps cell ' + cell, (await place(page)).cell, String(cell));
+      const dumped = cellsDump.cells[cell];
+      compareFields(label + ': cell ' + cell + ' (' + dumped.kind + ')', panel.tables.cell || {}, dumped, ['source']);
+      compareSource(label + ': cell ' + cell + ' (' + dumped.kind + ')', panel.sources[0], dumped.source);
+      if (planDump) {
+        const x = Number(panel.tables.plan.x);
+        const point = planDump.points[x];
+        check(label + ': the plan point at metre ' + x + ' lies in the cell', x >= 50 * (cell - 1) && x <= 50 * cell, String(x));
+        compareFields(label + ': plan point ' + x, panel.tables.plan, {
+          x: point.x, type_0: point.column_0.type, column_0: point.column_0.value, type_1: point.column_1.type, column_1: point.column_1.value,
+        }, []);
+      } else {
+        check(label + ': without a plan no plan point is shown', !('plan' in panel.tables));
+      }
     }
     if (screenshots) await page.screenshot({ path: path.join(out, 'viewer-one-cell.png'), fullPage: true });
+    const shown = await status(page);
 
     // The URL keeps the place: a new page at it shows the same.
     const again = await openPage(scenario.page, new URL(page.url()).hash);
@@ -292,7 +304,7 @@ try {
   if (listing.status !== 0) throw new Error('made_up_sources: ' + listing.err);
   for (const line of listing.out.trim().split('\n')) {
     const dir = line.split('\t')[0];
-    const made = makeScenario(dir);
+    const made = makeScenario(dir, line.split('\t')[1] === 'plan');
     if (made === null) { console.log('skipped: ' + dir + ' stops when compiled'); continue; }
     await lookAtScenario('made-up ' + path.basename(dir) + ' (' + line.split('\t')[1] + ')', made, false);
   }
