@@ -16,7 +16,7 @@ void ViewCompiledScenario(FileSystem& files, const std::vector<std::string>& inp
     warnings.push_back("no compiled line file (NAME_linea.dat) was found or given: the page has no plan");
   if (std::optional<std::string> mismatch = RouteMismatch(scenario.stazioni, scenario.percorso))
     warnings.push_back(*mismatch);
-  const std::string page = ViewerPage(ViewData(scenario, warnings), PlanBase64(scenario.tracciato));
+  const std::string page = ViewerPage(ViewData(scenario, warnings));
   RequireOk(files.ReplaceFile(output, page), output);
 }
 

@@ -11,6 +11,7 @@
 #include "compiler/compiled_files.h"
 #include "tests/support/temp_dir.h"
 #include "tools/json_output.h"
+#include "tools/plan_curves.h"
 #include "tools/test_support/built_in_compiled.h"
 #include "tools/test_support/built_in_sources.h"
 #include "tools/test_support/scenario_generator.h"
@@ -65,7 +66,6 @@ double DoubleAt(const std::string& bytes, size_t at) {
 struct Page {
   std::string html;
   Json data;
-  std::string plan;  // the plan's bytes
 };
 
 Page MakePage(const std::vector<std::string>& inputs, const fs::path& output) {
@@ -77,7 +77,6 @@ Page MakePage(const std::vector<std::string>& inputs, const fs::path& output) {
   Page page;
   page.html = ReadWholeFile(output);
   page.data = Json::parse(ScriptText(page.html, "scenario-data"));
-  page.plan = DecodeBase64(ScriptText(page.html, "plan-data"));
   return page;
 }
 
@@ -131,7 +130,7 @@ TEST(View, TheBuiltInScenarioPageHoldsItsFilesWhole) {
   EXPECT_TRUE(data["warnings"].empty());
 }
 
-TEST(View, ThePlanGoesInWholeAndItsCurvesAreRead) {
+TEST(View, ThePlanGoesInAsItsCurvesWithAnchors) {
   TempDir dir;
   const Page page = MakePage({CompiledBuiltIn().directory.string()}, dir.path() / "view.html");
   std::vector<PuntoTracciato> plan;
@@ -141,22 +140,48 @@ TEST(View, ThePlanGoesInWholeAndItsCurvesAreRead) {
   ASSERT_EQ(shape["points"], plan.size());
   const size_t computed = shape["computed"];
   EXPECT_EQ(computed, plan.size() - 4);  // two seeds, two Empty at the end
-  ASSERT_EQ(page.plan.size(), 16 * computed);
-  for (size_t x = 2; x < 2 + computed; x += 997) {
-    EXPECT_EQ(DoubleAt(page.plan, 16 * (x - 2)), plan[x][0].real) << x;
-    EXPECT_EQ(DoubleAt(page.plan, 16 * (x - 2) + 8), plan[x][1].real) << x;
-  }
-  EXPECT_EQ(DoubleAt(page.plan, 16 * (computed - 1) + 8), plan[computed + 1][1].real);
   EXPECT_EQ(shape["seeds"][1][1]["type"], "Integer");
   EXPECT_EQ(shape["seeds"][1][1]["value"], 1);
-  // The built-in line's curves, as its source gives them.
+  // A compiled plan is all curves and straights: no point goes in whole
+  // but the anchors, two in a row every so many.
+  EXPECT_TRUE(shape["exceptions"].empty());
+  const std::string anchors = DecodeBase64(shape["anchors"]);
+  const size_t every = shape["anchor_every"];
+  ASSERT_EQ(anchors.size(), 32 * ((computed + every - 1) / every));
+  for (size_t k = 0; 32 * k < anchors.size(); ++k) {
+    const size_t x = 2 + k * every;
+    EXPECT_EQ(DoubleAt(anchors, 32 * k), plan[x][0].real) << x;
+    EXPECT_EQ(DoubleAt(anchors, 32 * k + 8), plan[x][1].real) << x;
+    if (x + 1 < 2 + computed) {
+      EXPECT_EQ(DoubleAt(anchors, 32 * k + 24), plan[x + 1][1].real) << x;
+    }
+  }
+  // The built-in line's curves, each with its curvature, the sign its side.
   const Json& curves = shape["curves"];
   ASSERT_FALSE(curves.empty());
   for (const Json& curve : curves) {
-    EXPECT_GE(curve["class"], 1);
-    EXPECT_LE(curve["class"], 6);
+    const int classe = curve["class"];
+    ASSERT_GE(classe, 1);
+    ASSERT_LE(classe, 6);
+    const double c = curve["curvature"];
+    EXPECT_EQ(c, (curve["side"] == "left" ? -1 : 1) * kCurvature[static_cast<size_t>(classe - 1)]);
     EXPECT_GT(curve["length_m"], 0);
   }
+}
+
+// A point that no step of the plan gives (a file changed by hand) goes in
+// whole, and so do the two after it, which are reckoned from it.
+TEST(View, PointsChangedByHandGoInWhole) {
+  std::vector<PuntoTracciato> plan;
+  std::string error;
+  ASSERT_TRUE(DecodeTracciato(ReadWholeFile(CompiledBuiltIn().line_file), &plan, &error)) << error;
+  plan[5000][0].real += 0.25;
+  const Json shape = PlanData(plan);
+  EXPECT_EQ(Cells(shape["exceptions"]), (std::vector<int64_t>{5000, 5001, 5002}));
+  const std::string values = DecodeBase64(shape["exception_values"]);
+  ASSERT_EQ(values.size(), 48u);
+  EXPECT_EQ(DoubleAt(values, 0), plan[5000][0].real);
+  EXPECT_EQ(DoubleAt(values, 24), plan[5001][1].real);
 }
 
 TEST(View, WithoutALineFileThePageHasNoPlanAndSaysSo) {
@@ -165,7 +190,6 @@ TEST(View, WithoutALineFileThePageHasNoPlanAndSaysSo) {
   EXPECT_TRUE(page.data["plan"].is_null());
   ASSERT_EQ(page.data["warnings"].size(), 1u);
   EXPECT_NE(page.data["warnings"][0].get<std::string>().find("the page has no plan"), std::string::npos);
-  EXPECT_TRUE(page.plan.empty());
 }
 
 // The code changes an author wrote are told from those of the rules.
@@ -185,7 +209,7 @@ TEST(View, WrittenCodeChangesAreToldFromTheRulesOnes) {
 // On made-up scenarios: the rules, run on the route with only the code
 // changes told as written, give back every code change of the files.
 TEST(View, TheRulesGiveBackTheCodeChangesToldAsTheirs) {
-  int checked = 0;
+  int checked = 0, written_180 = 0, rules = 0;
   for (uint64_t seed = 1; seed <= 60; ++seed) {
     const testing::GeneratedScenario scenario = testing::GenerateScenario(seed);
     const testing::CompiledFiles files = testing::CompileInMemory(
@@ -197,7 +221,11 @@ TEST(View, TheRulesGiveBackTheCodeChangesToldAsTheirs) {
     ScenarioModel model;
     model.percorso = percorso;
     for (const CodeChange& change : CodeChangeOrigins(percorso)) {
-      if (change.origin == CodeChangeOrigin::Written) continue;
+      if (change.origin == CodeChangeOrigin::Written) {
+        written_180 += percorso[static_cast<size_t>(change.cell)].valore_1 == 180 ? 1 : 0;
+        continue;
+      }
+      ++rules;
       EXPECT_EQ(percorso[static_cast<size_t>(change.cell)].valore_1, 180) << "seed " << seed << ", cell " << change.cell;
       model.percorso[static_cast<size_t>(change.cell)].tipo_cella = tipo::libera;
       model.percorso[static_cast<size_t>(change.cell)].valore_1 = 0;
@@ -209,6 +237,9 @@ TEST(View, TheRulesGiveBackTheCodeChangesToldAsTheirs) {
     ++checked;
   }
   EXPECT_GT(checked, 20);
+  // Both readings came up: written 180s among the rules' ones.
+  EXPECT_GT(written_180, 0);
+  EXPECT_GT(rules, 0);
 }
 
 TEST(View, NamesThatCouldEndTheScriptStayInsideIt) {
@@ -227,10 +258,10 @@ TEST(View, NamesThatCouldEndTheScriptStayInsideIt) {
   EXPECT_EQ(page.data["stations"][0]["name"], "A</script><b>\xC3\x88");
   EXPECT_EQ(page.data["line"], "L</title>");
   EXPECT_EQ(page.html.find("L</title>"), std::string::npos);
-  // The three script elements, and no other end of one.
+  // The two script elements, and no other end of one.
   size_t ends = 0;
   for (size_t at = page.html.find("</script"); at != std::string::npos; at = page.html.find("</script", at + 1)) ++ends;
-  EXPECT_EQ(ends, 3u);
+  EXPECT_EQ(ends, 2u);
 }
 
 // `view` takes and refuses its inputs as `plot` does: the same messages and

@@ -44,6 +44,28 @@ std::vector<rec_cella> RulesAgain(const std::vector<rec_cella>& percorso, const 
   return std::move(model.percorso);
 }
 
+std::string Base64(const std::vector<double>& numbers) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string bytes;
+  for (double number : numbers) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &number, sizeof bits);
+    for (int b = 0; b < 8; ++b) bytes.push_back(static_cast<char>((bits >> (8 * b)) & 0xFF));
+  }
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t group = 0;
+    for (size_t b = 0; b < 3; ++b)
+      group = (group << 8) | (b < n ? static_cast<unsigned char>(bytes[i + b]) : 0u);
+    for (size_t d = 0; d < 4; ++d) text.push_back(d <= n ? kDigits[(group >> (18 - 6 * d)) & 0x3F] : '=');
+  }
+  return text;
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 Json SourceRows(const std::vector<AuthorValue>& values) {
   Json rows = Json::array();
   for (const AuthorValue& value : values)
@@ -85,26 +107,55 @@ std::vector<CodeChange> CodeChangeOrigins(const std::vector<rec_cella>& percorso
   return changes;
 }
 
-std::string PlanBase64(const std::vector<PuntoTracciato>& tracciato) {
-  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string bytes;
-  for (size_t x = 2; x < tracciato.size() && tracciato[x][0].type == ValueType::Double; ++x) {
-    for (const TaggedValue& value : tracciato[x]) {
-      uint64_t bits = 0;
-      std::memcpy(&bits, &value.real, sizeof bits);
-      for (int b = 0; b < 8; ++b) bytes.push_back(static_cast<char>((bits >> (8 * b)) & 0xFF));
+Json PlanData(const std::vector<PuntoTracciato>& plan) {
+  size_t computed = 0;
+  while (2 + computed < plan.size() && plan[2 + computed][0].type == ValueType::Double) ++computed;
+  Json seeds = Json::array();
+  for (size_t x = 0; x < 2 && x < plan.size(); ++x) seeds.push_back({PlanValueJson(plan[x][0]), PlanValueJson(plan[x][1])});
+
+  const std::vector<Curve> curves = CurvesOf(plan);
+  Json curve_list = Json::array();
+  // The curvature of each computed point, by the curves: point j lies in a
+  // curve when start < j <= start + length.
+  std::vector<double> curvature(2 + computed, 0.0);
+  for (const Curve& curve : curves) {
+    const double c = (curve.left ? -1 : 1) * kCurvature[static_cast<size_t>(curve.classe - 1)];
+    curve_list.push_back({{"start_m", curve.start}, {"length_m", curve.length}, {"class", curve.classe},
+                          {"side", curve.left ? "left" : "right"}, {"keyword", CurveKeyword(curve)},
+                          {"curvature", c}});
+    for (int64_t j = curve.start + 1; j <= curve.start + curve.length && j < static_cast<int64_t>(curvature.size()); ++j)
+      if (j >= 2) curvature[static_cast<size_t>(j)] = c;
+  }
+
+  // Rebuilt as the page rebuilds it; where that misses, the point goes in.
+  std::vector<double> anchors;
+  Json exceptions = Json::array();
+  std::vector<double> exception_values;
+  for (size_t j = 2; j < 2 + computed; ++j) {
+    const double x = plan[j][0].real, y = plan[j][1].real;
+    if ((j - 2) % kPlanAnchorEvery == 0) {
+      for (size_t a = j; a < j + 2; ++a) {
+        anchors.push_back(a < 2 + computed ? plan[a][0].AsReal() : 0.0);
+        anchors.push_back(a < 2 + computed ? plan[a][1].AsReal() : 0.0);
+      }
     }
+    if ((j - 2) % kPlanAnchorEvery < 2) continue;
+    const double x1 = plan[j - 1][0].AsReal(), y1 = plan[j - 1][1].AsReal();
+    const double dx = x1 - plan[j - 2][0].AsReal(), dy = y1 - plan[j - 2][1].AsReal();
+    const double c = curvature[j];
+    if (SameBits(x1 + (dx + c * dy), x) && SameBits(y1 + (dy - c * dx), y)) continue;
+    exceptions.push_back(j);
+    exception_values.push_back(x);
+    exception_values.push_back(y);
   }
-  std::string text;
-  text.reserve((bytes.size() + 2) / 3 * 4);
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const size_t n = std::min<size_t>(3, bytes.size() - i);
-    uint32_t group = 0;
-    for (size_t b = 0; b < 3; ++b)
-      group = (group << 8) | (b < n ? static_cast<unsigned char>(bytes[i + b]) : 0u);
-    for (size_t d = 0; d < 4; ++d) text.push_back(d <= n ? kDigits[(group >> (18 - 6 * d)) & 0x3F] : '=');
-  }
-  return text;
+  return {{"points", plan.size()},
+          {"computed", computed},
+          {"seeds", seeds},
+          {"curves", curve_list},
+          {"anchor_every", kPlanAnchorEvery},
+          {"anchors", Base64(anchors)},
+          {"exceptions", exceptions},
+          {"exception_values", Base64(exception_values)}};
 }
 
 Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& warnings) {
@@ -198,22 +249,7 @@ Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& 
   data["code_changes_written"] = written;
   data["code_changes_by_rules"] = by_rules;
 
-  const std::vector<PuntoTracciato>& plan = scenario.tracciato;
-  if (plan.empty()) {
-    data["plan"] = nullptr;
-  } else {
-    size_t computed = 0;
-    while (2 + computed < plan.size() && plan[2 + computed][0].type == ValueType::Double) ++computed;
-    Json seeds = Json::array();
-    for (size_t x = 0; x < 2 && x < plan.size(); ++x)
-      seeds.push_back({PlanValueJson(plan[x][0]), PlanValueJson(plan[x][1])});
-    Json curves = Json::array();
-    for (const Curve& curve : CurvesOf(plan))
-      curves.push_back({{"start_m", curve.start}, {"length_m", curve.length}, {"class", curve.classe},
-                        {"side", curve.left ? "left" : "right"},
-                        {"keyword", CurveKeyword(curve)}});
-    data["plan"] = {{"points", plan.size()}, {"computed", computed}, {"seeds", seeds}, {"curves", curves}};
-  }
+  data["plan"] = scenario.tracciato.empty() ? Json(nullptr) : PlanData(scenario.tracciato);
   data["warnings"] = warnings;
   return data;
 }

@@ -40,7 +40,7 @@ std::string HtmlText(const std::string& text) {
 
 }  // namespace
 
-std::string ViewerPage(const Json& data, const std::string& plan_base64) {
+std::string ViewerPage(const Json& data) {
   std::string page(kViewerHtml);
   const std::string title =
       data.value("line", std::string()) + ", train " + data.value("train", std::string()) + ": route viewer";
@@ -49,7 +49,6 @@ std::string ViewerPage(const Json& data, const std::string& plan_base64) {
   Fill(&page, "@VIEWER_HEADING@", HtmlText(title));
   Fill(&page, "/*@VIEWER_STYLE@*/", kViewerCss);
   Fill(&page, "/*@VIEWER_SCRIPT@*/", kViewerJs);
-  Fill(&page, "@VIEWER_PLAN@", plan_base64);
   Fill(&page, "@VIEWER_DATA@", ScriptSafe(data.dump(-1, ' ', false, Json::error_handler_t::replace)));
   return page;
 }

@@ -8,8 +8,8 @@
 
 namespace scenario::tool {
 
-// The whole page. `data` goes in as JSON, `plan_base64` as text; neither
-// can end the element that holds it.
-std::string ViewerPage(const Json& data, const std::string& plan_base64);
+// The whole page, `data` in it as JSON that cannot end the element that
+// holds it.
+std::string ViewerPage(const Json& data);
 
 }  // namespace scenario::tool

@@ -215,6 +215,20 @@ async function lookAtScenario(label, scenario, screenshots) {
         check(label + ': without a plan no plan point is shown', !('plan' in panel.tables));
       }
     }
+    if (planDump) {
+      // Plan points all along the line, as the page rebuilds them.
+      const computed = planDump.points.filter((p) => p.column_0.type === 'Double').length;
+      const xs = [0, 1, 2, 3, 4095, 4096, 4097, 4098, 4099, computed, computed + 1, computed + 2, planDump.points.length - 1];
+      for (let x = 5; x < planDump.points.length; x += 331) xs.push(x);
+      const points = await page.evaluate((list) => list.map((x) => window.routeViewer.planPoint(x)), xs.filter((x) => x < planDump.points.length));
+      const bad = [];
+      xs.filter((x) => x < planDump.points.length).forEach((x, i) => {
+        const want = planDump.points[x];
+        for (const [n, column] of [[0, want.column_0], [1, want.column_1]])
+          if (points[i][n].type !== column.type || points[i][n].value !== column.value) bad.push(x + ': ' + JSON.stringify(points[i]) + ' against ' + JSON.stringify(want));
+      });
+      check(label + ': ' + xs.length + ' plan points along the line as dump gives them', bad.length === 0, bad.slice(0, 5).join('; '));
+    }
     if (screenshots) await page.screenshot({ path: path.join(out, 'viewer-one-cell.png'), fullPage: true });
     const shown = await status(page);
 

@@ -576,20 +576,50 @@
     return stations.find((s) => Math.min(s.zone_from_m, s.zone_to_m) < b && Math.max(s.zone_from_m, s.zone_to_m) > a) || null;
   }
 
-  // A point of the plan: its two coordinates as the line file holds them.
-  let planText = null;
+  // A point of the plan: its two coordinates as the line file holds them,
+  // rebuilt from the anchor before it, step by step: each point is the one
+  // before it moved by the step before it, turned by the curvature of the
+  // curve it lies in (0 on the straight); the same double arithmetic as the
+  // compile's gives the same numbers. Points that the rule does not give
+  // are in the data themselves.
+  let planAnchors = null;
+  let planExceptions = null;
+  function doubles(base64) {
+    const bytes = atob(base64);
+    const view = new DataView(new ArrayBuffer(bytes.length));
+    for (let i = 0; i < bytes.length; ++i) view.setUint8(i, bytes.charCodeAt(i));
+    const out = new Float64Array(bytes.length / 8);
+    for (let i = 0; i < out.length; ++i) out[i] = view.getFloat64(8 * i, true);
+    return out;
+  }
   function planPoint(x) {
     const plan = data.plan;
     if (x < 2) return plan.seeds[x];
     if (x - 2 >= plan.computed) return [{ type: 'Empty', value: null }, { type: 'Empty', value: null }];
-    if (planText === null) planText = document.getElementById('plan-data').textContent;
-    const first = 16 * (x - 2);
-    const from = Math.floor(first / 3) * 4, to = Math.ceil((first + 16) / 3) * 4;
-    const bytes = atob(planText.substring(from, to));
-    const view8 = new DataView(new ArrayBuffer(16));
-    const skip = first - (from / 4) * 3;
-    for (let i = 0; i < 16; ++i) view8.setUint8(i, bytes.charCodeAt(skip + i));
-    return [{ type: 'Double', value: view8.getFloat64(0, true) }, { type: 'Double', value: view8.getFloat64(8, true) }];
+    if (planAnchors === null) {
+      planAnchors = doubles(plan.anchors);
+      const values = doubles(plan.exception_values);
+      planExceptions = new Map(plan.exceptions.map((j, i) => [j, [values[2 * i], values[2 * i + 1]]]));
+    }
+    const k = Math.floor((x - 2) / plan.anchor_every), a = 2 + k * plan.anchor_every;
+    let x0 = planAnchors[4 * k], y0 = planAnchors[4 * k + 1], x1 = planAnchors[4 * k + 2], y1 = planAnchors[4 * k + 3];
+    if (x === a) { x1 = x0; y1 = y0; }
+    let curve = lowerBound(curves, a + 2, (c) => c.start_m + c.length_m);
+    for (let j = a + 2; j <= x; ++j) {
+      let nx, ny;
+      const given = planExceptions.get(j);
+      if (given) {
+        [nx, ny] = given;
+      } else {
+        while (curve < curves.length && curves[curve].start_m + curves[curve].length_m < j) ++curve;
+        const c = curve < curves.length && curves[curve].start_m < j ? curves[curve].curvature : 0;
+        const dx = x1 - x0, dy = y1 - y0;
+        nx = x1 + (dx + c * dy);
+        ny = y1 + (dy - c * dx);
+      }
+      x0 = x1; y0 = y1; x1 = nx; y1 = ny;
+    }
+    return [{ type: 'Double', value: x1 }, { type: 'Double', value: y1 }];
   }
 
   function showDetails(k, metre) {
@@ -784,5 +814,5 @@
   });
   window.addEventListener('hashchange', () => { if (readPlace()) changed(); });
   // For tests and measurements: the view, and the time of each drawing.
-  window.routeViewer = { view, timings, draw, goTo, get selectedCell() { return selectedCell; } };
+  window.routeViewer = { view, timings, draw, goTo, planPoint, get selectedCell() { return selectedCell; } };
 })();
