@@ -5,11 +5,11 @@
 #include <set>
 
 #include "compiler/cell_rules.h"
-#include "tools/author_units.h"
-#include "tools/compiled_json.h"
-#include "tools/plan_curves.h"
-#include "tools/route_features.h"
-#include "tools/text_encoding.h"
+#include "tools/readback/author_units.h"
+#include "tools/readback/compiled_json.h"
+#include "tools/readback/plan_curves.h"
+#include "tools/readback/route_features.h"
+#include "encoding/text_encoding.h"
 
 namespace scenario::tool {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "model/scenario_model.h"
-#include "tools/compiled_scenario.h"
-#include "tools/json_output.h"
+#include "tools/readback/compiled_scenario.h"
+#include "tools/readback/compiled_json.h"
 
 namespace scenario::tool {
 

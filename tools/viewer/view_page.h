@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tools/json_output.h"
+#include "tools/readback/compiled_json.h"
 
 namespace scenario::tool {
 

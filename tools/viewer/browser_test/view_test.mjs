@@ -95,9 +95,11 @@ async function openPage(file, hash = '') {
 }
 
 const status = (page) => page.locator('#place').innerText();
-// The width of the view in metres, from the URL fragment.
+// The place as the URL fragment keeps it (the middle of the view, its width
+// in metres, the cell and station chosen), once the page has drawn the
+// step before: two frames on.
 async function place(page) {
-  await page.waitForTimeout(50);
+  await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
   return Object.fromEntries(new URLSearchParams(new URL(page.url()).hash.slice(1)));
 }
 
