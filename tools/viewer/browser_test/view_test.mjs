@@ -293,6 +293,13 @@ async function moveAround(scenario) {
         (await page.getByRole('region', { name: 'Legend' }).innerText()).includes('code change placed by the cell rules'));
   check('moving around: no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
   await context.close();
+  // A stretch of three kilometres around the first slowdown, chosen by a link.
+  const stretch = await openPage(scenario.page, '#m=21300&span=3200&cell=432');
+  const at = await place(stretch.page);
+  check('a link chooses the stretch and the cell', at.cell === '432' && Math.abs(Number(at.span) - 3200) < 1, JSON.stringify(at));
+  await stretch.page.screenshot({ path: path.join(out, 'viewer-stretch.png'), fullPage: true });
+  check('the stretch: no console error and no request outside the file', stretch.problems.length === 0, stretch.problems.join('\n  '));
+  await stretch.context.close();
 }
 
 try {

@@ -377,6 +377,7 @@
       for (const k of visibleCells(cellsOf(KIND.signal), 60)) {
         const x = X(cellFrom(k));
         MARK.signal(ctx, x, base);
+        if (CELL / view.mpp < 3) continue;  // the aspects once the signals stand apart
         const s = [1, 2, 3].map((n) => sourceValue(k, 's' + n)).join('');
         const d = [1, 2, 3].map((n) => sourceValue(k, 'd' + n)).join('');
         label('s' + s + ' d' + d, x + 7, base - 10, C.ink, 'left');
