@@ -11,6 +11,7 @@
 #include "tools/readback/route_features.h"
 #include "encoding/text_encoding.h"
 #include "tools/cli/text_table.h"
+#include "tools/readback/compiled_json.h"
 
 namespace scenario::tool {
 
@@ -30,52 +31,9 @@ void WarnAboutCheckCode(const std::string& path, const std::vector<rec_stazione>
         << ": the file was changed after it was compiled\n";
 }
 
-// The stored fields of a station record, in the order of the file.
-struct StoredField {
-  const char* name;
-  FieldValue (*value)(const rec_stazione&);
-};
-
-constexpr StoredField kStationFields[] = {
-    {"tipo_stazione", [](const rec_stazione& r) -> FieldValue { return r.tipo_stazione; }},
-    {"inizio_zona", [](const rec_stazione& r) -> FieldValue { return r.inizio_zona; }},
-    {"fine_zona", [](const rec_stazione& r) -> FieldValue { return r.fine_zona; }},
-    {"progressiva", [](const rec_stazione& r) -> FieldValue { return r.progressiva; }},
-    {"par_1", [](const rec_stazione& r) -> FieldValue { return r.par_1; }},
-    {"nome", [](const rec_stazione& r) -> FieldValue { return r.nome; }},
-    {"par_4", [](const rec_stazione& r) -> FieldValue { return r.par_4; }},
-    {"par_5", [](const rec_stazione& r) -> FieldValue { return r.par_5; }},
-    {"par_7", [](const rec_stazione& r) -> FieldValue { return r.par_7; }},
-    {"par_8", [](const rec_stazione& r) -> FieldValue { return r.par_8; }},
-    {"par_9", [](const rec_stazione& r) -> FieldValue { return r.par_9; }},
-    {"par_6", [](const rec_stazione& r) -> FieldValue { return r.par_6; }},
-    {"sosta", [](const rec_stazione& r) -> FieldValue { return r.sosta; }},
-    {"par_3", [](const rec_stazione& r) -> FieldValue { return r.par_3; }},
-    {"par_2", [](const rec_stazione& r) -> FieldValue { return r.par_2; }},
-    {"orario", [](const rec_stazione& r) -> FieldValue { return r.orario; }},
-};
-
-std::optional<FieldValue> StoredValue(const rec_stazione& r, const std::string& field) {
-  for (const StoredField& stored : kStationFields)
-    if (field == stored.name) return stored.value(r);
-  return std::nullopt;
-}
-
-Json ValueJson(const FieldValue& value) {
-  if (const std::string* text = std::get_if<std::string>(&value)) return Windows1252ToUtf8(*text);
-  return std::get<int64_t>(value);
-}
-
 void AddCell(TextTable* table, const FieldValue& value) {
   if (const std::string* text = std::get_if<std::string>(&value)) table->Add(PrintableText(*text));
   else table->Add(static_cast<long long>(std::get<int64_t>(value)));
-}
-
-// The values as the sources give them, by keyword: {"keyword": {"name": value, ...}, ...}.
-Json SourceJson(const std::vector<AuthorValue>& values) {
-  Json json = Json::object();
-  for (const AuthorValue& value : values) json[value.keyword][AuthorKey(value)] = ValueJson(value.value);
-  return json;
 }
 
 // The values as the sources give them, in one line: "segnale posizione 2350 m, sx 1, ...; ...".
@@ -98,11 +56,7 @@ void DumpStations(const std::string& path, const std::vector<rec_stazione>& staz
   if (json) {
     Json records = Json::array();
     for (size_t i = 0; i < stazioni.size(); ++i) {
-      const rec_stazione& r = stazioni[i];
-      Json record = {{"index", i}, {"role", RoleName(roles[i])}};
-      for (const StoredField& field : kStationFields) record[field.name] = ValueJson(field.value(r));
-      record["source"] = SourceJson(RecordInSources(roles[i], r));
-      records.push_back(record);
+      records.push_back(StationRecordJson(i, roles[i], stazioni[i]));
     }
     PrintJson({{"file", path}, {"kind", KindName(CompiledFileKind::Station)}, {"records", records}}, out);
     return;
@@ -110,13 +64,13 @@ void DumpStations(const std::string& path, const std::vector<rec_stazione>& staz
   out << path << ": " << KindName(CompiledFileKind::Station) << ", "
       << Counted(static_cast<long long>(stazioni.size()), "record") << ", as stored\n";
   std::vector<std::string> header = {"record", "role"};
-  for (const StoredField& field : kStationFields) header.push_back(field.name);
+  for (const StoredField& field : StationFields()) header.push_back(field.name);
   TextTable table(header);
   for (size_t i = 0; i < stazioni.size(); ++i) {
     table.NewRow();
     table.Add(static_cast<long long>(i));
     table.Add(RoleName(roles[i]));
-    for (const StoredField& field : kStationFields) AddCell(&table, field.value(stazioni[i]));
+    for (const StoredField& field : StationFields()) AddCell(&table, field.value(stazioni[i]));
   }
   table.Print(out);
 
@@ -196,26 +150,7 @@ void DumpCells(const std::string& path, const std::vector<rec_cella>& percorso, 
                std::ostream& out) {
   if (json) {
     Json cells = Json::array();
-    for (size_t k = 0; k < percorso.size(); ++k) {
-      const rec_cella& c = percorso[k];
-      cells.push_back({{"index", k},
-                       {"from_m", CellStart(static_cast<int64_t>(k))},
-                       {"kind", CellKindName(c.tipo_cella)},
-                       {"tipo_cella", c.tipo_cella},
-                       {"valore_1", c.valore_1},
-                       {"valore_2", c.valore_2},
-                       {"valore_3", c.valore_3},
-                       {"valore_4", c.valore_4},
-                       {"tempo_segnale", c.tempo_segnale},
-                       {"avviso", c.avviso},
-                       {"montagna", c.montagna},
-                       {"velocita_limite", c.velocita_limite},
-                       {"velocita_limite_kmh", SpeedKmh(c.velocita_limite)},
-                       {"pendenza", c.pendenza},
-                       {"pendenza_per_mille", GradientPerMille(c.pendenza)},
-                       {"aderenza", c.aderenza},
-                       {"source", SourceJson(CellInSources(static_cast<int64_t>(k), c))}});
-    }
+    for (size_t k = 0; k < percorso.size(); ++k) cells.push_back(CellJson(k, percorso[k]));
     PrintJson({{"file", path}, {"kind", KindName(CompiledFileKind::Cell)}, {"cells", cells}}, out);
     return;
   }
@@ -244,16 +179,6 @@ void DumpCells(const std::string& path, const std::vector<rec_cella>& percorso, 
 }
 
 // --- compiled line file ---------------------------------------------------
-
-Json PlanValueJson(const TaggedValue& value) {
-  Json json = {{"type", ValueTypeName(value.type)}};
-  switch (value.type) {
-    case ValueType::Empty: json["value"] = nullptr; break;
-    case ValueType::Integer: json["value"] = value.integer; break;
-    case ValueType::Double: json["value"] = value.real; break;
-  }
-  return json;
-}
 
 void AddValue(TextTable* table, const TaggedValue& value) {
   table->Add(ValueTypeName(value.type));

@@ -8,14 +8,20 @@
 
 namespace scenario::tool {
 
-void PlotCompiledScenario(FileSystem& files, const std::vector<std::string>& inputs, const std::string& output,
-                          std::ostream& err) {
+CompiledScenario ScenarioToDraw(FileSystem& files, const std::vector<std::string>& inputs, std::ostream& err,
+                                const std::string& drawing) {
   CompiledScenario scenario = CompiledScenarioOf(files, inputs);
   LoadCompiledScenario(files, &scenario);
   if (scenario.line_path.empty())
-    err << "warning: no compiled line file (NAME_linea.dat) found or given: the picture has no plan\n";
+    err << "warning: no compiled line file (NAME_linea.dat) found or given: the " << drawing << " has no plan\n";
   if (std::optional<std::string> mismatch = RouteMismatch(scenario.stazioni, scenario.percorso))
     err << "warning: " << *mismatch << "\n";
+  return scenario;
+}
+
+void PlotCompiledScenario(FileSystem& files, const std::vector<std::string>& inputs, const std::string& output,
+                          std::ostream& err) {
+  const CompiledScenario scenario = ScenarioToDraw(files, inputs, err, "picture");
   RequireOk(files.ReplaceFile(output, PlotScenario(scenario)), output);
 }
 

@@ -6,8 +6,16 @@
 #include <vector>
 
 #include "platform/files/file_system.h"
+#include "tools/readback/compiled_scenario.h"
 
 namespace scenario::tool {
+
+// The scenario a drawing of it is made from: `inputs` as `plot` takes them
+// (see below), its files loaded. Doubts go to `err` as warnings; `drawing`
+// names what is made ("picture", "page") in the one that a missing plan
+// gives. Throws as PlotCompiledScenario does, before anything is written.
+CompiledScenario ScenarioToDraw(FileSystem& files, const std::vector<std::string>& inputs, std::ostream& err,
+                                const std::string& drawing);
 
 // `inputs` is one directory holding one compiled scenario, or the compiled
 // files themselves (station and cell file, and the line file for the

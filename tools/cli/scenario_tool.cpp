@@ -14,6 +14,7 @@
 #include "tools/cli/plot_command.h"
 #include "tools/common/refusal.h"
 #include "tools/cli/sources_command.h"
+#include "tools/cli/view_command.h"
 
 namespace scenario::tool {
 
@@ -35,6 +36,9 @@ struct Options {
 
   std::vector<std::string> plot_inputs;
   std::string plot_output;
+
+  std::vector<std::string> view_inputs;
+  std::string view_output;
 
   DecompileRequest decompile;
   std::string decompile_line_name;
@@ -103,6 +107,12 @@ int RunPlot(const Options& options, FileSystem& files, std::ostream& out, std::o
   return kExitOk;
 }
 
+int RunView(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  ViewCompiledScenario(files, options.view_inputs, options.view_output, err);
+  out << "wrote " << options.view_output << "\n";
+  return kExitOk;
+}
+
 int RunDecompileCommand(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
   return RunDecompile(options.decompile, files, out, err);
 }
@@ -114,6 +124,7 @@ struct Commands {
   CLI::App* check = nullptr;
   CLI::App* dump = nullptr;
   CLI::App* plot = nullptr;
+  CLI::App* view = nullptr;
   CLI::App* decompile = nullptr;
   CLI::Option* line_name = nullptr;
   CLI::Option* train_number = nullptr;
@@ -184,18 +195,38 @@ CLI::App* AddDumpCommand(CLI::App& app, Options& options) {
   return dump;
 }
 
-CLI::App* AddPlotCommand(CLI::App& app, Options& options) {
-  CLI::App* plot = app.add_subcommand("plot", "Draw a compiled scenario as one SVG picture.");
-  plot->add_option("INPUTS", options.plot_inputs,
-                   "a directory holding one compiled scenario, or its two or three files: the station file "
-                   "(.sim), the cell file (.dat) and, for the plan, the line file (_linea.dat)")
+// The inputs of a drawing of one compiled scenario, and its exit statuses.
+void AddDrawingInputs(CLI::App& command, std::vector<std::string>& inputs) {
+  command
+      .add_option("INPUTS", inputs,
+                  "a directory holding one compiled scenario, or its two or three files: the station file "
+                  "(.sim), the cell file (.dat) and, for the plan, the line file (_linea.dat)")
       ->required()
       ->type_name("PATH")
       ->expected(-1);  // one to three, sorted by kind afterwards; shown as INPUTS...
+}
+
+constexpr const char* kDrawingFooter =
+    "Exit status: 0 done; 1 a file is cut short or not a compiled file of its kind; 3 a file "
+    "cannot be read or written; 64 a wrong command line.";
+
+CLI::App* AddPlotCommand(CLI::App& app, Options& options) {
+  CLI::App* plot = app.add_subcommand("plot", "Draw a compiled scenario as one SVG picture.");
+  AddDrawingInputs(*plot, options.plot_inputs);
   plot->add_option("-o,--output", options.plot_output, "the SVG file to write")->required();
-  plot->footer("Exit status: 0 done; 1 a file is cut short or not a compiled file of its kind; 3 a file "
-               "cannot be read or written; 64 a wrong command line.");
+  plot->footer(kDrawingFooter);
   return plot;
+}
+
+CLI::App* AddViewCommand(CLI::App& app, Options& options) {
+  CLI::App* view = app.add_subcommand(
+      "view", "Write a compiled scenario as one HTML page to move along and zoom into in a browser.");
+  AddDrawingInputs(*view, options.view_inputs);
+  view->add_option("-o,--output", options.view_output, "the HTML file to write")->required();
+  view->footer(std::string("The page holds everything it shows and needs nothing from the network: open it in any "
+                           "current browser.\n\n") +
+               kDrawingFooter);
+  return view;
 }
 
 CLI::App* AddDecompileCommand(CLI::App& app, Options& options, Commands& commands) {
@@ -238,6 +269,7 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
     if (*commands.check) return RunCheckCommand(options, files, out, err);
     if (*commands.dump) return RunDump(options, files, out, err);
     if (*commands.plot) return RunPlot(options, files, out, err);
+    if (*commands.view) return RunView(options, files, out, err);
     if (*commands.decompile) return RunDecompileCommand(options, files, out, err);
   } catch (const std::invalid_argument& error) {
     return Fail(err, kExitUsage, command, error.what());
@@ -274,6 +306,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   commands.check = AddCheckCommand(app, options, commands);
   commands.dump = AddDumpCommand(app, options);
   commands.plot = AddPlotCommand(app, options);
+  commands.view = AddViewCommand(app, options);
   commands.decompile = AddDecompileCommand(app, options, commands);
 
   std::vector<char*> argv;

@@ -14,12 +14,11 @@
 
 #include "model/scenario_model.h"
 #include "tools/decompile/decompile.h"
+#include "tools/readback/plan_curves.h"
 
 namespace scenario::tool::recovery {
 
 inline constexpr int64_t kCellMetres = 50;
-// The plan's curvature of the classes 1 to 6.
-inline constexpr std::array<double, 6> kCurvature = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
 // How many differences a refusal lists before it only counts the rest.
 inline constexpr size_t kDifferencesListed = 12;
 // Rounds of code-change points added where the cell rules do not place what
@@ -27,13 +26,6 @@ inline constexpr size_t kDifferencesListed = 12;
 inline constexpr int kCodeChangeRounds = 24;
 // The code that the cell rules put into the code changes they place.
 inline constexpr int64_t kRuleCode = 180;
-
-struct Curve {
-  int64_t start = 0;
-  int64_t length = 0;
-  int classe = 1;
-  bool left = false;
-};
 
 struct Step {
   int64_t position = 0;
@@ -138,10 +130,6 @@ class Recovery {
 
  private:
   void RecoverProgressives(LineDescription* line) const;
-
-  // Each point of the plan is the straight step or the step turned by one
-  // of the six curvatures to either side; runs of one turn are the curves.
-  static std::vector<Curve> CurvesOf(const std::vector<PuntoTracciato>& plan);
 
   std::vector<Mountain> Mountains() const;
 

@@ -36,10 +36,6 @@ std::string Columns(const std::vector<std::pair<int64_t, int>>& values) {
   return text;
 }
 
-std::string CurveKeyword(const Curve& curve) {
-  return std::string("curva") + (curve.left ? "s" : "d") + std::to_string(curve.classe);
-}
-
 // A caption or a name that cannot be written as a text field is written as
 // it can be (the self-check then finds the difference and says so).
 std::string TextOrAsIs(const std::string& text) {

@@ -1,0 +1,256 @@
+// scenario-tool view: the page's data against the compiled files it was made
+// from, the code changes told apart by where they come from, and inputs
+// refused as `plot` refuses them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <set>
+
+#include "compiler/compiled_files.h"
+#include "tests/support/temp_dir.h"
+#include "tools/cli/json_output.h"
+#include "tools/readback/plan_curves.h"
+#include "tests/support/built_in_compiled.h"
+#include "tests/support/built_in_sources.h"
+#include "tests/support/tool_run.h"
+#include "tools/viewer/view_data.h"
+
+namespace scenario::tool {
+namespace {
+
+namespace fs = std::filesystem;
+using scenario::testing_support::ReadWholeFile;
+using scenario::testing_support::TempDir;
+using scenario::testing_support::WriteWholeFile;
+using testing::CompiledBuiltIn;
+using testing::RunTool;
+
+// The text of the element <script ... id="ID"> of the page.
+std::string ScriptText(const std::string& page, const std::string& id) {
+  const std::string opening = "id=\"" + id + "\">";
+  const size_t from = page.find(opening);
+  if (from == std::string::npos) return "";
+  const size_t start = from + opening.size();
+  return page.substr(start, page.find("</script>", start) - start);
+}
+
+std::string DecodeBase64(const std::string& text) {
+  std::string bytes;
+  uint32_t group = 0;
+  int bits = 0;
+  for (char c : text) {
+    const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const char* at = c == '\0' ? nullptr : std::strchr(digits, c);
+    if (at == nullptr) break;  // '=' ends it
+    group = (group << 6) | static_cast<uint32_t>(at - digits);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      bytes.push_back(static_cast<char>((group >> bits) & 0xFF));
+    }
+  }
+  return bytes;
+}
+
+double DoubleAt(const std::string& bytes, size_t at) {
+  uint64_t raw = 0;
+  for (int b = 7; b >= 0; --b) raw = (raw << 8) | static_cast<unsigned char>(bytes.at(at + static_cast<size_t>(b)));
+  double value = 0;
+  std::memcpy(&value, &raw, sizeof value);
+  return value;
+}
+
+struct Page {
+  std::string html;
+  Json data;
+};
+
+Page MakePage(const std::vector<std::string>& inputs, const fs::path& output) {
+  std::vector<std::string> args = {"view"};
+  args.insert(args.end(), inputs.begin(), inputs.end());
+  args.insert(args.end(), {"-o", output.string()});
+  const testing::ToolRun run = RunTool(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+  Page page;
+  page.html = ReadWholeFile(output);
+  page.data = Json::parse(ScriptText(page.html, "scenario-data"));
+  return page;
+}
+
+std::vector<int64_t> Cells(const Json& list) { return list.get<std::vector<int64_t>>(); }
+
+TEST(View, TheBuiltInScenarioPageHoldsItsFilesWhole) {
+  TempDir dir;
+  const Page page = MakePage({CompiledBuiltIn().directory.string()}, dir.path() / "view.html");
+  // Self-contained: nothing may be loaded from anywhere.
+  EXPECT_NE(page.html.find("default-src 'none'"), std::string::npos);
+  for (const char* outside : {"http:", "https:", "src=\"", "href=\""})
+    EXPECT_EQ(page.html.find(outside), std::string::npos) << outside;
+
+  std::vector<rec_cella> percorso;
+  std::string error;
+  ASSERT_TRUE(DecodePercorso(ReadWholeFile(CompiledBuiltIn().cell_file), &percorso, &error)) << error;
+  const Json& data = page.data;
+  EXPECT_EQ(data["line"], "Calvisio -Sambreta");
+  EXPECT_EQ(data["train"], "31613");
+  ASSERT_EQ(data["cell_count"], percorso.size());
+  const Json& columns = data["columns"];
+  for (size_t k = 0; k < percorso.size(); ++k) {
+    const rec_cella& c = percorso[k];
+    ASSERT_EQ(columns["tipo_cella"][k], c.tipo_cella) << k;
+    ASSERT_EQ(columns["valore_1"][k], c.valore_1) << k;
+    ASSERT_EQ(columns["valore_4"][k], c.valore_4) << k;
+    ASSERT_EQ(columns["avviso"][k], c.avviso) << k;
+    ASSERT_EQ(columns["velocita_limite_kmh"][k], c.velocita_limite * 5) << k;
+    ASSERT_EQ(columns["pendenza_per_mille"][k], c.pendenza - 100) << k;
+    ASSERT_EQ(columns["aderenza"][k], c.aderenza) << k;
+    ASSERT_EQ(columns["from_m"][k], 50 * (static_cast<int64_t>(k) - 1)) << k;
+  }
+  // The field names are those of `dump --json`.
+  const std::vector<std::string> fields = data["cell_fields"];
+  EXPECT_EQ(fields.front(), "index");
+  EXPECT_EQ(fields.back(), "aderenza");
+  EXPECT_EQ(fields.size(), 16u);
+
+  EXPECT_EQ(data["stations"].size(), 17u);
+  EXPECT_EQ(data["stations"][0]["name"], "CALVISIO P.N.");
+  EXPECT_EQ(data["records"].size(), 87u);
+  EXPECT_EQ(data["slowdowns"].size(), 2u);
+  EXPECT_EQ(data["boards"].size(), 15u);
+  // The built-in service writes no code change; the rules place eight.
+  EXPECT_EQ(Cells(data["code_changes_written"]), std::vector<int64_t>{});
+  EXPECT_EQ(Cells(data["code_changes_by_rules"]), (std::vector<int64_t>{420, 427, 432, 907, 914, 920, 932, 936}));
+  // The one kilometric progressive zone, its chainage as written.
+  ASSERT_EQ(data["progressives"].size(), 1u);
+  EXPECT_EQ(data["progressives"][0]["chainage_m"], 97000);
+  EXPECT_EQ(data["progressives"][0]["direction"], 1);
+  EXPECT_TRUE(data["warnings"].empty());
+}
+
+TEST(View, ThePlanGoesInAsItsCurvesWithAnchors) {
+  TempDir dir;
+  const Page page = MakePage({CompiledBuiltIn().directory.string()}, dir.path() / "view.html");
+  std::vector<PuntoTracciato> plan;
+  std::string error;
+  ASSERT_TRUE(DecodeTracciato(ReadWholeFile(CompiledBuiltIn().line_file), &plan, &error)) << error;
+  const Json& shape = page.data["plan"];
+  ASSERT_EQ(shape["points"], plan.size());
+  const size_t computed = shape["computed"];
+  EXPECT_EQ(computed, plan.size() - 4);  // two seeds, two Empty at the end
+  EXPECT_EQ(shape["seeds"][1][1]["type"], "Integer");
+  EXPECT_EQ(shape["seeds"][1][1]["value"], 1);
+  // A compiled plan is all curves and straights: no point goes in whole
+  // but the anchors, two in a row every so many.
+  EXPECT_TRUE(shape["exceptions"].empty());
+  const std::string anchors = DecodeBase64(shape["anchors"]);
+  const size_t every = shape["anchor_every"];
+  ASSERT_EQ(anchors.size(), 32 * ((computed + every - 1) / every));
+  for (size_t k = 0; 32 * k < anchors.size(); ++k) {
+    const size_t x = 2 + k * every;
+    EXPECT_EQ(DoubleAt(anchors, 32 * k), plan[x][0].real) << x;
+    EXPECT_EQ(DoubleAt(anchors, 32 * k + 8), plan[x][1].real) << x;
+    if (x + 1 < 2 + computed) {
+      EXPECT_EQ(DoubleAt(anchors, 32 * k + 24), plan[x + 1][1].real) << x;
+    }
+  }
+  // The built-in line's curves, each with its curvature, the sign its side.
+  const Json& curves = shape["curves"];
+  ASSERT_FALSE(curves.empty());
+  for (const Json& curve : curves) {
+    const int classe = curve["class"];
+    ASSERT_GE(classe, 1);
+    ASSERT_LE(classe, 6);
+    const double c = curve["curvature"];
+    EXPECT_EQ(c, (curve["side"] == "left" ? -1 : 1) * kCurvature[static_cast<size_t>(classe - 1)]);
+    EXPECT_GT(curve["length_m"], 0);
+  }
+}
+
+TEST(View, WithoutALineFileThePageHasNoPlanAndSaysSo) {
+  TempDir dir;
+  const Page page = MakePage({CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file}, dir.path() / "view.html");
+  EXPECT_TRUE(page.data["plan"].is_null());
+  ASSERT_EQ(page.data["warnings"].size(), 1u);
+  EXPECT_NE(page.data["warnings"][0].get<std::string>().find("the page has no plan"), std::string::npos);
+}
+
+// The code changes an author wrote are told from those of the rules.
+TEST(View, WrittenCodeChangesAreToldFromTheRulesOnes) {
+  testing::BuiltInSources sources;
+  std::vector<std::string> lines = testing::ReadLines(sources.train());
+  const auto codes = std::find(lines.begin(), lines.end(), "[codici]");
+  ASSERT_NE(codes, lines.end());
+  lines.insert(codes + 1, {"abbattimento, 30000, 180", "abbattimento, 60000, 150", "abbattimento, 70000, 0"});
+  testing::WriteLines(sources.train(), lines);
+  ASSERT_EQ(sources.Compile().status, 0);
+  const Page page = MakePage({sources.output.string()}, sources.root() / "view.html");
+  EXPECT_EQ(Cells(page.data["code_changes_written"]), (std::vector<int64_t>{600, 1200, 1400}));
+  EXPECT_EQ(Cells(page.data["code_changes_by_rules"]), (std::vector<int64_t>{420, 427, 432, 907, 914, 920, 932, 936}));
+}
+
+TEST(View, NamesThatCouldEndTheScriptStayInsideIt) {
+  std::array<rec_stazione, kNumeroStazioni> stazioni{};
+  stazioni[1] = {12, 1850, 2150, 2000, 0, "A</script><b>\xC8", 1, 1, 4, 1, 1, 0, 60, 0, 0, 30000};
+  stazioni[kRecordDatiGenerali].fine_zona = 3000;
+  stazioni[kRecordScenario].nome = "L</title>";
+  stazioni[kRecordScenario].par_4 = 610;
+  stazioni[kRecordTreno].nome = "9";
+  std::vector<rec_cella> percorso(201);
+  percorso[1].valore_1 = 5121;
+  TempDir dir;
+  WriteWholeFile(dir.path() / "L_9.sim", EncodeStazioni(stazioni));
+  WriteWholeFile(dir.path() / "L_9.dat", EncodePercorso(percorso));
+  const Page page = MakePage({dir.path().string()}, dir.path() / "view.html");
+  EXPECT_EQ(page.data["stations"][0]["name"], "A</script><b>\xC3\x88");
+  EXPECT_EQ(page.data["line"], "L</title>");
+  EXPECT_EQ(page.html.find("L</title>"), std::string::npos);
+  // The two script elements, and no other end of one.
+  size_t ends = 0;
+  for (size_t at = page.html.find("</script"); at != std::string::npos; at = page.html.find("</script", at + 1)) ++ends;
+  EXPECT_EQ(ends, 2u);
+}
+
+// `view` takes and refuses its inputs as `plot` does: the same messages and
+// statuses, and no page.
+TEST(View, InputsAreRefusedAsPlotRefusesThem) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "two");
+  fs::copy_file(CompiledBuiltIn().station_file, dir.path() / "two" / "a_1.sim");
+  fs::copy_file(CompiledBuiltIn().station_file, dir.path() / "two" / "b_2.sim");
+  const std::string cells = ReadWholeFile(CompiledBuiltIn().cell_file);
+  WriteWholeFile(dir.path() / "c_1.dat", cells.substr(0, cells.size() - 3));
+  WriteWholeFile(dir.path() / "e_1.sim", "");
+  WriteWholeFile(dir.path() / "x.txt", "text");
+  fs::create_directory(dir.path() / "empty");
+  const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+      {{dir.PathOf("empty")}, 64},
+      {{dir.PathOf("two")}, 64},
+      {{dir.PathOf("missing")}, 3},
+      {{CompiledBuiltIn().station_file}, 64},
+      {{CompiledBuiltIn().station_file, CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file}, 64},
+      {{CompiledBuiltIn().station_file, dir.PathOf("c_1.dat")}, 1},
+      {{dir.PathOf("e_1.sim"), CompiledBuiltIn().cell_file}, 1},
+      {{CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file, dir.PathOf("x.txt")}, 64},
+  };
+  for (const auto& [inputs, status] : cases) {
+    SCOPED_TRACE(inputs.front());
+    std::vector<std::string> plot = {"plot"};
+    std::vector<std::string> view = {"view"};
+    for (std::vector<std::string>* args : {&plot, &view}) args->insert(args->end(), inputs.begin(), inputs.end());
+    plot.insert(plot.end(), {"-o", dir.PathOf("out.svg")});
+    view.insert(view.end(), {"-o", dir.PathOf("out.html")});
+    const testing::ToolRun plotted = RunTool(plot);
+    const testing::ToolRun viewed = RunTool(view);
+    EXPECT_EQ(viewed.status, status) << viewed.err;
+    EXPECT_EQ(plotted.status, status) << plotted.err;
+    std::string expected = plotted.err;
+    ASSERT_EQ(expected.rfind("scenario-tool plot: ", 0), 0u) << expected;
+    expected.replace(0, std::string("scenario-tool plot").size(), "scenario-tool view");
+    EXPECT_EQ(viewed.err, expected);
+    EXPECT_FALSE(fs::exists(dir.PathOf("out.html")));
+  }
+}
+
+}  // namespace
+}  // namespace scenario::tool

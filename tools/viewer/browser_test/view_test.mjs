@@ -1,0 +1,340 @@
+// The route viewer's page in a real browser: Debian's Chromium, driven by
+// playwright-core, opens pages made by `scenario-tool view` from file:// with
+// the network blocked, goes to a station by name, zooms to one cell and reads
+// the detail panel, and holds what it reads to `scenario-tool dump --json` of
+// the same files; for the built-in scenario and for made-up ones.
+//
+//   node view_test.mjs --tool PATH --made-up PATH --out DIR [--chromium PATH]
+//
+// Prints each check, then "N passed, N failed"; exits with 1 on a failure.
+import { chromium } from 'playwright-core';
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+
+const options = {};
+for (let i = 2; i + 1 < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+for (const needed of ['tool', 'made-up', 'out']) {
+  if (!options[needed]) {
+    console.error('usage: node view_test.mjs --tool PATH --made-up PATH --out DIR [--chromium PATH]');
+    process.exit(64);
+  }
+}
+const out = path.resolve(options.out);
+fs.rmSync(out, { recursive: true, force: true });
+fs.mkdirSync(out, { recursive: true });
+
+let passed = 0, failed = 0;
+function check(what, ok, detail) {
+  if (ok) { ++passed; console.log('ok: ' + what); return; }
+  ++failed;
+  console.log('FAILED: ' + what + (detail === undefined ? '' : '\n  ' + detail));
+}
+function equal(what, actual, expected) {
+  check(what, actual === expected, 'got ' + JSON.stringify(actual) + ', expected ' + JSON.stringify(expected));
+}
+
+function run(program, args) {
+  const result = spawnSync(program, args, { encoding: 'utf8', maxBuffer: 1 << 30, env: { ...process.env, DISPLAY: '' } });
+  if (result.error) throw result.error;
+  return { status: result.status, out: result.stdout, err: result.stderr };
+}
+const tool = (args) => run(options.tool, args);
+function dumpJson(file) {
+  const dumped = tool(['dump', file, '--json']);
+  if (dumped.status !== 0) throw new Error('dump ' + file + ': ' + dumped.err);
+  return JSON.parse(dumped.out);
+}
+
+// Compiles the two sources of `dir` and makes the page of them.
+function makeScenario(dir, withPlan = true) {
+  const names = fs.readdirSync(dir);
+  const line = names.find((n) => n.endsWith('_linea.txt'));
+  const train = names.find((n) => n.endsWith('-.txt'));
+  const compiled = path.join(dir, 'compiled');
+  const compile = tool(['compile', path.join(dir, line), path.join(dir, train), '-o', compiled, '--no-warnings']
+    .concat(withPlan ? [] : ['--no-line']));
+  if (compile.status !== 0 && compile.status !== 1) return null;
+  const page = path.join(dir, 'view.html');
+  const made = tool(['view', compiled, '-o', page]);
+  if (made.status !== 0) throw new Error('view ' + compiled + ': ' + made.err);
+  const files = fs.readdirSync(compiled);
+  const pick = (test) => { const n = files.find(test); return n === undefined ? null : path.join(compiled, n); };
+  return {
+    page,
+    station: pick((n) => n.endsWith('.sim')),
+    cell: pick((n) => n.endsWith('.dat') && !n.endsWith('_linea.dat')),
+    line: pick((n) => n.endsWith('_linea.dat')),
+  };
+}
+
+// --- The browser ----------------------------------------------------------
+const browser = await chromium.launch({
+  executablePath: options.chromium || '/usr/bin/chromium',
+  args: ['--no-sandbox', '--no-first-run', '--disable-background-networking', '--disable-component-update',
+         '--disable-sync', '--log-level=3'],
+});
+
+// A page of its own, the network blocked: every request that is not for a
+// file or data URL is aborted and counted, and so is every console error.
+async function openPage(file, hash = '') {
+  const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
+  const problems = [];
+  await context.route((url) => !/^(file|data):/.test(url.href), (route) => {
+    problems.push('blocked request: ' + route.request().url());
+    return route.abort();
+  });
+  const page = await context.newPage();
+  page.on('console', (message) => { if (message.type() === 'error') problems.push('console error: ' + message.text()); });
+  page.on('pageerror', (error) => problems.push('page error: ' + error.message));
+  page.on('requestfailed', (request) => problems.push('failed request: ' + request.url()));
+  await page.goto(pathToFileURL(file).href + hash);
+  await page.waitForFunction(() => performance.getEntriesByName('viewer-first-picture').length > 0);
+  return { page, context, problems };
+}
+
+const status = (page) => page.locator('#place').innerText();
+// The place as the URL fragment keeps it (the middle of the view, its width
+// in metres, the cell and station chosen), once the page has drawn the
+// step before: two frames on.
+async function place(page) {
+  await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+  return Object.fromEntries(new URLSearchParams(new URL(page.url()).hash.slice(1)));
+}
+
+// What the panel shows, read as a user reads it: each table of fields as
+// {name: text}, each table of source values as [{keyword, key, text}].
+async function readPanel(page) {
+  const region = page.getByRole('region', { name: 'Cell details' });
+  return region.evaluate((panel) => {
+    const tables = {};
+    for (const table of panel.querySelectorAll('table.fields')) {
+      const fields = {};
+      for (const row of table.querySelectorAll('tr')) fields[row.querySelector('th').innerText] = row.querySelector('td').innerText;
+      tables[table.dataset.part] = fields;
+    }
+    const sources = [...panel.querySelectorAll('table.source')].map((table) =>
+      [...table.querySelectorAll('tbody tr')].map((row) => ({
+        keyword: row.dataset.keyword, key: row.dataset.key, text: row.querySelector('td').innerText,
+      })));
+    return { headings: [...panel.querySelectorAll('h3')].map((h) => h.innerText), tables, sources };
+  });
+}
+
+// A value of dump's JSON against the text the panel shows for it.
+function sameValue(text, value) {
+  if (value === null) return text === '';
+  if (typeof value === 'number') return text === String(value) || text.startsWith(String(value) + ' ') || Number(text) === value;
+  return text === String(value);
+}
+function compareFields(what, shown, dumped, skip) {
+  const bad = [];
+  const keys = Object.keys(dumped).filter((k) => !skip.includes(k));
+  for (const key of keys) if (!(key in shown) || !sameValue(shown[key], dumped[key])) bad.push(key + ': panel ' + JSON.stringify(shown[key]) + ', dump ' + JSON.stringify(dumped[key]));
+  check(what + ': its ' + keys.length + ' fields as dump gives them', bad.length === 0, bad.join('; '));
+}
+function compareSource(what, rows, dumpedSource) {
+  const bad = [];
+  let count = 0;
+  for (const [keyword, values] of Object.entries(dumpedSource)) {
+    for (const [key, value] of Object.entries(values)) {
+      ++count;
+      const row = (rows || []).find((r) => r.keyword === keyword && r.key === key);
+      if (!row || !sameValue(row.text, value)) bad.push(keyword + ' ' + key + ': panel ' + (row ? JSON.stringify(row.text) : 'none') + ', dump ' + JSON.stringify(value));
+    }
+  }
+  check(what + ': its ' + count + ' source values as dump gives them', bad.length === 0 && (rows || []).length === count,
+        bad.join('; ') + ' (' + (rows || []).length + ' rows shown)');
+}
+
+async function zoomInFully(page) {
+  for (let i = 0; i < 60; ++i) {
+    const before = (await place(page)).span;
+    await page.getByRole('button', { name: 'Zoom in' }).click();
+    if ((await place(page)).span === before) break;
+  }
+}
+
+// Goes to a station by name, zooms to one cell and reads the panel.
+async function lookAtScenario(label, scenario, screenshots) {
+  const stationsDump = dumpJson(scenario.station);
+  const cellsDump = dumpJson(scenario.cell);
+  const planDump = scenario.line ? dumpJson(scenario.line) : null;
+  const { page, context, problems } = await openPage(scenario.page);
+  check(label + ': the page opens with its first picture', true);
+  if (screenshots) await page.screenshot({ path: path.join(out, 'viewer-whole-line.png'), fullPage: true });
+
+  // A station whose name no other station shares, from the middle of the line.
+  const stations = stationsDump.records.filter((r) => r.role === 'station');
+  const unique = stations.filter((s) => stations.filter((t) => t.nome.toLowerCase() === s.nome.toLowerCase()).length === 1 && s.nome.trim() !== '');
+  check(label + ': has a station to go to', unique.length > 0);
+  if (unique.length > 0) {
+    const station = unique[Math.floor(unique.length / 2)];
+    const box = page.getByRole('textbox', { name: 'Go to' });
+    await box.fill(station.nome);
+    await box.press('Enter');
+    const at = await place(page);
+    equal(label + ': going to "' + station.nome + '" selects its record', at.station, String(station.index));
+    let panel = await readPanel(page);
+    check(label + ': the panel shows the station record', panel.headings.some((h) => h.startsWith('Station record ' + station.index + ':')), JSON.stringify(panel.headings));
+    compareFields(label + ': station record ' + station.index, panel.tables.station || {}, station, ['source']);
+    compareSource(label + ': station record ' + station.index, panel.sources[panel.sources.length - 1], station.source);
+
+    // The station's cell, and a cell of each other kind the route holds,
+    // each zoomed in until it fills the view, then clicked.
+    const kinds = ['signal', 'code change', 'code change (kept)', 'max-speed indicator', 'indication board',
+                   'slowdown start', 'slowdown warning'];
+    const cells = [Number(at.cell)];
+    for (const kind of kinds) {
+      const found = cellsDump.cells.find((c) => c.kind === kind);
+      if (found) cells.push(found.index);
+    }
+    for (const cell of cells) {
+      await box.fill('cell ' + cell);
+      await box.press('Enter');
+      await zoomInFully(page);
+      const shown = await status(page);
+      const span = /cells (\d+) to (\d+)/.exec(shown);
+      check(label + ': zoomed in to one cell, ' + cell, span !== null && Number(span[1]) <= cell && Number(span[2]) >= cell && Number(span[2]) - Number(span[1]) <= 2, shown);
+      // The middle of the view is the cell.
+      const canvas = await page.locator('#strips').boundingBox();
+      const middle = 138 + (canvas.width - 138 - 12) / 2;
+      await page.mouse.click(canvas.x + middle, canvas.y + 120);
+      panel = await readPanel(page);
+      equal(label + ': the click keeps cell ' + cell, (await place(page)).cell, String(cell));
+      const dumped = cellsDump.cells[cell];
+      compareFields(label + ': cell ' + cell + ' (' + dumped.kind + ')', panel.tables.cell || {}, dumped, ['source']);
+      compareSource(label + ': cell ' + cell + ' (' + dumped.kind + ')', panel.sources[0], dumped.source);
+      if (planDump) {
+        const x = Number(panel.tables.plan.x);
+        const point = planDump.points[x];
+        check(label + ': the plan point at metre ' + x + ' lies in the cell', x >= 50 * (cell - 1) && x <= 50 * cell, String(x));
+        compareFields(label + ': plan point ' + x, panel.tables.plan, {
+          x: point.x, type_0: point.column_0.type, column_0: point.column_0.value, type_1: point.column_1.type, column_1: point.column_1.value,
+        }, []);
+      } else {
+        check(label + ': without a plan no plan point is shown', !('plan' in panel.tables));
+      }
+    }
+    if (planDump) {
+      // Plan points all along the line, as the page rebuilds them.
+      const computed = planDump.points.filter((p) => p.column_0.type === 'Double').length;
+      const xs = [0, 1, 2, 3, 4095, 4096, 4097, 4098, 4099, computed, computed + 1, computed + 2, planDump.points.length - 1];
+      for (let x = 5; x < planDump.points.length; x += 331) xs.push(x);
+      const points = await page.evaluate((list) => list.map((x) => window.routeViewer.planPoint(x)), xs.filter((x) => x < planDump.points.length));
+      const bad = [];
+      xs.filter((x) => x < planDump.points.length).forEach((x, i) => {
+        const want = planDump.points[x];
+        for (const [n, column] of [[0, want.column_0], [1, want.column_1]])
+          if (points[i][n].type !== column.type || points[i][n].value !== column.value) bad.push(x + ': ' + JSON.stringify(points[i]) + ' against ' + JSON.stringify(want));
+      });
+      check(label + ': ' + xs.length + ' plan points along the line as dump gives them', bad.length === 0, bad.slice(0, 5).join('; '));
+    }
+    if (screenshots) await page.screenshot({ path: path.join(out, 'viewer-one-cell.png'), fullPage: true });
+    const shown = await status(page);
+
+    // The URL keeps the place: a new page at it shows the same.
+    const again = await openPage(scenario.page, new URL(page.url()).hash);
+    equal(label + ': the link opens at the same place', await status(again.page), shown);
+    const reopened = await readPanel(again.page);
+    check(label + ': and with the same cell chosen', reopened.headings[0] === panel.headings[0], reopened.headings[0]);
+    problems.push(...again.problems);
+    await again.context.close();
+  }
+  check(label + ': no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+  await context.close();
+}
+
+// Wheel, drag, keys, the zoom buttons and a place that is nowhere.
+async function moveAround(scenario) {
+  const { page, context, problems } = await openPage(scenario.page);
+  const canvas = page.locator('#strips');
+  const box = await canvas.boundingBox();
+  const whole = await place(page);
+  await canvas.focus();
+  await page.keyboard.press('+');
+  const zoomed = await place(page);
+  check('the + key zooms in', Number(zoomed.span) < Number(whole.span), zoomed.span + ' after ' + whole.span);
+  await page.keyboard.press('End');
+  const end = await place(page);
+  check('End goes to the end of the route', Number(end.m) > Number(zoomed.m), end.m);
+  await page.keyboard.press('ArrowLeft');
+  check('the left arrow moves back', Number((await place(page)).m) < Number(end.m));
+  await page.keyboard.press('Home');
+  const home = await place(page);
+  check('Home goes to the start', Number(home.m) < Number(end.m) && (await status(page)).startsWith('From -0.05 km'), await status(page));
+  await page.keyboard.press('ArrowRight');
+  check('the right arrow moves on', Number((await place(page)).m) > Number(home.m));
+  await page.keyboard.press('-');
+  check('the - key zooms out', Number((await place(page)).span) > Number(zoomed.span));
+  await page.mouse.move(box.x + 600, box.y + 200);
+  await page.mouse.wheel(0, -400);
+  const wheeled = await place(page);
+  check('the wheel zooms in', Number(wheeled.span) < Number(whole.span), wheeled.span);
+  await page.mouse.move(box.x + 700, box.y + 300);
+  await page.mouse.down();
+  await page.mouse.move(box.x + 500, box.y + 300, { steps: 5 });
+  await page.mouse.up();
+  check('a drag to the left moves on', Number((await place(page)).m) > Number(wheeled.m));
+  await page.getByRole('button', { name: 'Zoom out' }).click();
+  await page.getByRole('button', { name: 'Whole line' }).click();
+  equal('the whole line again', (await place(page)).span, whole.span);
+  for (const [text, metre] of [['12.5 km', 12500], ['km 3', 3000], ['2400 m', 2400]]) {
+    await page.getByRole('textbox', { name: 'Go to' }).fill(text);
+    await page.getByRole('textbox', { name: 'Go to' }).press('Enter');
+    const at = await place(page);
+    check('"' + text + '" goes to ' + metre + ' m', Math.abs(Number(at.m) - metre) <= 1 && at.cell === String(Math.floor(metre / 50) + 1), JSON.stringify(at));
+  }
+  await page.getByRole('textbox', { name: 'Go to' }).fill('nowhere at all');
+  await page.getByRole('textbox', { name: 'Go to' }).press('Enter');
+  check('a place that is nowhere is told', /No station, kilometre, metre or cell/.test(await status(page)), await status(page));
+  check('the legend tells written code changes from the rules\' ones',
+        (await page.getByRole('region', { name: 'Legend' }).innerText()).includes('code change placed by the cell rules'));
+  check('moving around: no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+  await context.close();
+  // A stretch of three kilometres around the first slowdown, chosen by a link.
+  const stretch = await openPage(scenario.page, '#m=21300&span=3200&cell=432');
+  const at = await place(stretch.page);
+  check('a link chooses the stretch and the cell', at.cell === '432' && Math.abs(Number(at.span) - 3200) < 1, JSON.stringify(at));
+  await stretch.page.screenshot({ path: path.join(out, 'viewer-stretch.png'), fullPage: true });
+  check('the stretch: no console error and no request outside the file', stretch.problems.length === 0, stretch.problems.join('\n  '));
+  await stretch.context.close();
+}
+
+try {
+  // The built-in scenario.
+  const builtIn = path.join(out, 'built-in');
+  const sources = tool(['sources', builtIn]);
+  if (sources.status !== 0) throw new Error('sources: ' + sources.err);
+  const scenario = makeScenario(builtIn);
+  await lookAtScenario('built-in', scenario, true);
+  await moveAround(scenario);
+
+  // A refused input makes no page, as plot makes no picture.
+  const cut = path.join(out, 'cut');
+  fs.mkdirSync(cut);
+  for (const file of [scenario.station, scenario.cell]) fs.copyFileSync(file, path.join(cut, path.basename(file)));
+  const cellCopy = path.join(cut, path.basename(scenario.cell));
+  fs.truncateSync(cellCopy, fs.statSync(cellCopy).size - 3);
+  const refused = tool(['view', cut, '-o', path.join(cut, 'view.html')]);
+  equal('a cut cell file is refused with status 1', refused.status, 1);
+  check('and no page is made', !fs.existsSync(path.join(cut, 'view.html')));
+  check('the refusal names the file', refused.err.includes(cellCopy), refused.err);
+
+  // Made-up scenarios.
+  const listing = run(options['made-up'], [path.join(out, 'made-up'), '3', '17', '29', '41']);
+  if (listing.status !== 0) throw new Error('made_up_sources: ' + listing.err);
+  for (const line of listing.out.trim().split('\n')) {
+    const dir = line.split('\t')[0];
+    const made = makeScenario(dir, line.split('\t')[1] === 'plan');
+    if (made === null) { console.log('skipped: ' + dir + ' stops when compiled'); continue; }
+    await lookAtScenario('made-up ' + path.basename(dir) + ' (' + line.split('\t')[1] + ')', made, false);
+  }
+} catch (error) {
+  check('the tests ran to their end', false, error.stack);
+} finally {
+  await browser.close();
+}
+console.log(passed + ' passed, ' + failed + ' failed');
+process.exit(failed === 0 ? 0 : 1);

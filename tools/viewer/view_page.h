@@ -1,0 +1,15 @@
+// The viewer's page: its HTML, style and script (built into the program
+// from tools/viewer/page/) with the data of one scenario put inside.
+#pragma once
+
+#include <string>
+
+#include "tools/readback/compiled_json.h"
+
+namespace scenario::tool {
+
+// The whole page, `data` in it as JSON that cannot end the element that
+// holds it.
+std::string ViewerPage(const Json& data);
+
+}  // namespace scenario::tool
