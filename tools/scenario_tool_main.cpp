@@ -8,6 +8,7 @@
 #include "platform/console_text.h"
 #include "platform/real_file_system.h"
 #include "tools/exit_status.h"
+#include "tools/lsp/server_loop.h"
 #include "tools/scenario_tool.h"
 
 int main(int argc, char** argv) {
@@ -20,5 +21,7 @@ int main(int argc, char** argv) {
     return scenario::tool::kExitUsage;
   }
   scenario::RealFileSystem files;
-  return scenario::tool::RunScenarioTool(args, files, std::cout, std::cerr);
+  return scenario::tool::RunScenarioTool(args, files, std::cout, std::cerr, [](scenario::FileSystem& real) -> int {
+    scenario::lsp::RunStdioLanguageServer(real);
+  });
 }

@@ -1,0 +1,190 @@
+#include "tools/lsp/language_server.h"
+
+#include <stdexcept>
+
+#include "tools/lsp/uri.h"
+
+namespace scenario::lsp {
+
+namespace {
+
+// A request the server refuses, with its error code.
+struct RequestError : std::runtime_error {
+  RequestError(int code, const std::string& message) : std::runtime_error(message), code(code) {}
+  int code;
+};
+
+std::string PathOfDocument(const Json& params) {
+  const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+  const std::optional<std::string> path = PathOfUri(uri);
+  if (!path) throw RequestError(error_code::kInvalidParams, "'" + uri + "' is no file: URI; only files are read");
+  return *path;
+}
+
+Json Capabilities() {
+  return Json{
+      {"positionEncoding", "utf-16"},
+      {"textDocumentSync", {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
+  };
+}
+
+}  // namespace
+
+LanguageServer::LanguageServer(FileSystem& files, Send send) : server_(files), send_(std::move(send)) {}
+
+void LanguageServer::Reply(const Json& id, const Json& result) {
+  send_(Json{{"jsonrpc", "2.0"}, {"id", id}, {"result", result}}.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+void LanguageServer::ReplyError(const Json& id, int code, const std::string& message) {
+  send_(Json{{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}}.dump(
+      -1, ' ', false, Json::error_handler_t::replace));
+}
+
+void LanguageServer::Notify(const std::string& method, const Json& params) {
+  send_(Json{{"jsonrpc", "2.0"}, {"method", method}, {"params", params}}.dump(-1, ' ', false,
+                                                                              Json::error_handler_t::replace));
+}
+
+void LanguageServer::LogError(const std::string& message) {
+  Notify("window/logMessage", Json{{"type", 1}, {"message", message}});
+}
+
+void LanguageServer::Receive(const Frame& frame) {
+  if (!frame.fault.empty()) {
+    ReplyError(nullptr, error_code::kParseError, "a message could not be read: " + frame.fault);
+    return;
+  }
+  Json message;
+  try {
+    message = Json::parse(frame.body);
+  } catch (const Json::parse_error& error) {
+    ReplyError(nullptr, error_code::kParseError, std::string("a message is no JSON: ") + error.what());
+    return;
+  }
+  if (!message.is_object()) {
+    ReplyError(nullptr, error_code::kInvalidRequest, "a message is no JSON object");
+    return;
+  }
+  const bool has_id = message.contains("id");
+  const Json id = has_id ? message["id"] : Json(nullptr);
+  if (has_id && !id.is_number_integer() && !id.is_string()) {
+    ReplyError(nullptr, error_code::kInvalidRequest, "a request's id must be a number or a string");
+    return;
+  }
+  if (!message.contains("method") || !message["method"].is_string()) {
+    // An answer to a request of ours: the server sends none that needs one.
+    if (has_id && (message.contains("result") || message.contains("error"))) return;
+    ReplyError(id, error_code::kInvalidRequest, "the message has no method");
+    return;
+  }
+  const std::string method = message["method"].get<std::string>();
+  const Json params = message.value("params", Json::object());
+  try {
+    if (has_id)
+      HandleRequest(id, method, params);
+    else
+      HandleNotification(method, params);
+  } catch (const RequestError& error) {
+    if (has_id)
+      ReplyError(id, error.code, error.what());
+    else
+      LogError(method + ": " + error.what());
+  } catch (const Json::exception& error) {
+    const std::string text = "the parameters of '" + method + "' cannot be read: " + error.what();
+    if (has_id)
+      ReplyError(id, error_code::kInvalidParams, text);
+    else
+      LogError(text);
+  } catch (const std::exception& error) {
+    if (has_id)
+      ReplyError(id, error_code::kInternalError, method + " failed: " + error.what());
+    else
+      LogError(method + " failed: " + error.what());
+  }
+}
+
+void LanguageServer::HandleRequest(const Json& id, const std::string& method, const Json& params) {
+  if (method == "initialize") {
+    initialized_ = true;
+    Reply(id, Json{{"capabilities", Capabilities()},
+                   {"serverInfo", {{"name", "scenario-tool"}, {"version", SCENARIO_VERSION}}}});
+    return;
+  }
+  if (!initialized_)
+    throw RequestError(error_code::kServerNotInitialized, "'" + method + "' came before 'initialize'");
+  if (shut_down_) throw RequestError(error_code::kInvalidRequest, "'" + method + "' came after 'shutdown'");
+  if (method == "shutdown") {
+    // Some clients kill the server as soon as this answer reaches them:
+    // everything due is done before it.
+    CheckPending();
+    shut_down_ = true;
+    Reply(id, nullptr);
+    return;
+  }
+  (void)params;
+  throw RequestError(error_code::kMethodNotFound, "the server has no method '" + method + "'");
+}
+
+std::string LanguageServer::OpenPath(const Json& params) {
+  const std::string path = PathOfDocument(params);
+  if (!server_.IsOpen(path))
+    throw RequestError(error_code::kInvalidParams,
+                       "the document '" + params.at("textDocument").at("uri").get<std::string>() +
+                           "' is not open: send textDocument/didOpen first");
+  return path;
+}
+
+void LanguageServer::HandleNotification(const std::string& method, const Json& params) {
+  if (method == "exit") {
+    exit_status_ = shut_down_ ? 0 : 1;
+    return;
+  }
+  if (method == "initialized" || method.starts_with("$/")) return;
+  if (method == "textDocument/didOpen") {
+    const TextDocumentItem item = params.at("textDocument").get<TextDocumentItem>();
+    const std::optional<std::string> path = PathOfUri(item.uri);
+    if (!path) throw RequestError(error_code::kInvalidParams, "'" + item.uri + "' is no file: URI");
+    server_.Open(*path, item.text, item.version);
+    return;
+  }
+  if (method == "textDocument/didChange") {
+    const DidChangeParams change = params.get<DidChangeParams>();
+    const std::string path = OpenPath(params);
+    std::vector<TextChange> edits;
+    for (const ContentChange& content : change.changes) edits.push_back({content.range, content.text});
+    std::string fault;
+    if (!server_.Change(path, edits, change.version, &fault))
+      throw RequestError(error_code::kInvalidParams, "the change to '" + change.uri + "' cannot be made: " + fault);
+    return;
+  }
+  if (method == "textDocument/didClose") {
+    server_.Close(OpenPath(params));
+    return;
+  }
+  if (method == "textDocument/didSave" || method == "workspace/didChangeConfiguration" ||
+      method == "workspace/didChangeWatchedFiles")
+    return;
+  // Other notifications ask nothing of this server.
+}
+
+void LanguageServer::CheckPending() {
+  for (const auto& [path, shown] : server_.CheckPending()) {
+    PublishDiagnosticsParams params;
+    params.uri = UriOfPath(path);
+    params.version = shown.version;
+    for (const SourceDiagnostic& found : shown.diagnostics) {
+      Diagnostic diagnostic;
+      diagnostic.range = found.range;
+      diagnostic.severity = static_cast<int>(found.severity);
+      diagnostic.code = found.code;
+      diagnostic.message = found.message;
+      for (const RelatedPlace& place : found.related)
+        diagnostic.related.push_back({{UriOfPath(place.path), place.range}, place.message});
+      params.diagnostics.push_back(std::move(diagnostic));
+    }
+    Notify("textDocument/publishDiagnostics", params);
+  }
+}
+
+}  // namespace scenario::lsp
