@@ -25,7 +25,39 @@ Json Capabilities() {
   return Json{
       {"positionEncoding", "utf-16"},
       {"textDocumentSync", {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
+      {"hoverProvider", true},
+      {"completionProvider", {{"triggerCharacters", {"[", ","}}}},
+      {"signatureHelpProvider", {{"triggerCharacters", {",", " "}}}},
+      {"documentSymbolProvider", true},
   };
+}
+
+// The protocol's SymbolKind of each.
+int SymbolKindNumber(SymbolKind kind) {
+  switch (kind) {
+    case SymbolKind::Section: return 3;    // Namespace
+    case SymbolKind::Station: return 5;    // Class
+    case SymbolKind::Signal: return 24;    // Event
+    case SymbolKind::Slowdown: return 24;  // Event
+    case SymbolKind::Curve: return 12;     // Function
+    case SymbolKind::Board: return 14;     // Constant
+    case SymbolKind::Item: return 7;       // Property
+  }
+  return 7;
+}
+
+std::vector<DocumentSymbol> ProtocolSymbols(const std::vector<Symbol>& symbols) {
+  std::vector<DocumentSymbol> converted;
+  for (const Symbol& symbol : symbols)
+    converted.push_back({symbol.name, symbol.detail, SymbolKindNumber(symbol.kind), symbol.range, symbol.selection,
+                         ProtocolSymbols(symbol.children)});
+  return converted;
+}
+
+Json SymbolsJson(const std::vector<Symbol>& symbols) {
+  Json json = Json::array();
+  for (const DocumentSymbol& symbol : ProtocolSymbols(symbols)) json.push_back(symbol);
+  return json;
 }
 
 }  // namespace
@@ -122,7 +154,40 @@ void LanguageServer::HandleRequest(const Json& id, const std::string& method, co
     Reply(id, nullptr);
     return;
   }
-  (void)params;
+  if (method == "textDocument/hover") {
+    const TextDocumentPositionParams at = params.get<TextDocumentPositionParams>();
+    const std::optional<HoverText> hover = server_.Hover(OpenPath(params), at.position);
+    Reply(id, hover ? Json(Hover{hover->markdown, hover->range}) : Json(nullptr));
+    return;
+  }
+  if (method == "textDocument/completion") {
+    const TextDocumentPositionParams at = params.get<TextDocumentPositionParams>();
+    Json items = Json::array();
+    for (const Completion& completion : server_.Complete(OpenPath(params), at.position)) {
+      const int kind = completion.kind == CompletionKind::Keyword ? 14 : completion.kind == CompletionKind::Section ? 22 : 12;
+      items.push_back(CompletionItem{completion.label, kind, completion.detail, completion.documentation,
+                                     completion.insert, true});
+    }
+    Reply(id, Json{{"isIncomplete", false}, {"items", items}});
+    return;
+  }
+  if (method == "textDocument/signatureHelp") {
+    const TextDocumentPositionParams at = params.get<TextDocumentPositionParams>();
+    const std::optional<Signature> signature = server_.SignatureHelp(OpenPath(params), at.position);
+    if (!signature) {
+      Reply(id, nullptr);
+      return;
+    }
+    SignatureHelp help;
+    help.signatures.push_back({signature->label, signature->documentation, signature->parameters});
+    help.active_parameter = signature->active;
+    Reply(id, help);
+    return;
+  }
+  if (method == "textDocument/documentSymbol") {
+    Reply(id, SymbolsJson(server_.Symbols(OpenPath(params))));
+    return;
+  }
   throw RequestError(error_code::kMethodNotFound, "the server has no method '" + method + "'");
 }
 

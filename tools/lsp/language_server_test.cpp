@@ -132,6 +132,38 @@ TEST(LanguageServerProtocol, FinishesEveryCheckBeforeAnsweringShutdown) {
   EXPECT_EQ(abrupt.server().exit_status(), 1);
 }
 
+TEST(LanguageServerProtocol, AnswersTheEditorsHelpAndRefusesFilesNotOpen) {
+  MemoryFileSystem files = BuiltInOnDisk();
+  LspClient client(files);
+  client.Open(kTrainUri, BuiltInTrainText());
+  client.Idle();
+  const Json hover = client.At("textDocument/hover", kTrainUri, {11, 2});
+  EXPECT_EQ(hover["result"]["contents"]["kind"], "markdown");
+  EXPECT_EQ(hover["result"]["contents"]["value"].get<std::string>().rfind("**stazione** — train service", 0), 0u);
+  EXPECT_EQ(hover["result"]["range"], RangeJson(11, 0, 8));
+  EXPECT_EQ(client.At("textDocument/hover", kTrainUri, {9, 15})["result"]["contents"]["value"].get<std::string>().find(
+                "the position from which the limit holds"),
+            2u);
+  const Json completion = client.At("textDocument/completion", kTrainUri, {12, 0})["result"];
+  const Json& station = completion["items"].back();
+  EXPECT_EQ(station["label"], "stazione");
+  EXPECT_EQ(station["insertTextFormat"], 2);
+  const Json signature = client.At("textDocument/signatureHelp", kTrainUri, {11, 17})["result"];
+  EXPECT_EQ(signature["activeParameter"], 0);
+  EXPECT_EQ(signature["signatures"][0]["parameters"][0]["label"], Json::array({10, 18}));
+  const int symbols = client.Request("textDocument/documentSymbol", Json{{"textDocument", {{"uri", kTrainUri}}}});
+  EXPECT_EQ(client.Result(symbols)[3]["name"], "[stazioni]");
+  EXPECT_EQ(client.Result(symbols)[3]["children"][0]["name"], "CALVISIO P.N.");
+  // Nothing on a blank.
+  EXPECT_EQ(client.At("textDocument/hover", kTrainUri, {11, 9})["result"], nullptr);
+
+  const Json closed = client.At("textDocument/hover", kLineUri, {0, 0});
+  EXPECT_EQ(closed["error"]["code"], error_code::kInvalidParams);
+  EXPECT_EQ(closed["error"]["message"], "the document '" + kLineUri + "' is not open: send textDocument/didOpen first");
+  const Json elsewhere = client.At("textDocument/hover", "https://example.org/a_linea.txt", {0, 0});
+  EXPECT_EQ(elsewhere["error"]["code"], error_code::kInvalidParams);
+}
+
 TEST(Diagnostics, PlacesWarningsAndTheErrorAtTheirFields) {
   MemoryFileSystem files = BuiltInOnDisk();
   const auto before = files.files;

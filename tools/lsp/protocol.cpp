@@ -80,7 +80,7 @@ void to_json(Json& json, const SignatureHelp& help) {
   Json signatures = Json::array();
   for (const SignatureInformation& signature : help.signatures) {
     Json parameters = Json::array();
-    for (const std::string& parameter : signature.parameters) parameters.push_back(Json{{"label", parameter}});
+    for (const auto& [start, end] : signature.parameters) parameters.push_back(Json{{"label", Json::array({start, end})}});
     Json entry{{"label", signature.label}, {"parameters", parameters}};
     if (!signature.documentation.empty())
       entry["documentation"] = Json{{"kind", "markdown"}, {"value", signature.documentation}};

@@ -107,7 +107,7 @@ void to_json(Json& json, const CompletionItem& item);
 struct SignatureInformation {
   std::string label;
   std::string documentation;
-  std::vector<std::string> parameters;  // each a part of the label
+  std::vector<std::pair<int, int>> parameters;  // each a part of the label: [start, end) in UTF-16 units
 };
 struct SignatureHelp {
   std::vector<SignatureInformation> signatures;

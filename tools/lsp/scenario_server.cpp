@@ -132,6 +132,7 @@ bool ScenarioServer::Change(const std::string& path, const std::vector<TextChang
 
 void ScenarioServer::Close(const std::string& path) {
   drafts_.Close(path);
+  compiled_.erase(path);
   pending_.erase(path);
   closed_.insert(path);
   // What its checks showed in partners not open goes with it; the open
@@ -321,15 +322,21 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
   request.train_file = train.path;
   request.no_line = !pair.line_found;
   tool::CompileReport report;
+  ScenarioModel model;
   ++compiles_;
   try {
-    report = tool::RunCheck(request, memory);
+    report = tool::RunCheck(request, memory, &model);
   } catch (const std::exception& refused) {
     // A name that cannot be used, a file saved as UTF-16: told as check tells it.
     diagnostics.push_back({edited.LineRange(0), Severity::Error, std::string("refused"),
                            tool::MessageToUtf8(refused.what()), {}});
     return;
   }
+
+  auto cells = std::make_shared<CompiledCells>();
+  cells->percorso = std::move(model.percorso);
+  cells->stazioni = model.stazioni;
+  compiled_[path] = std::move(cells);
 
   std::vector<SourceDiagnostic> partner_diagnostics;
   // The diagnostics of the file a place names; nothing for a stand-in.
@@ -390,6 +397,41 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
       (*shown)[partner.path] = FileDiagnostics{std::nullopt, std::move(partner_diagnostics)};
     }
   }
+}
+
+namespace {
+
+SourceDocument DocumentOf(const std::string& path, const Draft& draft) {
+  return SourceDocument(RoleOf(path) == SourceRole::LineDescription ? SourceFile::LineDescription
+                                                                    : SourceFile::TrainService,
+                        draft.text);
+}
+
+}  // namespace
+
+std::optional<HoverText> ScenarioServer::Hover(const std::string& path, TextPosition position) const {
+  const Draft* draft = drafts_.Find(path);
+  if (!draft || RoleOf(path) == SourceRole::Other) return std::nullopt;
+  const auto compiled = compiled_.find(path);
+  return HoverAt(DocumentOf(path, *draft), position, compiled == compiled_.end() ? nullptr : compiled->second.get());
+}
+
+std::vector<Completion> ScenarioServer::Complete(const std::string& path, TextPosition position) const {
+  const Draft* draft = drafts_.Find(path);
+  if (!draft || RoleOf(path) == SourceRole::Other) return {};
+  return CompletionsAt(DocumentOf(path, *draft), position);
+}
+
+std::optional<Signature> ScenarioServer::SignatureHelp(const std::string& path, TextPosition position) const {
+  const Draft* draft = drafts_.Find(path);
+  if (!draft || RoleOf(path) == SourceRole::Other) return std::nullopt;
+  return SignatureAt(DocumentOf(path, *draft), position);
+}
+
+std::vector<Symbol> ScenarioServer::Symbols(const std::string& path) const {
+  const Draft* draft = drafts_.Find(path);
+  if (!draft || RoleOf(path) == SourceRole::Other) return {};
+  return SymbolsOf(DocumentOf(path, *draft));
 }
 
 }  // namespace scenario::lsp

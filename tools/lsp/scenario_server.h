@@ -15,6 +15,7 @@
 #include "platform/file_system.h"
 #include "tools/lsp/draft_store.h"
 #include "tools/lsp/source_code.h"
+#include "tools/lsp/source_features.h"
 
 namespace scenario::lsp {
 
@@ -70,6 +71,13 @@ class ScenarioServer {
   // with it. A file that was closed gets an empty list.
   std::map<std::string, FileDiagnostics> CheckPending();
 
+  // The editor's help at a place of an open file (see source_features.h);
+  // hover shows what the last check compiled at an item's line.
+  std::optional<HoverText> Hover(const std::string& path, TextPosition position) const;
+  std::vector<Completion> Complete(const std::string& path, TextPosition position) const;
+  std::optional<Signature> SignatureHelp(const std::string& path, TextPosition position) const;
+  std::vector<Symbol> Symbols(const std::string& path) const;
+
   // How many compiles the server has run.
   int compiles() const { return compiles_; }
 
@@ -101,6 +109,8 @@ class ScenarioServer {
   std::map<std::string, std::string> shown_for_partner_;  // partner -> the open file whose check showed it
   // What was shown last for each partner that is not open.
   std::map<std::string, std::vector<SourceDiagnostic>> partner_shown_;
+  // What the last check of each open file compiled.
+  std::map<std::string, std::shared_ptr<const CompiledCells>> compiled_;
   int compiles_ = 0;
 };
 

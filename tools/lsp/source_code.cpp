@@ -102,6 +102,16 @@ TextPosition PositionOfCharacter(std::string_view text, const LineTable& lines, 
   return {line, units};
 }
 
+TextPosition PositionOfLineByte(std::string_view text, const LineTable& lines, int line, size_t byte) {
+  const std::string_view bytes = lines.Line(text, line);
+  int characters = 0;
+  for (size_t at = 0; at < bytes.size() && at < byte;) {
+    at += DecodeAt(bytes, at).length;
+    ++characters;
+  }
+  return PositionOfCharacter(text, lines, line, characters);
+}
+
 int CharacterOf(std::string_view text, const LineTable& lines, TextPosition position) {
   const std::string_view bytes = lines.Line(text, position.line);
   size_t at = 0;

@@ -54,6 +54,10 @@ std::optional<size_t> OffsetOf(std::string_view text, const LineTable& lines, Te
 // (0-based) of the UTF-8 `text`. A column beyond the line is its end.
 TextPosition PositionOfCharacter(std::string_view text, const LineTable& lines, int line, int column);
 
+// The editor's position of the byte `byte` of line `line` (0-based) of the
+// UTF-8 `text`.
+TextPosition PositionOfLineByte(std::string_view text, const LineTable& lines, int line, size_t byte);
+
 // The characters before the editor's `position` on its line: the byte
 // column less one of that place in the compiler's bytes.
 int CharacterOf(std::string_view text, const LineTable& lines, TextPosition position);
