@@ -21,6 +21,17 @@ std::string PathOfDocument(const Json& params) {
   return *path;
 }
 
+Diagnostic ToProtocol(const SourceDiagnostic& found) {
+  Diagnostic diagnostic;
+  diagnostic.range = found.range;
+  diagnostic.severity = static_cast<int>(found.severity);
+  diagnostic.code = found.code;
+  diagnostic.message = found.message;
+  for (const RelatedPlace& place : found.related)
+    diagnostic.related.push_back({{UriOfPath(place.path), place.range}, place.message});
+  return diagnostic;
+}
+
 Json Capabilities() {
   return Json{
       {"positionEncoding", "utf-16"},
@@ -29,6 +40,8 @@ Json Capabilities() {
       {"completionProvider", {{"triggerCharacters", {"[", ","}}}},
       {"signatureHelpProvider", {{"triggerCharacters", {",", " "}}}},
       {"documentSymbolProvider", true},
+      {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+      {"definitionProvider", true},
   };
 }
 
@@ -184,6 +197,33 @@ void LanguageServer::HandleRequest(const Json& id, const std::string& method, co
     Reply(id, help);
     return;
   }
+  if (method == "textDocument/codeAction") {
+    const std::string path = OpenPath(params);
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    const TextRange range = params.at("range").get<TextRange>();
+    Json actions = Json::array();
+    for (const SourceDiagnostic& found : server_.FixableIn(path, range)) {
+      for (const TextFix& fix : found.fixes) {
+        CodeAction action;
+        action.title = fix.title;
+        action.uri = uri;
+        action.edits.push_back({fix.range, fix.new_text});
+        action.diagnostics.push_back(ToProtocol(found));
+        action.preferred = found.fixes.size() == 1;
+        actions.push_back(action);
+      }
+    }
+    Reply(id, actions);
+    return;
+  }
+  if (method == "textDocument/definition") {
+    const TextDocumentPositionParams at = params.get<TextDocumentPositionParams>();
+    Json locations = Json::array();
+    for (const RelatedPlace& place : server_.RelatedLines(OpenPath(params), at.position))
+      locations.push_back(Location{UriOfPath(place.path), place.range});
+    Reply(id, locations);
+    return;
+  }
   if (method == "textDocument/documentSymbol") {
     Reply(id, SymbolsJson(server_.Symbols(OpenPath(params))));
     return;
@@ -238,16 +278,7 @@ void LanguageServer::CheckPending() {
     PublishDiagnosticsParams params;
     params.uri = UriOfPath(path);
     params.version = shown.version;
-    for (const SourceDiagnostic& found : shown.diagnostics) {
-      Diagnostic diagnostic;
-      diagnostic.range = found.range;
-      diagnostic.severity = static_cast<int>(found.severity);
-      diagnostic.code = found.code;
-      diagnostic.message = found.message;
-      for (const RelatedPlace& place : found.related)
-        diagnostic.related.push_back({{UriOfPath(place.path), place.range}, place.message});
-      params.diagnostics.push_back(std::move(diagnostic));
-    }
+    for (const SourceDiagnostic& found : shown.diagnostics) params.diagnostics.push_back(ToProtocol(found));
     Notify("textDocument/publishDiagnostics", params);
   }
 }

@@ -303,6 +303,83 @@ TEST(Diagnostics, AnEditOfTheLineDescriptionChecksItsOpenTrainServicesAgain) {
   EXPECT_EQ(WithCode(client.Diagnostics(kTrainUri).value(), 6).size(), 1u);
 }
 
+// The quick fixes offered on `range`; each applied in turn, `uri`'s
+// diagnostics of that kind must go.
+Json CodeActions(LspClient& client, const std::string& uri, const Json& range) {
+  const int id = client.Request("textDocument/codeAction",
+                                Json{{"textDocument", {{"uri", uri}}}, {"range", range}, {"context", {{"diagnostics", Json::array()}}}});
+  return client.Result(id);
+}
+
+TEST(QuickFixes, PutRightWhatTheWarningKnowsHowTo) {
+  struct Case {
+    const char* what;
+    bool line_description;
+    std::string start;  // the line to change
+    std::string line;
+    Json code;
+    std::string title;
+    int from, to;  // the characters the edit replaces
+    std::string new_text;
+  };
+  const Case cases[] = {
+      {"did you mean", false, "stazione,    7350",
+       "stazone,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO", "unknown-keyword",
+       "Write 'stazione'", 0, 7, "stazione"},
+      {"header", false, "[segnali]", "[segnalli]", "unknown-keyword", "Write '[segnali]'", 0, 10, "[segnali]"},
+      {"quotes", true, "cartello_indicatore,  6050", "cartello_indicatore,  6050,   (P.L.      )(Km. 90,950)  ",
+       "text-cut", "Put the text in double quotes", 30, 54, "\"(P.L.      )(Km. 90,950)\""},
+      {"speed", false, "velocita,      50", "velocita,      50,   1300", 25, "Write 1275 km/h, the nearest speed that fits",
+       21, 25, "1275"},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem files = BuiltInOnDisk();
+    LspClient client(files);
+    const std::string uri = c.line_description ? kLineUri : kTrainUri;
+    const std::string base = c.line_description ? BuiltInLineText() : BuiltInTrainText();
+    const int line = LineStartingWith(base, c.start);
+    client.Open(uri, WithLine(base, line, c.line));
+    client.Idle();
+    const Json actions = CodeActions(client, uri, RangeJson(line, c.from + 1, c.from + 1));
+    ASSERT_EQ(actions.size(), 1u) << c.what << ": " << client.Diagnostics(uri)->dump(1);
+    EXPECT_EQ(actions[0]["title"], c.title) << c.what;
+    EXPECT_EQ(actions[0]["kind"], "quickfix");
+    EXPECT_EQ(actions[0]["diagnostics"][0]["code"], c.code) << c.what;
+    const Json edit = actions[0]["edit"]["changes"][uri][0];
+    EXPECT_EQ(edit["range"], RangeJson(line, c.from, c.to)) << c.what;
+    EXPECT_EQ(edit["newText"], c.new_text) << c.what;
+    // Applied, it leaves nothing to show.
+    client.Edit(uri, 2, edit["range"].get<TextRange>(), edit["newText"].get<std::string>());
+    client.Idle();
+    EXPECT_EQ(client.Diagnostics(uri), Json::array()) << c.what;
+    // Elsewhere, nothing is offered.
+    EXPECT_EQ(CodeActions(client, uri, RangeJson(0, 0, 0)), Json::array()) << c.what;
+  }
+}
+
+TEST(GoTo, FromAnItemToTheLinesThatBuiltItsCellAndBack) {
+  MemoryFileSystem files = BuiltInOnDisk();
+  LspClient client(files);
+  const std::string train = BuiltInTrainText();
+  const std::string line = BuiltInLineText();
+  client.Open(kTrainUri, train);
+  // The signal at 2350 m lies on the curve from 1700 m and the gradient from 0.
+  const int signal = LineStartingWith(train, "segnale,    2350");
+  const Json places = client.At("textDocument/definition", kTrainUri, {signal, 3})["result"];
+  ASSERT_EQ(places.size(), 2u) << places.dump(1);
+  EXPECT_EQ(places[0]["uri"], kLineUri);
+  EXPECT_EQ(places[0]["range"]["start"]["line"], LineStartingWith(line, "curvas3,  1700"));
+  EXPECT_EQ(places[1]["range"]["start"]["line"], LineStartingWith(line, "pendenza,   0"));
+  // And back, from the curve (the line description need not be open).
+  client.Open(kLineUri, line);
+  const Json back = client.At("textDocument/definition", kLineUri, {LineStartingWith(line, "curvas3,  1700"), 2})["result"];
+  ASSERT_EQ(back.size(), 1u) << back.dump(1);
+  EXPECT_EQ(back[0]["uri"], kTrainUri);
+  EXPECT_EQ(back[0]["range"], RangeJson(signal, 0, 51));
+  // A line that places nothing leads nowhere.
+  EXPECT_EQ(client.At("textDocument/definition", kTrainUri, {0, 1})["result"], Json::array());
+}
+
 TEST(Encoding, ACharacterWindows1252CannotHoldIsAnErrorWhereItStands) {
   MemoryFileSystem files = BuiltInOnDisk();
   LspClient client(files);

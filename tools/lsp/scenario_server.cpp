@@ -1,12 +1,14 @@
 #include "tools/lsp/scenario_server.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include "platform/memory_file_system.h"
 #include "platform/workspace.h"
 #include "tools/compile_command.h"
 #include "tools/error_messages.h"
+#include "tools/lsp/source_lines.h"
 #include "tools/text_encoding.h"
 
 namespace scenario::lsp {
@@ -133,6 +135,7 @@ bool ScenarioServer::Change(const std::string& path, const std::vector<TextChang
 void ScenarioServer::Close(const std::string& path) {
   drafts_.Close(path);
   compiled_.erase(path);
+  last_shown_.erase(path);
   pending_.erase(path);
   closed_.insert(path);
   // What its checks showed in partners not open goes with it; the open
@@ -243,7 +246,74 @@ std::map<std::string, FileDiagnostics> ScenarioServer::CheckPending() {
   return shown;
 }
 
+namespace {
+
+// The text of `range` in the UTF-8 `text`.
+std::string TextIn(const std::string& text, const LineTable& lines, TextRange range) {
+  const std::optional<size_t> start = OffsetOf(text, lines, range.start);
+  const std::optional<size_t> end = OffsetOf(text, lines, range.end);
+  if (!start || !end || *end < *start) return "";
+  return text.substr(*start, *end - *start);
+}
+
+// The fixes a diagnostic of the open `text` knows.
+void AddFixes(SourceDiagnostic& diagnostic, const std::string& text, const LineTable& lines) {
+  const std::string* kind = std::get_if<std::string>(&diagnostic.code);
+  const int* numero = std::get_if<int>(&diagnostic.code);
+  const std::string& message = diagnostic.message;
+  if (kind && *kind == "unknown-keyword") {
+    const std::string_view marker = "did you mean '";
+    const size_t at = message.find(marker);
+    if (at == std::string::npos) return;
+    const size_t start = at + marker.size();
+    const size_t end = message.find('\'', start);
+    if (end == std::string::npos) return;
+    const std::string meant = message.substr(start, end - start);
+    diagnostic.fixes.push_back({"Write '" + meant + "'", diagnostic.range, meant});
+  } else if (kind && *kind == "text-cut") {
+    // The text and the rest of its line, in double quotes.
+    const int line = diagnostic.range.start.line;
+    const std::string_view bytes = lines.Line(text, line);
+    size_t end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\t')) --end;
+    const TextRange range{diagnostic.range.start, PositionOfLineByte(text, lines, line, end)};
+    const std::string cut = TextIn(text, lines, range);
+    if (cut.empty() || cut.front() == '"' || cut.find('"') != std::string::npos) return;
+    diagnostic.fixes.push_back({"Put the text in double quotes", range, "\"" + cut + "\""});
+  } else if (numero && *numero == error_number::kReadFailure) {
+    std::string speed;
+    if (message.find("fifths; at most 255 fit") != std::string::npos) speed = "1275";
+    if (message.find("fifths, below 0") != std::string::npos) speed = "0";
+    if (speed.empty()) return;
+    diagnostic.fixes.push_back({"Write " + speed + " km/h, the nearest speed that fits", diagnostic.range, speed});
+  }
+}
+
+}  // namespace
+
 void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDiagnostics>* shown) {
+  CheckPair(path, shown);
+  FileDiagnostics& own = (*shown)[path];
+  const Draft* draft = drafts_.Find(path);
+  const LineTable lines(draft->text);
+  for (SourceDiagnostic& diagnostic : own.diagnostics) AddFixes(diagnostic, draft->text, lines);
+  last_shown_[path] = own.diagnostics;
+}
+
+std::vector<SourceDiagnostic> ScenarioServer::FixableIn(const std::string& path, TextRange range) const {
+  std::vector<SourceDiagnostic> fixable;
+  const auto found = last_shown_.find(path);
+  if (found == last_shown_.end()) return fixable;
+  for (const SourceDiagnostic& diagnostic : found->second) {
+    if (diagnostic.fixes.empty()) continue;
+    // Ranges that touch.
+    if (diagnostic.range.end < range.start || range.end < diagnostic.range.start) continue;
+    fixable.push_back(diagnostic);
+  }
+  return fixable;
+}
+
+void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, FileDiagnostics>* shown) {
   FileDiagnostics& own = (*shown)[path];
   own = FileDiagnostics{};
   own.version = drafts_.Find(path)->version;
@@ -260,7 +330,7 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
                            "'" + FileNameOf(path) +
                                "' is named neither as a line description (NAME_linea.txt) nor as a train "
                                "service (NAME_NUMBER-.txt), so it is not compiled: rename it",
-                           {}});
+                           {}, {}});
     return;
   }
   const Pair pair = PairOf(path);
@@ -269,7 +339,7 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
                            "cannot tell the line name: '" + FileNameOf(path) +
                                "' does not follow the pattern NAME_NUMBER-.txt (the line name, '_', the "
                                "train number, '-.txt'), so the line description cannot be found: rename it",
-                           {}});
+                           {}, {}});
     return;
   }
 
@@ -287,14 +357,14 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
              pair.line_path +
              "'): the train service is checked without it, on a line of 1000000 m with nothing placed on it and "
              "without the plan of the track, so no position is checked against the real line",
-         {}});
+         {}, {}});
   }
   if (!pair.train_found) {
     diagnostics.push_back({edited.LineRange(0), Severity::Information, std::string("pairing"),
                            "no train service '" + pair.line_name +
                                "_NUMBER-.txt' was found beside this file: the line description is checked with "
                                "an empty train service",
-                           {}});
+                           {}, {}});
   }
 
   // The characters the simulator could not read, where they stand.
@@ -311,7 +381,7 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
              " cannot be written in Windows-1252, the character set the simulator reads the sources in, so the "
              "file cannot be saved as the simulator reads it: write another character (the compile reads a '?' "
              "in its place)",
-         {}});
+         {}, {}});
   }
 
   MemoryFileSystem memory;
@@ -329,7 +399,7 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
   } catch (const std::exception& refused) {
     // A name that cannot be used, a file saved as UTF-16: told as check tells it.
     diagnostics.push_back({edited.LineRange(0), Severity::Error, std::string("refused"),
-                           tool::MessageToUtf8(refused.what()), {}});
+                           tool::MessageToUtf8(refused.what()), {}, {}});
     return;
   }
 
@@ -351,7 +421,7 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
     const auto [text, into] = place(warning.place);
     if (!text) continue;
     into->push_back({text->FieldRange(warning.place.line, warning.place.column), Severity::Warning, warning.kind,
-                     warning.message, {}});
+                     warning.message, {}, {}});
   }
   if (report.codice_errore != 0 || report.stopped_with) {
     const int32_t numero = report.stopped_with ? *report.stopped_with : report.codice_errore;
@@ -364,7 +434,7 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
     const auto [text, into] = place(at);
     if (text) {
       const TextRange range = text->FieldRange(at.line, at.column);
-      into->push_back({range, Severity::Error, numero, message, {}});
+      into->push_back({range, Severity::Error, numero, message, {}, {}});
       if (text == &partner) {
         // Told in the edited file too, with its place.
         const std::string where = at.line > 0 ? ", line " + std::to_string(at.line) + ", column " +
@@ -372,7 +442,7 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
                                               : "";
         diagnostics.push_back({edited.LineRange(0), Severity::Error, numero,
                                "in " + FileNameOf(partner.path) + where + ": " + message,
-                               {{partner.path, range, message}}});
+                               {{partner.path, range, message}}, {}});
       }
     }
   }
@@ -384,7 +454,7 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
                        "the reading of the line description stopped here first, with error 15 at " +
                            std::to_string(report.line_stop_position) +
                            " m: " + tool::ErrorText(error_number::kBeyondRoute),
-                       {}});
+                       {}, {}});
   }
   // A partner that is not open shows what this check found in it.
   // (only when it changed: most checks find nothing new there).
@@ -400,6 +470,64 @@ void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDi
 }
 
 namespace {
+
+// A line of a source that places something at a position.
+struct PlacedLine {
+  int line = 0;
+  const KeywordSpec* spec = nullptr;
+  long long position = 0;
+  std::optional<long long> second;  // a curve's length, a mountain's end
+};
+
+std::vector<PlacedLine> PlacedLines(const SourceDocument& document) {
+  std::vector<PlacedLine> placed;
+  for (int line = 0; line < document.lines.line_count(); ++line) {
+    const LineFields fields = ReadLineFields(document.lines.Line(document.text, line), document.file);
+    long long position = 0;
+    if (!fields.reference || fields.value_texts.empty() || !WholeNumber(fields.value_texts[0], &position)) continue;
+    PlacedLine entry{line, fields.reference->spec, position, std::nullopt};
+    long long second = 0;
+    if (fields.value_texts.size() > 1 && WholeNumber(fields.value_texts[1], &second)) entry.second = second;
+    placed.push_back(entry);
+  }
+  return placed;
+}
+
+bool IsTrainItem(const KeywordSpec* spec) {
+  return spec == &keyword::kSegnale || spec == &keyword::kRallentamento || spec == &keyword::kStazione ||
+         spec == &keyword::kAbbattimento || spec == &keyword::kVelocita || spec == &keyword::kAderenza;
+}
+
+long long ItemCell(long long position) { return static_cast<long long>(std::nearbyint(position / 50.0 + 1.0)); }
+
+// Whether the line description's `line` reaches the metre `p`; `next_step`
+// is the position of the next gradient step after it.
+bool Reaches(const PlacedLine& line, std::optional<long long> next_step, long long p) {
+  const KeywordSpec* spec = line.spec;
+  if (spec == &keyword::kPendenza) return line.position <= p && (!next_step || p < *next_step);
+  if (spec == &keyword::kCurva) return line.second && line.position <= p && p < line.position + *line.second;
+  if (spec == &keyword::kMontagna) return line.second && line.position <= p && p <= *line.second;
+  if (spec == &keyword::kCartelloIndicatore || spec == &keyword::kIndicatoriVmax)
+    return ItemCell(line.position) == ItemCell(p);
+  return false;
+}
+
+// The gradient step after each line's, in the order of the file.
+std::vector<std::optional<long long>> NextSteps(const std::vector<PlacedLine>& lines) {
+  std::vector<std::optional<long long>> next(lines.size());
+  std::optional<long long> after;
+  for (size_t k = lines.size(); k-- > 0;) {
+    if (lines[k].spec != &keyword::kPendenza) continue;
+    next[k] = after;
+    after = lines[k].position;
+  }
+  return next;
+}
+
+RelatedPlace PlaceOfLine(const std::string& path, const SourceDocument& document, int line) {
+  const std::string_view text = document.lines.Line(document.text, line);
+  return {path, {{line, 0}, PositionOfLineByte(document.text, document.lines, line, text.size())}, std::string(text)};
+}
 
 SourceDocument DocumentOf(const std::string& path, const Draft& draft) {
   return SourceDocument(RoleOf(path) == SourceRole::LineDescription ? SourceFile::LineDescription
@@ -426,6 +554,42 @@ std::optional<Signature> ScenarioServer::SignatureHelp(const std::string& path, 
   const Draft* draft = drafts_.Find(path);
   if (!draft || RoleOf(path) == SourceRole::Other) return std::nullopt;
   return SignatureAt(DocumentOf(path, *draft), position);
+}
+
+std::vector<RelatedPlace> ScenarioServer::RelatedLines(const std::string& path, TextPosition position) {
+  std::vector<RelatedPlace> places;
+  const Draft* draft = drafts_.Find(path);
+  const SourceRole role = RoleOf(path);
+  if (!draft || role == SourceRole::Other) return places;
+  const Pair pair = PairOf(path);
+  if (!pair.line_found || !pair.train_found) return places;
+  const auto document_of = [&](const std::string& file, SourceFile kind) {
+    if (const Draft* open = drafts_.Find(file)) return SourceDocument(kind, open->text);
+    std::string bytes;
+    if (!files_.ReadFile(file, &bytes).ok()) bytes.clear();
+    return SourceDocument(kind, tool::Windows1252ToUtf8(bytes));
+  };
+  const SourceDocument line_document = document_of(pair.line_path, SourceFile::LineDescription);
+  const SourceDocument train_document = document_of(pair.train_path, SourceFile::TrainService);
+  const std::vector<PlacedLine> line_items = PlacedLines(line_document);
+  const std::vector<PlacedLine> train_items = PlacedLines(train_document);
+  const std::vector<std::optional<long long>> next_steps = NextSteps(line_items);
+  if (role == SourceRole::TrainService) {
+    for (const PlacedLine& item : train_items) {
+      if (item.line != position.line || !IsTrainItem(item.spec)) continue;
+      for (size_t k = 0; k < line_items.size(); ++k)
+        if (Reaches(line_items[k], next_steps[k], item.position))
+          places.push_back(PlaceOfLine(pair.line_path, line_document, line_items[k].line));
+    }
+    return places;
+  }
+  for (size_t k = 0; k < line_items.size(); ++k) {
+    if (line_items[k].line != position.line) continue;
+    for (const PlacedLine& item : train_items)
+      if (IsTrainItem(item.spec) && Reaches(line_items[k], next_steps[k], item.position))
+        places.push_back(PlaceOfLine(pair.train_path, train_document, item.line));
+  }
+  return places;
 }
 
 std::vector<Symbol> ScenarioServer::Symbols(const std::string& path) const {

@@ -29,6 +29,14 @@ struct RelatedPlace {
   bool operator==(const RelatedPlace&) const = default;
 };
 
+// An edit that puts right what a diagnostic tells of.
+struct TextFix {
+  std::string title;
+  TextRange range;
+  std::string new_text;
+  bool operator==(const TextFix&) const = default;
+};
+
 struct SourceDiagnostic {
   TextRange range;
   Severity severity = Severity::Error;
@@ -37,6 +45,8 @@ struct SourceDiagnostic {
   std::variant<int, std::string> code;
   std::string message;
   std::vector<RelatedPlace> related;
+  // The edits that put it right, where the warning knows them.
+  std::vector<TextFix> fixes;
   bool operator==(const SourceDiagnostic&) const = default;
 };
 
@@ -78,6 +88,16 @@ class ScenarioServer {
   std::optional<Signature> SignatureHelp(const std::string& path, TextPosition position) const;
   std::vector<Symbol> Symbols(const std::string& path) const;
 
+  // The diagnostics of the last check of `path` that touch `range` and
+  // know their fix.
+  std::vector<SourceDiagnostic> FixableIn(const std::string& path, TextRange range) const;
+
+  // The places that go with the line at `position`: from an item of the
+  // train service, the lines of the line description that built its cell
+  // (gradient, curve, board, indicator, mountain); from such a line of the
+  // line description, the items of the train service it reaches.
+  std::vector<RelatedPlace> RelatedLines(const std::string& path, TextPosition position);
+
   // How many compiles the server has run.
   int compiles() const { return compiles_; }
 
@@ -96,7 +116,9 @@ class ScenarioServer {
   };
   Pair PairOf(const std::string& path);
   SourceText TextOf(const std::string& path);
-  // Compiles the pair of `path` and places what it found.
+  // Compiles the pair of `path` and places what it found; Check adds the
+  // fixes and keeps what it showed.
+  void CheckPair(const std::string& path, std::map<std::string, FileDiagnostics>* shown);
   void Check(const std::string& path, std::map<std::string, FileDiagnostics>* shown);
   void MarkPending(const std::string& path);
 
@@ -111,6 +133,8 @@ class ScenarioServer {
   std::map<std::string, std::vector<SourceDiagnostic>> partner_shown_;
   // What the last check of each open file compiled.
   std::map<std::string, std::shared_ptr<const CompiledCells>> compiled_;
+  // What the last check of each open file showed in it.
+  std::map<std::string, std::vector<SourceDiagnostic>> last_shown_;
   int compiles_ = 0;
 };
 
