@@ -5,8 +5,8 @@
 
 #include "compiler/compile_run.h"
 #include "compiler/error_reporting.h"
-#include "platform/console_text.h"
-#include "platform/directory_lock.h"
+#include "platform/window/console_text.h"
+#include "platform/files/directory_lock.h"
 #include "sources/scenario_sources.h"
 
 namespace scenario {

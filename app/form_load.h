@@ -2,8 +2,8 @@
 #pragma once
 
 #include "model/scenario_model.h"
-#include "platform/window.h"
-#include "platform/workspace.h"
+#include "platform/window/window.h"
+#include "platform/files/workspace.h"
 
 namespace scenario {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/directory_lock.h"
-#include "platform/temporary_names.h"
+#include "platform/files/directory_lock.h"
+#include "platform/files/temporary_names.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/recording_window.h"
 

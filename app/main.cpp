@@ -5,10 +5,10 @@
 #include <string>
 
 #include "app/form_load.h"
-#include "platform/console_text.h"
-#include "platform/program_directory.h"
-#include "platform/real_file_system.h"
-#include "platform/window.h"
+#include "platform/window/console_text.h"
+#include "platform/system/program_directory.h"
+#include "platform/files/real_file_system.h"
+#include "platform/window/window.h"
 
 int main() {
   const scenario::ConsoleText console;

@@ -14,7 +14,7 @@
 #include "compiler/compiled_files.h"
 #include "compiler/error_reporting.h"
 #include "model/file_names.h"
-#include "platform/real_file_system.h"
+#include "platform/files/real_file_system.h"
 #include "sources/scenario_sources.h"
 
 namespace scenario {

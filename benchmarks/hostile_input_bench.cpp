@@ -6,8 +6,8 @@
 
 #include "compiler/compile_run.h"
 #include "model/file_names.h"
-#include "platform/memory_file_system.h"
-#include "platform/window.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/window/window.h"
 #include "sources/line_description.h"
 #include "sources/text_file_writer.h"
 #include "sources/train_service.h"

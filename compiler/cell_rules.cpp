@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "compiler/error_numbers.h"
-#include "compiler/reading_rules.h"
+#include "compiler/fields/error_numbers.h"
+#include "compiler/fields/reading_rules.h"
 
 namespace scenario {
 

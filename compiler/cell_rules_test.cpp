@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "compiler/arithmetic.h"
-#include "compiler/signal_placement.h"
-#include "compiler/slowdown_placement.h"
+#include "compiler/fields/arithmetic.h"
+#include "compiler/readers/signal_placement.h"
+#include "compiler/readers/slowdown_placement.h"
 
 namespace scenario {
 namespace {

@@ -5,9 +5,9 @@
 #include "compiler/cell_rules.h"
 #include "compiler/check_codes.h"
 #include "compiler/compiled_files.h"
-#include "compiler/error_numbers.h"
+#include "compiler/fields/error_numbers.h"
 #include "compiler/error_reporting.h"
-#include "compiler/scenario_reader.h"
+#include "compiler/readers/scenario_reader.h"
 
 namespace scenario {
 

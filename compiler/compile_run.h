@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-#include "compiler/scenario_reader.h"
+#include "compiler/readers/scenario_reader.h"
 #include "model/scenario_model.h"
-#include "platform/window.h"
-#include "platform/workspace.h"
+#include "platform/window/window.h"
+#include "platform/files/workspace.h"
 
 namespace scenario {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/scenario_model.h"
-#include "platform/workspace.h"
+#include "platform/files/workspace.h"
 
 namespace scenario {
 

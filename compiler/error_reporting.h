@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace scenario {
 

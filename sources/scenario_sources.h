@@ -5,7 +5,7 @@
 #pragma once
 
 #include "model/scenario_model.h"
-#include "platform/workspace.h"
+#include "platform/files/workspace.h"
 
 namespace scenario {
 

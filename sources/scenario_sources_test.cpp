@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/real_file_system.h"
+#include "platform/files/real_file_system.h"
 #include "sources/line_description.h"
 #include "sources/printed_forms.h"
 #include "sources/text_file_writer.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/workspace.h"
+#include "platform/files/workspace.h"
 
 namespace scenario {
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/directory_lock.h"
-#include "platform/temporary_names.h"
+#include "platform/files/directory_lock.h"
+#include "platform/files/temporary_names.h"
 #include "tests/support/child_process.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"

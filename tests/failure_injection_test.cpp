@@ -15,7 +15,7 @@
 #include "compiler/error_reporting.h"
 #include "model/file_names.h"
 #include "tests/support/fake_file_system.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "tests/support/fuzz_checks.h"
 
 namespace scenario {

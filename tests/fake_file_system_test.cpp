@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/workspace.h"
+#include "platform/files/workspace.h"
 
 namespace scenario {
 namespace {

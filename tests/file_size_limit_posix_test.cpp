@@ -13,7 +13,7 @@
 
 #include "app/form_load.h"
 #include "model/file_names.h"
-#include "platform/directory_lock.h"
+#include "platform/files/directory_lock.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/display_window.h"
+#include "platform/window/display_window.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/x_display.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "compiler/error_reporting.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 int main(int argc, char** argv) {
   const std::string mode = argc == 2 ? argv[1] : "";

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/directory_lock.h"
+#include "platform/files/directory_lock.h"
 #include "tests/support/child_process.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/directory_lock.h"
-#include "platform/display_window.h"
+#include "platform/files/directory_lock.h"
+#include "platform/window/display_window.h"
 #include "tests/support/child_process.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"

@@ -1,10 +1,10 @@
-#include "platform/win32_windows.h"
+#include "platform/system/win32_windows.h"
 
 #include <algorithm>
 #include <cwctype>
 #include <stdexcept>
 
-#include "platform/win32_support.h"
+#include "platform/system/win32_support.h"
 #include "tests/support/child_process.h"
 #include "tests/support/program_process.h"
 

@@ -2,8 +2,8 @@
 
 #include <system_error>
 
-#include "platform/directory_lock.h"
-#include "platform/temporary_names.h"
+#include "platform/files/directory_lock.h"
+#include "platform/files/temporary_names.h"
 
 namespace scenario {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_file_system.h"
+#include "platform/files/memory_file_system.h"
 
 namespace scenario {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/reading_observer.h"
+#include "compiler/fields/reading_observer.h"
 #include "model/scenario_model.h"
 #include "tests/support/fake_file_system.h"
 

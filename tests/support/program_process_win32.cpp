@@ -1,9 +1,9 @@
-#include "platform/win32_windows.h"
+#include "platform/system/win32_windows.h"
 
 #include <stdexcept>
 #include <string>
 
-#include "platform/win32_support.h"
+#include "platform/system/win32_support.h"
 #include "tests/support/program_process.h"
 
 namespace scenario::testing_support {

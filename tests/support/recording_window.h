@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace scenario {
 

@@ -1,10 +1,10 @@
-#include "platform/win32_windows.h"
+#include "platform/system/win32_windows.h"
 
 #include <stdlib.h>
 
 #include <stdexcept>
 
-#include "platform/win32_support.h"
+#include "platform/system/win32_support.h"
 #include "tests/support/system_facts.h"
 
 namespace scenario::testing_support {

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "compiler/train_reader.h"
+#include "compiler/readers/train_reader.h"
 #include "tests/support/builtin_train_fixture.h"
 
 namespace scenario::testing_support {

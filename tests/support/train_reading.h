@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "compiler/scenario_reader.h"
+#include "compiler/readers/scenario_reader.h"
 #include "model/scenario_model.h"
 #include "tests/support/fake_file_system.h"
-#include "platform/workspace.h"
+#include "platform/files/workspace.h"
 
 namespace scenario::testing_support {
 

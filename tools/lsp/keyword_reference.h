@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "compiler/keyword_table.h"
+#include "compiler/fields/keyword_table.h"
 
 namespace scenario::lsp {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/file_system.h"
+#include "platform/files/file_system.h"
 #include "tools/lsp/protocol.h"
 #include "tools/lsp/scenario_server.h"
 #include "tools/lsp/transport.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/memory_file_system.h"
+#include "platform/files/memory_file_system.h"
 #include "tools/lsp/source_code.h"
 #include "tools/lsp/test_support/lsp_client.h"
 #include "tools/lsp/test_support/scenario_texts.h"

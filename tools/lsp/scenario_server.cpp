@@ -4,12 +4,12 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "platform/memory_file_system.h"
-#include "platform/workspace.h"
-#include "tools/compile_command.h"
-#include "tools/error_messages.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/files/workspace.h"
+#include "tools/authoring/author_compile.h"
+#include "tools/authoring/error_messages.h"
 #include "tools/lsp/source_lines.h"
-#include "tools/text_encoding.h"
+#include "encoding/text_encoding.h"
 
 namespace scenario::lsp {
 
@@ -227,7 +227,7 @@ ScenarioServer::SourceText ScenarioServer::TextOf(const std::string& path) {
   // A file that cannot be read compiles as the compile reads it: the
   // failure is told as the compile tells it.
   if (!files_.ReadFile(path, &bytes).ok()) bytes.clear();
-  std::string utf8 = tool::Windows1252ToUtf8(bytes);
+  std::string utf8 = Windows1252ToUtf8(bytes);
   return SourceText(path, std::move(utf8), std::move(bytes), false, true);
 }
 
@@ -399,7 +399,7 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
   } catch (const std::exception& refused) {
     // A name that cannot be used, a file saved as UTF-16: told as check tells it.
     diagnostics.push_back({edited.LineRange(0), Severity::Error, std::string("refused"),
-                           tool::MessageToUtf8(refused.what()), {}, {}});
+                           MessageToUtf8(refused.what()), {}, {}});
     return;
   }
 
@@ -567,7 +567,7 @@ std::vector<RelatedPlace> ScenarioServer::RelatedLines(const std::string& path, 
     if (const Draft* open = drafts_.Find(file)) return SourceDocument(kind, open->text);
     std::string bytes;
     if (!files_.ReadFile(file, &bytes).ok()) bytes.clear();
-    return SourceDocument(kind, tool::Windows1252ToUtf8(bytes));
+    return SourceDocument(kind, Windows1252ToUtf8(bytes));
   };
   const SourceDocument line_document = document_of(pair.line_path, SourceFile::LineDescription);
   const SourceDocument train_document = document_of(pair.train_path, SourceFile::TrainService);

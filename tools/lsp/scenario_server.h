@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/files/file_system.h"
 #include "tools/lsp/draft_store.h"
 #include "tools/lsp/source_code.h"
 #include "tools/lsp/source_features.h"

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/binary_streams.h"
+#include "platform/system/binary_streams.h"
 #include "tools/lsp/language_server.h"
 
 namespace scenario::lsp {

@@ -4,7 +4,7 @@
 // compiled once, with the latest text.
 #pragma once
 
-#include "platform/file_system.h"
+#include "platform/files/file_system.h"
 #include "tools/lsp/transport.h"
 
 namespace scenario::lsp {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/windows_1252.h"
+#include "encoding/windows_1252.h"
 
 namespace scenario::lsp {
 

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tools/author_units.h"
+#include "tools/readback/author_units.h"
 #include "tools/lsp/keyword_reference.h"
 #include "tools/lsp/source_lines.h"
-#include "tools/route_features.h"
-#include "tools/text_encoding.h"
+#include "tools/readback/route_features.h"
+#include "encoding/text_encoding.h"
 
 namespace scenario::lsp {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "compiler/keyword_table.h"
+#include "compiler/fields/keyword_table.h"
 #include "model/scenario_model.h"
 #include "tools/lsp/source_code.h"
 

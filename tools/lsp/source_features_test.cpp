@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/memory_file_system.h"
+#include "platform/files/memory_file_system.h"
 #include "tools/lsp/keyword_reference.h"
 #include "tools/lsp/scenario_server.h"
 #include "tools/lsp/test_support/scenario_texts.h"

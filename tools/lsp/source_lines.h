@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/keyword_table.h"
+#include "compiler/fields/keyword_table.h"
 #include "tools/lsp/keyword_reference.h"
 
 namespace scenario::lsp {

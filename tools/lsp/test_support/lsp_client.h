@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/files/file_system.h"
 #include "tools/lsp/language_server.h"
 #include "tools/lsp/protocol.h"
 

@@ -6,16 +6,16 @@
 #include "sources/text_file_writer.h"
 #include "sources/train_service.h"
 #include "tools/lsp/source_code.h"
-#include "tools/text_encoding.h"
+#include "encoding/text_encoding.h"
 
 namespace scenario::lsp::testing {
 
 std::string BuiltInLineText() {
-  return tool::Windows1252ToUtf8(TextFileBytes(WithEndMarker(BuiltInLineDescription())));
+  return Windows1252ToUtf8(TextFileBytes(WithEndMarker(BuiltInLineDescription())));
 }
 
 std::string BuiltInTrainText() {
-  return tool::Windows1252ToUtf8(TextFileBytes(WithEndMarker(BuiltInTrainService())));
+  return Windows1252ToUtf8(TextFileBytes(WithEndMarker(BuiltInTrainService())));
 }
 
 int LineStartingWith(const std::string& text, const std::string& start) {

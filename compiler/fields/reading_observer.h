@@ -1,0 +1,59 @@
+// What the readers tell an author about while they read: things that compile
+// without an error number but are almost surely a mistake (a misspelt
+// keyword, a caption cut at a comma, a step written out of order). The
+// readers report them to an observer when one is given; with none they do
+// not look for them at all. Nothing an observer sees changes what is read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compiler/fields/field_stream.h"
+
+namespace scenario {
+
+enum class WarningKind {
+  UnknownKeyword,       // a keyword field that no test of its file recognises
+  GeneralSection,       // a keyword read in the wrong part of the line description
+  TextCut,              // a caption or a station name cut at a comma
+  WrongSection,         // an item under the header of another kind (it still counts)
+  PositionBack,         // a gradient, speed or adhesion step not beyond the one before
+  CurveOverlap,         // a curve that starts before the previous one ends
+  CaptionRecordZero,    // an indication board whose caption takes record 0
+  CellReplaced,         // an item whose cell a later item replaces
+  NegativeLength,       // a length or an end that lies before its start
+  LowBits,              // a value kept as its low bits
+  EmptyService,         // a train service without stations or steps
+  RunOut,               // an item in the run-out beyond the line's length
+  TimetableBack,        // a station timetabled before the station before it
+  Utf8Text,             // a text that looks like UTF-8
+  ValueReplaced,        // a value a later line of the same kind replaces
+  Utf8Name,             // a line name or train number in UTF-8 bytes (the tool's own)
+};
+
+// The kind's name as tools print it: "unknown-keyword", "text-cut", ...
+const char* WarningKindName(WarningKind kind);
+
+struct ReadingWarning {
+  // The source as the run reads it (its name in the run's directory).
+  std::string file;
+  // Where to look; line 0 when the warning is about the whole file.
+  FieldPosition at;
+  WarningKind kind;
+  std::string message;
+};
+
+class ReadingObserver {
+ public:
+  virtual ~ReadingObserver() = default;
+  virtual void Warn(const ReadingWarning& warning) = 0;
+};
+
+// An observer that keeps every warning, in the order given.
+class WarningList : public ReadingObserver {
+ public:
+  void Warn(const ReadingWarning& warning) override { warnings.push_back(warning); }
+  std::vector<ReadingWarning> warnings;
+};
+
+}  // namespace scenario

@@ -1,0 +1,208 @@
+#include "compiler/fields/source_warnings.h"
+
+#include "encoding/text_encoding.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace scenario {
+
+namespace {
+
+constexpr const char* kLineKeywords[] = {
+    "lunghezza percorso", "progressiva chilometrica uno", "progressiva chilometrica due",
+    "progressiva chilometrica tre", "sfondo uno", "sfondo due", "sfondo tre",
+    "ripetizione segnali 4 codici", "ripetizione segnali 9 codici", "curvas1", "curvas2", "curvas3",
+    "curvas4", "curvas5", "curvas6", "curvad1", "curvad2", "curvad3", "curvad4", "curvad5", "curvad6",
+    "pendenza", "montagna", "indicatori_vmax", "cartello_indicatore"};
+constexpr const char* kLineHeaders[] = {"generale", "curve",    "pendenze",   "montagne",
+                                        "cartelli", "indicazioni", "fine"};
+constexpr const char* kTrainKeywords[] = {"numero vetture", "percentuale massa frenata", "sabbia", "orologio",
+                                          "aderenza",       "velocita",                  "stazione", "rallentamento",
+                                          "segnale",        "abbattimento"};
+constexpr const char* kTrainHeaders[] = {"generale", "aderenze", "vel_limite", "stazioni",
+                                         "rallentamenti", "segnali", "codici", "fine"};
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = Lower(c);
+  return lower;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+bool IsNumber(std::string_view field) {
+  field = Trimmed(field);
+  if (!field.empty() && (field[0] == '+' || field[0] == '-')) field.remove_prefix(1);
+  return !field.empty() && std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool Known(std::span<const char* const> words, std::string_view word) {
+  return std::any_of(words.begin(), words.end(), [&](const char* known) { return word == known; });
+}
+
+// A text as a message quotes it: long ones shortened.
+std::string Quoted(std::string_view text) {
+  constexpr size_t kMost = 40;
+  if (text.size() <= kMost) return "'" + std::string(text) + "'";
+  return "'" + std::string(text.substr(0, kMost)) + "...'";
+}
+
+}  // namespace
+
+const char* WarningKindName(WarningKind kind) {
+  switch (kind) {
+    case WarningKind::UnknownKeyword: return "unknown-keyword";
+    case WarningKind::GeneralSection: return "general-section";
+    case WarningKind::TextCut: return "text-cut";
+    case WarningKind::WrongSection: return "wrong-section";
+    case WarningKind::PositionBack: return "position-back";
+    case WarningKind::CurveOverlap: return "curve-overlap";
+    case WarningKind::CaptionRecordZero: return "caption-record-zero";
+    case WarningKind::CellReplaced: return "cell-replaced";
+    case WarningKind::NegativeLength: return "negative-length";
+    case WarningKind::LowBits: return "low-bits";
+    case WarningKind::EmptyService: return "empty-service";
+    case WarningKind::RunOut: return "run-out";
+    case WarningKind::TimetableBack: return "timetable-back";
+    case WarningKind::Utf8Text: return "utf8-text";
+    case WarningKind::ValueReplaced: return "value-replaced";
+    case WarningKind::Utf8Name: return "utf8-name";
+  }
+  return "unknown";
+}
+
+const SourceVocabulary& LineVocabulary() {
+  static const SourceVocabulary vocabulary{"the line description", kLineKeywords, kLineHeaders};
+  return vocabulary;
+}
+
+const SourceVocabulary& TrainVocabulary() {
+  static const SourceVocabulary vocabulary{"the train service", kTrainKeywords, kTrainHeaders};
+  return vocabulary;
+}
+
+std::string ClosestKeyword(std::string_view field, std::span<const char* const> keywords) {
+  const std::string lower = LowerCase(Trimmed(field));
+  std::string best;
+  size_t best_distance = 0;
+  for (const char* keyword : keywords) {
+    const std::string_view candidate(keyword);
+    // Close enough to be a slip of the keyboard: at most two edits, and
+    // fewer than a third of the keyword's letters. Lengths further apart
+    // than two take more edits than that, and a long field is not compared
+    // letter by letter with every keyword.
+    const size_t longer = std::max(lower.size(), candidate.size());
+    const size_t shorter = std::min(lower.size(), candidate.size());
+    if (longer - shorter > 2) continue;
+    const size_t distance = EditDistance(lower, candidate);
+    if (distance > 2 || distance * 3 >= candidate.size()) continue;
+    if (best.empty() || distance < best_distance) {
+      best = keyword;
+      best_distance = distance;
+    }
+  }
+  return best;
+}
+
+std::string HeaderName(std::string_view field) {
+  field = Trimmed(field);
+  const size_t open = field.find('[');
+  const size_t close = field.find(']');
+  if (open == std::string_view::npos || close == std::string_view::npos || close < open) return {};
+  return LowerCase(Trimmed(field.substr(open + 1, close - open - 1)));
+}
+
+void SourceWarnings::Warn(FieldPosition at, WarningKind kind, std::string message) {
+  if (at.line > 0) last_warned_line_ = at.line;
+  observer_.Warn(ReadingWarning{file_, at, kind, std::move(message)});
+}
+
+void SourceWarnings::KeywordRead(std::string_view field, FieldPosition at) {
+  if (text_line_ == 0) return;
+  const int line = text_line_;
+  text_line_ = 0;
+  if (at.line != line) return;
+  Warn(text_at_, WarningKind::TextCut,
+       "the " + text_what_ + " " + Quoted(text_) + " ends at a comma; the rest of the line, from " +
+           Quoted(Trimmed(field)) + ", is read as further fields and skipped: write the " + text_what_ +
+           " in double quotes to keep its comma");
+}
+
+void SourceWarnings::TextRead(std::string_view what, std::string_view text, FieldPosition at) {
+  text_line_ = at.line;
+  text_what_ = what;
+  text_ = text;
+  text_at_ = at;
+  if (LooksLikeUtf8(text))
+    Warn(at, WarningKind::Utf8Text,
+         "the " + std::string(what) + " " + Quoted(text) +
+             " looks like UTF-8: the sources are read as Windows-1252, one byte per letter, so its "
+             "accented letters will show as two odd letters each; save the file as Windows-1252");
+}
+
+void SourceWarnings::Unrecognised(std::string_view field, FieldPosition at) {
+  const std::string_view word = Trimmed(field);
+  if (word.empty() || at.line == quiet_line_ || WarnedOnLine(at.line)) return;
+  const std::string header = HeaderName(word);
+  if (!header.empty()) {
+    section_ = header;
+    section_known_ = Known(vocabulary_.headers, header);
+    if (section_known_) return;
+    std::string message = "unknown section header " + Quoted(word);
+    const std::string closest = ClosestKeyword(header, vocabulary_.headers);
+    if (!closest.empty()) message += "; did you mean '[" + closest + "]'?";
+    Warn(at, WarningKind::UnknownKeyword, message);
+    return;
+  }
+  if (IsNumber(word)) {
+    Warn(at, WarningKind::UnknownKeyword,
+         "the value " + Quoted(word) +
+             " stands where a keyword is expected and is skipped: the line holds more values than its "
+             "keyword reads, or its keyword is misspelt");
+    return;
+  }
+  const std::string lower = LowerCase(word);
+  if (Known(vocabulary_.keywords, lower)) {
+    Warn(at, WarningKind::UnknownKeyword,
+         Quoted(word) + " is not recognised with its capital letters, and it is skipped with its values: write '" +
+             lower + "'");
+    return;
+  }
+  std::string message = Quoted(word) + " is no keyword of " + vocabulary_.file_title +
+                        "; it is skipped, and so are the values after it";
+  const std::string closest = ClosestKeyword(word, vocabulary_.keywords);
+  if (!closest.empty()) message += " (did you mean '" + closest + "'?)";
+  Warn(at, WarningKind::UnknownKeyword, message);
+}
+
+void SourceWarnings::Recognised(std::string_view keyword, std::string_view section, FieldPosition at) {
+  if (!section_known_ || section_ == section || WarnedOnLine(at.line)) return;
+  Warn(at, WarningKind::WrongSection,
+       "'" + std::string(keyword) + "' stands under [" + section_ + "]; it is read all the same, but belongs under [" +
+           std::string(section) + "]");
+}
+
+}  // namespace scenario

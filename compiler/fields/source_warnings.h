@@ -1,0 +1,86 @@
+// The warnings of one source while it is read: what its keywords and section
+// headers are, which section the reading is in, and what was warned about on
+// which line. A reader makes one only when an observer listens.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "compiler/fields/field_stream.h"
+#include "compiler/fields/reading_observer.h"
+
+namespace scenario {
+
+// The words of one source, as an author writes them.
+struct SourceVocabulary {
+  // What the file is called in a message: "the line description".
+  const char* file_title;
+  // Every keyword as written, lower case.
+  std::span<const char* const> keywords;
+  // Every section header name, without its brackets.
+  std::span<const char* const> headers;
+};
+
+const SourceVocabulary& LineVocabulary();
+const SourceVocabulary& TrainVocabulary();
+
+// The keyword of `keywords` closest to `field` (letter case ignored), when
+// one is close enough to be the one meant; empty otherwise.
+std::string ClosestKeyword(std::string_view field, std::span<const char* const> keywords);
+
+// The name inside a bracketed header field, lower case; empty when the field
+// is no header.
+std::string HeaderName(std::string_view field);
+
+class SourceWarnings {
+ public:
+  SourceWarnings(ReadingObserver& observer, std::string file, const SourceVocabulary& vocabulary)
+      : observer_(observer), file_(std::move(file)), vocabulary_(vocabulary) {}
+
+  void Warn(FieldPosition at, WarningKind kind, std::string message);
+  bool WarnedOnLine(int line) const { return line > 0 && line == last_warned_line_; }
+
+  // Every keyword field as it is read, comments included: the rest of a text
+  // cut at a comma shows here as a field on the text's own line.
+  void KeywordRead(std::string_view field, FieldPosition at);
+  // A caption or a station name as read (`what` says which).
+  void TextRead(std::string_view what, std::string_view text, FieldPosition at);
+
+  // A keyword field that no test recognised: a section header, a value left
+  // over, a misspelt keyword.
+  void Unrecognised(std::string_view field, FieldPosition at);
+  // A keyword field that a test recognised as `keyword`, whose lines belong
+  // under the header `section`.
+  void Recognised(std::string_view keyword, std::string_view section, FieldPosition at);
+  // A line whose fields are passed over on purpose: no warning for them.
+  void QuietLine(int line) { quiet_line_ = line; }
+
+  // The reading has entered the section `name` (lower case, no brackets).
+  void EnterSection(std::string name) {
+    section_ = std::move(name);
+    section_known_ = true;
+  }
+  // The section the reading is in: the last header read, lower case.
+  const std::string& section() const { return section_; }
+
+  const std::string& file() const { return file_; }
+
+ private:
+  ReadingObserver& observer_;
+  std::string file_;
+  const SourceVocabulary& vocabulary_;
+  std::string section_;
+  bool section_known_ = false;
+  int last_warned_line_ = 0;
+  int quiet_line_ = 0;
+  // The last text read, to tell when its line goes on after it.
+  int text_line_ = 0;
+  std::string text_what_;
+  std::string text_;
+  FieldPosition text_at_;
+};
+
+
+}  // namespace scenario

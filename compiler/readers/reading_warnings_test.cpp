@@ -1,0 +1,251 @@
+// The warnings of the reading: one small change to the built-in sources per
+// warning, with where it is given and of what kind; the built-in sources are
+// silent; and listening never changes what is compiled.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compiler/compile_run.h"
+#include "compiler/error_reporting.h"
+#include "compiler/fields/reading_observer.h"
+#include "compiler/fields/source_warnings.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/window/window.h"
+#include "platform/files/workspace.h"
+#include "tests/support/builtin_line_fixture.h"
+#include "tests/support/builtin_train_fixture.h"
+
+namespace scenario {
+namespace {
+
+using testing_support::BuiltInLineLines;
+using testing_support::BuiltInTrainLines;
+using testing_support::TrainText;
+
+const std::string kLineName = "Calvisio -Sambreta_linea.txt";
+const std::string kTrainName = "Calvisio -Sambreta_31613-.txt";
+
+std::string Text(const std::vector<std::string>& lines) { return TrainText(lines); }
+
+// One change to a source: line `number` (from 1) replaced by `text`, or, with
+// `insert`, `text` put in before it.
+struct Edit {
+  int number;
+  std::string text;
+  bool insert = false;
+};
+
+std::vector<std::string> Edited(std::vector<std::string> lines, const std::vector<Edit>& edits) {
+  // From the last line up, so that every number is a line of the original.
+  std::vector<Edit> ordered = edits;
+  std::sort(ordered.begin(), ordered.end(), [](const Edit& a, const Edit& b) { return a.number > b.number; });
+  for (const Edit& edit : ordered) {
+    if (edit.insert)
+      lines.insert(lines.begin() + (edit.number - 1), edit.text);
+    else
+      lines[static_cast<size_t>(edit.number - 1)] = edit.text;
+  }
+  return lines;
+}
+
+struct Compiled {
+  int32_t codice_errore = 0;
+  int32_t posizione_errore = 0;
+  std::optional<std::string> stopped_with;
+  std::map<std::string, std::string> files;
+};
+
+Compiled Compile(const std::string& line, const std::string& train, ReadingObserver* observer,
+                 int32_t compila_linea = 1) {
+  MemoryFileSystem files;
+  files.files["/p/" + kLineName] = line;
+  files.files["/p/" + kTrainName] = train;
+  ScenarioModel model;
+  model.nome_linea = "Calvisio -Sambreta";
+  model.numero_treno = "31613";
+  SilentWindow window;
+  Compiled compiled;
+  try {
+    memorizza_percorso(model, compila_linea, Workspace{files, "/p/"}, window, nullptr, observer);
+  } catch (const ErroreShown& shown) {
+    compiled.stopped_with = shown.numero;
+  }
+  compiled.codice_errore = model.codice_errore;
+  compiled.posizione_errore = model.posizione_errore;
+  compiled.files = files.files;
+  return compiled;
+}
+
+std::string Describe(const std::vector<ReadingWarning>& warnings) {
+  std::string all;
+  for (const ReadingWarning& w : warnings)
+    all += w.file + ":" + std::to_string(w.at.line) + ":" + std::to_string(w.at.column) + ": " +
+           WarningKindName(w.kind) + ": " + w.message + "\n";
+  return all;
+}
+
+struct Case {
+  const char* what;
+  std::vector<Edit> line_edits;
+  std::vector<Edit> train_edits;
+  bool in_train;  // the file the warning is given for
+  int line;       // 0: the whole file
+  int column;
+  WarningKind kind;
+  const char* says;  // a part of the message
+};
+
+std::vector<std::string> EightyOneBoards() {
+  // The built-in line with its 15 boards replaced by 81, 1000 m apart.
+  std::vector<std::string> lines(BuiltInLineLines().begin(), BuiltInLineLines().begin() + 39);
+  for (int i = 0; i < 81; ++i)
+    lines.push_back("cartello_indicatore,  " + std::to_string(1000 * i + 500) + ",   (P.L.      )");
+  lines.push_back("[fine]");
+  return lines;
+}
+
+const std::string kSignal = "segnale,   99500,   2, 4, 1,  0, 0,    0,  0,0,0, 0";
+
+const Case kCases[] = {
+    {"misspelt station keyword", {},
+     {{13, "stazone,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO"}}, true, 13, 1,
+     WarningKind::UnknownKeyword, "did you mean 'stazione'?"},
+    {"misspelt gradient keyword", {{23, "pendenze,   0,    0"}}, {}, false, 23, 1, WarningKind::UnknownKeyword,
+     "did you mean 'pendenza'?"},
+    {"background keyword with a capital", {{7, "Sfondo due,    0"}}, {}, false, 7, 1, WarningKind::UnknownKeyword,
+     "write 'sfondo due'"},
+    {"value left over at the end of a line", {}, {{2, "numero vetture,    4, 5"}}, true, 2, 23,
+     WarningKind::UnknownKeyword, "'5' stands where a keyword is expected"},
+    {"misspelt section header", {}, {{29, "[rallentamneti]"}}, true, 29, 1, WarningKind::UnknownKeyword,
+     "did you mean '[rallentamenti]'?"},
+    {"caption cut at a comma", {{41, "cartello_indicatore,  6050,   (P.L.      )(Km. 90,950)"}}, {}, false, 41, 31,
+     WarningKind::TextCut, "the rest of the line, from '950)'"},
+    {"station name cut at a comma", {},
+     {{13, "stazione,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO, ALTA"}}, true, 13, 73,
+     WarningKind::TextCut, "'PRAGELLO'"},
+    {"gradient under the mountains' header", {{25, "pendenza,   68650,    5"}}, {}, false, 25, 1,
+     WarningKind::WrongSection, "belongs under [pendenze]"},
+    {"signal under the slowdowns' header", {}, {{30, "segnale,   21850,   2, 4, 1,  0, 0,    0,  0,0,0, 0"}},
+     true, 30, 1, WarningKind::WrongSection, "stands under [rallentamenti]"},
+    {"signal before the general section", {}, {{1, "numero vetture,    4", true}}, true, 1, 1,
+     WarningKind::WrongSection, "before [generale]"},
+    {"curve in the general section", {{10, "curvas3,  1000,  100", true}}, {}, false, 10, 1,
+     WarningKind::GeneralSection, "put a header such as [curve]"},
+    {"route length after the general section", {{23, "lunghezza percorso,    5000", true}}, {}, false, 23, 1,
+     WarningKind::GeneralSection, "read only in the general section"},
+    {"gradient not beyond the one before", {{23, "pendenza,   5000,    3"}, {24, "pendenza,   4000,    0", true}}, {},
+     false, 24, 1, WarningKind::PositionBack, "applies from cell 101 on"},
+    {"speed step not beyond the one before", {}, {{11, "velocita,   40,   100", true}}, true, 11, 1,
+     WarningKind::PositionBack, "keeps one more route cell, cell 1,"},
+    {"adhesion step at the same place", {}, {{8, "aderenza,   0,    90", true}}, true, 8, 1,
+     WarningKind::PositionBack, "the previous value is never used"},
+    {"curve starting inside the one before", {{12, "curvad3,  2400,  550"}}, {}, false, 12, 1,
+     WarningKind::CurveOverlap, "it turns only from 2550 m to 2950 m"},
+    {"curve of negative length", {{13, "curvas3,  13950,  -400"}}, {}, false, 13, 1, WarningKind::NegativeLength,
+     "negative length"},
+    {"slowdown of negative length", {}, {{31, "rallentamento,   46200,    50,  -400, 1,  1,  0"}}, true, 31, 1,
+     WarningKind::NegativeLength, "its end lies before its start"},
+    {"station stop cell over a board", {{42, "cartello_indicatore,  7450,   (P.L.      )", true}}, {}, true, 13, 1,
+     WarningKind::CellReplaced, "(route cell 150) replaces an indication board"},
+    {"slowdown of length 0", {}, {{30, "rallentamento,   21850,    30,  0, 1,  1,  0"}}, true, 30, 1,
+     WarningKind::CellReplaced, "the start replaces the end"},
+    {"gradient kept as its low 8 bits", {{23, "pendenza,   0,    300"}}, {}, false, 23, 1, WarningKind::LowBits,
+     "(144)"},
+    {"adhesion kept as its low 8 bits", {}, {{7, "aderenza,   0,    300"}}, true, 7, 1, WarningKind::LowBits, "(44)"},
+    {"signal in the run-out", {}, {{60, kSignal, true}}, true, 60, 1, WarningKind::RunOut,
+     "beyond the end of the line at 99000 m"},
+    {"timetable going back", {}, {{14, "stazione,   14350, 12,  500,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,20, 0, CAMPOSTRELLA"}},
+     true, 14, 1, WarningKind::TimetableBack, "before the station 'PRAGELLO' at 8:22:00"},
+    {"station name in UTF-8", {},
+     {{13, "stazione,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, CITT\xC3\x80"}}, true, 13, 73,
+     WarningKind::Utf8Text, "looks like UTF-8"},
+    {"number of coaches given twice", {}, {{3, "numero vetture,    5", true}}, true, 3, 1,
+     WarningKind::ValueReplaced, "replaces the one of line 2"},
+    {"train service without stations", {},
+     {{11, "[fine]"}}, true, 0, 0, WarningKind::EmptyService, "no station line"},
+};
+
+TEST(ReadingWarnings, EachMistakeIsToldOnceWhereItStands) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> train = Edited(BuiltInTrainLines(), c.train_edits);
+    // A service cut short after its steps: the lines after them go too.
+    if (std::string(c.what) == "train service without stations") train.resize(11);
+    WarningList warnings;
+    Compile(Text(Edited(BuiltInLineLines(), c.line_edits)), Text(train), &warnings);
+    ASSERT_EQ(warnings.warnings.size(), 1u) << Describe(warnings.warnings);
+    const ReadingWarning& w = warnings.warnings.front();
+    EXPECT_EQ(w.file, c.in_train ? kTrainName : kLineName);
+    EXPECT_EQ(w.at.line, c.line) << w.message;
+    EXPECT_EQ(w.at.column, c.column) << w.message;
+    EXPECT_EQ(WarningKindName(w.kind), std::string(WarningKindName(c.kind))) << w.message;
+    EXPECT_NE(w.message.find(c.says), std::string::npos) << w.message;
+  }
+}
+
+TEST(ReadingWarnings, TheEightyFirstBoardTakesRecordZero) {
+  WarningList warnings;
+  Compile(Text(EightyOneBoards()), Text(BuiltInTrainLines()), &warnings);
+  ASSERT_EQ(warnings.warnings.size(), 1u) << Describe(warnings.warnings);
+  EXPECT_EQ(warnings.warnings[0].kind, WarningKind::CaptionRecordZero);
+  EXPECT_EQ(warnings.warnings[0].at.line, 40 + 80);
+}
+
+TEST(ReadingWarnings, ATrainServiceWithoutGeneralSectionIsToldOnce) {
+  WarningList warnings;
+  Compile(Text(BuiltInLineLines()), Text({"numero vetture,    4", "[fine]"}), &warnings);
+  ASSERT_EQ(warnings.warnings.size(), 2u) << Describe(warnings.warnings);
+  EXPECT_EQ(warnings.warnings[0].kind, WarningKind::WrongSection);
+  EXPECT_EQ(warnings.warnings[1].kind, WarningKind::EmptyService);
+  EXPECT_EQ(warnings.warnings[1].at.line, 0);
+}
+
+TEST(ReadingWarnings, TheBuiltInSourcesAreSilent) {
+  for (int32_t compila_linea : {1, 0}) {
+    SCOPED_TRACE(compila_linea);
+    WarningList warnings;
+    const Compiled compiled =
+        Compile(Text(BuiltInLineLines()), Text(BuiltInTrainLines()), &warnings, compila_linea);
+    EXPECT_EQ(compiled.codice_errore, 0);
+    EXPECT_TRUE(warnings.warnings.empty()) << Describe(warnings.warnings);
+  }
+}
+
+TEST(ReadingWarnings, ListeningChangesNeitherTheFilesNorTheErrorSlot) {
+  std::vector<std::pair<std::string, std::string>> sources = {
+      {Text(BuiltInLineLines()), Text(BuiltInTrainLines())},
+      {Text(EightyOneBoards()), Text(BuiltInTrainLines())}};
+  for (const Case& c : kCases)
+    sources.push_back({Text(Edited(BuiltInLineLines(), c.line_edits)), Text(Edited(BuiltInTrainLines(), c.train_edits))});
+  for (const auto& [line, train] : sources) {
+    for (int32_t compila_linea : {1, 0}) {
+      WarningList warnings;
+      const Compiled heard = Compile(line, train, &warnings, compila_linea);
+      const Compiled unheard = Compile(line, train, nullptr, compila_linea);
+      EXPECT_EQ(heard.codice_errore, unheard.codice_errore);
+      EXPECT_EQ(heard.posizione_errore, unheard.posizione_errore);
+      EXPECT_EQ(heard.stopped_with, unheard.stopped_with);
+      EXPECT_TRUE(heard.files == unheard.files);
+      EXPECT_EQ(heard.files.size(), compila_linea == 1 ? 3u : 2u);
+    }
+  }
+}
+
+TEST(ClosestKeyword, OnlyACloseKeywordIsOffered) {
+  const struct {
+    const char* field;
+    const char* closest;
+  } cases[] = {{"stazone", "stazione"},  {"STAZIONI", "stazione"}, {"segnal", "segnale"},
+               {"velocia", "velocita"},  {"xyz", ""},             {"tram", ""},
+               {"sabia", "sabbia"},      {"orario", ""},
+               // Two letters longer or shorter is still close; three is not.
+               {"stazio", "stazione"},   {"segnalexx", "segnale"},  {"stazi", ""}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ClosestKeyword(c.field, TrainVocabulary().keywords), c.closest) << c.field;
+}
+
+}  // namespace
+}  // namespace scenario

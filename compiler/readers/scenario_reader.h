@@ -1,0 +1,77 @@
+// The reader of both text sources: the line description, then the train
+// service. Faults are recorded in the model's error slot; a run-time failure
+// in either half is trapped and recorded as error 25.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "compiler/fields/field_stream.h"
+#include "compiler/fields/reading_observer.h"
+#include "compiler/fields/source_warnings.h"
+#include "model/scenario_model.h"
+#include "platform/files/workspace.h"
+
+namespace scenario {
+
+// Why the reading failed (error 25), told for the author: where to look in
+// the source being read (line 0: the file as a whole) and the cause.
+struct ReadingFailure {
+  FieldPosition at;
+  std::string cause;
+};
+
+// Where the reading stood when it ended: the source being read, the keyword
+// field of the line being handled, and the last field begun. Empty `file`
+// when no source was opened. After a run-time failure, its cause.
+struct ReadingPlace {
+  std::string file;
+  FieldPosition keyword;
+  FieldPosition field;
+  std::optional<ReadingFailure> failure;
+};
+
+// Reads both sources into the model and deletes them. `place`, when given,
+// receives where the reading ended; `observer`, when given, hears the
+// warnings of the reading. Neither changes what is read.
+void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place = nullptr,
+                    ReadingObserver* observer = nullptr);
+
+// A text source open for reading: its whole text, cut into fields.
+class OpenSource {
+ public:
+  // Reads the whole file `name` of the workspace; a failure to read it is a
+  // RuntimeFailure. With an observer, the source's warnings go to it.
+  OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place,
+             ReadingObserver* observer = nullptr, const SourceVocabulary* vocabulary = nullptr);
+  // Records the last field begun in the reading place.
+  ~OpenSource();
+  OpenSource(const OpenSource&) = delete;
+  OpenSource& operator=(const OpenSource&) = delete;
+
+  FieldStream& fields() { return stream_; }
+  // The source's warnings; null when nobody listens.
+  SourceWarnings* warnings() { return warnings_.get(); }
+  bool AtEnd() const { return stream_.AtEnd(); }
+  // Reads a text field as the keyword field of a line.
+  std::string ReadKeyword();
+  // Reads the keyword field of the next line into `keyword`, passing over up
+  // to `most_comments` comment fields before it. False once the file has
+  // ended, before or at any of these reads: the field that reached the end
+  // is not interpreted.
+  bool ReadKeywordPassingComments(int most_comments, std::string* keyword);
+  // Closes the source and deletes its file; a failure to delete it is a
+  // RuntimeFailure.
+  void CloseAndDelete();
+
+ private:
+  const Workspace& workspace_;
+  std::string name_;
+  ReadingPlace* place_;
+  std::string text_;
+  FieldStream stream_;
+  std::unique_ptr<SourceWarnings> warnings_;
+};
+
+}  // namespace scenario

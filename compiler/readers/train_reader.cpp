@@ -1,0 +1,595 @@
+#include "compiler/readers/train_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "compiler/fields/arithmetic.h"
+#include "compiler/fields/keyword_match.h"
+#include "compiler/fields/error_numbers.h"
+#include "compiler/fields/failure_causes.h"
+#include "compiler/fields/keyword_table.h"
+#include "compiler/fields/model_access.h"
+#include "compiler/fields/reading_rules.h"
+#include "compiler/readers/signal_placement.h"
+#include "compiler/readers/slowdown_placement.h"
+#include "compiler/fields/runtime_failure.h"
+#include "compiler/fields/source_warnings.h"
+#include "model/file_names.h"
+
+namespace scenario {
+
+namespace {
+
+// Up to two comment fields are passed over before a keyword; the third field
+// is taken whatever it holds.
+constexpr int kCommentsBeforeKeyword = 2;
+// A station's zone must begin this far after the previous station's zone ends.
+constexpr int32_t kStationSpacing = 350;
+
+// A value that holds along the route from the cell of its step line up to
+// the cell before the next line of its kind.
+struct StepFill {
+  int64_t index = 0;      // first cell not yet given a value
+  int32_t previous = 0;   // value of the last line read
+  FieldPosition previous_at;  // where that value was written
+};
+
+uint8_t SpeedFifth(int32_t speed) { return RoundToByte(speed / 5.0); }
+
+std::string Metres(int64_t metres) { return std::to_string(metres) + " m"; }
+
+// What the warnings remember of the lines read before: only kept while an
+// observer listens.
+struct TrainWarningState {
+  FieldPosition at;  // the keyword field of the line being read
+  std::array<FieldPosition, 4> general_lines{};
+  bool speed_seen = false;
+  int32_t speed_position = 0;
+  bool adhesion_seen = false;
+  int32_t adhesion_position = 0;
+  bool station_seen = false;
+  // The timetable time of the last station that has one.
+  int32_t last_orario = 0;
+  std::string last_timed_station;
+};
+
+uint8_t AdhesionByte(int32_t adhesion) { return Low8(adhesion); }
+
+class TrainServiceReading {
+ public:
+  TrainServiceReading(ScenarioModel& model, OpenSource& source, int32_t indice_cartello)
+      : model_(model),
+        source_(source),
+        fields_(source.fields()),
+        warn_(source.warnings()),
+        indice_cartello_(indice_cartello) {}
+
+  void Run() {
+    // Everything before the general section is passed over.
+    bool general_found = false;
+    while (!source_.AtEnd()) {
+      const std::string field = source_.ReadKeyword();
+      if (ContainsIgnoringCase(field, "[generale]")) {
+        general_found = true;
+        break;
+      }
+      if (warn_) WarnBeforeGeneral(field);
+    }
+    general_found_ = general_found;
+    if (warn_) {
+      if (general_found)
+        warn_->EnterSection("generale");
+      else
+        warn_->Warn({}, WarningKind::EmptyService,
+                    "the train service has no [generale] line: nothing in it is read, so the train has no "
+                    "station, no speed limit and no adhesion");
+    }
+    std::string riga;
+    while (source_.ReadKeywordPassingComments(kCommentsBeforeKeyword, &riga)) {
+      AfterLine next = HandleLine(riga);
+      if (next == AfterLine::Stopped) return;
+      if (next == AfterLine::Close) break;
+    }
+    Close();
+  }
+
+ private:
+  // Every keyword test is made on the same field, in this order; a field
+  // that matches several reads the values of each in turn.
+  AfterLine HandleLine(const std::string& riga) {
+    if (warn_) WarnField(riga);
+    if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa")) {
+      fields_.BeginValues(keyword::kMassaFrenata);
+      stazione(model_, kRecordDatiGenerali).inizio_zona = fields_.ReadLong();
+    }
+    if (ContainsIgnoringCase(riga, "vetture")) {
+      fields_.BeginValues(keyword::kNumeroVetture);
+      stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
+    }
+    if (ContainsIgnoringCase(riga, "velocit")) {
+      fields_.BeginValues(keyword::kVelocita);
+      if (AfterLine next = ReadStep(speed_, &rec_cella::velocita_limite, SpeedFifth); next != AfterLine::GoOn)
+        return next;
+    }
+    if (ContainsIgnoringCase(riga, "aderenza")) {
+      fields_.BeginValues(keyword::kAderenza);
+      if (AfterLine next = ReadStep(adhesion_, &rec_cella::aderenza, AdhesionByte); next != AfterLine::GoOn)
+        return next;
+    }
+    if (ContainsIgnoringCase(riga, "orologio")) {
+      fields_.BeginValues(keyword::kOrologio);
+      rec_stazione& treno = stazione(model_, kRecordTreno);
+      treno.par_7 = fields_.ReadInteger();
+      treno.par_8 = fields_.ReadInteger();
+      treno.par_9 = fields_.ReadInteger();
+    }
+    if (ContainsIgnoringCase(riga, "sabbia")) {
+      fields_.BeginValues(keyword::kSabbia);
+      stazione(model_, kRecordTreno).par_4 = fields_.ReadInteger();
+    }
+    if (ContainsIgnoringCase(riga, "segnale")) {
+      if (AfterLine next = ReadSignal(); next != AfterLine::GoOn) return next;
+    }
+    if (ContainsIgnoringCase(riga, "rallentamento")) {
+      if (AfterLine next = ReadSlowdown(); next != AfterLine::GoOn) return next;
+    }
+    if (ContainsIgnoringCase(riga, "abbattimento")) {
+      if (AfterLine next = ReadCodeChange(); next != AfterLine::GoOn) return next;
+    }
+    if (ContainsIgnoringCase(riga, "stazione")) return ReadStation();
+    return AfterLine::GoOn;
+  }
+
+  // A field before the general section, which the reading passes over.
+  void WarnBeforeGeneral(const std::string& field) {
+    const FieldPosition at = fields_.last_field();
+    if (field.empty() || IsComment(field) || !HeaderName(field).empty() || warned_before_general_) return;
+    warned_before_general_ = true;
+    warn_->Warn(at, WarningKind::WrongSection,
+                "'" + field + "' stands before [generale]: everything before that line is skipped");
+  }
+
+  // The warnings of a keyword field: the section it stands in, a general
+  // value given again, a field no test knows.
+  void WarnField(const std::string& riga) {
+    ws_.at = fields_.last_field();
+    struct Test {
+      bool matched;
+      const char* keyword;
+      const char* section;
+      int general;  // index of a general value, -1 for the others
+    };
+    const Test tests[] = {
+        {ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa"), "percentuale massa frenata",
+         "generale", 0},
+        {ContainsIgnoringCase(riga, "vetture"), "numero vetture", "generale", 1},
+        {ContainsIgnoringCase(riga, "velocit"), "velocita", "vel_limite", -1},
+        {ContainsIgnoringCase(riga, "aderenza"), "aderenza", "aderenze", -1},
+        {ContainsIgnoringCase(riga, "orologio"), "orologio", "generale", 2},
+        {ContainsIgnoringCase(riga, "sabbia"), "sabbia", "generale", 3},
+        {ContainsIgnoringCase(riga, "segnale"), "segnale", "segnali", -1},
+        {ContainsIgnoringCase(riga, "rallentamento"), "rallentamento", "rallentamenti", -1},
+        {ContainsIgnoringCase(riga, "abbattimento"), "abbattimento", "codici", -1},
+        {ContainsIgnoringCase(riga, "stazione"), "stazione", "stazioni", -1}};
+    bool matched = false;
+    for (const Test& test : tests) {
+      if (!test.matched) continue;
+      if (!matched) warn_->Recognised(test.keyword, test.section, ws_.at);
+      matched = true;
+      if (test.general < 0) continue;
+      FieldPosition& before = ws_.general_lines[static_cast<size_t>(test.general)];
+      if (before.line > 0 && !warn_->WarnedOnLine(ws_.at.line))
+        warn_->Warn(ws_.at, WarningKind::ValueReplaced,
+                    "'" + std::string(test.keyword) + "' is given again: this value replaces the one of line " +
+                        std::to_string(before.line));
+      before = ws_.at;
+    }
+    if (!matched) warn_->Unrecognised(riga, ws_.at);
+  }
+
+  // An item placed beyond the line's own length, in the run-out after it.
+  void WarnRunOut(const std::string& item, int32_t position) {
+    const int32_t length = model_.stazioni[kRecordDatiGenerali].fine_zona;
+    if (position <= length) return;
+    warn_->Warn(ws_.at, WarningKind::RunOut,
+                item + " at " + Metres(position) + " lies beyond the end of the line at " + Metres(length) +
+                    ", in the 7000 m run-out after it");
+  }
+
+  // A step not beyond the step of its kind before it.
+  void WarnStep(const char* kind, bool& seen, int32_t& previous_position, const StepFill& fill, int32_t position,
+                int64_t first_cell) {
+    if (seen && first_cell <= fill.index) {
+      if (first_cell > 0)
+        warn_->Warn(ws_.at, WarningKind::PositionBack,
+                    std::string("the ") + kind + " step at " + Metres(position) + " is not beyond the previous one at " +
+                        Metres(previous_position) + ": the previous value keeps one more route cell, cell " +
+                        std::to_string(fill.index) + ", and this one applies from cell " +
+                        std::to_string(fill.index + 1) + " on");
+      else
+        warn_->Warn(ws_.at, WarningKind::PositionBack,
+                    std::string("the ") + kind + " step at " + Metres(position) + " is not beyond the previous one at " +
+                        Metres(previous_position) + ": it replaces it, and the previous value is never used");
+    }
+    seen = true;
+    previous_position = position;
+  }
+
+  // An item beyond the route's reach: recorded, and the reading goes on to
+  // the closing steps.
+  AfterLine OutOfRange(int32_t posizione) {
+    model_.codice_errore = error_number::kBeyondRoute;
+    model_.posizione_errore = posizione;
+    return AfterLine::Close;
+  }
+
+  // Where value `index` of the line being read began; its keyword for
+  // causes::kKeyword.
+  FieldPosition ValueAt(size_t index) const {
+    return index == causes::kKeyword ? fields_.keyword_position() : fields_.value_position(index);
+  }
+
+  AfterLine Stop(int32_t numero, int32_t posizione) {
+    source_.CloseAndDelete();
+    model_.codice_errore = numero;
+    model_.posizione_errore = posizione;
+    return AfterLine::Stopped;
+  }
+
+  AfterLine StopKeepingPosition(int32_t numero) {
+    source_.CloseAndDelete();
+    model_.codice_errore = numero;
+    return AfterLine::Stopped;
+  }
+
+  // Gives `fill.previous` to the cells from the fill index up to the cell
+  // before `end`, never past the route's last cell; at least one cell.
+  template <typename ValueOf>
+  void FillSteps(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of, int64_t end) {
+    if (fill.index >= model_.ultima_cella) return;
+    const uint8_t value = StepValue(fill, value_of);
+    do {
+      if (fill.index >= model_.ultima_cella) break;
+      cella(model_, fill.index).*field = value;
+      ++fill.index;
+    } while (fill.index < end);
+  }
+
+  // The value a step line gives its cells. It is computed when the next
+  // line of its kind, or the end of the file, fills them: a value that does
+  // not fit is the fault of the line that gave it. Only a speed can fail
+  // (its fifth must fit a byte); an adhesion keeps its low bits.
+  template <typename ValueOf>
+  uint8_t StepValue(const StepFill& fill, ValueOf value_of) {
+    return NamingCause([&] { return value_of(fill.previous); }, [&](RuntimeFailure& failure) {
+      failure.SetCause(fill.previous_at, causes::SpeedFifth(fill.previous, fill.previous_at));
+    });
+  }
+
+  template <typename ValueOf>
+  AfterLine ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
+    const int32_t posizione = fields_.ReadLong();
+    const int32_t value = fields_.ReadLong();
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    const int64_t first_cell = round_half_even(InCells(posizione));
+    if (warn_) {
+      if (&fill == &speed_) {
+        WarnStep("speed", ws_.speed_seen, ws_.speed_position, fill, posizione, first_cell);
+      } else {
+        WarnStep("adhesion", ws_.adhesion_seen, ws_.adhesion_position, fill, posizione, first_cell);
+        if (value < 0 || value > 255)
+          warn_->Warn(ws_.at, WarningKind::LowBits,
+                      "the adhesion " + std::to_string(value) + " does not fit a byte: only its low 8 bits are kept (" +
+                          std::to_string(static_cast<int>(Low8(value))) + ")");
+      }
+    }
+    if (first_cell > 0) FillSteps(fill, field, value_of, first_cell);
+    fill.previous = value;
+    fill.previous_at = fields_.value_position(1);
+    return AfterLine::GoOn;
+  }
+
+  AfterLine ReadSignal() {
+    fields_.BeginValues(keyword::kSegnale);
+    int32_t posizione = fields_.ReadLong();
+    int32_t sx = fields_.ReadLong();
+    int32_t s1 = fields_.ReadLong();
+    int32_t s2 = fields_.ReadLong();
+    int32_t s3 = fields_.ReadLong();
+    int32_t rapp = fields_.ReadLong();
+    int32_t dx = fields_.ReadLong();
+    int32_t d1 = fields_.ReadLong();
+    int32_t d2 = fields_.ReadLong();
+    int32_t d3 = fields_.ReadLong();
+    int32_t tempo = fields_.ReadLong();
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    if (warn_) {
+      WarnRunOut("the signal", posizione);
+      if (sx == 2 && (tempo < 0 || tempo > 255))
+        warn_->Warn(ws_.at, WarningKind::LowBits,
+                    "the signal's time " + std::to_string(tempo) + " does not fit a byte: only its low 8 bits are kept (" +
+                        std::to_string(static_cast<int>(Low8(tempo))) + ")");
+    }
+    const std::array<int32_t, 11> read = {posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo};
+    NamingCause([&] { memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo); },
+                [&](RuntimeFailure& failure) {
+                  const causes::Cause cause = causes::SignalOutside(failure, read);
+                  failure.SetCause(ValueAt(cause.value), cause.text);
+                });
+    // Any error in the slot stops the reading here, also one left by the
+    // line description.
+    if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
+    return AfterLine::GoOn;
+  }
+
+  AfterLine ReadSlowdown() {
+    fields_.BeginValues(keyword::kRallentamento);
+    int32_t x = fields_.ReadLong();
+    int32_t v = fields_.ReadLong();
+    int32_t l = fields_.ReadLong();
+    int32_t f_tt = fields_.ReadLong();
+    int32_t f_ta = fields_.ReadLong();
+    int32_t d_v = fields_.ReadLong();
+    if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x);
+    if (warn_) WarnSlowdown(x, l);
+    NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
+                [&](RuntimeFailure& failure) {
+                  const causes::Cause cause = causes::SlowdownOutside(failure, x, l, model_);
+                  failure.SetCause(ValueAt(cause.value), cause.text);
+                });
+    if (model_.codice_errore > 0) return Stop(model_.codice_errore, x);
+    return AfterLine::GoOn;
+  }
+
+  void WarnSlowdown(int32_t x, int32_t l) {
+    WarnRunOut("the slowdown", x);
+    if (l < 0) {
+      warn_->Warn(ws_.at, WarningKind::NegativeLength,
+                  "the slowdown at " + Metres(x) + " has a negative length, " + Metres(l) +
+                      ": its end lies before its start");
+    } else if (round_half_even(InCells(x) + 1) == round_half_even(InCells(static_cast<double>(x) + l) + 1)) {
+      warn_->Warn(ws_.at, WarningKind::CellReplaced,
+                  "the slowdown at " + Metres(x) + " is " + Metres(l) +
+                      " long: its start and its end fall in one route cell, and the start replaces the end");
+    }
+  }
+
+  AfterLine ReadCodeChange() {
+    fields_.BeginValues(keyword::kAbbattimento);
+    const int32_t posizione = fields_.ReadLong();
+    const int32_t value = fields_.ReadLong();
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    if (warn_) {
+      WarnRunOut("the code change", posizione);
+      if (value > 32767)
+        warn_->Warn(ws_.at, WarningKind::LowBits,
+                    "the code-change value " + std::to_string(value) +
+                        " does not fit 16 bits: only its low 16 bits are kept (" + std::to_string(Low16(value)) + ")");
+    }
+    rec_cella& cell = NamingCause(
+        [&]() -> rec_cella& { return cella(model_, round_half_even(InCells(posizione))); },
+        [&](RuntimeFailure& failure) {
+          failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the code change", posizione, failure.index()));
+        });
+    if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, posizione);
+    if (value > 0) {
+      cell.tipo_cella = tipo::cambio_codice;
+      cell.valore_1 = Low16(value);
+    } else {
+      cell.tipo_cella = tipo::cambio_codice_abbattimento;
+    }
+    return AfterLine::GoOn;
+  }
+
+  AfterLine ReadStation() {
+    // The records above the next caption slot hold the line's board
+    // captions: a station never goes there.
+    if (station_index_ > indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
+    const int32_t i = station_index_;
+    rec_stazione& record = stazione(model_, i);
+
+    int32_t length = 0;
+    if (AfterLine next = ReadStationFields(record, &length); next != AfterLine::GoOn) return next;
+    const int32_t p = record.progressiva;
+    if (warn_) WarnStation(record, length);
+    const AfterLine placed = NamingCause(
+        [&] {
+          SetStationZone(record, i, length);
+          if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
+          if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona)
+            return Stop(error_number::kStationsTooClose, p);
+          return AfterLine::GoOn;
+        },
+        [&](RuntimeFailure& failure) {
+          const causes::Cause cause = causes::StationZone(failure, record, length, model_);
+          failure.SetCause(ValueAt(cause.value), cause.text);
+        });
+    if (placed != AfterLine::GoOn) return placed;
+
+    ++station_index_;
+    if (station_index_ >= indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
+    return AfterLine::GoOn;
+  }
+
+  void WarnStation(const rec_stazione& record, int32_t length) {
+    const std::string name = "the station '" + record.nome + "'";
+    WarnRunOut(name, record.progressiva);
+    if (length < 0)
+      warn_->Warn(ws_.at, WarningKind::NegativeLength,
+                  name + " has a negative length, " + Metres(length) + ": its zone is turned inside out");
+    if (record.orario != 0) {
+      if (record.orario < ws_.last_orario)
+        warn_->Warn(ws_.at, WarningKind::TimetableBack,
+                    name + " is timetabled at " + ClockText(record.orario) + ", before " + ws_.last_timed_station +
+                        " at " + ClockText(ws_.last_orario));
+      ws_.last_orario = record.orario;
+      ws_.last_timed_station = name;
+    }
+    ws_.station_seen = true;
+  }
+
+  static std::string ClockText(int32_t seconds) {
+    auto two = [](int32_t n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+    if (seconds < 0) return std::to_string(seconds) + " s";
+    return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
+  }
+
+  // The seventeen values of a station line, with the tests made between
+  // them; the station's length goes to `length`.
+  AfterLine ReadStationFields(rec_stazione& record, int32_t* length) {
+    fields_.BeginValues(keyword::kStazione);
+    const int32_t p = fields_.ReadLong();
+    record.progressiva = p;
+    if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p);
+    if (p % kMetresPerCell != 0) return Stop(error_number::kStationOffCell, p);
+    record.tipo_stazione = fields_.ReadByte();
+    *length = fields_.ReadLong();
+    if (*length % 100 != 0) return Stop(error_number::kStationLength, p);
+    record.par_1 = fields_.ReadByte();
+    record.par_2 = fields_.ReadByte();
+    record.par_3 = fields_.ReadByte();
+    record.par_4 = fields_.ReadInteger();
+    record.par_5 = fields_.ReadInteger();
+    record.par_6 = fields_.ReadByte();
+    record.par_7 = fields_.ReadInteger();
+    record.par_8 = fields_.ReadInteger();
+    record.par_9 = fields_.ReadInteger();
+    record.sosta = fields_.ReadByte();
+    const int32_t hours = fields_.ReadLong();
+    const int32_t minutes = fields_.ReadLong();
+    const int32_t seconds = fields_.ReadLong();
+    record.nome = fields_.ReadText();
+    if (warn_) warn_->TextRead("station name", record.nome, fields_.last_field());
+    record.orario = NamingCause(
+        [&] { return AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds); },
+        [&](RuntimeFailure& failure) {
+          failure.SetCause(ValueAt(13), causes::TimetableOverflow(hours, minutes, seconds));
+        });
+    return AfterLine::GoOn;
+  }
+
+  // The station's zone around its position, by its kind; and the flags that
+  // a short station or the first one does not keep.
+  static void SetStationZone(rec_stazione& record, int32_t i, int32_t length) {
+    const int32_t p = record.progressiva;
+    const uint8_t t = record.tipo_stazione;
+    if (t == 5 || t == 6) {
+      record.fine_zona = AddLong(p, 150);
+      record.inizio_zona = SubtractLong(p, length);
+      record.par_3 = 0;
+    } else if (t == 7 || t == 8) {
+      record.inizio_zona = SubtractLong(p, length);
+      record.fine_zona = AddLong(p, length);
+      record.par_3 = 0;
+    } else {
+      record.inizio_zona = RoundToLong(p - length / 2.0);
+      record.fine_zona = record.par_3 != 0 ? RoundToLong(p + length / 2.0 + 50.0)
+                                           : RoundToLong(p + length / 2.0);
+    }
+    if (length < 600) record.par_2 = 0;
+    if (i == 1) {
+      record.par_3 = 0;
+      record.par_2 = 0;
+    }
+  }
+
+  // The approach marks before the end of the zone and the stop cell of a
+  // station of kind below 25.
+  AfterLine MarkStationCells(const rec_stazione& record, int32_t i) {
+    const uint8_t t = record.tipo_stazione;
+    const double last_zone_cell = InCells(record.fine_zona);
+    if (t < 25 && t != 5 && t != 6) {
+      for (int j = 1; j <= 4; ++j) {
+        const double y = last_zone_cell - j - 1;
+        if (y > 1) cella(model_, round_half_even(y)).avviso = static_cast<uint8_t>(80 + j);
+      }
+    }
+    if (t < 25) {
+      const double y = last_zone_cell - 1;
+      if (y <= 1) return StopKeepingPosition(error_number::kStationZoneAtRouteStart);
+      rec_cella& stop_cell = cella(model_, round_half_even(y));
+      if (warn_ && cella_occupata(stop_cell)) WarnStopCellTaken(record, stop_cell, round_half_even(y));
+      stop_cell.tipo_cella = tipo::fermata_stazione;
+      stop_cell.valore_1 = Low16(i);
+    }
+    return AfterLine::GoOn;
+  }
+
+  void WarnStopCellTaken(const rec_stazione& record, const rec_cella& cell, int64_t k) {
+    const char* held = "an item";
+    switch (cell.tipo_cella) {
+      case tipo::segnale: held = "a signal"; break;
+      case tipo::fine_rallentamento: held = "a slowdown's end"; break;
+      case tipo::inizio_rallentamento: held = "a slowdown's start"; break;
+      case tipo::avviso_rallentamento: held = "a slowdown's warning board"; break;
+      case tipo::prima_dell_avviso: held = "a cell before a slowdown's warning board"; break;
+      case tipo::indicatore_v_max: held = "a maximum-speed indicator"; break;
+      case tipo::fermata_stazione: held = "another station's stop cell"; break;
+      case tipo::cambio_codice:
+      case tipo::cambio_codice_abbattimento: held = "a code change"; break;
+      case tipo::cartello: held = "an indication board"; break;
+      default: break;
+    }
+    warn_->Warn(ws_.at, WarningKind::CellReplaced,
+                "the stop cell of the station '" + record.nome + "' (route cell " + std::to_string(k) + ") replaces " + held +
+                    " that stood there");
+  }
+
+  void Close() {
+    if (warn_ && general_found_) {
+      if (!ws_.station_seen)
+        warn_->Warn({}, WarningKind::EmptyService, "the train service has no station line ('stazione')");
+      if (!ws_.speed_seen)
+        warn_->Warn({}, WarningKind::EmptyService,
+                    "the train service has no speed step ('velocita'): the speed limit is 0 along the whole route");
+      if (!ws_.adhesion_seen)
+        warn_->Warn({}, WarningKind::EmptyService,
+                    "the train service has no adhesion step ('aderenza'): the adhesion is 0 along the whole route");
+    }
+    source_.CloseAndDelete();
+    // The last value of each kind holds to the end of the route, short of
+    // its last three cells.
+    const int64_t end = int64_t{model_.ultima_cella} - 2;
+    const uint8_t speed = StepValue(speed_, SpeedFifth);
+    do {
+      cella(model_, speed_.index).velocita_limite = speed;
+      ++speed_.index;
+    } while (speed_.index < end);
+    const uint8_t adhesion = StepValue(adhesion_, AdhesionByte);
+    do {
+      cella(model_, adhesion_.index).aderenza = adhesion;
+      ++adhesion_.index;
+    } while (adhesion_.index < end);
+    // The line's kilometric progressives must fall on whole cells.
+    for (int r : {kRecordProgressivaTre, kRecordProgressivaDue, kRecordProgressivaUno}) {
+      const rec_stazione& progressive = stazione(model_, r);
+      if (progressive.inizio_zona % kMetresPerCell != 0 || progressive.fine_zona % kMetresPerCell != 0)
+        model_.codice_errore = error_number::kProgressiveOffCell;
+    }
+  }
+
+  ScenarioModel& model_;
+  OpenSource& source_;
+  FieldStream& fields_;
+  SourceWarnings* warn_;
+  const int32_t indice_cartello_;
+  int32_t station_index_ = 1;
+  StepFill speed_;
+  StepFill adhesion_;
+  TrainWarningState ws_;
+  bool warned_before_general_ = false;
+  bool general_found_ = false;
+};
+
+}  // namespace
+
+void ReadTrainService(ScenarioModel& model, const Workspace& workspace, int32_t indice_cartello,
+                      ReadingPlace* place, ReadingObserver* observer) {
+  OpenSource source(workspace, TrainSourceName(model.nome_linea, model.numero_treno), place, observer,
+                    &TrainVocabulary());
+  TrainServiceReading(model, source, indice_cartello).Run();
+}
+
+}  // namespace scenario

@@ -1,8 +1,0 @@
-#include "platform/binary_streams.h"
-
-namespace scenario {
-
-// A POSIX system makes no difference between text and binary streams.
-void SetStandardStreamsBinary() {}
-
-}  // namespace scenario

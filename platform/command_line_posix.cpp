@@ -1,9 +1,0 @@
-#include "platform/command_line.h"
-
-namespace scenario {
-
-std::vector<std::string> CommandLineArguments(int argc, char** argv) {
-  return std::vector<std::string>(argv, argv + argc);
-}
-
-}  // namespace scenario

@@ -1,0 +1,80 @@
+// Compiling for authors: an author's two sources compiled exactly as the
+// compactor compiles its own, without touching the given files, and a
+// report of where the recorded error lies and what the reading warned of.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/scenario_model.h"
+#include "platform/files/file_system.h"
+#include "platform/files/workspace.h"
+#include "tools/authoring/scenario_names.h"
+
+namespace scenario::tool {
+
+struct CompileRequest {
+  std::string line_file;
+  std::string train_file;
+  std::string output_directory = ".";
+  std::optional<std::string> line_name;
+  std::optional<std::string> train_number;
+  bool no_line = false;  // compile with compila_linea 0: no compiled line file
+  bool warnings = true;  // listen to the reading's warnings
+};
+
+// A place in a source as the author named it; line and column are 0 when
+// the fault has no line of its own.
+struct SourcePlace {
+  std::string file;
+  int line = 0;
+  int column = 0;
+};
+
+// A warning of the reading, placed in the author's files.
+struct CompileWarning {
+  SourcePlace place;
+  std::string kind;
+  std::string message;
+};
+
+struct CompileReport {
+  ScenarioNames names;
+  int32_t codice_errore = 0;
+  int32_t posizione_errore = 0;
+  // Where the recorded error lies, when it comes from a source.
+  std::optional<SourcePlace> place;
+  // What made the reading fail, for error 25: one sentence naming the value
+  // and what to change.
+  std::optional<std::string> cause;
+  // The number errore showed when the run stopped.
+  std::optional<int32_t> stopped_with;
+  // The line description's own error 15 when the slot went on to another
+  // error: the train service reading stopped on its account, or a later
+  // check overwrote it.
+  std::optional<SourcePlace> line_stop_place;
+  int32_t line_stop_position = 0;
+  // The reading's warnings, in the order they were given.
+  std::vector<CompileWarning> warnings;
+  // The compiled files the run wrote, in order.
+  std::vector<std::string> files_written;
+};
+
+// Copies the sources into the output directory under the names the compile
+// run reads, runs it there and reports its error slot. The output directory
+// is locked for the whole compile; `tell` gets a notice when another run
+// makes it wait. Throws std::invalid_argument for a request that cannot be
+// run (names missing or unusable, a given file that the run would
+// overwrite) and SystemFailure for a file that cannot be read, written or
+// created, or a directory that another run holds past the wait limit.
+CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
+                         const WorkspaceHold::Tell& tell = {}, ScenarioModel* compiled = nullptr);
+
+// Compiles the two sources as RunCompile does, but in memory: nothing is
+// written anywhere, and the report lists no file. `compiled`, when given,
+// receives the model as the run left it.
+CompileReport RunCheck(const CompileRequest& request, FileSystem& files, ScenarioModel* compiled = nullptr);
+
+}  // namespace scenario::tool

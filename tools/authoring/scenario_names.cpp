@@ -1,0 +1,92 @@
+#include "tools/authoring/scenario_names.h"
+
+#include <stdexcept>
+#include <string_view>
+
+#include "encoding/text_encoding.h"
+#include "tools/common/paths.h"
+
+namespace scenario::tool {
+
+namespace {
+
+constexpr std::string_view kLineEnding = "_linea.txt";
+constexpr std::string_view kTrainEnding = "-.txt";
+
+bool EndsWith(std::string_view text, std::string_view ending) {
+  return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
+}
+
+// NAME from NAME_linea.txt.
+std::optional<std::string> LineNameOf(const std::string& line_file) {
+  const std::string base = BaseName(line_file);
+  if (!EndsWith(base, kLineEnding)) return std::nullopt;
+  return base.substr(0, base.size() - kLineEnding.size());
+}
+
+// NAME_NUMBER from NAME_NUMBER-.txt.
+std::optional<std::string> TrainStemOf(const std::string& train_file) {
+  const std::string base = BaseName(train_file);
+  if (!EndsWith(base, kTrainEnding)) return std::nullopt;
+  return base.substr(0, base.size() - kTrainEnding.size());
+}
+
+}  // namespace
+
+void CheckNamePart(const std::string& what, const std::string& name) {
+  if (name.empty()) throw std::invalid_argument(what + " is empty");
+  if (name.find('/') != std::string::npos)
+    throw std::invalid_argument(what + " '" + name + "' contains a '/'; it must name a file, not a path");
+  if (name.find('\0') != std::string::npos) throw std::invalid_argument(what + " contains a NUL byte");
+}
+
+ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::string& train_file,
+                                   const std::optional<std::string>& line_name,
+                                   const std::optional<std::string>& train_number) {
+  const std::optional<std::string> stem = TrainStemOf(train_file);
+  ScenarioNames names;
+
+  if (line_name) {
+    names.nome_linea = *line_name;
+  } else if (std::optional<std::string> from_line = LineNameOf(line_file)) {
+    names.nome_linea = *from_line;
+  } else if (stem && stem->rfind('_') != std::string::npos) {
+    names.nome_linea = stem->substr(0, stem->rfind('_'));
+  } else if (LineNameOf(train_file) && TrainStemOf(line_file)) {
+    throw std::invalid_argument("'" + line_file + "' is named as a train service and '" + train_file +
+                                "' as a line description: give the line description first, then the "
+                                "train service");
+  } else {
+    throw std::invalid_argument(
+        "cannot tell the line name: '" + line_file +
+        "' does not follow the pattern NAME_linea.txt; give it with --line-name");
+  }
+  CheckNamePart("the line name", names.nome_linea);
+
+  if (train_number) {
+    names.numero_treno = *train_number;
+  } else if (stem && stem->size() > names.nome_linea.size() + 1 &&
+             stem->compare(0, names.nome_linea.size() + 1, names.nome_linea + "_") == 0) {
+    names.numero_treno = stem->substr(names.nome_linea.size() + 1);
+  } else {
+    throw std::invalid_argument("cannot tell the train number: '" + train_file +
+                                "' does not follow the pattern " + names.nome_linea +
+                                "_NUMBER-.txt; give it with --train-number");
+  }
+  CheckNamePart("the train number", names.numero_treno);
+  return names;
+}
+
+std::optional<std::string> Utf8NameWarning(const std::string& what, const std::string& name,
+                                           const std::string& origin, bool from_file_name) {
+  if (!LooksLikeUtf8(name)) return std::nullopt;
+  return what + " '" + name + "', from " + origin +
+         ", is written in UTF-8 bytes: the compiled files and their check codes keep these bytes, and the "
+         "simulator reads names as Windows-1252, one byte per letter, so it will show '" +
+         Windows1252ToUtf8(name) +
+         "'; " +
+         (from_file_name ? "rename the files with the Windows-1252 letter (one byte), or use plain ASCII letters in the names"
+                         : "give it with the Windows-1252 letter (one byte), or in plain ASCII letters");
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,76 @@
+// The line name and train number of a compile: from the options, or from
+// the source file names.
+#include "tools/authoring/scenario_names.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace scenario::tool {
+namespace {
+
+TEST(ScenarioNames, ReadOffTheFileNamesOrGiven) {
+  struct Case {
+    const char* line_file;
+    const char* train_file;
+    std::optional<std::string> line_name;
+    std::optional<std::string> train_number;
+    const char* nome_linea;
+    const char* numero_treno;
+  };
+  const Case cases[] = {
+      {"src/Calvisio -Sambreta_linea.txt", "src/Calvisio -Sambreta_31613-.txt", {}, {}, "Calvisio -Sambreta", "31613"},
+      // Underscores in the line name: the line file tells where it ends.
+      {"a/Val_di_Sole_linea.txt", "b/Val_di_Sole_2_B-.txt", {}, {}, "Val_di_Sole", "2_B"},
+      // The line file tells nothing: the train file's last underscore does.
+      {"line.txt", "Monte_88-.txt", {}, {}, "Monte", "88"},
+      {"line.txt", "train.txt", "Monte", "88", "Monte", "88"},
+      // A given name wins over the file's.
+      {"Calvisio_linea.txt", "Calvisio_1-.txt", "Other", "5", "Other", "5"},
+      {"Calvisio_linea.txt", "x.txt", {}, "5", "Calvisio", "5"},
+      {"Calvisio_linea.txt", "Other_5-.txt", {}, "7", "Calvisio", "7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.line_file) + " " + c.train_file);
+    const ScenarioNames names = ResolveScenarioNames(c.line_file, c.train_file, c.line_name, c.train_number);
+    EXPECT_EQ(names.nome_linea, c.nome_linea);
+    EXPECT_EQ(names.numero_treno, c.numero_treno);
+  }
+}
+
+TEST(ScenarioNames, MissingOrUnusableNamesAreRefusedWithTheOptionToGive) {
+  struct Case {
+    const char* line_file;
+    const char* train_file;
+    std::optional<std::string> line_name;
+    std::optional<std::string> train_number;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"line.txt", "train.txt", {}, {}, "--line-name"},
+      {"line.txt", "train.txt", "Monte", {}, "--train-number"},
+      // The train file names another line.
+      {"Calvisio_linea.txt", "Other_5-.txt", {}, {}, "Calvisio_NUMBER-.txt"},
+      {"Calvisio_linea.txt", "Calvisio_-.txt", {}, {}, "--train-number"},
+      {"_linea.txt", "x.txt", {}, "1", "the line name is empty"},
+      {"line.txt", "train.txt", "../up", "1", "contains a '/'"},
+      {"line.txt", "train.txt", "Monte", "1/2", "contains a '/'"},
+      // The two files given the other way round.
+      {"src/Valle_42-.txt", "src/Valle_linea.txt", {}, {},
+       "'src/Valle_42-.txt' is named as a train service and 'src/Valle_linea.txt' as a line description: "
+       "give the line description first"},
+      {"Valle_42-.txt", "Valle_linea.txt", {}, "42", "give the line description first"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.line_file) + " " + c.train_file);
+    try {
+      ResolveScenarioNames(c.line_file, c.train_file, c.line_name, c.train_number);
+      ADD_FAILURE() << "accepted";
+    } catch (const std::invalid_argument& error) {
+      EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace scenario::tool

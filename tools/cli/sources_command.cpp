@@ -1,0 +1,55 @@
+#include "tools/cli/sources_command.h"
+
+#include "app/form_load.h"
+#include "model/file_names.h"
+#include "platform/files/directory_lock.h"
+#include "platform/files/workspace.h"
+#include "sources/scenario_sources.h"
+#include "tools/common/refusal.h"
+
+namespace scenario::tool {
+
+std::vector<std::string> BuiltInSourceNames() {
+  return {LineSourceName(kNomeLinea), TrainSourceName(kNomeLinea, kNumeroTreno),
+          FormName(kNomeLinea, kNumeroTreno, "note.txt"),
+          FormName(kNomeLinea, kNumeroTreno, "rallentamenti.txt"),
+          FormName(kNomeLinea, kNumeroTreno, "scheda_treno.txt")};
+}
+
+namespace {
+
+void RefuseExisting(FileSystem& files, const std::vector<std::string>& paths) {
+  std::string existing;
+  for (const std::string& path : paths)
+    if (files.FileExists(path)) existing += "\n  " + path;
+  if (!existing.empty())
+    throw Refusal("these files exist already and would be replaced:" + existing +
+                  "\nwrite into another directory, or give --force to replace them");
+}
+
+}  // namespace
+
+std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::string& directory,
+                                             bool replace, const WorkspaceHold::Tell& tell) {
+  const Workspace workspace{files, directory};
+  std::vector<std::string> paths;
+  for (const std::string& name : BuiltInSourceNames()) paths.push_back(workspace.PathOf(name));
+
+  if (!replace) RefuseExisting(files, paths);
+  RequireOk(files.MakeDirectory(directory), directory);
+  WorkspaceHold hold(workspace, LockWaitLimit(), tell);
+  // Another run may have written them while this one waited.
+  if (!replace) RefuseExisting(files, paths);
+  ScenarioModel model;
+  model.nome_linea = kNomeLinea;
+  model.numero_treno = kNumeroTreno;
+  dati_linea(model, workspace);
+  dati_treno(model, workspace);
+  dati_note(model, workspace);
+  dati_rallentamenti(model, workspace);
+  dati_scheda(model, workspace);
+  hold.Finish();
+  return paths;
+}
+
+}  // namespace scenario::tool

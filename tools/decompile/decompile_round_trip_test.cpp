@@ -1,0 +1,95 @@
+// The round trip on many made-up scenarios: every one that compiles with no
+// error is decompiled; the sources it gives must compile to the same bytes,
+// or decompile must refuse. Hardly any may be refused.
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tools/decompile/decompile.h"
+#include "tools/common/refusal.h"
+#include "tests/support/scenario_generator.h"
+
+namespace scenario::tool {
+namespace {
+
+using testing::CompiledFiles;
+using testing::CompileInMemory;
+using testing::GeneratedScenario;
+using testing::GenerateScenario;
+
+uint64_t FromEnvironment(const char* name, uint64_t fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? std::strtoull(value, nullptr, 10) : fallback;
+}
+
+// The first line of what could not be recovered, without the numbers that
+// make each case its own: the kind of refusal.
+std::string KindOfRefusal(const RecoveredScenario& recovered) {
+  if (recovered.differences.empty()) return "(nothing listed)";
+  std::string text = recovered.differences.front();
+  std::string kind;
+  bool in_number = false;
+  for (char c : text) {
+    const bool digit = c >= '0' && c <= '9';
+    if (digit && !in_number) kind += '#';
+    if (!digit) kind += c;
+    in_number = digit;
+  }
+  return kind;
+}
+
+TEST(DecompileRoundTrip, GeneratedCleanScenariosCompileBackToTheSameBytes) {
+  // ROUND_TRIP_SCENARIOS and ROUND_TRIP_SEED repeat or widen a run.
+  const uint64_t count = FromEnvironment("ROUND_TRIP_SCENARIOS", SCENARIO_ROUND_TRIP_SCENARIOS);
+  const uint64_t first_seed = FromEnvironment("ROUND_TRIP_SEED", 1);
+  uint64_t clean = 0, exact = 0, refused = 0, with_error = 0;
+  std::map<std::string, int> refusals;
+  for (uint64_t seed = first_seed; seed < first_seed + count; ++seed) {
+    const GeneratedScenario scenario = GenerateScenario(seed);
+    const CompiledFiles original = CompileInMemory(scenario.nome_linea, scenario.numero_treno,
+                                                   scenario.line_description, scenario.train_service,
+                                                   scenario.with_plan);
+    if (original.stopped_with || original.codice_errore != 0) {
+      ++with_error;
+      continue;
+    }
+    ++clean;
+    RecoveredScenario recovered;
+    try {
+      const CompiledInput input =
+          DecodeCompiledInput("station", original.station_file, "cell", original.cell_file, "line", original.line_file);
+      recovered = Decompile(input);
+    } catch (const Refusal& refusal) {
+      ADD_FAILURE() << "seed " << seed << ": a clean compile's files were refused: " << refusal.what();
+      continue;
+    }
+    if (!recovered.exact) {
+      ++refused;
+      ++refusals[KindOfRefusal(recovered)];
+      std::cout << "seed " << seed << " (" << scenario.kind << ") refused: " << recovered.differences.front() << "\n";
+      continue;
+    }
+    // Compiled again here, not trusting the self-check: the bytes must be
+    // those of the original compile.
+    const CompiledFiles again = CompileInMemory(scenario.nome_linea, scenario.numero_treno,
+                                                recovered.line_description, recovered.train_service,
+                                                scenario.with_plan);
+    const bool same = !again.stopped_with && again.station_file == original.station_file &&
+                      again.cell_file == original.cell_file && again.line_file == original.line_file;
+    EXPECT_TRUE(same) << "seed " << seed << " (" << scenario.kind
+                      << "): decompile called its sources exact, but they compile differently";
+    if (same) ++exact;
+  }
+  std::cout << "round trip: " << count << " scenarios from seed " << first_seed << ", " << clean << " clean, "
+            << with_error << " with an error (left out); " << exact << " exact, " << refused << " refused\n";
+  for (const auto& [kind, n] : refusals) std::cout << "  refused " << n << "x: " << kind << "\n";
+  // The generator must give mostly clean scenarios, or the test says little.
+  EXPECT_GE(clean * 10, count * 6) << "too few generated scenarios compile with no error";
+  EXPECT_GE(exact * 100, clean * 99) << exact << " of " << clean << " clean scenarios round-trip exactly";
+}
+
+}  // namespace
+}  // namespace scenario::tool

@@ -1,0 +1,168 @@
+// Reading the train service back: the general values off the records, the
+// adhesion and speed steps off the cells, and the stations, slowdowns and
+// signals off the records and the cells they took.
+#include <algorithm>
+#include <set>
+#include <array>
+#include <utility>
+
+#include "compiler/fields/arithmetic.h"
+#include "tools/decompile/recovered_items.h"
+#include "tools/readback/author_units.h"
+#include "tools/readback/route_features.h"
+
+namespace scenario::tool::recovery {
+
+TrainService Recovery::Train() {
+  TrainService train;
+  const std::vector<rec_stazione>& st = input_.stazioni;
+  train.massa_frenata = st[kRecordDatiGenerali].inizio_zona;
+  train.vetture = st[kRecordDatiGenerali].progressiva;
+  train.sabbia = st[kRecordTreno].par_4;
+  train.hours = st[kRecordTreno].par_7;
+  train.minutes = st[kRecordTreno].par_8;
+  train.seconds = st[kRecordTreno].par_9;
+  train.adhesion = StepsOf(percorso_, &rec_cella::aderenza, [](uint8_t b) { return int64_t{b}; });
+  // A speed is kept in fifths.
+  train.speed = StepsOf(percorso_, &rec_cella::velocita_limite, [](uint8_t b) { return int64_t{b} * 5; });
+  train.stations = Stations();
+  train.slowdowns = Slowdowns();
+  train.signals = Signals();
+  return train;
+}
+
+std::vector<Station> Recovery::Stations() const {
+  std::vector<Station> stations;
+  const std::vector<rec_stazione>& st = input_.stazioni;
+  int count = 0;
+  for (int i = 1; i < lowest_caption_ && i < kPrimoCartello + 1; ++i)
+    if (!(st[static_cast<size_t>(i)] == rec_stazione{})) count = i;
+  for (int i = 1; i <= count; ++i) {
+    const rec_stazione& r = st[static_cast<size_t>(i)];
+    Station s;
+    s.position = r.progressiva;
+    s.tipo = r.tipo_stazione;
+    s.par = ParValues(r);
+    s.sosta = r.sosta;
+    s.nome = r.nome;
+    if (s.tipo >= 5 && s.tipo <= 8) {
+      s.length = s.position - r.inizio_zona;
+    } else {
+      s.length = 2 * (s.position - r.inizio_zona);
+      // A zone 50 m longer at its end is the mark of a non-zero value 6,
+      // which the first station's record does not keep.
+      if (r.fine_zona - (s.position + s.length / 2) == 50 && s.par[2] == 0) s.par[2] = 1;
+    }
+    const std::array<int32_t, 3> time = TimeOfDay(r.orario);
+    s.hours = time[0];
+    s.minutes = time[1];
+    s.seconds = time[2];
+    stations.push_back(s);
+  }
+  return stations;
+}
+
+const rec_cella* Recovery::CellAt(int64_t k) const {
+  if (k < 0 || k >= static_cast<int64_t>(percorso_.size())) return nullptr;
+  return &percorso_[static_cast<size_t>(k)];
+}
+
+std::vector<Slowdown> Recovery::Slowdowns() const {
+  std::vector<Slowdown> slowdowns;
+  std::set<int64_t> ends_used;
+  for (int64_t s = 0; s < static_cast<int64_t>(percorso_.size()); ++s) {
+    const rec_cella& start = percorso_[static_cast<size_t>(s)];
+    if (start.tipo_cella != tipo::inizio_rallentamento) continue;
+    // The first free end after it with the same values; none when start
+    // and end fell on one cell.
+    int64_t e = s;
+    for (int64_t k = s + 1; k < static_cast<int64_t>(percorso_.size()); ++k) {
+      const rec_cella& c = percorso_[static_cast<size_t>(k)];
+      if (c.tipo_cella == tipo::fine_rallentamento && ends_used.count(k) == 0 && c.valore_1 == start.valore_1 &&
+          c.valore_2 == start.valore_2 && c.valore_3 == start.valore_3) {
+        e = k;
+        ends_used.insert(k);
+        break;
+      }
+    }
+    Slowdown r;
+    r.v = start.valore_1;
+    r.d_v = start.valore_2;
+    r.f_tt = start.valore_3;
+    r.x = (s - 1) * kCellMetres;
+    const rec_cella* warning = CellAt(s - 24);
+    // Only a slowdown beyond 1500 m has a warning; at cell 31 one just
+    // past 1500 m still has.
+    if (r.x == 1500 && warning && warning->tipo_cella == tipo::avviso_rallentamento) r.x = 1510;
+    if (r.x > 1500) {
+      auto markers_from = [&](int64_t w) {
+        bool markers = true;
+        for (int n = 0; n < 4; ++n) {
+          const rec_cella* m = CellAt(w - n);
+          markers = markers && m && m->tipo_cella == tipo::prima_dell_avviso && m->valore_1 == n + 1;
+        }
+        return markers;
+      };
+      if (markers_from(s - 25)) {
+        r.f_ta = 1;
+      } else if (s % 2 == 0 && markers_from(s - 26)) {
+        // Halfway between two cells the start rounds up to an even cell
+        // and the markers' base down: they stand one cell further back.
+        r.x -= 25;
+        r.f_ta = 1;
+      }
+    }
+    r.l = (e - 1) * kCellMetres - r.x;
+    slowdowns.push_back(r);
+  }
+  return slowdowns;
+}
+
+std::vector<Signal> Recovery::Signals() const {
+  std::vector<Signal> signals;
+  for (int64_t k = 0; k < static_cast<int64_t>(percorso_.size()); ++k) {
+    const rec_cella& c = percorso_[static_cast<size_t>(k)];
+    if (c.tipo_cella != tipo::segnale) continue;
+    Signal s;
+    s.position = (k - 1) * kCellMetres;
+    // sx x 3 + dx, as the approach marks carry it (most of them agree
+    // unless a later mark overwrote one), or as the fourth value alone.
+    std::map<int64_t, int> votes;
+    for (int n = 1; n <= 4; ++n) {
+      const rec_cella* mark = CellAt(k - 2 * n);
+      if (mark && mark->avviso >= n && (mark->avviso - n) % 10 == 0) ++votes[(mark->avviso - n) / 10];
+    }
+    std::vector<std::pair<int, int64_t>> ranked;
+    for (const auto& [q, count] : votes) ranked.push_back({-count, q});
+    std::sort(ranked.begin(), ranked.end());
+    int64_t q = c.valore_4;
+    for (const auto& [count, candidate] : ranked) {
+      if ((c.valore_4 - candidate) % 10 == 0) {
+        q = candidate;
+        break;
+      }
+    }
+    s.rapp = (c.valore_4 - q) / 10;
+    if (c.tempo_segnale != 0) {
+      s.sx = 2;
+      s.dx = q - 6;
+      // A time from 1 to 100 is raised to 101.
+      s.tempo = c.tempo_segnale > 100 ? c.tempo_segnale : c.tempo_segnale + 256;
+    } else if (q >= 0) {
+      s.sx = q / 3;
+      s.dx = q % 3;
+    } else {
+      s.dx = q;
+    }
+    s.s1 = c.valore_1 / 10;
+    s.d1 = c.valore_1 % 10;
+    s.s2 = c.valore_2 / 10;
+    s.d2 = c.valore_2 % 10;
+    s.s3 = c.valore_3 / 10;
+    s.d3 = c.valore_3 % 10;
+    signals.push_back(s);
+  }
+  return signals;
+}
+
+}  // namespace scenario::tool::recovery
