@@ -1,0 +1,87 @@
+// One edit to the diagnostics it brings, through the language server (the
+// message read, the edit applied, the pair compiled in memory, the
+// diagnostics placed and written as JSON), beside the in-process check of
+// the same pair: the built-in scenario, and the built-in sources on a route
+// of 1,000 km.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "platform/files/memory_file_system.h"
+#include "tools/authoring/author_compile.h"
+#include "tools/lsp/language_server.h"
+#include "tools/lsp/test_support/scenario_texts.h"
+
+namespace scenario::lsp {
+namespace {
+
+const std::string kLinePath = "/s/Valle_linea.txt";
+const std::string kTrainPath = "/s/Valle_42-.txt";
+
+std::string LineText(bool long_route) {
+  std::string text = testing::BuiltInLineText();
+  if (long_route) {
+    const int line = testing::LineStartingWith(text, "lunghezza percorso");
+    text = testing::WithLine(text, line, "lunghezza percorso,    993000");
+  }
+  return text;
+}
+
+MemoryFileSystem Files(bool long_route) {
+  MemoryFileSystem files;
+  files.files[kLinePath] = LineText(long_route);
+  files.files[kTrainPath] = testing::BuiltInTrainText();
+  return files;
+}
+
+void BM_Check(benchmark::State& state) {
+  MemoryFileSystem files = Files(state.range(0) != 0);
+  tool::CompileRequest request;
+  request.line_file = kLinePath;
+  request.train_file = kTrainPath;
+  for (auto _ : state) {
+    tool::CompileReport report = tool::RunCheck(request, files);
+    benchmark::DoNotOptimize(report);
+  }
+}
+BENCHMARK(BM_Check)->Arg(0)->Arg(1)->ArgName("long_route")->Unit(benchmark::kMillisecond);
+
+// A keystroke on line 2 ("numero vetture, 4" and 5 in turn) and the check.
+void BM_LspEditToDiagnostics(benchmark::State& state) {
+  MemoryFileSystem files = Files(state.range(0) != 0);
+  size_t published = 0;
+  LanguageServer server(files, [&published](const std::string& body) { published += body.size(); });
+  const auto frame = [](const Json& message) { return Frame{message.dump(), ""}; };
+  server.Receive(frame(Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", Json::object()}}));
+  server.Receive(frame(Json{{"jsonrpc", "2.0"},
+                            {"method", "textDocument/didOpen"},
+                            {"params",
+                             {{"textDocument",
+                               {{"uri", "file://" + kTrainPath},
+                                {"languageId", "scenario-train"},
+                                {"version", 1},
+                                {"text", testing::BuiltInTrainText()}}}}}}));
+  server.CheckPending();
+  int version = 1;
+  for (auto _ : state) {
+    ++version;
+    const std::string digit = version % 2 == 0 ? "5" : "4";
+    server.Receive(frame(Json{{"jsonrpc", "2.0"},
+                              {"method", "textDocument/didChange"},
+                              {"params",
+                               {{"textDocument", {{"uri", "file://" + kTrainPath}, {"version", version}}},
+                                {"contentChanges",
+                                 Json::array({{{"range", {{"start", {{"line", 1}, {"character", 19}}},
+                                                          {"end", {{"line", 1}, {"character", 20}}}}},
+                                               {"text", digit}}})}}}}));
+    server.CheckPending();
+  }
+  benchmark::DoNotOptimize(published);
+  // Every edit was compiled once.
+  state.counters["compiles"] = benchmark::Counter(server.server().compiles(), benchmark::Counter::kAvgIterations);
+  state.counters["bytes_published"] = benchmark::Counter(static_cast<double>(published), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_LspEditToDiagnostics)->Arg(0)->Arg(1)->ArgName("long_route")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace scenario::lsp
