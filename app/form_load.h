@@ -1,3 +1,6 @@
+// The compactor's run driver: from start-up to its end, in the fixed order of
+// a run.
+//
 // The run of the program, from start-up to its end.
 #pragma once
 

@@ -1,3 +1,6 @@
+// The compile run: the readers, the route cell rules, the markers and check
+// codes, and the three compiled files.
+//
 // The compile run: from the two text sources to the three compiled files.
 #pragma once
 

@@ -1,3 +1,6 @@
+// Text encodings of both programs: Windows-1252 bytes as UTF-16 and UTF-8,
+// UTF-8 runs in messages, UTF-16 sources told apart.
+//
 // Names and captions in the compiled files are byte strings in the
 // simulator's 8-bit code page. For people and for JSON and SVG they are
 // shown as UTF-8: every byte is read as the Windows-1252 character of that

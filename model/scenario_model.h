@@ -1,3 +1,6 @@
+// The scenario model as plain data: the station table, the route cells, the
+// plan of the track, the error slot, the file names.
+//
 // The scenario model: the whole state of one compactor run, as plain data.
 // Every operation reads and writes these fields directly.
 //

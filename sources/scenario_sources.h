@@ -1,3 +1,6 @@
+// The text sources and printed forms of the built-in scenario, and the one
+// write procedure of every text file.
+//
 // The writers of the built-in scenario: the two text sources and the three
 // printed forms, each replacing its file in the workspace. Their content is
 // in line_description.h, train_service.h and printed_forms.h; the write

@@ -128,12 +128,11 @@ TerminalRun RunOnTerminal(const std::vector<std::string>& command, bool output_o
 class WineConsoleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* build = std::getenv("SCENARIO_WINDOWS_BUILD");
-    if (build == nullptr || *build == '\0')
-      GTEST_SKIP() << "no Windows build: scripts/test windows names it in SCENARIO_WINDOWS_BUILD";
-    wine_ = FindCommand("wine");
-    if (wine_.empty()) GTEST_SKIP() << "Wine is not installed";
-    build_ = build;
+    std::string skip_reason;
+    const std::optional<WineRunner> runner = FindWineRunner(&skip_reason);
+    if (!runner) GTEST_SKIP() << skip_reason;
+    wine_ = runner->wine;
+    build_ = runner->build;
     // The directory's name in the file system is UTF-8, as Wine writes it.
     named_ = directory_.path() / kName;
   }

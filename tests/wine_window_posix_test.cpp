@@ -53,12 +53,11 @@ bool NoWindowNamed(Display* display, const std::string& name) {
 class WineWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* build = std::getenv("SCENARIO_WINDOWS_BUILD");
-    if (build == nullptr || *build == '\0')
-      GTEST_SKIP() << "no Windows build: scripts/test windows names it in SCENARIO_WINDOWS_BUILD";
-    wine_ = FindCommand("wine");
-    if (wine_.empty()) GTEST_SKIP() << "Wine is not installed";
-    build_ = build;
+    std::string skip_reason;
+    const std::optional<WineRunner> runner = FindWineRunner(&skip_reason);
+    if (!runner) GTEST_SKIP() << skip_reason;
+    wine_ = runner->wine;
+    build_ = runner->build;
     server_ = std::make_unique<XvfbServer>();
   }
 

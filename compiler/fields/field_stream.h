@@ -1,3 +1,6 @@
+// What every reader reads through: the field stream, the keyword table, the
+// reading rules, error numbers, failure causes and warnings.
+//
 // The field stream that both text sources are read through. A source is not
 // read line by line: it is one stream of comma-separated fields, each read as
 // the type the reader expects at that point.

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "compiler/compiled_files.h"
 #include "compiler/fields/error_numbers.h"
 #include "compiler/fields/runtime_failure.h"
 #include "compiler/readers/scenario_reader.h"
@@ -605,9 +604,15 @@ TEST(LineReader, ACurveEndBeyondALongKeepsTheStraightRunInTheLineFile) {
   LineRun run;
   run.Memorizza(LineWith({"curvad2, 8350, 2147483647"}, "8350"));
   ASSERT_EQ(run.model.codice_errore, 25);
-  // Points 0 to 8350 (four Integers, then Doubles) and 7000 Empty points in
-  // each column.
-  EXPECT_EQ(EncodeTracciato(run.model.tracciato).size(), 194996u);
+  // Points 0 to 8350 hold the straight run (points 2 to 8350 computed), the
+  // 7000 points of the run-out stay Empty: a line file of 194996 bytes.
+  const auto& plan = run.model.tracciato;
+  ASSERT_EQ(plan.size(), 8350u + 7000u + 1u);
+  for (int64_t j = 2; j <= 8350; ++j) {
+    ASSERT_EQ(plan[j][0], TaggedValue::Double(0.0)) << j;
+    ASSERT_EQ(plan[j][1], TaggedValue::Double(static_cast<double>(j))) << j;
+  }
+  for (int64_t j = 8351; j < static_cast<int64_t>(plan.size()); ++j) ASSERT_EQ(plan[j][0], TaggedValue{}) << j;
 }
 
 TEST(LineReader, CurveStartingBehindThePlanTurnsFromThePlansEnd) {

@@ -1,3 +1,6 @@
+// The readers of the two sources and the placement of signals and slowdowns
+// into the route.
+//
 // The reader of both text sources: the line description, then the train
 // service. Faults are recorded in the model's error slot; a run-time failure
 // in either half is trapped and recorded as error 25.

@@ -1,3 +1,6 @@
+// The file system layer: every file and directory the programs touch, the
+// workspace of a run and the lock of its directory.
+//
 // The small layer over the file system. Every file the program touches goes
 // through this interface, so that tests can make any single operation fail.
 #pragma once

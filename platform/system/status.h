@@ -1,3 +1,6 @@
+// The system under the programs: the outcome of an operation, the program's
+// directory, paths, the command line, Win32 helpers.
+//
 // The outcome of an operation of the system, and the failure that ends a
 // run: what every side of the platform layer reports in, whatever the system.
 #pragma once

@@ -1,3 +1,5 @@
+// What a person sees: the wait window, the message box, and text on a console.
+//
 // The program's one window: the wait window with its label, and the modal
 // message box. A run without a display gets the headless window.
 #pragma once

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,16 @@ std::wstring WindowsCommandLine(const std::vector<std::string>& argv);
 // The full path of the command `name` found through PATH, or "" when there
 // is none. POSIX systems only.
 std::string FindCommand(const std::string& name);
+
+// The Windows build that `scripts/test windows` names in
+// SCENARIO_WINDOWS_BUILD, and Wine to run its programs from Linux.
+struct WineRunner {
+  std::string wine;             // the full path of the wine command
+  std::filesystem::path build;  // the Windows build directory
+};
+
+// The Windows build and Wine, or nothing, with the reason to skip in
+// `*skip_reason`, when either is missing. POSIX systems only.
+std::optional<WineRunner> FindWineRunner(std::string* skip_reason);
 
 }  // namespace scenario::testing_support

@@ -1,3 +1,7 @@
+// Compiling for authors: requests and reports of compile and check, the copies
+// of the sources, names from file names, error causes and warnings as authors
+// read them.
+//
 // Compiling for authors: an author's two sources compiled exactly as the
 // compactor compiles its own, without touching the given files, and a
 // report of where the recorded error lies and what the reading warned of.

@@ -1,3 +1,6 @@
+// The command-line front-end of scenario-tool: one thin file a subcommand,
+// exit statuses, JSON and table printing.
+//
 // scenario-tool: the compactor's companion for scenario authors. Its
 // subcommands write the built-in sources, compile an author's sources,
 // decode compiled files and draw a compiled scenario.

@@ -1,3 +1,6 @@
+// What every room of scenario-tool shares: a refused input, counted nouns,
+// base names.
+//
 // An input that scenario-tool refuses: a compiled file cut short or not a
 // compiled file at all, or a directory whose files would be overwritten.
 // The message says what is wrong; the tool ends with status 1.

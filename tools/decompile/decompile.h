@@ -1,3 +1,6 @@
+// Decompile: the two sources recovered from compiled files, written in the
+// built-in layout and checked by compiling them again.
+//
 // Recovering the two text sources of a compiled scenario: every item the
 // compiled files hold is read back off its records, cells and plan points,
 // written in the sources' own layout, and compiled again in memory to make

@@ -1,3 +1,6 @@
+// Drawing: one SVG picture of a compiled scenario, from the plan of the track
+// and the route's features.
+//
 // One picture of a compiled scenario: the plan of the track seen from above
 // with its stations, and below it, along the route in kilometres, the speed
 // limit, the gradient, the stations' zones, the signals, the slowdowns, the

@@ -1,3 +1,6 @@
+// Reading compiled files back: which file is which, their checks, the route's
+// features and the author's units.
+//
 // The compiled files of a scenario read back: which file is which, their
 // decoding, and the checks that tell a good compiled file from a cut or a
 // foreign one.
