@@ -10,7 +10,7 @@
 #include "platform/files/memory_file_system.h"
 #include "tools/authoring/author_compile.h"
 #include "tools/lsp/language_server.h"
-#include "tools/lsp/test_support/scenario_texts.h"
+#include "tests/support/lsp_source_texts.h"
 
 namespace scenario::lsp {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_target.h"
-#include "tools/lsp/test_support/message_checks.h"
+#include "tests/support/lsp_message_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "tests/support/temp_dir.h"
-#include "tools/lsp/test_support/message_checks.h"
+#include "tests/support/lsp_message_checks.h"
 
 namespace scenario::lsp {
 namespace {

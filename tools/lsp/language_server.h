@@ -1,6 +1,10 @@
-// The server glue: the protocol's methods turned into calls of the language
-// logic, and its answers into messages. The only place that knows both the
-// JSON of the protocol and the scenario sources.
+// The language server of scenario-tool: the framing, the protocol's messages,
+// the glue from methods to calls, the language logic on the editor's open
+// texts, and UTF-16 positions.
+//
+// This file is the glue: the protocol's methods turned into calls of the
+// language logic, and its answers into messages. The only place that knows
+// both the JSON of the protocol and the scenario sources.
 #pragma once
 
 #include <functional>

@@ -8,8 +8,8 @@
 
 #include "platform/files/memory_file_system.h"
 #include "tools/lsp/source_code.h"
-#include "tools/lsp/test_support/lsp_client.h"
-#include "tools/lsp/test_support/scenario_texts.h"
+#include "tests/support/lsp_client.h"
+#include "tests/support/lsp_source_texts.h"
 #include "tools/lsp/uri.h"
 
 namespace scenario::lsp {

@@ -14,7 +14,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 #include "tools/lsp/protocol.h"
-#include "tools/lsp/test_support/scenario_texts.h"
+#include "tests/support/lsp_source_texts.h"
 #include "tools/lsp/transport.h"
 #include "tools/lsp/uri.h"
 

@@ -7,7 +7,7 @@
 #include "platform/files/memory_file_system.h"
 #include "tools/lsp/keyword_reference.h"
 #include "tools/lsp/scenario_server.h"
-#include "tools/lsp/test_support/scenario_texts.h"
+#include "tests/support/lsp_source_texts.h"
 
 namespace scenario::lsp {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/lsp/test_support/lsp_client.h"
+#include "tests/support/lsp_client.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "tools/lsp/test_support/scenario_texts.h"
+#include "tests/support/lsp_source_texts.h"
 
 #include <stdexcept>
 

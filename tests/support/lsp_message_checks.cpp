@@ -1,11 +1,11 @@
-#include "tools/lsp/test_support/message_checks.h"
+#include "tests/support/lsp_message_checks.h"
 
 #include <exception>
 #include <vector>
 
 #include "platform/files/memory_file_system.h"
 #include "tools/lsp/language_server.h"
-#include "tools/lsp/test_support/scenario_texts.h"
+#include "tests/support/lsp_source_texts.h"
 #include "tools/lsp/transport.h"
 
 namespace scenario::lsp::testing {
