@@ -30,7 +30,6 @@ class LspClient {
   // The answer to request `id` (the whole message); throws when none came.
   Json Answer(int id) const;
   Json Result(int id) const { return Answer(id).at("result"); }
-  // The request's answer, which must have come right away (before Idle).
   // The diagnostics published last for `uri`; nothing when none were.
   std::optional<Json> Diagnostics(const std::string& uri) const;
   // Every message the server sent, in order.
