@@ -5,7 +5,7 @@
 # Windows-1252 defaults.
 set -euo pipefail
 target=$1
-server=$2
+server=$(realpath "$2")
 output=$(realpath -m "$3")
 cd "$(dirname "$0")"
 [ -d node_modules ] || npm ci --no-audit --no-fund
