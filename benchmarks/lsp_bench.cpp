@@ -12,11 +12,17 @@
 // 7.5 ms instead of 145, in both benchmarks alike.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "platform/files/memory_file_system.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 #include "tools/authoring/author_compile.h"
 #include "tools/lsp/language_server.h"
+#include "tools/lsp/transport.h"
+#include "tools/lsp/uri.h"
 #include "tests/support/lsp_source_texts.h"
 
 namespace scenario::lsp {
@@ -89,6 +95,71 @@ void BM_LspEditToDiagnostics(benchmark::State& state) {
   state.counters["bytes_published"] = benchmark::Counter(static_cast<double>(published), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_LspEditToDiagnostics)->Arg(0)->Arg(1)->ArgName("long_route")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace scenario::lsp
+
+namespace scenario::lsp {
+namespace {
+
+// The same keystroke through the real pipes of `scenario-tool lsp`: from the
+// didChange written on its standard input to the publishDiagnostics of that
+// version read on its standard output.
+void BM_LspPipeEditToDiagnostics(benchmark::State& state) {
+  testing_support::TempDir dir;
+  const std::filesystem::path line = dir.path() / "Valle_linea.txt";
+  const std::filesystem::path train = dir.path() / "Valle_42-.txt";
+  testing_support::WriteWholeFile(line, LineText(state.range(0) != 0));
+  testing_support::WriteWholeFile(train, testing::BuiltInTrainText());
+  const std::string uri = UriOfPath(train.generic_string());
+  testing_support::ChildProcess server({SCENARIO_TOOL_PATH, "lsp"}, {});
+  const auto send = [&server](const Json& message) { server.WriteInput(FrameMessage(message.dump())); };
+  // Waits for the diagnostics of `version`, past what was read before.
+  size_t seen = 0;
+  const auto wait_for = [&](int version) {
+    const std::string marker = "\"version\":" + std::to_string(version) + "}";
+    for (;;) {
+      const std::string& output = server.output();
+      const size_t found = output.find(marker, seen);
+      if (found != std::string::npos) {
+        seen = found + marker.size();
+        return true;
+      }
+      if (!server.Running()) return false;
+    }
+  };
+  send(Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", Json::object()}});
+  send(Json{{"jsonrpc", "2.0"},
+            {"method", "textDocument/didOpen"},
+            {"params",
+             {{"textDocument",
+               {{"uri", uri}, {"languageId", "scenario-train"}, {"version", 1}, {"text", testing::BuiltInTrainText()}}}}}});
+  if (!wait_for(1)) {
+    state.SkipWithError("the server ended");
+    return;
+  }
+  int version = 1;
+  for (auto _ : state) {
+    ++version;
+    const std::string digit = version % 2 == 0 ? "5" : "4";
+    send(Json{{"jsonrpc", "2.0"},
+              {"method", "textDocument/didChange"},
+              {"params",
+               {{"textDocument", {{"uri", uri}, {"version", version}}},
+                {"contentChanges", Json::array({{{"range", {{"start", {{"line", 1}, {"character", 19}}},
+                                                            {"end", {{"line", 1}, {"character", 20}}}}},
+                                                 {"text", digit}}})}}}});
+    if (!wait_for(version)) {
+      state.SkipWithError("the server ended");
+      return;
+    }
+  }
+  send(Json{{"jsonrpc", "2.0"}, {"id", 2}, {"method", "shutdown"}});
+  send(Json{{"jsonrpc", "2.0"}, {"method", "exit"}});
+  server.Wait(std::chrono::seconds(10));
+}
+BENCHMARK(BM_LspPipeEditToDiagnostics)->Arg(0)->Arg(1)->ArgName("long_route")->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace scenario::lsp
