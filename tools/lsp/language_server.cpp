@@ -16,7 +16,7 @@ struct RequestError : std::runtime_error {
 
 std::string PathOfDocument(const Json& params) {
   const std::string uri = params.at("textDocument").at("uri").get<std::string>();
-  const std::optional<std::string> path = PathOfUri(uri);
+  const std::optional<std::string> path = FileNameOfUri(uri);
   if (!path) throw RequestError(error_code::kInvalidParams, "'" + uri + "' is no file: URI; only files are read");
   return *path;
 }
@@ -28,7 +28,7 @@ Diagnostic ToProtocol(const SourceDiagnostic& found) {
   diagnostic.code = found.code;
   diagnostic.message = found.message;
   for (const RelatedPlace& place : found.related)
-    diagnostic.related.push_back({{UriOfPath(place.path), place.range}, place.message});
+    diagnostic.related.push_back({{UriOfFileName(place.path), place.range}, place.message});
   return diagnostic;
 }
 
@@ -220,7 +220,7 @@ void LanguageServer::HandleRequest(const Json& id, const std::string& method, co
     const TextDocumentPositionParams at = params.get<TextDocumentPositionParams>();
     Json locations = Json::array();
     for (const RelatedPlace& place : server_.RelatedLines(OpenPath(params), at.position))
-      locations.push_back(Location{UriOfPath(place.path), place.range});
+      locations.push_back(Location{UriOfFileName(place.path), place.range});
     Reply(id, locations);
     return;
   }
@@ -248,7 +248,7 @@ void LanguageServer::HandleNotification(const std::string& method, const Json& p
   if (method == "initialized" || method.starts_with("$/")) return;
   if (method == "textDocument/didOpen") {
     const TextDocumentItem item = params.at("textDocument").get<TextDocumentItem>();
-    const std::optional<std::string> path = PathOfUri(item.uri);
+    const std::optional<std::string> path = FileNameOfUri(item.uri);
     if (!path) throw RequestError(error_code::kInvalidParams, "'" + item.uri + "' is no file: URI");
     server_.Open(*path, item.text, item.version);
     return;
@@ -276,7 +276,7 @@ void LanguageServer::HandleNotification(const std::string& method, const Json& p
 void LanguageServer::CheckPending() {
   for (const auto& [path, shown] : server_.CheckPending()) {
     PublishDiagnosticsParams params;
-    params.uri = UriOfPath(path);
+    params.uri = UriOfFileName(path);
     params.version = shown.version;
     for (const SourceDiagnostic& found : shown.diagnostics) params.diagnostics.push_back(ToProtocol(found));
     Notify("textDocument/publishDiagnostics", params);

@@ -72,12 +72,18 @@ class LspProcess {
 };
 
 TEST(LspProcess, TalksThroughThePipesAndEndsCleanly) {
-  TempDir dir;
-  const fs::path line = dir.path() / "Valle_linea.txt";
-  const fs::path train = dir.path() / "Valle_42-.txt";
+  TempDir top;
+  // A folder whose name the URI spells in UTF-8 and the programs, on
+  // Windows, in Windows-1252.
+  const fs::path folder = top.path() / fs::path(u8"Citt\u00E0");
+  fs::create_directory(folder);
+  const fs::path line = folder / "Valle_linea.txt";
+  const fs::path train = folder / "Valle_42-.txt";
   WriteWholeFile(line, testing::BuiltInLineText());
   WriteWholeFile(train, testing::BuiltInTrainText());
-  const std::string train_uri = UriOfPath(train.generic_string());
+  const std::u8string train_name = train.generic_u8string();
+  const std::string train_uri = UriOfPath(std::string(train_name.begin(), train_name.end()));
+  ASSERT_NE(train_uri.find("Citt%C3%A0/Valle_42-.txt"), std::string::npos) << train_uri;
 
   LspProcess server;
   server.Send(Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", {{"capabilities", Json::object()}}}});
@@ -129,7 +135,7 @@ TEST(LspProcess, TalksThroughThePipesAndEndsCleanly) {
   while (std::optional<Frame> frame = ReadFrame(source)) EXPECT_EQ(frame->fault, "");
   // Nothing was written beside the sources.
   std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"Valle_42-.txt", "Valle_linea.txt"}));
 }

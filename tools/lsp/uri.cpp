@@ -1,6 +1,10 @@
 #include "tools/lsp/uri.h"
 
 #include <cctype>
+#include <exception>
+#include <filesystem>
+
+#include "platform/system/system_path.h"
 
 namespace scenario::lsp {
 
@@ -69,6 +73,27 @@ std::string UriOfPath(const std::string& path) {
     }
   }
   return uri;
+}
+
+std::optional<std::string> FileNameOfUri(const std::string& uri) {
+  const std::optional<std::string> utf8 = PathOfUri(uri);
+  if (!utf8) return std::nullopt;
+  try {
+    const std::u8string characters(utf8->begin(), utf8->end());
+    return SystemName(std::filesystem::path(characters));
+  } catch (const std::exception&) {
+    // Bytes that are no UTF-8 name no file.
+    return std::nullopt;
+  }
+}
+
+std::string UriOfFileName(const std::string& name) {
+  try {
+    const std::u8string characters = SystemPath(name).u8string();
+    return UriOfPath(std::string(characters.begin(), characters.end()));
+  } catch (const std::exception&) {
+    return UriOfPath(name);
+  }
 }
 
 }  // namespace scenario::lsp

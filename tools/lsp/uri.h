@@ -14,4 +14,9 @@ std::optional<std::string> PathOfUri(const std::string& uri);
 // The file: URI of an absolute path.
 std::string UriOfPath(const std::string& path);
 
+// The same for the programs' file names, which are the system's bytes (on
+// Windows, Windows-1252): a URI spells a name in UTF-8.
+std::optional<std::string> FileNameOfUri(const std::string& uri);
+std::string UriOfFileName(const std::string& name);
+
 }  // namespace scenario::lsp

@@ -22,6 +22,12 @@ TEST(Uri, TurnsFileUrisIntoPathsAndBack) {
   }
   EXPECT_EQ(PathOfUri("file:///c%3A/x/a_linea.txt"), "c:/x/a_linea.txt");
   EXPECT_EQ(PathOfUri("file://localhost/tmp/a"), "/tmp/a");
+  // The programs' names and back, whatever bytes the system gives them.
+  for (const std::string uri : {"file:///tmp/Citt%C3%A0/Valle_linea.txt", "file:///C:/Scenari/Valle_42-.txt"}) {
+    const std::optional<std::string> name = FileNameOfUri(uri);
+    ASSERT_TRUE(name) << uri;
+    EXPECT_EQ(UriOfFileName(*name), uri);
+  }
   for (const char* other : {"untitled:Untitled-1", "file://server/share/a", "file:///a%2", "file:///a%zz", "file:///a%00"})
     EXPECT_EQ(PathOfUri(other), std::nullopt) << other;
 }
