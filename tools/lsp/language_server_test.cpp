@@ -327,6 +327,7 @@ TEST(QuickFixes, PutRightWhatTheWarningKnowsHowTo) {
        "stazone,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO", "unknown-keyword",
        "Write 'stazione'", 0, 7, "stazione"},
       {"header", false, "[segnali]", "[segnalli]", "unknown-keyword", "Write '[segnali]'", 0, 10, "[segnali]"},
+      {"capitals", true, "sfondo uno", "Sfondo uno,    1", "unknown-keyword", "Write 'sfondo uno'", 0, 10, "sfondo uno"},
       {"quotes", true, "cartello_indicatore,  6050", "cartello_indicatore,  6050,   (P.L.      )(Km. 90,950)  ",
        "text-cut", "Put the text in double quotes", 30, 54, "\"(P.L.      )(Km. 90,950)\""},
       {"speed", false, "velocita,      50", "velocita,      50,   1300", 25, "Write 1275 km/h, the nearest speed that fits",

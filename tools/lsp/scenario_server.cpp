@@ -262,7 +262,10 @@ void AddFixes(SourceDiagnostic& diagnostic, const std::string& text, const LineT
   const int* numero = std::get_if<int>(&diagnostic.code);
   const std::string& message = diagnostic.message;
   if (kind && *kind == "unknown-keyword") {
-    const std::string_view marker = "did you mean '";
+    // "(did you mean 'stazione'?)", or a general keyword written with
+    // capitals: "... with its capital letters, ...: write 'sfondo uno'".
+    const bool capitals = message.find("with its capital letters") != std::string::npos;
+    const std::string_view marker = capitals ? ": write '" : "did you mean '";
     const size_t at = message.find(marker);
     if (at == std::string::npos) return;
     const size_t start = at + marker.size();
