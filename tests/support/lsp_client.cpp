@@ -24,6 +24,10 @@ LspClient::LspClient(FileSystem& files, bool initialize)
 
 void LspClient::Deliver(const std::string& body) { SendBytes(FrameMessage(body)); }
 
+void LspClient::SendTranscript(const std::string& transcript) {
+  for (const std::string& body : TranscriptMessages(transcript)) Deliver(body);
+}
+
 void LspClient::SendBytes(const std::string& bytes) {
   StringSource source(bytes);
   while (std::optional<Frame> frame = ReadFrame(source)) server_.Receive(*frame);

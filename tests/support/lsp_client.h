@@ -22,6 +22,8 @@ class LspClient {
   // Sends a request and returns its id.
   int Request(const std::string& method, const Json& params = Json::object());
   void Notify(const std::string& method, const Json& params = Json::object());
+  // Sends the messages of a transcript (see TranscriptMessages), each framed.
+  void SendTranscript(const std::string& transcript);
   // Sends bytes as they are: every frame in them is handed to the server.
   void SendBytes(const std::string& bytes);
   // No message waits: the server runs its checks.

@@ -109,6 +109,42 @@ TEST(LanguageServerProtocol, AnswersBrokenMessagesAndGoesOn) {
   EXPECT_EQ(client.Result(shutdown), nullptr);
 }
 
+TEST(LanguageServerProtocol, FollowsATranscriptOfAConversation) {
+  MemoryFileSystem files;
+  LspClient client(files, /*initialize=*/false);
+  client.SendTranscript(R"(
+# A train service alone in its folder, with one value of a line cut off.
+{"jsonrpc": "2.0", "id": 1, "method": "initialize", "params": {"capabilities": {}}}
+---
+{"jsonrpc": "2.0", "method": "initialized", "params": {}}
+---
+{"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {"textDocument": {
+  "uri": "file:///s/Solo_1-.txt", "languageId": "scenario-train", "version": 1,
+  "text": "[generale]\r\nnumero vetture,    4\r\nsabbia\r\n[fine]\r\n"}}}
+---
+# Hover on "vetture", then on the 4.
+{"jsonrpc": "2.0", "id": 2, "method": "textDocument/hover", "params": {
+  "textDocument": {"uri": "file:///s/Solo_1-.txt"}, "position": {"line": 1, "character": 9}}}
+---
+{"jsonrpc": "2.0", "id": 3, "method": "textDocument/hover", "params": {
+  "textDocument": {"uri": "file:///s/Solo_1-.txt"}, "position": {"line": 1, "character": 19}}}
+---
+{"jsonrpc": "2.0", "id": 4, "method": "shutdown"}
+---
+{"jsonrpc": "2.0", "method": "exit"}
+)");
+  EXPECT_EQ(client.Answer(2)["result"]["range"], RangeJson(1, 0, 14));
+  EXPECT_NE(client.Answer(3)["result"]["contents"]["value"].get<std::string>().find("**the number of coaches**"),
+            std::string::npos);
+  // The check ran before the answer to shutdown: the line cut off is told
+  // where it ends.
+  const Json diagnostics = client.Diagnostics("file:///s/Solo_1-.txt").value();
+  const std::vector<Json> cut = WithCode(diagnostics, 25);
+  ASSERT_EQ(cut.size(), 1u) << diagnostics.dump(1);
+  EXPECT_NE(cut[0]["message"].get<std::string>().find("'sabbia'"), std::string::npos) << cut[0].dump();
+  EXPECT_EQ(client.server().exit_status(), 0);
+}
+
 TEST(LanguageServerProtocol, FinishesEveryCheckBeforeAnsweringShutdown) {
   MemoryFileSystem files = BuiltInOnDisk();
   LspClient client(files);
