@@ -34,6 +34,9 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
+  // Writes `bytes` to the child's standard input, all of them, as they are.
+  // Throws when the child no longer reads it.
+  void WriteInput(const std::string& bytes);
   // Ends the child's standard input.
   void CloseInput();
   // Waits up to `timeout` for a whole line on standard output and returns it

@@ -103,6 +103,16 @@ ChildProcess::~ChildProcess() {
     if (fd >= 0) ::close(fd);
 }
 
+void ChildProcess::WriteInput(const std::string& bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t wrote = ::write(handles_->input, bytes.data() + written, bytes.size() - written);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) throw std::runtime_error(std::string("write to the child: ") + std::strerror(errno));
+    written += static_cast<size_t>(wrote);
+  }
+}
+
 void ChildProcess::CloseInput() {
   if (handles_->input >= 0) ::close(handles_->input);
   handles_->input = -1;

@@ -132,6 +132,17 @@ ChildProcess::~ChildProcess() {
     Close(*handle);
 }
 
+void ChildProcess::WriteInput(const std::string& bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    DWORD wrote = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - written, 1 << 16));
+    if (!WriteFile(handles_->input, bytes.data() + written, chunk, &wrote, nullptr) || wrote == 0)
+      throw std::runtime_error("write to the child failed");
+    written += wrote;
+  }
+}
+
 void ChildProcess::CloseInput() { Close(handles_->input); }
 
 void ChildProcess::Drain() {

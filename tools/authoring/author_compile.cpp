@@ -188,7 +188,7 @@ class ErrorLocator {
 }  // namespace
 
 CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
-                         const WorkspaceHold::Tell& tell) {
+                         const WorkspaceHold::Tell& tell, ScenarioModel* compiled) {
   // What is wrong with the given files themselves (one file given twice, a
   // file that is not there or is a directory) is told before their names
   // are looked at: a name that follows no pattern is then never blamed for it.
@@ -277,12 +277,13 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     report.posizione_errore = model.posizione_errore;
     report.files_written = run_files.written();
     ErrorLocator(request, report.names).Locate(&report, end, line_half);
+    if (compiled) *compiled = std::move(model);
   }
   hold.Finish();
   return report;
 }
 
-CompileReport RunCheck(const CompileRequest& request, FileSystem& files) {
+CompileReport RunCheck(const CompileRequest& request, FileSystem& files, ScenarioModel* compiled) {
   // The given files are read once from where they are; everything else
   // happens in memory.
   MemoryFileSystem memory;
@@ -296,7 +297,7 @@ CompileReport RunCheck(const CompileRequest& request, FileSystem& files) {
   // the run reads and deletes.
   CompileRequest in_memory = request;
   in_memory.output_directory = "(check)";
-  CompileReport report = RunCompile(in_memory, memory);
+  CompileReport report = RunCompile(in_memory, memory, {}, compiled);
   report.files_written.clear();
   return report;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/scenario_model.h"
 #include "platform/files/file_system.h"
 #include "platform/files/workspace.h"
 #include "tools/authoring/scenario_names.h"
@@ -73,10 +74,11 @@ struct CompileReport {
 // overwrite) and SystemFailure for a file that cannot be read, written or
 // created, or a directory that another run holds past the wait limit.
 CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
-                         const WorkspaceHold::Tell& tell = {});
+                         const WorkspaceHold::Tell& tell = {}, ScenarioModel* compiled = nullptr);
 
 // Compiles the two sources as RunCompile does, but in memory: nothing is
-// written anywhere, and the report lists no file.
-CompileReport RunCheck(const CompileRequest& request, FileSystem& files);
+// written anywhere, and the report lists no file. `compiled`, when given,
+// receives the model as the run left it.
+CompileReport RunCheck(const CompileRequest& request, FileSystem& files, ScenarioModel* compiled = nullptr);
 
 }  // namespace scenario::tool

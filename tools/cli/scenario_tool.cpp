@@ -126,6 +126,7 @@ struct Commands {
   CLI::App* plot = nullptr;
   CLI::App* view = nullptr;
   CLI::App* decompile = nullptr;
+  CLI::App* lsp = nullptr;
   CLI::Option* line_name = nullptr;
   CLI::Option* train_number = nullptr;
   CLI::Option* check_line_name = nullptr;
@@ -259,11 +260,26 @@ CLI::App* AddDecompileCommand(CLI::App& app, Options& options, Commands& command
   return decompile;
 }
 
+CLI::App* AddLspCommand(CLI::App& app) {
+  CLI::App* lsp = app.add_subcommand(
+      "lsp", "Serve editors as a language server (Language Server Protocol 3.17) on standard input and output.");
+  lsp->footer("Started by an editor, not by hand: see the README, \"Editors\". The sources are compiled in\n"
+              "memory as they are edited, with the editor's unsaved texts; nothing is written to disk.\n"
+              "\n"
+              "Exit status: 0 after the editor's shutdown and exit; 1 when the input ended or exit came\n"
+              "without shutdown.");
+  return lsp;
+}
+
 // Runs the subcommand given; a failure it throws becomes its message and
 // exit status.
 int RunCommand(const Commands& commands, const std::string& command, const Options& options,
-               FileSystem& files, std::ostream& out, std::ostream& err) {
+               FileSystem& files, std::ostream& out, std::ostream& err, const LanguageServerRun& lsp) {
   try {
+    if (*commands.lsp) {
+      if (!lsp) return Fail(err, kExitUsage, command, "this build has no language server");
+      return lsp(files);
+    }
     if (*commands.sources) return RunSources(options, files, out, err);
     if (*commands.compile) return RunCompileCommand(options, files, out, err);
     if (*commands.check) return RunCheckCommand(options, files, out, err);
@@ -286,7 +302,7 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
 }  // namespace
 
 int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std::ostream& out,
-                    std::ostream& err) {
+                    std::ostream& err, const LanguageServerRun& lsp) {
   CLI::App app{"The scenario compactor's companion for authors: write the built-in sources, compile "
                "your own, look into compiled files and draw a compiled scenario.",
                kToolName};
@@ -308,6 +324,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   commands.plot = AddPlotCommand(app, options);
   commands.view = AddViewCommand(app, options);
   commands.decompile = AddDecompileCommand(app, options, commands);
+  commands.lsp = AddLspCommand(app);
 
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -332,7 +349,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   if (*commands.decompile_train_number) options.decompile.train_number = options.decompile_train_number;
 
   const std::string command = app.get_subcommands().front()->get_name();
-  return RunCommand(commands, command, options, files, out, err);
+  return RunCommand(commands, command, options, files, out, err, lsp);
 }
 
 }  // namespace scenario::tool

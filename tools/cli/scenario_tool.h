@@ -6,6 +6,7 @@
 // decode compiled files and draw a compiled scenario.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,9 +17,13 @@ namespace scenario::tool {
 
 inline constexpr const char* kToolName = "scenario-tool";
 
+// The language server behind `scenario-tool lsp`, which talks over the
+// process's own standard streams; the program gives it (its tests need not).
+using LanguageServerRun = std::function<int(FileSystem& files)>;
+
 // Runs the tool on the command line `args` (args[0] is the program) over
 // `files`; returns the exit status (see exit_status.h).
 int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std::ostream& out,
-                    std::ostream& err);
+                    std::ostream& err, const LanguageServerRun& lsp = {});
 
 }  // namespace scenario::tool

@@ -9,6 +9,7 @@
 #include "platform/files/real_file_system.h"
 #include "tools/cli/exit_status.h"
 #include "tools/cli/scenario_tool.h"
+#include "tools/lsp/server_loop.h"
 
 int main(int argc, char** argv) {
   const scenario::ConsoleText console;
@@ -20,5 +21,7 @@ int main(int argc, char** argv) {
     return scenario::tool::kExitUsage;
   }
   scenario::RealFileSystem files;
-  return scenario::tool::RunScenarioTool(args, files, std::cout, std::cerr);
+  return scenario::tool::RunScenarioTool(args, files, std::cout, std::cerr, [](scenario::FileSystem& real) -> int {
+    scenario::lsp::RunStdioLanguageServer(real);
+  });
 }

@@ -1,3 +1,6 @@
+// The route viewer: one self-contained HTML page of a compiled scenario, its
+// data and the page built into the program.
+//
 // The viewer's page: its HTML, style and script (built into the program
 // from tools/viewer/page/) with the data of one scenario put inside.
 #pragma once

@@ -1,0 +1,166 @@
+// Hover, completion, signature help and the outline, one layer below the
+// protocol: texts and positions in, the help out.
+#include "tools/lsp/source_features.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/files/memory_file_system.h"
+#include "tools/lsp/keyword_reference.h"
+#include "tools/lsp/scenario_server.h"
+#include "tests/support/lsp_source_texts.h"
+
+namespace scenario::lsp {
+namespace {
+
+using testing::BuiltInLineText;
+using testing::BuiltInTrainText;
+using testing::LineStartingWith;
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(KeywordReference, EveryKeywordHasItsEntryWithEveryValue) {
+  ASSERT_EQ(KeywordReferences().size(), AllKeywords().size());
+  for (size_t k = 0; k < AllKeywords().size(); ++k) {
+    const KeywordReference& reference = KeywordReferences()[k];
+    EXPECT_EQ(reference.spec, AllKeywords()[k]);
+    EXPECT_EQ(reference.values.size(), reference.spec->values.size()) << reference.spec->keyword;
+    // Each keyword is recognised by its own name in its own file.
+    EXPECT_EQ(RecogniseKeyword(reference.spec->file, reference.spec->keyword), &reference) << reference.spec->keyword;
+    for (const ValueReference& value : reference.values) {
+      const std::string placeholder = value.placeholder;
+      EXPECT_EQ(placeholder.find_first_of(",{}$ "), std::string::npos) << placeholder;
+    }
+  }
+  EXPECT_EQ(RecogniseKeyword(SourceFile::LineDescription, "Sfondo uno"), nullptr);  // matched letter for letter
+  EXPECT_EQ(RecogniseKeyword(SourceFile::TrainService, "Stazione di linea")->spec, &keyword::kStazione);
+}
+
+struct HoverCase {
+  const char* what;
+  std::string line;   // replaces the line that starts with `start`
+  std::string start;
+  int character;      // where the cursor stands on it
+  std::vector<std::string> says;
+};
+
+TEST(Hover, TellsTheKeywordAndTheValueAndWhatItIsStoredAs) {
+  const std::vector<HoverCase> cases = {
+      {"speed", "velocita,      50,   200", "velocita,      50", 22,
+       {"**the speed limit** — value 2 of 2 of `velocita`, in km/h", "200 km/h → velocita_limite 40 (fifths of km/h)"}},
+      {"step position", "velocita,      50,   200", "velocita,      50", 16, {"50 m → first cell 1, which begins at 0 m"}},
+      {"too fast", "velocita,      50,   1300", "velocita,      50", 22, {"velocita_limite 260", "does not fit a byte"}},
+      {"timetable", "stazione,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO", "stazione,    7350",
+       64, {"the timetable hours", "8 h 22 min 0 s → orario 30120 s (8:22:00)"}},
+      {"keyword", "segnale,    2350,   2, 4, 1,  0, 0,    0,  0,0,0, 0", "segnale,    2350", 3,
+       {"**segnale** — train service, under `[segnali]`", "| 11 | tempo |  | Long |"}},
+      {"signal position", "segnale,    2350,   2, 4, 1,  0, 0,    0,  0,0,0, 0", "segnale,    2350", 13,
+       {"2350 m → route cell 48, which begins at 2350 m"}},
+  };
+  for (const HoverCase& c : cases) {
+    std::string text = BuiltInTrainText();
+    const int line = LineStartingWith(text, c.start);
+    text = testing::WithLine(text, line, c.line);
+    const SourceDocument document(SourceFile::TrainService, text);
+    const std::optional<HoverText> hover = HoverAt(document, {line, c.character}, nullptr);
+    ASSERT_TRUE(hover) << c.what;
+    for (const std::string& part : c.says) EXPECT_TRUE(Contains(hover->markdown, part)) << c.what << ":\n" << hover->markdown;
+  }
+  // A gradient outside its byte, in the line description.
+  const SourceDocument line(SourceFile::LineDescription, "[generale]\r\n[pendenze]\r\npendenza, 4000, 300\r\n");
+  const std::optional<HoverText> gradient = HoverAt(line, {2, 17}, nullptr);
+  ASSERT_TRUE(gradient);
+  EXPECT_TRUE(Contains(gradient->markdown, "300 ‰ → pendenza 144, which reads back as 44 ‰")) << gradient->markdown;
+  EXPECT_EQ(gradient->range, (TextRange{{2, 16}, {2, 19}}));
+  // Nothing on a comment or in the blanks before a value.
+  EXPECT_FALSE(HoverAt(line, {0, 3}, nullptr));
+  EXPECT_FALSE(HoverAt(line, {2, 9}, nullptr));
+}
+
+TEST(Hover, ShowsWhatTheCompiledCellHoldsOnAnItemsLine) {
+  MemoryFileSystem files;
+  files.files["/s/Valle_linea.txt"] = BuiltInLineText();
+  ScenarioServer server(files);
+  const std::string text = BuiltInTrainText();
+  server.Open("/s/Valle_42-.txt", text, 1);
+  server.CheckPending();
+  // The first slowdown: its start cell 438, and the code changes the cell
+  // rules put before it.
+  const int slowdown = LineStartingWith(text, "rallentamento,   21850");
+  const std::optional<HoverText> hover = server.Hover("/s/Valle_42-.txt", {slowdown, 2});
+  ASSERT_TRUE(hover);
+  EXPECT_TRUE(Contains(hover->markdown, "route cell 438")) << hover->markdown;
+  EXPECT_TRUE(Contains(hover->markdown, "- cell 438 (from 21850 m): slowdown start")) << hover->markdown;
+  EXPECT_TRUE(Contains(hover->markdown, "code change")) << hover->markdown;
+  // A station: its stop cell.
+  const int station = LineStartingWith(text, "stazione,       0");
+  const std::optional<HoverText> stop = server.Hover("/s/Valle_42-.txt", {station, 2});
+  ASSERT_TRUE(stop);
+  EXPECT_TRUE(Contains(stop->markdown, "- cell 13 (from 600 m): station stop")) << stop->markdown;
+}
+
+TEST(Completion, OffersWhatFitsTheSectionAndThenTheNextValue) {
+  std::string text = BuiltInTrainText();
+  const int signals = LineStartingWith(text, "[segnali]");
+  text = testing::WithLineBefore(text, signals + 1, "");
+  const SourceDocument document(SourceFile::TrainService, text);
+  const std::vector<Completion> items = CompletionsAt(document, {signals + 1, 0});
+  std::vector<std::string> labels;
+  for (const Completion& item : items) labels.push_back(item.label);
+  EXPECT_EQ(labels, (std::vector<std::string>{"[generale]", "[aderenze]", "[vel_limite]", "[stazioni]",
+                                              "[rallentamenti]", "[segnali]", "[codici]", "[fine]", "segnale"}));
+  EXPECT_EQ(items.back().insert,
+            "segnale, ${1:posizione}, ${2:sx}, ${3:s1}, ${4:s2}, ${5:s3}, ${6:rapp}, ${7:dx}, ${8:d1}, ${9:d2}, "
+            "${10:d3}, ${11:tempo}");
+
+  const SourceDocument line(SourceFile::TrainService, "[generale]\r\n[segnali]\r\nsegnale, 2350, ");
+  const std::vector<Completion> next = CompletionsAt(line, {2, 15});
+  ASSERT_EQ(next.size(), 1u);
+  EXPECT_EQ(next[0].label, "sx");
+  EXPECT_EQ(next[0].detail, "value 2 of 11 of 'segnale': Long");
+  EXPECT_EQ(next[0].insert, "${1:sx}");
+
+  const SourceDocument curves(SourceFile::LineDescription, "[generale]\r\n[curve]\r\n");
+  const std::vector<Completion> curve = CompletionsAt(curves, {2, 0});
+  EXPECT_EQ(curve.back().insert, "curva${1|s,d|}${2|1,2,3,4,5,6|}, ${3:start}, ${4:length}");
+}
+
+TEST(SignatureHelp, MarksTheValueUnderTheCursor) {
+  const SourceDocument document(SourceFile::TrainService, "orologio,    8               12            45");
+  struct Case {
+    int character;
+    std::string active;
+  };
+  for (const Case& c : {Case{10, "hours"}, Case{14, "hours"}, Case{20, "minutes"}, Case{28, "minutes"}, Case{44, "seconds"}}) {
+    const std::optional<Signature> signature = SignatureAt(document, {0, c.character});
+    ASSERT_TRUE(signature) << c.character;
+    EXPECT_EQ(signature->label, "orologio, hours, minutes, seconds");
+    const auto [start, end] = signature->parameters.at(static_cast<size_t>(signature->active));
+    EXPECT_EQ(signature->label.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)), c.active)
+        << c.character;
+  }
+  EXPECT_FALSE(SignatureAt(document, {0, 3}));
+}
+
+TEST(Outline, ListsSectionsStationsAndItemsByPosition) {
+  const SourceDocument train(SourceFile::TrainService, BuiltInTrainText());
+  const std::vector<Symbol> symbols = SymbolsOf(train);
+  ASSERT_EQ(symbols.size(), 8u);
+  EXPECT_EQ(symbols[3].name, "[stazioni]");
+  ASSERT_FALSE(symbols[3].children.empty());
+  EXPECT_EQ(symbols[3].children[1].name, "PRAGELLO");
+  EXPECT_EQ(symbols[3].children[1].detail, "km 7.350");
+  EXPECT_EQ(symbols[3].range.start.line, LineStartingWith(BuiltInTrainText(), "[stazioni]"));
+  EXPECT_EQ(symbols[3].range.end.line, LineStartingWith(BuiltInTrainText(), "[rallentamenti]") - 1);
+  EXPECT_EQ(symbols[4].children[0].name, "rallentamento at 21850 m");
+  EXPECT_EQ(symbols[4].children[0].detail, "30 km/h");
+  EXPECT_EQ(symbols[5].children[0].name, "segnale at 2350 m");
+
+  const SourceDocument line(SourceFile::LineDescription, BuiltInLineText());
+  const std::vector<Symbol> line_symbols = SymbolsOf(line);
+  EXPECT_EQ(line_symbols[1].name, "[curve]");
+  EXPECT_EQ(line_symbols[1].children[0].name, "curvas3 at 1700 m");
+  EXPECT_EQ(line_symbols.back().name, "[fine]");
+}
+
+}  // namespace
+}  // namespace scenario::lsp
