@@ -22,7 +22,7 @@ TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
     EXPECT_EQ(RunProcess({SCENARIO_TOOL_PATH, command, "--help"}).exit_status, 0);
   }
   // The commands that take one to three inputs say so.
-  for (const char* command : {"plot", "decompile"}) {
+  for (const char* command : {"plot", "view", "decompile"}) {
     SCOPED_TRACE(command);
     const testing::ToolRun help = RunTool({command, "--help"});
     EXPECT_NE(help.out.find(std::string("Usage: scenario-tool ") + command + " [OPTIONS] INPUTS...\n"),
@@ -48,7 +48,7 @@ TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
     EXPECT_EQ(mistyped.status, 64);
     EXPECT_EQ(mistyped.err.rfind("scenario-tool: '" + args[0] +
                                      "' is no subcommand; the subcommands are sources, compile, check, dump, "
-                                     "plot, decompile, lsp\n",
+                                     "plot, view, decompile, lsp\n",
                                  0),
               0u)
         << mistyped.err;
