@@ -2,11 +2,14 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "compiler/compile_run.h"
 #include "compiler/error_reporting.h"
 #include "platform/window/console_text.h"
+#include "model/file_names.h"
 #include "platform/files/directory_lock.h"
+#include "platform/files/file_set.h"
 #include "sources/scenario_sources.h"
 
 namespace scenario {
@@ -17,15 +20,34 @@ void TellOnStandardError(const std::string& notice) {
   ShowOnStandardError(std::string(kProgramName) + ": " + notice);
 }
 
+// Every file a run writes, in the order it writes them.
+std::vector<std::string> RunFileNames(const ScenarioModel& model) {
+  const std::string& linea = model.nome_linea;
+  const std::string& treno = model.numero_treno;
+  return {LineSourceName(linea),
+          TrainSourceName(linea, treno),
+          FormName(linea, treno, "note.txt"),
+          FormName(linea, treno, "rallentamenti.txt"),
+          FormName(linea, treno, "scheda_treno.txt"),
+          CompiledLineName(linea),
+          StationFileName(linea, treno),
+          CellFileName(linea, treno)};
+}
+
 }  // namespace
 
-void Form_Load(ScenarioModel& model, const Workspace& workspace, Window& window) {
+void Form_Load(ScenarioModel& model, const Workspace& given, Window& window) {
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;
   window.ShowWaitWindow();
+  Workspace workspace = given;
+  workspace.tell = TellOnStandardError;
   // From here to the last file the directory is this run's alone: another
   // run started meanwhile waits for this one to end.
   WorkspaceHold hold(workspace, LockWaitLimit(), TellOnStandardError);
+  // A file that another program holds open, or a read-only one, stops the
+  // run before it has changed anything.
+  WaitUntilReplaceable(workspace, RunFileNames(model));
   dati_linea(model, workspace);
   dati_treno(model, workspace);
   dati_note(model, workspace);

@@ -27,8 +27,9 @@ TEST(RunProgram, AFailedFileStopsWithStatus1AndAMessageNamingIt) {
             std::vector<std::string>{
                 "scenario-compactor: cannot create 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::ReadOnly)});
   EXPECT_TRUE(window.closed);
-  // Files finished before the failure stay; nothing after it is written.
-  EXPECT_TRUE(files.files.count("/prog/Calvisio -Sambreta_linea.dat"));
+  // The forms, finished before the failure, stay; of the compiled files,
+  // which are one set, none is written, not even the line file.
+  EXPECT_FALSE(files.files.count("/prog/Calvisio -Sambreta_linea.dat"));
   EXPECT_TRUE(files.files.count("/prog/Calvisio -Sambreta_31613_scheda_treno.txt"));
   EXPECT_FALSE(files.files.count("/prog/Calvisio -Sambreta_31613.sim"));
   EXPECT_FALSE(files.files.count("/prog/Calvisio -Sambreta_31613.dat"));
@@ -40,10 +41,10 @@ TEST(RunProgram, ShowsTheWaitWindowBeforeAnyFileIsTouchedAndClosesIt) {
     RecordingWindow* window = nullptr;
     bool shown_before_first_file = false;
     bool first = true;
-    Status ReplaceFile(const std::string& path, std::string_view contents) override {
+    Status WriteTemporaryFile(const std::string& path, const PieceWriter& write, std::string* temporary) override {
       if (first) shown_before_first_file = window->wait_window_shown;
       first = false;
-      return FakeFileSystem::ReplaceFile(path, contents);
+      return FakeFileSystem::WriteTemporaryFile(path, write, temporary);
     }
     bool FileExists(const std::string& path) override {
       if (first) shown_before_first_file = window->wait_window_shown;
@@ -86,12 +87,32 @@ TEST(RunProgram, HoldsItsDirectoryFromBeforeTheFirstFileToAfterTheLastFlushed) {
   ASSERT_EQ(RunProgram(Workspace{files, "/prog/"}, window), 0);
   const size_t file_steps = files.log().size();
   ASSERT_GT(file_steps, 0u);
+  // The compiled files' set: its record is made lasting before the first
+  // old file moves, and the renames before the record goes.
+  size_t record_placed = 0;
+  size_t record_deleted = 0;
+  for (size_t i = 0; i < file_steps; ++i) {
+    const auto& step = files.log()[i];
+    unsigned long process = 0;
+    TemporaryKind kind = TemporaryKind::NewFile;
+    const bool record = IsTemporaryName(step.path.substr(step.path.rfind('/') + 1), &process, &kind) &&
+                        kind == TemporaryKind::SetRecord;
+    if (record && step.step == Step::Rename) record_placed = i + 1;
+    if (record && step.step == Step::Delete) record_deleted = i;
+  }
+  ASSERT_GT(record_placed, 0u);
+  ASSERT_GT(record_deleted, record_placed);
   std::vector<std::tuple<DirectoryStep, std::string, size_t>> steps;
   for (const auto& step : files.directory_log())
     steps.emplace_back(step.step, step.directory, step.file_steps_before);
+  // Between the lock and the removal of leftovers, the directory is listed
+  // for the records of sets that killed runs left.
+  ASSERT_EQ(files.log()[0].step, Step::List);
   const std::vector<std::tuple<DirectoryStep, std::string, size_t>> expected = {
       {DirectoryStep::Lock, "/prog/", 0},
-      {DirectoryStep::RemoveLeftovers, "/prog/", 0},
+      {DirectoryStep::RemoveLeftovers, "/prog/", 1},
+      {DirectoryStep::Sync, "/prog/", record_placed},
+      {DirectoryStep::Sync, "/prog/", record_deleted},
       {DirectoryStep::Sync, "/prog/", file_steps},
       {DirectoryStep::Unlock, "/prog/", file_steps},
   };
@@ -146,22 +167,26 @@ TEST(RunProgram, LeftoversOfEndedRunsGoBeforeTheRunAndThoseOfRunningOnesStay) {
 }
 
 // A directory step that fails: the flush of the renames ends the run as any
-// other failure of the system; a leftover that cannot be removed is told and
-// the run goes on.
+// other failure of the system (the first flush comes before the compiled
+// files are replaced, which then stay old); a leftover that cannot be
+// removed is told and the run goes on.
 TEST(RunProgram, FailuresOfTheDirectorySteps) {
   const struct {
     DirectoryStep step;
     StatusCode code;
     int status;
     std::string printed;
+    size_t cells;
   } table[] = {
       {DirectoryStep::Sync, StatusCode::IoError, 1,
-       "scenario-compactor: cannot flush the directory '/prog/': " + ReasonOf(StatusCode::IoError) + "\n"},
+       "scenario-compactor: cannot flush the directory '/prog/': " + ReasonOf(StatusCode::IoError) + "\n",
+       std::string("old cells").size()},
       {DirectoryStep::RemoveLeftovers, StatusCode::PermissionDenied, 0,
        "scenario-compactor: cannot delete the leftover temporary file "
        "'/prog/.Calvisio -Sambreta_linea.dat.tmp-77-5': " +
            ReasonOf(StatusCode::PermissionDenied) +
-           "; it is no file of the scenario and can be deleted\n"},
+           "; it is no file of the scenario and can be deleted\n",
+       31815},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.printed);
@@ -173,8 +198,9 @@ TEST(RunProgram, FailuresOfTheDirectorySteps) {
     const int status = RunProgram(Workspace{files, "/prog/"}, window);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), row.printed);
     EXPECT_EQ(status, row.status);
-    // Every file was written either way; the lock was let go.
-    EXPECT_EQ(files.files.at("/prog/Calvisio -Sambreta_31613.dat").size(), 31815u);
+    EXPECT_EQ(files.files.at("/prog/Calvisio -Sambreta_31613.dat").size(), row.cells);
+    EXPECT_EQ(files.files.at("/prog/Calvisio -Sambreta_31613_note.txt"), "");
+    // The lock was let go.
     ASSERT_FALSE(files.directory_log().empty());
     EXPECT_EQ(files.directory_log().back().step, DirectoryStep::Unlock);
   }

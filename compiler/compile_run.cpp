@@ -45,9 +45,7 @@ void FinishCompileRun(ScenarioModel& model, const Workspace& workspace, Window& 
   scenario_record.orario = codice_gara_st(model);
   first_cell.valore_2 = static_cast<int16_t>(codice_gara_og(model));
 
-  if (model.compila_linea != 0) WriteCompiledLineFile(model, workspace);
-  WriteStationFile(model, workspace);
-  WriteCellFile(model, workspace);
+  WriteCompiledFiles(model, workspace);
 }
 
 }  // namespace scenario

@@ -75,12 +75,35 @@ TEST_F(FinishCompileRunTest, StampsMarkersAndCodesIntoModelAndFiles) {
   EXPECT_EQ(plan, PuntiDelTracciato(model.tracciato));
 }
 
-TEST_F(FinishCompileRunTest, FilesAreWrittenLineStationCellInThisOrder) {
+// Each file is written whole before any old one is replaced; both in the
+// order line, station, cell.
+TEST_F(FinishCompileRunTest, FilesAreWrittenLineStationCellInThisOrderAndThenReplaced) {
+  files.files[kStationFile] = "old stations";
   ASSERT_EQ(Finish(), "");
-  std::vector<std::string> renamed;
-  for (const auto& step : files.log())
-    if (step.step == FakeFileSystem::Step::Rename) renamed.push_back(step.path);
-  EXPECT_EQ(renamed, (std::vector<std::string>{kLineFile, kStationFile, kCellFile}));
+  std::vector<std::string> written;
+  std::vector<std::string> replaced;
+  size_t last_write = 0;
+  size_t first_replace = files.log().size();
+  for (size_t i = 0; i < files.log().size(); ++i) {
+    const auto& step = files.log()[i];
+    const bool compiled = step.path == kLineFile || step.path == kStationFile || step.path == kCellFile;
+    if (step.step == FakeFileSystem::Step::Write && compiled) {
+      written.push_back(step.path);
+      last_write = i;
+    }
+    if (step.step == FakeFileSystem::Step::Rename && compiled) {
+      replaced.push_back(step.path);
+      first_replace = std::min(first_replace, i);
+    }
+  }
+  const std::vector<std::string> order = {kLineFile, kStationFile, kCellFile};
+  EXPECT_EQ(written, order);
+  EXPECT_EQ(replaced, order);
+  EXPECT_LT(last_write, first_replace);
+  // Nothing but the three files is left.
+  std::vector<std::string> left;
+  for (const auto& [path, contents] : files.files) left.push_back(path);
+  EXPECT_EQ(left, (std::vector<std::string>{kCellFile, kStationFile, kLineFile}));
 }
 
 TEST_F(FinishCompileRunTest, TakenMarkerPlacesStopWith1250AndNoFile) {
@@ -131,7 +154,9 @@ TEST_F(FinishCompileRunTest, NoRouteStopsWithTheRecordedNumberOr1) {
   }
 }
 
-TEST_F(FinishCompileRunTest, AFailedWriteStopsTheRunNamingTheFile) {
+TEST_F(FinishCompileRunTest, AFailedWriteStopsTheRunNamingTheFileWithTheOldFilesInPlace) {
+  const std::map<std::string, std::string> old = {{kLineFile, "old plan"}, {kCellFile, "old cells"}};
+  files.files = old;
   files.FailOn(FakeFileSystem::Step::Write, kStationFile, StatusCode::NoSpace);
   try {
     FinishCompileRun(model, workspace, window);
@@ -140,9 +165,9 @@ TEST_F(FinishCompileRunTest, AFailedWriteStopsTheRunNamingTheFile) {
     EXPECT_EQ(failure.what(),
               "cannot write 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::NoSpace));
   }
-  EXPECT_TRUE(files.files.count(kLineFile));   // written before: stays
-  EXPECT_FALSE(files.files.count(kStationFile));
-  EXPECT_FALSE(files.files.count(kCellFile));  // never reached
+  // The line file, written before, is not put in place without the others;
+  // no new file is left under its temporary name.
+  EXPECT_EQ(files.files, old);
 }
 
 TEST(MemorizzaPercorso, ResetsTheSlotAndTheStationTableButNotThePosition) {

@@ -7,6 +7,7 @@
 
 #include "compiler/coding.h"
 #include "model/file_names.h"
+#include "platform/files/file_set.h"
 
 namespace scenario {
 
@@ -334,20 +335,14 @@ bool DecodeTracciato(std::string_view bytes, std::vector<PuntoTracciato>* tracci
   return true;
 }
 
-void WriteCompiledLineFile(const ScenarioModel& model, const Workspace& workspace) {
-  ReplaceWorkspaceFileInPieces(workspace, CompiledLineName(model.nome_linea), [&model](const PieceSink& put) {
-    EncodeTracciatoInPieces(model.tracciato, put);
-  });
-}
-
-void WriteStationFile(const ScenarioModel& model, const Workspace& workspace) {
-  ReplaceWorkspaceFile(workspace, StationFileName(model.nome_linea, model.numero_treno),
-                       EncodeStazioni(model.stazioni));
-}
-
-void WriteCellFile(const ScenarioModel& model, const Workspace& workspace) {
-  ReplaceWorkspaceFile(workspace, CellFileName(model.nome_linea, model.numero_treno),
-                       EncodePercorso(model.percorso));
+void WriteCompiledFiles(const ScenarioModel& model, const Workspace& workspace) {
+  FileSet compiled(workspace);
+  if (model.compila_linea != 0)
+    compiled.AddInPieces(CompiledLineName(model.nome_linea),
+                         [&model](const PieceSink& put) { EncodeTracciatoInPieces(model.tracciato, put); });
+  compiled.Add(StationFileName(model.nome_linea, model.numero_treno), EncodeStazioni(model.stazioni));
+  compiled.Add(CellFileName(model.nome_linea, model.numero_treno), EncodePercorso(model.percorso));
+  compiled.Replace();
 }
 
 }  // namespace scenario

@@ -42,10 +42,11 @@ bool DecodePercorso(std::string_view bytes, std::vector<rec_cella>* percorso, st
 bool DecodeTracciato(std::string_view bytes, std::vector<PuntoTracciato>* tracciato,
                      std::string* error);
 
-// Write the model's arrays to their files in the workspace, each file
-// replaced whole. A failure ends the run (SystemFailure).
-void WriteCompiledLineFile(const ScenarioModel& model, const Workspace& workspace);
-void WriteStationFile(const ScenarioModel& model, const Workspace& workspace);
-void WriteCellFile(const ScenarioModel& model, const Workspace& workspace);
+// Writes the model's arrays to their files in the workspace as one set
+// (platform/files/file_set.h): the line file (only when compila_linea is
+// non-zero), the station file and the cell file, in this order, each
+// written whole before any old one is replaced. A failure ends the run
+// (SystemFailure) with the old files in place.
+void WriteCompiledFiles(const ScenarioModel& model, const Workspace& workspace);
 
 }  // namespace scenario

@@ -241,9 +241,8 @@ TEST(CompiledFiles, WritersReplaceTheirFilesUnderTheScenarioNames) {
   model.tracciato.Alloca(2);
   files.files["/dir/Calvisio -Sambreta_31613.dat"] = std::string(1000, 'x');  // older, longer
 
-  WriteCompiledLineFile(model, workspace);
-  WriteStationFile(model, workspace);
-  WriteCellFile(model, workspace);
+  model.compila_linea = 1;
+  WriteCompiledFiles(model, workspace);
 
   EXPECT_EQ(files.files.at("/dir/Calvisio -Sambreta_linea.dat").size(), 2u * 2u * 2u);
   EXPECT_EQ(files.files.at("/dir/Calvisio -Sambreta_31613.sim").size(), 87u * 34u);

@@ -31,16 +31,31 @@ class FileSystem {
   // temporary file in the same directory, which is then renamed over the old
   // file. On failure the old file (or none) is left and no temporary file
   // remains.
-  virtual Status ReplaceFile(const std::string& path, std::string_view contents) = 0;
+  Status ReplaceFile(const std::string& path, std::string_view contents);
   // The same, with the contents handed over in pieces by `write`, so that a
   // large file need never be whole in memory. An exception thrown by `write`
   // leaves the old file (or none) and no temporary file, and goes on to the
-  // caller. By default the pieces are gathered and given to ReplaceFile.
-  virtual Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
-    std::string contents;
-    write([&contents](std::string_view piece) { contents.append(piece); });
-    return ReplaceFile(path, contents);
-  }
+  // caller.
+  Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write);
+
+  // The two halves of a replace. WriteTemporaryFile writes a new file beside
+  // `path`, under a name of kind NewFile of this process
+  // (platform/files/temporary_names.h) that no file has yet, whole and
+  // flushed to the disk, and puts its path in `*temporary`. On failure, or
+  // when `write` throws, no temporary file remains.
+  virtual Status WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                                    std::string* temporary) = 0;
+  // Renames the file `from` to `to` in the same directory, at once and
+  // whole: a file at `to` is replaced by it.
+  virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
+  // Whether the file at `path` could be replaced now, without changing it:
+  // Ok when it can, or when there is none; a failure of kind InUse when
+  // another program holds it open so that it cannot be replaced, of kind
+  // ReadOnly when it is read-only (its attribute or its permissions).
+  virtual Status CheckReplaceable(const std::string& path) = 0;
+  // The number of this process, as the temporary names carry it.
+  virtual unsigned long ProcessNumber() = 0;
+
   // Reads the whole file into `contents`.
   virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
   virtual Status DeleteFile(const std::string& path) = 0;
@@ -66,9 +81,11 @@ class FileSystem {
                                const std::function<void()>& waiting,
                                std::unique_ptr<DirectoryLock>* lock) = 0;
   // Removes the temporary files that a replace cut short by the end of its
-  // process left in `directory`; those of a process still running stay, and
-  // so does every other file. It goes on past a file it cannot remove and
-  // then fails, with that file's name in `*failed`.
+  // process left in `directory` (new files and old ones kept aside; never a
+  // set's record, which platform/files/file_set.h deals with first); those
+  // of a process still running stay, and so does every other file. It goes
+  // on past a file it cannot remove and then fails, with that file's name
+  // in `*failed`.
   virtual Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) = 0;
   // Makes the renames and deletes done in `directory` durable, so that
   // after a power loss it holds either the old files or the new ones.

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/files/directory_lock.h"
+#include "platform/files/temporary_names.h"
 
 namespace scenario {
 
@@ -31,24 +32,37 @@ Status NotFound(const char* operation) {
 
 }  // namespace
 
-Status MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
-  return StoreFile(path, std::string(contents));
-}
-
-Status MemoryFileSystem::ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
+Status MemoryFileSystem::WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                                            std::string* temporary) {
+  const std::string::size_type separator = path.find_last_of("/\\");
+  const std::string directory = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  std::string candidate;
+  for (unsigned long counter = 0;; ++counter) {
+    candidate = directory + TemporaryNameFor(name, process_number, counter);
+    if (files.count(candidate) == 0) break;
+  }
   std::string contents = std::move(gathering);
   gathering.clear();
   contents.clear();
   write([&contents](std::string_view piece) { contents.append(piece); });
-  return StoreFile(path, std::move(contents));
-}
-
-Status MemoryFileSystem::StoreFile(const std::string& path, std::string&& contents) {
-  if (DirectoryExists(path))
-    return Status::Error("rename", std::make_error_code(std::errc::is_a_directory));
-  files[path] = std::move(contents);
+  files[candidate] = std::move(contents);
+  *temporary = candidate;
   return Status::Ok();
 }
+
+Status MemoryFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  auto found = files.find(from);
+  if (found == files.end()) return NotFound("rename");
+  if (DirectoryExists(to)) return Status::Error("rename", std::make_error_code(std::errc::is_a_directory));
+  if (from == to) return Status::Ok();
+  std::string contents = std::move(found->second);
+  files.erase(found);
+  files[to] = std::move(contents);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::CheckReplaceable(const std::string&) { return Status::Ok(); }
 
 Status MemoryFileSystem::ReadFile(const std::string& path, std::string* contents) {
   auto found = files.find(path);

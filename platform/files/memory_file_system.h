@@ -14,9 +14,13 @@ namespace scenario {
 
 class MemoryFileSystem : public FileSystem {
  public:
-  Status ReplaceFile(const std::string& path, std::string_view contents) override;
-  // The pieces are gathered into `gathering` and then moved into place.
-  Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write) override;
+  // The pieces are gathered into `gathering`, which then becomes the file.
+  Status WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                            std::string* temporary) override;
+  Status RenameFile(const std::string& from, const std::string& to) override;
+  // Nothing in memory is held open or read-only.
+  Status CheckReplaceable(const std::string& path) override;
+  unsigned long ProcessNumber() override { return process_number; }
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;
@@ -31,7 +35,7 @@ class MemoryFileSystem : public FileSystem {
   Status LockDirectory(const std::string& directory, std::chrono::milliseconds limit,
                        const std::function<void()>& waiting,
                        std::unique_ptr<DirectoryLock>* lock) override;
-  // A replace in memory is whole or nothing: no temporary is ever left.
+  // No other process writes here: nothing is ever left over.
   Status RemoveLeftoverTemporaries(const std::string& directory, std::string* failed) override;
   // Nothing to make durable.
   Status SyncDirectory(const std::string& directory) override;
@@ -44,10 +48,8 @@ class MemoryFileSystem : public FileSystem {
   // that writes large files again and again can hand an old file's memory
   // over here, so that it is not allocated and faulted in afresh each time.
   std::string gathering;
-
- protected:
-  // Puts a whole file in place of the one at `path`, if any.
-  virtual Status StoreFile(const std::string& path, std::string&& contents);
+  // The process number the temporary names carry.
+  unsigned long process_number = 1;
 
  private:
   class MemoryLock;

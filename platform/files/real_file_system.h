@@ -7,8 +7,11 @@ namespace scenario {
 
 class RealFileSystem : public FileSystem {
  public:
-  Status ReplaceFile(const std::string& path, std::string_view contents) override;
-  Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write) override;
+  Status WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                            std::string* temporary) override;
+  Status RenameFile(const std::string& from, const std::string& to) override;
+  Status CheckReplaceable(const std::string& path) override;
+  unsigned long ProcessNumber() override;
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;

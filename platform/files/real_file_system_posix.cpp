@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "platform/files/directory_lock.h"
+#include "platform/files/step_pause.h"
 #include "platform/files/temporary_names.h"
 
 namespace scenario {
@@ -23,14 +24,11 @@ Status ErrnoError(const char* operation) {
   return Status::Error(operation, std::error_code(errno, std::generic_category()));
 }
 
-// A name for the temporary file beside `path`, unique within this process
-// and among processes.
-std::string TemporaryPathFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  std::string::size_type slash = path.rfind('/');
-  std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return directory + TemporaryNameFor(name, static_cast<unsigned long>(::getpid()), counter++);
+// The directory part of `path` (with its separator) and the name.
+void SplitPath(const std::string& path, std::string* directory, std::string* name) {
+  const std::string::size_type slash = path.rfind('/');
+  *directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  *name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Whether the process numbered `process` is still running (or cannot be
@@ -48,13 +46,22 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 
 }  // namespace
 
-Status RealFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
-  return ReplaceFileInPieces(path, [contents](const PieceSink& put) { put(contents); });
-}
-
-Status RealFileSystem::ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
-  const std::string temporary = TemporaryPathFor(path);
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+Status RealFileSystem::WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                                          std::string* temporary_path) {
+  // A name unique within this process and among processes; one that a
+  // killed process of the same number left is passed over.
+  static std::atomic<unsigned long> counter{0};
+  std::string directory;
+  std::string name;
+  SplitPath(path, &directory, &name);
+  std::string temporary;
+  int fd = -1;
+  for (;;) {
+    temporary = directory + TemporaryNameFor(name, static_cast<unsigned long>(::getpid()), counter++);
+    CountDiskChange("create", temporary);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) break;
+  }
   if (fd < 0) return ErrnoError("create");
 
   auto fail = [&](const char* operation) {
@@ -94,9 +101,29 @@ Status RealFileSystem::ReplaceFileInPieces(const std::string& path, const PieceW
   int closed = ::close(fd);
   fd = -1;
   if (closed != 0) return fail("write");
-  if (::rename(temporary.c_str(), path.c_str()) != 0) return fail("rename");
+  *temporary_path = temporary;
   return Status::Ok();
 }
+
+Status RealFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  CountDiskChange("rename", from + "' to '" + to);
+  if (::rename(from.c_str(), to.c_str()) != 0) return ErrnoError("rename");
+  return Status::Ok();
+}
+
+Status RealFileSystem::CheckReplaceable(const std::string& path) {
+  // Renaming over a file needs no right to the file itself, but a file
+  // its owner made read-only is not one to replace. A file that is not
+  // there, and a file system that is read-only as a whole, the replace
+  // itself tells of.
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Status::Ok();
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
+    return Status::Error("replace", StatusCode::ReadOnly, "it is read-only");
+  return Status::Ok();
+}
+
+unsigned long RealFileSystem::ProcessNumber() { return static_cast<unsigned long>(::getpid()); }
 
 Status RealFileSystem::ReadFile(const std::string& path, std::string* contents) {
   contents->clear();
@@ -119,6 +146,7 @@ Status RealFileSystem::ReadFile(const std::string& path, std::string* contents) 
 }
 
 Status RealFileSystem::DeleteFile(const std::string& path) {
+  CountDiskChange("delete", path);
   if (::unlink(path.c_str()) != 0) return ErrnoError("delete");
   return Status::Ok();
 }
@@ -147,7 +175,10 @@ Status RealFileSystem::RemoveLeftoverTemporaries(const std::string& directory, s
     }
     const std::string name = entry->d_name;
     unsigned long process = 0;
-    if (!IsTemporaryName(name, &process) || ProcessRunning(process)) continue;
+    TemporaryKind kind = TemporaryKind::NewFile;
+    if (!IsTemporaryName(name, &process, &kind) || kind == TemporaryKind::SetRecord ||
+        ProcessRunning(process))
+      continue;
     const std::string path = JoinPath(directory, name);
     struct stat info;
     if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;

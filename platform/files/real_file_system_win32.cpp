@@ -7,6 +7,7 @@
 #include "platform/files/directory_lock.h"
 #include "platform/system/program_directory.h"
 #include "platform/files/real_file_system.h"
+#include "platform/files/step_pause.h"
 #include "platform/files/temporary_names.h"
 #include "platform/system/win32_support.h"
 #include "encoding/windows_1252.h"
@@ -17,17 +18,6 @@ namespace {
 
 Status LastError(const char* operation) {
   return win32::Failure(operation, GetLastError());
-}
-
-// A name for the temporary file beside `path`, unique within this process
-// and among processes.
-std::string TemporaryPathFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  const std::string::size_type separator = path.find_last_of("\\/");
-  const std::string directory =
-      separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
-  return directory + TemporaryNameFor(name, GetCurrentProcessId(), counter++);
 }
 
 // Whether the process numbered `process` is still running (or cannot be
@@ -65,20 +55,32 @@ class Handle {
 
 }  // namespace
 
-Status RealFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
-  return ReplaceFileInPieces(path, [contents](const PieceSink& put) { put(contents); });
-}
-
-Status RealFileSystem::ReplaceFileInPieces(const std::string& path, const PieceWriter& write) {
-  const std::wstring temporary = win32::Wide(TemporaryPathFor(path));
-  Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+Status RealFileSystem::WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                                          std::string* temporary_path) {
+  // A name unique within this process and among processes; one that a
+  // killed process of the same number left is passed over.
+  static std::atomic<unsigned long> counter{0};
+  const std::string::size_type separator = path.find_last_of("\\/");
+  const std::string directory =
+      separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  std::string temporary;
+  std::wstring wide;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (;;) {
+    temporary = directory + TemporaryNameFor(name, GetCurrentProcessId(), counter++);
+    wide = win32::Wide(temporary);
+    CountDiskChange("create", temporary);
+    created = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  Handle file(created);
   if (!file.valid()) return LastError("create");
 
   auto fail = [&](const char* operation, DWORD error) {
     Status status = win32::Failure(operation, error);
     file.Close();
-    DeleteFileW(temporary.c_str());
+    DeleteFileW(wide.c_str());
     return status;
   };
 
@@ -102,17 +104,51 @@ Status RealFileSystem::ReplaceFileInPieces(const std::string& path, const PieceW
     write(put);
   } catch (...) {
     file.Close();
-    DeleteFileW(temporary.c_str());
+    DeleteFileW(wide.c_str());
     throw;
   }
   if (write_error != ERROR_SUCCESS) return fail("write", write_error);
   if (!FlushFileBuffers(file.get())) return fail("write", GetLastError());
   if (!file.Close()) return fail("write", GetLastError());
-  if (!MoveFileExW(temporary.c_str(), win32::Wide(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return fail("rename", GetLastError());
+  *temporary_path = temporary;
   return Status::Ok();
 }
+
+Status RealFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  CountDiskChange("rename", from + "' to '" + to);
+  if (!MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return LastError("rename");
+  return Status::Ok();
+}
+
+Status RealFileSystem::CheckReplaceable(const std::string& path) {
+  const std::wstring wide = win32::Wide(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  // A file that is not there, or a directory in its place, the replace
+  // itself tells of.
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return Status::Ok();
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    return Status::Error("replace", StatusCode::ReadOnly, "it is read-only");
+  // Opened as a replace would need it, sharing everything: another
+  // program that holds it open without letting it be deleted refuses with
+  // a sharing violation, or denies access (as it does to a file that is
+  // being deleted, until the last program that holds it lets go).
+  HANDLE opened = CreateFileW(wide.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    const StatusCode code = win32::CodeOf(error);
+    if (code == StatusCode::InUse || code == StatusCode::PermissionDenied)
+      return Status::Error("replace", StatusCode::InUse, win32::ErrorText(error));
+    return Status::Ok();
+  }
+  CloseHandle(opened);
+  return Status::Ok();
+}
+
+unsigned long RealFileSystem::ProcessNumber() { return GetCurrentProcessId(); }
 
 Status RealFileSystem::ReadFile(const std::string& path, std::string* contents) {
   contents->clear();
@@ -131,6 +167,7 @@ Status RealFileSystem::ReadFile(const std::string& path, std::string* contents) 
 }
 
 Status RealFileSystem::DeleteFile(const std::string& path) {
+  CountDiskChange("delete", path);
   if (!DeleteFileW(win32::Wide(path).c_str())) return LastError("delete");
   return Status::Ok();
 }
@@ -157,7 +194,10 @@ Status RealFileSystem::RemoveLeftoverTemporaries(const std::string& directory, s
     const std::optional<std::string> name =
         Utf16ToWindows1252(std::u16string(wide.begin(), wide.end()));
     unsigned long process = 0;
-    if (!name || !IsTemporaryName(*name, &process) || ProcessRunning(process)) continue;
+    TemporaryKind kind = TemporaryKind::NewFile;
+    if (!name || !IsTemporaryName(*name, &process, &kind) || kind == TemporaryKind::SetRecord ||
+        ProcessRunning(process))
+      continue;
     if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
       continue;
     if (!DeleteFileW(win32::Wide(JoinPath(directory, *name)).c_str()) &&

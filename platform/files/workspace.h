@@ -12,16 +12,39 @@
 
 namespace scenario {
 
+class FileSet;
+
+// How long a run waits for another program to let go of a file it has to
+// replace (platform/files/file_set.h).
+inline constexpr std::chrono::milliseconds kHeldFileWaitLimit{10000};
+
+// Set to a number of milliseconds, this environment variable shortens that
+// wait; only tests use it.
+inline constexpr const char* kHeldFileWaitVariable = "SCENARIO_HELD_FILE_WAIT_MS";
+
+// The wait for a held file in this process: kHeldFileWaitLimit, unless the
+// environment variable gives another.
+std::chrono::milliseconds HeldFileWaitLimit();
+
 struct Workspace {
   FileSystem& files;
   std::string directory;
+  // Told to the user while the run goes on (a wait for a file another
+  // program holds open, a leftover that stays); nothing is told without it.
+  std::function<void(const std::string& notice)> tell = {};
+  // How long to wait for a file another program holds open.
+  std::chrono::milliseconds held_file_wait = HeldFileWaitLimit();
+  // When given, the files replaced through the workspace
+  // (ReplaceWorkspaceFile) are added to this set instead, and replaced with
+  // it.
+  FileSet* gathering = nullptr;
 
   // The full path of a file of the run, from its name.
   std::string PathOf(std::string_view name) const;
 };
 
-// Replaces the file `name` of the workspace with `contents`; a failure ends
-// the run.
+// Replaces the file `name` of the workspace with `contents` (or adds it to
+// the workspace's gathering set); a failure ends the run.
 void ReplaceWorkspaceFile(const Workspace& workspace, std::string_view name,
                           std::string_view contents);
 // The same, with the contents handed over in pieces by `write`.

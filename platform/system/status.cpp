@@ -8,6 +8,7 @@ StatusCode CodeOf(std::error_code error) {
   if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
     return StatusCode::PermissionDenied;
   if (error == std::errc::read_only_file_system) return StatusCode::ReadOnly;
+  if (error == std::errc::text_file_busy) return StatusCode::InUse;
   if (error == std::errc::no_space_on_device) return StatusCode::NoSpace;
   if (error == std::errc::file_too_large) return StatusCode::TooLarge;
   if (error == std::errc::not_a_directory || error == std::errc::is_a_directory ||

@@ -22,6 +22,7 @@ enum class StatusCode {
   TooLarge,          // past the largest file allowed (e.g. a file size limit)
   InTheWay,          // a file stands where a directory is wanted, or the other way round
   HeldElsewhere,     // another run holds the directory's lock for longer than the wait
+  InUse,             // another program holds the file open and will not let it be replaced
   Refused,           // refused by the program itself, not by the system
   IoError,           // anything else the system reports
 };
@@ -30,9 +31,11 @@ enum class StatusCode {
 StatusCode CodeOf(std::error_code error);
 
 // The outcome of one file operation. On failure it names the operation that
-// failed ("create", "write", "rename", "read", "delete", "list", "create the
-// directory", "lock the directory", "flush the directory"), the kind of failure, and the reason as the system words it
-// ("Read-only file system"), which is what a user is shown.
+// failed ("create", "write", "rename", "replace", "read", "delete", "list",
+// "create the directory", "lock the directory", "flush the directory"), the
+// kind of failure, and the reason as the system words it ("Read-only file
+// system") or, where the system's words would mislead, as the program words
+// it; that reason is what a user is shown.
 class Status {
  public:
   static Status Ok() { return Status(); }

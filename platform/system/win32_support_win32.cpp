@@ -47,9 +47,11 @@ StatusCode CodeOf(unsigned long code) {
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
       return StatusCode::NotFound;
-    case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return StatusCode::InUse;
+    case ERROR_ACCESS_DENIED:
     case ERROR_PRIVILEGE_NOT_HELD:
       return StatusCode::PermissionDenied;
     case ERROR_WRITE_PROTECT:

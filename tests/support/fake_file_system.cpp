@@ -30,6 +30,8 @@ std::string ReasonOf(StatusCode code) {
     case StatusCode::TooLarge: error = std::errc::file_too_large; break;
     case StatusCode::InTheWay: error = std::errc::file_exists; break;
     case StatusCode::HeldElsewhere: return "another run holds it";
+    case StatusCode::InUse:
+      return "The process cannot access the file because it is being used by another process";
     case StatusCode::Refused: return "refused";
     case StatusCode::Ok:
     case StatusCode::IoError: break;
@@ -39,7 +41,9 @@ std::string ReasonOf(StatusCode code) {
 
 std::optional<Status> FakeFileSystem::Attempt(Step step, const std::string& path) {
   const size_t index = log_.size();
-  log_.push_back({step, path});
+  if (kill_at_ && index >= *kill_at_) killed_ = true;
+  if (killed_) return Status::Error(StepName(step), StatusCode::IoError, "the process was killed");
+  log_.push_back({step, path, {}});
   for (const Fault& fault : faults_) {
     bool matches = fault.index ? *fault.index == index : (fault.step == step && fault.path == path);
     if (matches) return Status::Error(StepName(step), fault.code, ReasonOf(fault.code));
@@ -55,13 +59,31 @@ void FakeFileSystem::FailOn(Step step, std::string path, StatusCode code) {
   faults_.push_back({std::nullopt, step, std::move(path), code});
 }
 
-Status FakeFileSystem::StoreFile(const std::string& path, std::string&& contents) {
-  // The temporary file lives only inside this call: a failure at any step
-  // leaves the old file as it was and nothing else behind.
+Status FakeFileSystem::WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                                          std::string* temporary) {
   if (auto failure = Attempt(Step::Create, path)) return *failure;
-  if (auto failure = Attempt(Step::Write, path)) return *failure;
-  if (auto failure = Attempt(Step::Rename, path)) return *failure;
-  return MemoryFileSystem::StoreFile(path, std::move(contents));
+  if (auto failure = Attempt(Step::Write, path)) {
+    // Killed with the temporary file made and nothing in it yet.
+    if (killed_) MemoryFileSystem::WriteTemporaryFile(path, [](const PieceSink&) {}, temporary);
+    return *failure;
+  }
+  return MemoryFileSystem::WriteTemporaryFile(path, write, temporary);
+}
+
+Status FakeFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  if (auto failure = Attempt(Step::Rename, to)) return *failure;
+  log_.back().from = from;
+  if (Held(to) || Held(from))
+    return Status::Error("rename", StatusCode::PermissionDenied, ReasonOf(StatusCode::PermissionDenied));
+  return MemoryFileSystem::RenameFile(from, to);
+}
+
+Status FakeFileSystem::CheckReplaceable(const std::string& path) {
+  if (read_only_files.count(path) != 0 && FileExists(path))
+    return Status::Error("replace", StatusCode::ReadOnly, "it is read-only");
+  if (Held(path))
+    return Status::Error("replace", StatusCode::InUse, ReasonOf(StatusCode::InUse));
+  return Status::Ok();
 }
 
 Status FakeFileSystem::ReadFile(const std::string& path, std::string* contents) {
@@ -133,8 +155,10 @@ Status FakeFileSystem::RemoveLeftoverTemporaries(const std::string& directory, s
     const bool inside = path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0;
     const std::string name = inside ? path.substr(prefix.size()) : std::string();
     unsigned long process = 0;
+    TemporaryKind kind = TemporaryKind::NewFile;
     const bool leftover = inside && name.find('/') == std::string::npos &&
-                          IsTemporaryName(name, &process) && running_processes.count(process) == 0;
+                          IsTemporaryName(name, &process, &kind) && kind != TemporaryKind::SetRecord &&
+                          running_processes.count(process) == 0;
     if (!leftover) {
       ++file;
       continue;

@@ -2,6 +2,7 @@
 // operation it is asked to do and can make any single one of them fail.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -15,13 +16,21 @@ namespace scenario {
 class FakeFileSystem : public MemoryFileSystem {
  public:
   // The steps a file operation is made of. Replacing a file is three steps:
-  // create the temporary file, write it, rename it over the old one.
+  // create the temporary file, write it (both logged with the path of the
+  // file it is for), rename it over the old one.
   enum class Step { Create, Write, Rename, Read, Delete, MakeDirectory, List };
 
   struct LoggedStep {
     Step step;
-    std::string path;
+    std::string path;  // for a rename, where the file goes
+    std::string from;  // for a rename, the file renamed
   };
+
+  Status WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                            std::string* temporary) override;
+  Status RenameFile(const std::string& from, const std::string& to) override;
+  // Read-only files and files held open, as set below.
+  Status CheckReplaceable(const std::string& path) override;
 
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
@@ -60,9 +69,20 @@ class FakeFileSystem : public MemoryFileSystem {
   // Every step asked for so far, failed or not.
   const std::vector<LoggedStep>& log() const { return log_; }
 
- protected:
-  // Replacing a file, whole or in pieces, ends here.
-  Status StoreFile(const std::string& path, std::string&& contents) override;
+  // Ends the process, as a kill or a power cut would, just before the step
+  // with this index in the log: that step and every later change fail and
+  // change nothing, and are not logged. Killed before a write, the
+  // temporary file is there, empty.
+  void KillAtStep(size_t index) { kill_at_ = index; }
+  bool killed() const { return killed_; }
+
+  // Whether another program holds the file at the path open now; asked at
+  // each check and each rename. A check tells InUse; a rename onto or of
+  // such a file is refused with "access denied" (PermissionDenied), as
+  // Windows words it.
+  std::function<bool(const std::string& path)> held;
+  // Read-only files, by path: a check tells ReadOnly.
+  std::set<std::string> read_only_files;
 
  private:
   // Logs the step; returns the failure it must report, if any.
@@ -80,6 +100,9 @@ class FakeFileSystem : public MemoryFileSystem {
   std::vector<Fault> faults_;
   std::vector<LoggedStep> log_;
   std::map<DirectoryStep, StatusCode> directory_faults_;
+  std::optional<size_t> kill_at_;
+  bool killed_ = false;
+  bool Held(const std::string& path) { return held && FileExists(path) && held(path); }
   std::vector<LoggedDirectoryStep> directory_log_;
   friend class FakeDirectoryLock;
 };

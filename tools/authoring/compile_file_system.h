@@ -29,8 +29,12 @@ class CompileFileSystem : public FileSystem {
   // Every file replaced successfully, in order.
   const std::vector<std::string>& written() const { return written_; }
 
-  Status ReplaceFile(const std::string& path, std::string_view contents) override;
-  Status ReplaceFileInPieces(const std::string& path, const PieceWriter& write) override;
+  Status WriteTemporaryFile(const std::string& path, const PieceWriter& write,
+                            std::string* temporary) override;
+  // A rename into place is a file written.
+  Status RenameFile(const std::string& from, const std::string& to) override;
+  Status CheckReplaceable(const std::string& path) override { return inner_.CheckReplaceable(path); }
+  unsigned long ProcessNumber() override { return inner_.ProcessNumber(); }
   Status ReadFile(const std::string& path, std::string* contents) override;
   Status DeleteFile(const std::string& path) override;
   bool FileExists(const std::string& path) override;
