@@ -11,6 +11,7 @@
 #include "model/file_names.h"
 #include "compiler/fields/reading_observer.h"
 #include "platform/files/directory_lock.h"
+#include "platform/files/file_set.h"
 #include "platform/files/memory_file_system.h"
 #include "platform/window/window.h"
 #include "platform/files/workspace.h"
@@ -226,7 +227,8 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
       report.warnings.push_back(
           {SourcePlace{request.train_file, 0, 0}, WarningKindName(WarningKind::Utf8Name), *warning});
   }
-  const Workspace copies{files, request.output_directory};
+  Workspace copies{files, request.output_directory};
+  copies.tell = tell;
   const RunPaths paths = PathsOfRun(copies, report.names);
   RefuseClashes(files, request, paths);
 
@@ -236,6 +238,13 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
   // removed its copies and written its last file.
   WorkspaceHold hold(copies, LockWaitLimit(), tell);
   RefuseForeignCopies(files, request, paths, line_text, train_text);
+  // A compiled file that another program holds open (the simulator), or a
+  // read-only one, stops the compile before anything is written.
+  std::vector<std::string> compiled_names;
+  if (!request.no_line) compiled_names.push_back(CompiledLineName(report.names.nome_linea));
+  compiled_names.push_back(StationFileName(report.names.nome_linea, report.names.numero_treno));
+  compiled_names.push_back(CellFileName(report.names.nome_linea, report.names.numero_treno));
+  WaitUntilReplaceable(copies, compiled_names);
   {
     CompileFileSystem run_files(files);
     // A copy the run leaves unread (the reading stopped before it, or the
@@ -255,7 +264,8 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
       line_half = LineHalfEnd{model.codice_errore, model.posizione_errore, end};
     });
 
-    const Workspace workspace{run_files, request.output_directory};
+    Workspace workspace{run_files, request.output_directory};
+    workspace.tell = tell;
     SilentWindow window;  // the tool reports the number errore shows itself
     WarningList warnings;
     try {

@@ -4,6 +4,7 @@
 
 #include "model/file_names.h"
 #include "platform/files/directory_lock.h"
+#include "platform/files/file_set.h"
 #include "platform/files/workspace.h"
 #include "tools/readback/compiled_scenario.h"
 #include "tools/decompile/decompile.h"
@@ -66,17 +67,16 @@ int RunDecompile(const DecompileRequest& request, FileSystem& files, std::ostrea
   RequireOk(files.MakeDirectory(request.output_directory), request.output_directory);
   // Runs in one directory take turns; another may have written the sources
   // while this one waited.
-  WorkspaceHold hold(output, LockWaitLimit(),
-                     [&err](const std::string& notice) { err << kCommand << ": " << notice << "\n" << std::flush; });
+  const auto tell = [&err](const std::string& notice) { err << kCommand << ": " << notice << "\n" << std::flush; };
+  WorkspaceHold hold(output, LockWaitLimit(), tell);
   refuse_existing();
-  const bool line_was_there = files.FileExists(line_path);
-  RequireOk(files.ReplaceFile(line_path, recovered.line_description), line_path);
-  const Status train_written = files.ReplaceFile(train_path, recovered.train_service);
-  if (!train_written.ok()) {
-    // Both new sources or neither.
-    if (!line_was_there) files.DeleteFile(line_path);
-    RequireOk(train_written, train_path);
-  }
+  // Both new sources or neither.
+  Workspace told = output;
+  told.tell = tell;
+  FileSet sources(told);
+  sources.Add(LineSourceName(nome_linea), recovered.line_description);
+  sources.Add(TrainSourceName(nome_linea, numero_treno), recovered.train_service);
+  sources.Replace();
   hold.Finish();
   out << "wrote " << line_path << "\n" << "wrote " << train_path << "\n";
   return kExitOk;

@@ -3,6 +3,7 @@
 #include "app/form_load.h"
 #include "model/file_names.h"
 #include "platform/files/directory_lock.h"
+#include "platform/files/file_set.h"
 #include "platform/files/workspace.h"
 #include "sources/scenario_sources.h"
 #include "tools/common/refusal.h"
@@ -31,7 +32,8 @@ void RefuseExisting(FileSystem& files, const std::vector<std::string>& paths) {
 
 std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::string& directory,
                                              bool replace, const WorkspaceHold::Tell& tell) {
-  const Workspace workspace{files, directory};
+  Workspace workspace{files, directory};
+  workspace.tell = tell;
   std::vector<std::string> paths;
   for (const std::string& name : BuiltInSourceNames()) paths.push_back(workspace.PathOf(name));
 
@@ -43,11 +45,17 @@ std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::strin
   ScenarioModel model;
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;
-  dati_linea(model, workspace);
-  dati_treno(model, workspace);
-  dati_note(model, workspace);
-  dati_rallentamenti(model, workspace);
-  dati_scheda(model, workspace);
+  // The five files are one set: each is written whole first, and then all
+  // replace the old ones, or none does.
+  FileSet written(workspace);
+  Workspace gathering = workspace;
+  gathering.gathering = &written;
+  dati_linea(model, gathering);
+  dati_treno(model, gathering);
+  dati_note(model, gathering);
+  dati_rallentamenti(model, gathering);
+  dati_scheda(model, gathering);
+  written.Replace();
   hold.Finish();
   return paths;
 }
