@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "platform/files/directory_lock.h"
+#include "platform/files/real_file_system.h"
+#include "platform/files/step_pause.h"
 #include "platform/files/temporary_names.h"
+#include "platform/files/workspace.h"
 #include "tests/support/child_process.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
@@ -140,6 +143,90 @@ TEST(ConcurrentRuns, AfterARunKilledInTheMiddleTheNextRunsAtOnceAndCleansUp) {
   EXPECT_EQ(next.errors(), "") << "the next run was kept waiting or failed";
   EXPECT_TRUE(TemporariesIn(dir.path()).empty());
   EXPECT_EQ(DifferencesFromOneRun(FilesBesideTheProgram(dir)), "");
+}
+
+// The compiled files of a run before: the old set.
+const Files& OldSet() {
+  static const Files old = {{"Calvisio -Sambreta_linea.dat", "old plan"},
+                            {"Calvisio -Sambreta_31613.sim", "old stations"},
+                            {"Calvisio -Sambreta_31613.dat", "old cells"}};
+  return old;
+}
+
+// Whether the compiled files of `files` are the old set whole or the new
+// set whole; names each file's state otherwise.
+std::string OldSetOrNewSet(const Files& files) {
+  std::string states;
+  bool all_old = true;
+  bool all_new = true;
+  for (const auto& [name, old] : OldSet()) {
+    auto file = files.find(name);
+    const bool is_old = file != files.end() && file->second == old;
+    const bool is_new = file != files.end() && file->second == OneRunsFiles().at(name);
+    all_old = all_old && is_old;
+    all_new = all_new && is_new;
+    states += "'" + name + (is_old ? "' old; " : is_new ? "' new; " : file == files.end() ? "' missing; " : "' other; ");
+  }
+  return all_old || all_new ? "" : states;
+}
+
+// The run killed before each change it makes to the disk in turn (the
+// program stops there when asked, and is killed as a power cut or the task
+// manager would): what it leaves, once a run holds the directory, is the
+// old set of compiled files or the new one, and the next run ends normally
+// with the reference bytes.
+TEST(ConcurrentRuns, ARunKilledAtEveryStepLeavesTheOldSetOrTheNewOneAndTheNextRunEndsNormally) {
+  ASSERT_FALSE(OneRunsFiles().empty());
+  int steps = 0;
+  bool new_set_seen = false;
+  for (int step = 1;; ++step) {
+    SCOPED_TRACE("killed before step " + std::to_string(step));
+    TempDir dir;
+    const auto program = CopyProgramInto(dir.path());
+    for (const auto& [name, contents] : OldSet()) testing_support::WriteWholeFile(dir.path() / name, contents);
+    EnvironmentChanges changes = kNoDisplay;
+    changes[kPauseStepVariable] = std::to_string(step);
+    ChildProcess run({program.string()}, changes);
+    run.CloseInput();
+    const auto give_up = std::chrono::steady_clock::now() + 60s;
+    while (run.errors().find(kPauseNotice) == std::string::npos && run.Running() &&
+           std::chrono::steady_clock::now() < give_up)
+      std::this_thread::sleep_for(2ms);
+    if (run.errors().find(kPauseNotice) == std::string::npos) {
+      // Past the last step: the run went through.
+      ASSERT_EQ(run.Wait(60s), 0) << run.errors();
+      break;
+    }
+    run.Kill();
+    ASSERT_TRUE(run.Wait(10s).has_value());
+    ++steps;
+
+    // A run's hold on the directory, alone: it finishes or undoes what the
+    // killed run left.
+    {
+      RealFileSystem files;
+      Workspace workspace{files, dir.path().string()};
+      std::vector<std::string> told;
+      WorkspaceHold hold(workspace, std::chrono::milliseconds(0),
+                         [&told](const std::string& notice) { told.push_back(notice); });
+      EXPECT_EQ(told, std::vector<std::string>{});
+    }
+    const Files left = FilesBesideTheProgram(dir);
+    EXPECT_EQ(OldSetOrNewSet(left), "") << run.errors();
+    EXPECT_EQ(TemporariesIn(dir.path()), std::vector<std::string>{});
+    if (left.at("Calvisio -Sambreta_31613.dat") != OldSet().at("Calvisio -Sambreta_31613.dat")) new_set_seen = true;
+
+    ChildProcess next({program.string()}, kNoDisplay);
+    next.CloseInput();
+    EXPECT_EQ(next.Wait(60s), 0);
+    EXPECT_EQ(next.errors(), "");
+    EXPECT_EQ(DifferencesFromOneRun(FilesBesideTheProgram(dir)), "");
+  }
+  // Five text files written and two deleted; the set's three new files, its
+  // record, three old files aside and three new ones in, the record and the
+  // old files deleted.
+  EXPECT_EQ(steps, 2 * 5 + 2 + (3 + 2 + 6 + 4));
+  EXPECT_TRUE(new_set_seen);
 }
 
 // An earlier run's files, and a leftover of a run killed long ago.
