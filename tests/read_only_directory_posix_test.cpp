@@ -1,11 +1,13 @@
 // A run whose directory cannot be written stops at its first file, the line
-// description source, names the failure and writes nothing.
+// description source, names the failure and writes nothing. A run that
+// finds one of its files read-only names it as such and writes nothing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 
 #include "tests/support/recording_window.h"
 #include "app/form_load.h"
@@ -68,6 +70,22 @@ bool ReachableByOthers(const std::filesystem::path& path) {
   return true;
 }
 
+// The program as a user without privileges, where the test runs as root
+// (who may write any file); "" with the reason in `*skip` when it cannot be.
+std::vector<std::string> AsAnyUser(const std::filesystem::path& program, const TempDir& dir, std::string* skip) {
+  if (::geteuid() != 0) return {program.string()};
+  const std::string setpriv = FindCommand("setpriv");
+  if (setpriv.empty()) {
+    *skip = "running as root and setpriv (util-linux) is not installed";
+    return {};
+  }
+  if (!ReachableByOthers(dir.path())) {
+    *skip = "the temporary directory is closed to other users";
+    return {};
+  }
+  return {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", program.string()};
+}
+
 TEST(ReadOnlyDirectory, TheProgramStopsWithStatus1AndNamesTheFailure) {
   TempDir dir;
   const std::filesystem::path program = CopyProgramInto(dir.path());
@@ -79,15 +97,9 @@ TEST(ReadOnlyDirectory, TheProgramStopsWithStatus1AndNamesTheFailure) {
 
   // A privileged user writes into read-only directories, so the program
   // then runs as the unprivileged "nobody".
-  std::vector<std::string> command = {program.string()};
-  if (::geteuid() == 0) {
-    const std::string setpriv = FindCommand("setpriv");
-    if (setpriv.empty())
-      GTEST_SKIP() << "running as root and setpriv (util-linux) is not installed";
-    if (!ReachableByOthers(dir.path()))
-      GTEST_SKIP() << "the temporary directory " << dir.path() << " is closed to other users";
-    command = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", program.string()};
-  }
+  std::string skip;
+  const std::vector<std::string> command = AsAnyUser(program, dir, &skip);
+  if (command.empty()) GTEST_SKIP() << skip;
 
   const ProcessOutcome outcome = RunProcess(command);
 
@@ -98,6 +110,37 @@ TEST(ReadOnlyDirectory, TheProgramStopsWithStatus1AndNamesTheFailure) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
     names.push_back(entry.path().filename().string());
   EXPECT_EQ(names, std::vector<std::string>{program.filename().string()});
+}
+
+TEST(ReadOnlyFile, AReadOnlyCellFileIsNamedAsSuchAndNothingChanges) {
+  TempDir dir;
+  const std::filesystem::path program = CopyProgramInto(dir.path());
+  using std::filesystem::perms;
+  std::filesystem::permissions(dir.path(), perms::all);
+  const std::map<std::string, std::string> old = {{"Calvisio -Sambreta_linea.dat", "old plan"},
+                                                  {"Calvisio -Sambreta_31613.sim", "old stations"},
+                                                  {"Calvisio -Sambreta_31613.dat", "old cells"}};
+  for (const auto& [name, contents] : old) {
+    testing_support::WriteWholeFile(dir.path() / name, contents);
+    std::filesystem::permissions(dir.path() / name, perms::owner_read | perms::owner_write | perms::group_read |
+                                                        perms::group_write | perms::others_read |
+                                                        perms::others_write);
+  }
+  std::filesystem::permissions(dir.path() / "Calvisio -Sambreta_31613.dat",
+                               perms::owner_read | perms::group_read | perms::others_read);
+  std::string skip;
+  const std::vector<std::string> command = AsAnyUser(program, dir, &skip);
+  if (command.empty()) GTEST_SKIP() << skip;
+
+  const ProcessOutcome outcome = RunProcess(command);
+  EXPECT_EQ(outcome.exit_status, 1) << outcome.standard_error;
+  EXPECT_EQ(outcome.standard_error,
+            "scenario-compactor: cannot replace 'Calvisio -Sambreta_31613.dat': it is read-only; make it "
+            "writable, or delete it, and run again\n");
+  std::map<std::string, std::string> files = dir.Files();
+  files.erase(program.filename().string());
+  files.erase(".scenario-compactor.lock");
+  EXPECT_EQ(files, old);
 }
 
 }  // namespace
