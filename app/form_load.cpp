@@ -1,6 +1,7 @@
 #include "app/form_load.h"
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "model/file_names.h"
 #include "platform/files/directory_lock.h"
 #include "platform/files/file_set.h"
+#include "platform/system/system_folders.h"
 #include "sources/scenario_sources.h"
 
 namespace scenario {
@@ -40,6 +42,14 @@ void Form_Load(ScenarioModel& model, const Workspace& given, Window& window) {
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;
   window.ShowWaitWindow();
+  // Installed for everyone, the program stands among the system's programs:
+  // it writes nothing there, not even its lock.
+  if (const std::optional<std::string> folder = SystemProgramFolderOf(given.directory)) {
+    throw SystemFailure("run in", given.directory,
+                        "it is a folder of the system's programs (in '" + *folder +
+                            "'), and the compactor writes its files beside itself; copy the program into a "
+                            "folder of your own and run the copy there");
+  }
   Workspace workspace = given;
   workspace.tell = TellOnStandardError;
   // From here to the last file the directory is this run's alone: another

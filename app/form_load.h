@@ -21,6 +21,8 @@ void Form_Load(ScenarioModel& model, const Workspace& workspace, Window& window)
 // The whole program on a workspace and a window; returns the exit status:
 // 0 after a normal end, 1 after a failure of the system (named on standard
 // error and, when a window is on screen, in a message box), 2 after errore.
+// A workspace in a folder of the system's programs is refused (status 1)
+// before anything is written.
 int RunProgram(const Workspace& workspace, Window& window);
 
 }  // namespace scenario

@@ -4,6 +4,8 @@
 
 #include "platform/files/directory_lock.h"
 #include "platform/files/temporary_names.h"
+#include "platform/system/program_directory.h"
+#include "platform/system/system_folders.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/recording_window.h"
 
@@ -77,6 +79,31 @@ TEST(RunProgram, NormalRunEndsWithStatus0LeavingTheFormsAndTheCompiledFiles) {
                        "/prog/Calvisio -Sambreta_31613_scheda_treno.txt",
                        "/prog/Calvisio -Sambreta_linea.dat",
                    }));
+}
+
+// Installed for everyone, among the system's programs, the program refuses
+// to run before it has touched anything, not even the lock.
+TEST(RunProgram, AFolderOfTheSystemsProgramsIsRefusedBeforeAnythingIsWritten) {
+  ASSERT_FALSE(SystemProgramFolders().empty());
+  for (const std::string& folder : SystemProgramFolders()) {
+    const std::string directory = JoinPath(folder, "scenario-compactor");
+    SCOPED_TRACE(directory);
+    FakeFileSystem files;
+    RecordingWindow window;
+    ::testing::internal::CaptureStderr();
+    const int status = RunProgram(Workspace{files, directory}, window);
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    const std::string failure = "scenario-compactor: cannot run in '" + directory +
+                                "': it is a folder of the system's programs (in '" + folder +
+                                "'), and the compactor writes its files beside itself; copy the program into a "
+                                "folder of your own and run the copy there";
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(printed, failure + "\n");
+    EXPECT_EQ(window.messages, std::vector<std::string>{failure});
+    EXPECT_TRUE(window.closed);
+    EXPECT_TRUE(files.log().empty());
+    EXPECT_TRUE(files.directory_log().empty());
+  }
 }
 
 using DirectoryStep = FakeFileSystem::DirectoryStep;

@@ -1,9 +1,12 @@
 # What `cmake --install` puts where, and the packages CPack makes of it:
 # on Linux a .deb, for Windows a ZIP.
 #
-# Linux: both programs in bin/, the README and the authors' reference in
-# share/doc/scenario-compactor/ (the reference under docs/, where the
-# README's link points).
+# Linux: scenario-tool in bin/, a command on the path; the compactor in
+# lib/scenario-compactor/, off the path, since it writes its files beside
+# itself and is to be copied into a folder of the user's own (run from a
+# folder of the system's programs it refuses). The README and the authors'
+# reference in share/doc/scenario-compactor/ (the reference under docs/,
+# where the README's link points).
 #
 # Windows: one folder, as an author unpacks it: both .exe files, the README
 # and docs/format.md. The compactor writes its files into the folder it
@@ -12,9 +15,11 @@ include(GNUInstallDirs)
 
 set(PACKAGE_NAME scenario-compactor)
 if(WIN32)
+  set(COMPACTOR_DESTINATION .)
   set(PROGRAM_DESTINATION .)
   set(DOCUMENT_DESTINATION .)
 else()
+  set(COMPACTOR_DESTINATION lib/${PACKAGE_NAME})
   set(PROGRAM_DESTINATION ${CMAKE_INSTALL_BINDIR})
   set(DOCUMENT_DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${PACKAGE_NAME})
 endif()
@@ -24,7 +29,8 @@ endif()
 # tests and benchmarks) first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
-install(TARGETS scenario-compactor scenario-tool RUNTIME DESTINATION ${PROGRAM_DESTINATION})
+install(TARGETS scenario-compactor RUNTIME DESTINATION ${COMPACTOR_DESTINATION})
+install(TARGETS scenario-tool RUNTIME DESTINATION ${PROGRAM_DESTINATION})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${DOCUMENT_DESTINATION})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/format.md DESTINATION ${DOCUMENT_DESTINATION}/docs)
 
@@ -64,7 +70,7 @@ include(CPack)
 if(WIN32)
   set(installed_files scenario-compactor.exe scenario-tool.exe README.md docs/format.md)
 else()
-  set(installed_files ${PROGRAM_DESTINATION}/scenario-compactor ${PROGRAM_DESTINATION}/scenario-tool
+  set(installed_files ${COMPACTOR_DESTINATION}/scenario-compactor ${PROGRAM_DESTINATION}/scenario-tool
                       ${DOCUMENT_DESTINATION}/README.md ${DOCUMENT_DESTINATION}/docs/format.md)
 endif()
 add_test(NAME InstallTree
