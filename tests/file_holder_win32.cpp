@@ -6,6 +6,8 @@
 //                      standard output, and lets go of the file when its
 //                      standard input ends; exits 0, or 1 when the file
 //                      cannot be opened.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -22,6 +24,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "file_holder: cannot open the file: error %lu\n", GetLastError());
     return 1;
   }
+  // "holding" and a bare line end, as the test reads it.
+  _setmode(_fileno(stdout), _O_BINARY);
   std::printf("holding\n");
   std::fflush(stdout);
   while (std::getchar() != EOF) {

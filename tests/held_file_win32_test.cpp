@@ -38,10 +38,11 @@ Files OldSet() {
           {kCellName, "old cells"}};
 }
 
-// The directory's files without the program.
+// The directory's files without the program and the lock it leaves.
 Files FilesBesideTheProgram(const TempDir& dir) {
   Files files = dir.Files();
   files.erase(std::filesystem::path(SCENARIO_COMPACTOR_PATH).filename().string());
+  files.erase(".scenario-compactor.lock");
   return files;
 }
 
@@ -50,7 +51,9 @@ std::unique_ptr<ChildProcess> HoldFile(const std::filesystem::path& path) {
   auto holder = std::make_unique<ChildProcess>(std::vector<std::string>{FILE_HOLDER_PATH, path.string()},
                                                EnvironmentChanges{});
   const std::optional<std::string> said = holder->ReadOutputLine(30s);
-  if (said != "holding") throw std::runtime_error("the helper does not hold the file: " + holder->errors());
+  if (said != "holding")
+    throw std::runtime_error("the helper does not hold the file: it said '" + said.value_or("(nothing)") +
+                             "' and wrote '" + holder->errors() + "' on its standard error");
   return holder;
 }
 

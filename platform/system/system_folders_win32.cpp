@@ -1,7 +1,5 @@
 #include "platform/system/win32_windows.h"
 
-#include <shlobj.h>
-
 #include "platform/system/system_folders.h"
 #include "platform/system/win32_support.h"
 
@@ -38,14 +36,34 @@ bool Within(const std::wstring& path, const std::wstring& folder) {
   return path.size() == folder.size() || path[folder.size()] == L'\\' || folder.back() == L'\\';
 }
 
+// A folder the registry names under Windows' own key, or nothing.
+std::wstring RegisteredFolder(const wchar_t* value) {
+  wchar_t buffer[MAX_PATH] = {};
+  DWORD size = sizeof(buffer);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", value,
+                   RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+    return L"";
+  return buffer;
+}
+
+// Program Files (both of them on a 64-bit system) and the Windows folder.
+// Read from the registry and the system, not through the shell: the
+// shell's folder functions start the desktop process, which would outlive
+// the run holding its standard output.
 std::vector<std::wstring> WideFolders() {
+  std::vector<std::wstring> found;
+  for (const wchar_t* value : {L"ProgramFilesDir", L"ProgramFilesDir (x86)", L"ProgramW6432Dir"})
+    found.push_back(RegisteredFolder(value));
+  wchar_t windows[MAX_PATH] = {};
+  const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) found.push_back(windows);
   std::vector<std::wstring> folders;
-  for (const int which : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS}) {
-    wchar_t buffer[MAX_PATH] = {};
-    if (SHGetFolderPathW(nullptr, which, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) continue;
-    const std::wstring folder = LongFullPath(buffer);
+  for (const std::wstring& each : found) {
+    if (each.empty()) continue;
+    const std::wstring folder = LongFullPath(each);
     bool known = false;
-    for (const std::wstring& each : folders) known = known || CompareStringOrdinal(each.c_str(), -1, folder.c_str(), -1, TRUE) == CSTR_EQUAL;
+    for (const std::wstring& other : folders)
+      known = known || CompareStringOrdinal(other.c_str(), -1, folder.c_str(), -1, TRUE) == CSTR_EQUAL;
     if (!known && !folder.empty()) folders.push_back(folder);
   }
   return folders;
