@@ -76,7 +76,8 @@ class WorkspaceHold {
   void Finish();
 
  private:
-  const Workspace& workspace_;
+  // A copy: a hold may outlive the workspace it was given.
+  const Workspace workspace_;
   std::unique_ptr<DirectoryLock> lock_;
   bool finished_ = false;
 };
