@@ -8,6 +8,7 @@
   // webview's state, which outlives a redraw, and a row of the sources
   // opens the line that wrote it.
   const editor = typeof acquireVsCodeApi === 'function' ? acquireVsCodeApi() : null;
+  let keptFragment = null;  // the place last given to the editor to keep
   const cellCount = data.cell_count;
   const CELL = 50;
 
@@ -536,7 +537,10 @@
     if (location.hash !== hash) {
       try { history.replaceState(null, '', hash); } catch (e) { /* a frame that keeps no history */ }
     }
-    if (editor) editor.setState({ fragment: hash });
+    if (editor && hash !== keptFragment) {
+      keptFragment = hash;
+      editor.setState({ fragment: hash });
+    }
   }
   function readPlace(fragment) {
     const fields = new URLSearchParams((fragment === undefined ? location.hash : fragment).slice(1));
