@@ -34,7 +34,12 @@ void WritesTracer::KeywordField(const std::string& file, const std::string& fiel
 }
 
 void WritesTracer::SourceEnd(const std::string& /*file*/) {
-  Settle();
+  // Told while the source closes: what cannot be noted for want of memory
+  // is left out rather than thrown.
+  try {
+    Settle();
+  } catch (...) {
+  }
   reading_ = false;
 }
 
