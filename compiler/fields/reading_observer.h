@@ -47,6 +47,12 @@ class ReadingObserver {
  public:
   virtual ~ReadingObserver() = default;
   virtual void Warn(const ReadingWarning& warning) = 0;
+  // Every keyword field as the reading meets it (comments and unknown words
+  // included), then the end of each source: what the reading stores between
+  // two of these calls comes from the line of the first. SourceEnd is told
+  // while the source closes, also when its reading failed: it must not throw.
+  virtual void KeywordField(const std::string& /*file*/, const std::string& /*field*/, FieldPosition /*at*/) {}
+  virtual void SourceEnd(const std::string& /*file*/) {}
 };
 
 // An observer that keeps every warning, in the order given.

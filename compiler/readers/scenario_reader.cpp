@@ -45,7 +45,8 @@ OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlac
       name_(std::move(name)),
       place_(place),
       text_(ReadWholeSource(workspace, name_)),
-      stream_(text_) {
+      stream_(text_),
+      observer_(observer) {
   if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}, std::nullopt};
   if (observer != nullptr && vocabulary != nullptr)
     warnings_ = std::make_unique<SourceWarnings>(*observer, name_, *vocabulary);
@@ -53,6 +54,7 @@ OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlac
 
 OpenSource::~OpenSource() {
   if (place_ != nullptr) place_->field = stream_.last_field();
+  if (observer_ != nullptr) observer_->SourceEnd(name_);
 }
 
 std::string OpenSource::ReadKeyword() {
@@ -60,6 +62,7 @@ std::string OpenSource::ReadKeyword() {
   std::string keyword = stream_.ReadText();
   if (place_ != nullptr) place_->keyword = stream_.last_field();
   if (warnings_) warnings_->KeywordRead(keyword, stream_.last_field());
+  if (observer_ != nullptr) observer_->KeywordField(name_, keyword, stream_.last_field());
   return keyword;
 }
 

@@ -48,7 +48,8 @@ class OpenSource {
   // RuntimeFailure. With an observer, the source's warnings go to it.
   OpenSource(const Workspace& workspace, std::string name, ReadingPlace* place,
              ReadingObserver* observer = nullptr, const SourceVocabulary* vocabulary = nullptr);
-  // Records the last field begun in the reading place.
+  // Records the last field begun in the reading place, and tells the
+  // observer that the source has ended.
   ~OpenSource();
   OpenSource(const OpenSource&) = delete;
   OpenSource& operator=(const OpenSource&) = delete;
@@ -75,6 +76,7 @@ class OpenSource {
   std::string text_;
   FieldStream stream_;
   std::unique_ptr<SourceWarnings> warnings_;
+  ReadingObserver* observer_;
 };
 
 }  // namespace scenario

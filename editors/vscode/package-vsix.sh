@@ -32,6 +32,8 @@ trap 'rm -rf "$check"' EXIT
 (cd "$check" && cmake -E tar xf "$vsix")
 [ -f "$check/extension/server/$program" ] || { echo "package-vsix.sh: $vsix holds no server/$program" >&2; exit 1; }
 [ -s "$check/extension/server/$program" ] || { echo "package-vsix.sh: server/$program is empty" >&2; exit 1; }
+grep -q scenarioSources.showRouteViewer "$check/extension/dist/extension.js" ||
+  { echo "package-vsix.sh: $vsix holds a client without the route viewer" >&2; exit 1; }
 grep -q '"files.encoding": "windows1252"' "$check/extension/package.json" ||
   { echo "package-vsix.sh: $vsix sets no Windows-1252 default" >&2; exit 1; }
 echo "wrote $vsix"

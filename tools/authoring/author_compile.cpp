@@ -268,9 +268,14 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     workspace.tell = tell;
     SilentWindow window;  // the tool reports the number errore shows itself
     WarningList warnings;
+    WritesTracer tracer(model, request.warnings ? &warnings : nullptr);
+    ReadingObserver* observer = nullptr;
+    if (request.trace_writes)
+      observer = &tracer;
+    else if (request.warnings)
+      observer = &warnings;
     try {
-      memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end,
-                         request.warnings ? &warnings : nullptr);
+      memorizza_percorso(model, request.no_line ? 0 : 1, workspace, window, &end, observer);
     } catch (const ErroreShown& shown) {
       report.stopped_with = std::stoi(shown.numero);
     }
@@ -286,6 +291,13 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     report.codice_errore = model.codice_errore;
     report.posizione_errore = model.posizione_errore;
     report.files_written = run_files.written();
+    if (request.trace_writes) {
+      report.writes = tracer.writes();
+      for (std::vector<WritingLines>* kind :
+           {&report.writes.cell_items, &report.writes.cell_marks, &report.writes.records})
+        for (WritingLines& lines : *kind)
+          for (WritingLine& line : lines) line.file = locator.At({line.file, {}, {}, std::nullopt}, {})->file;
+    }
     ErrorLocator(request, report.names).Locate(&report, end, line_half);
     if (compiled) *compiled = std::move(model);
   }

@@ -16,6 +16,7 @@
 #include "platform/files/file_system.h"
 #include "platform/files/workspace.h"
 #include "tools/authoring/scenario_names.h"
+#include "tools/authoring/source_writes.h"
 
 namespace scenario::tool {
 
@@ -27,6 +28,7 @@ struct CompileRequest {
   std::optional<std::string> train_number;
   bool no_line = false;  // compile with compila_linea 0: no compiled line file
   bool warnings = true;  // listen to the reading's warnings
+  bool trace_writes = false;  // note which source line wrote each cell and record
 };
 
 // A place in a source as the author named it; line and column are 0 when
@@ -64,6 +66,9 @@ struct CompileReport {
   std::vector<CompileWarning> warnings;
   // The compiled files the run wrote, in order.
   std::vector<std::string> files_written;
+  // With `trace_writes`: the lines that wrote each cell and record, in the
+  // author's file names.
+  SourceWrites writes;
 };
 
 // Copies the sources into the output directory under the names the compile

@@ -108,6 +108,11 @@ int RunPlot(const Options& options, FileSystem& files, std::ostream& out, std::o
 }
 
 int RunView(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  if (AreSources(options.view_inputs)) {
+    const int status = ViewSources(files, options.view_inputs, options.view_output, err);
+    if (status != kExitStopped) out << "wrote " << options.view_output << "\n";
+    return status;
+  }
   ViewCompiledScenario(files, options.view_inputs, options.view_output, err);
   out << "wrote " << options.view_output << "\n";
   return kExitOk;
@@ -225,7 +230,12 @@ CLI::App* AddViewCommand(CLI::App& app, Options& options) {
   AddDrawingInputs(*view, options.view_inputs);
   view->add_option("-o,--output", options.view_output, "the HTML file to write")->required();
   view->footer(std::string("The page holds everything it shows and needs nothing from the network: open it in any "
-                           "current browser.\n\n") +
+                           "current browser.\n\n"
+                           "INPUTS may also be the two sources of a scenario (NAME_linea.txt and NAME_NUMBER-.txt):\n"
+                           "they are compiled in memory, as check compiles them, and each value the page shows as\n"
+                           "the sources give it names the line that wrote it. Then the exit status is that of\n"
+                           "check: 1 when the compile records an error (the page is still written), 2 when it\n"
+                           "stops (no page).\n\n") +
                kDrawingFooter);
   return view;
 }

@@ -252,5 +252,125 @@ TEST(View, InputsAreRefusedAsPlotRefusesThem) {
   }
 }
 
+// The rows of `rows` under `keyword`: the file's base name and the line
+// each names, "-" for a row without one.
+std::vector<std::string> RowLines(const Json& rows, const std::string& keyword) {
+  std::vector<std::string> lines;
+  for (const Json& row : rows) {
+    if (row["keyword"] != keyword) continue;
+    lines.push_back(row.contains("line") ? fs::path(row["file"].get<std::string>()).filename().string() + ":" +
+                                               std::to_string(row["line"].get<int>())
+                                         : "-");
+  }
+  return lines;
+}
+
+// What the page shows without the places of the rows and the files' names.
+Json WithoutPlaces(Json data) {
+  data.erase("files");
+  for (auto& [cell, rows] : data["cell_sources"].items())
+    for (Json& row : rows) {
+      row.erase("file");
+      row.erase("line");
+    }
+  for (Json& record : data["records"])
+    for (Json& row : record["source_rows"]) {
+      row.erase("file");
+      row.erase("line");
+    }
+  return data;
+}
+
+TEST(View, ThePageOfTheSourcesIsThatOfTheirCompiledFilesWithTheLinesThatWroteThem) {
+  testing::BuiltInSources sources;
+  ASSERT_EQ(sources.Compile().status, 0);
+  const Page compiled = MakePage({sources.output.string()}, sources.root() / "compiled.html");
+  const Page page = MakePage({sources.line().string(), sources.train().string()}, sources.root() / "sources.html");
+  EXPECT_EQ(WithoutPlaces(page.data), WithoutPlaces(compiled.data));
+  EXPECT_EQ(page.data["files"]["station"], "Calvisio -Sambreta_31613.sim");
+
+  const std::string L = testing::kBuiltInLineSource + ":";
+  const std::string T = testing::kBuiltInTrainSource + ":";
+  const Json& cells = page.data["cell_sources"];
+  const Json& records = page.data["records"];
+  // Every row under the keyword names the place ("-": none).
+  struct Case {
+    const Json& rows;
+    std::string keyword;
+    std::string place;
+  };
+  const Case cases[] = {
+      // The signal at 2350 m and its approach marks.
+      {cells["48"], "segnale", T + "33"},
+      {cells["46"], "approach mark of a segnale", T + "33"},
+      {cells["40"], "approach mark of a segnale", T + "33"},
+      // The slowdown at 21850 m: its start, its end, its warning board.
+      {cells["438"], "rallentamento", T + "30"},
+      {cells["445"], "rallentamento", T + "30"},
+      {cells["414"], "rallentamento", T + "30"},
+      // A station's stop cell and its approach marks.
+      {cells["13"], "stazione", T + "12"},
+      {cells["12"], "approach mark of a stazione", T + "12"},
+      // The line description's indicator and indication board.
+      {cells["58"], "indicatori_vmax", L + "27"},
+      {cells["53"], "cartello_indicatore", L + "40"},
+      // A code change of the cell rules: no line wrote it.
+      {cells["420"], "abbattimento", "-"},
+      // Station records, and the general values of both files.
+      {records[2]["source_rows"], "stazione", T + "13"},
+      {records[84]["source_rows"], "lunghezza percorso", L + "2"},
+      {records[84]["source_rows"], "numero vetture", T + "2"},
+      {records[86]["source_rows"], "orologio", T + "5"},
+      {records[83]["source_rows"], "progressiva chilometrica", L + "3"},
+      // What the compile stamps itself.
+      {records[85]["source_rows"], "compactor", "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keyword + " in " + c.rows.dump().substr(0, 200));
+    const std::vector<std::string> places = RowLines(c.rows, c.keyword);
+    ASSERT_FALSE(places.empty());
+    EXPECT_EQ(places, std::vector<std::string>(places.size(), c.place));
+  }
+}
+
+TEST(View, SourcesThatDoNotCompileGiveTheCompilesStatus) {
+  testing::BuiltInSources sources;
+  const fs::path output = sources.root() / "view.html";
+  const std::vector<std::string> args = {"view", sources.line().string(), sources.train().string(), "-o",
+                                         output.string()};
+  // An error the compile records: the page is made, and says so.
+  testing::ReplaceLine(sources.train(), 33, "segnale,    abc,   2, 4, 1,  0, 0,    0,  0,0,0, 0");
+  testing::ToolRun run = RunTool(args);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(testing::kBuiltInTrainSource + ":33:13: error 25: 'abc' is not a number"), std::string::npos)
+      << run.err;
+  const Json data = Json::parse(ScriptText(ReadWholeFile(output), "scenario-data"));
+  ASSERT_FALSE(data["warnings"].empty());
+  EXPECT_NE(data["warnings"].back().get<std::string>().find("error 25 at " + sources.train().string() + ":33"),
+            std::string::npos)
+      << data["warnings"];
+  fs::remove(output);
+
+  // A compile that stops: no page.
+  WriteWholeFile(sources.line(), "[fine]\r\n");
+  run = RunTool(args);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("error 102"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(output));
+
+  // Sources are two, one of each kind.
+  for (const std::vector<std::string>& inputs :
+       {std::vector<std::string>{sources.line().string()},
+        std::vector<std::string>{sources.train().string(), sources.train().string()},
+        std::vector<std::string>{sources.line().string(), sources.train().string(), sources.train().string()}}) {
+    std::vector<std::string> wrong = {"view"};
+    wrong.insert(wrong.end(), inputs.begin(), inputs.end());
+    wrong.insert(wrong.end(), {"-o", output.string()});
+    run = RunTool(wrong);
+    EXPECT_EQ(run.status, 64);
+    EXPECT_NE(run.err.find("the two sources of one scenario"), std::string::npos) << run.err;
+  }
+}
+
 }  // namespace
 }  // namespace scenario::tool

@@ -66,17 +66,33 @@ std::string Base64(const std::vector<double>& numbers) {
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-Json SourceRows(const std::vector<AuthorValue>& values) {
+const WritingLines kNoLines;
+
+const WritingLines& LinesAt(const std::vector<WritingLines>* lines, size_t index) {
+  return lines != nullptr && index < lines->size() ? (*lines)[index] : kNoLines;
+}
+
+// The rows of the values; each carries the line that wrote it, looked up
+// in `lines` (or, for an approach mark, in `mark_lines`).
+Json SourceRows(const std::vector<AuthorValue>& values, const WritingLines& lines = kNoLines,
+                const WritingLines& mark_lines = kNoLines) {
   Json rows = Json::array();
-  for (const AuthorValue& value : values)
-    rows.push_back({{"keyword", value.keyword},
-                    {"column", value.column},
-                    {"name", value.name},
-                    {"key", AuthorKey(value)},
-                    {"value", ValueJson(value.value)},
-                    {"unit", value.unit},
-                    {"field", value.field},
-                    {"note", value.note}});
+  for (const AuthorValue& value : values) {
+    Json row = {{"keyword", value.keyword},
+                {"column", value.column},
+                {"name", value.name},
+                {"key", AuthorKey(value)},
+                {"value", ValueJson(value.value)},
+                {"unit", value.unit},
+                {"field", value.field},
+                {"note", value.note}};
+    const bool mark = value.keyword.starts_with("approach mark");
+    if (const WritingLine* writer = WriterOf(mark ? mark_lines : lines, value.keyword)) {
+      row["file"] = MessageToUtf8(writer->file);
+      row["line"] = writer->line;
+    }
+    rows.push_back(std::move(row));
+  }
   return rows;
 }
 
@@ -158,7 +174,8 @@ Json PlanData(const std::vector<PuntoTracciato>& plan) {
           {"exception_values", Base64(exception_values)}};
 }
 
-Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& warnings) {
+Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& warnings,
+              const SourceWrites* writes) {
   const std::vector<rec_stazione>& stazioni = scenario.stazioni;
   const std::vector<rec_cella>& percorso = scenario.percorso;
   Json data;
@@ -189,7 +206,9 @@ Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& 
       columns[key].push_back(value);
     }
     const std::vector<AuthorValue> values = CellInSources(static_cast<int64_t>(k), percorso[k]);
-    if (!values.empty()) sources[std::to_string(k)] = SourceRows(values);
+    if (!values.empty())
+      sources[std::to_string(k)] = SourceRows(values, LinesAt(writes ? &writes->cell_items : nullptr, k),
+                                              LinesAt(writes ? &writes->cell_marks : nullptr, k));
   }
   data["cell_fields"] = fields;
   data["columns"] = columns;
@@ -200,7 +219,8 @@ Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& 
   Json records = Json::array();
   for (size_t i = 0; i < stazioni.size(); ++i) {
     Json record = StationRecordJson(i, roles[i], stazioni[i]);
-    record["source_rows"] = SourceRows(RecordInSources(roles[i], stazioni[i]));
+    record["source_rows"] =
+        SourceRows(RecordInSources(roles[i], stazioni[i]), LinesAt(writes ? &writes->records : nullptr, i));
     records.push_back(record);
   }
   data["records"] = records;

@@ -14,7 +14,7 @@ add_custom_command(
   VERBATIM)
 
 scenario_room(tool_viewer DIR tools/viewer
-              USES tool_readback tool_common scenario_compiler scenario_model scenario_encoding
+              USES tool_authoring tool_readback tool_common scenario_compiler scenario_model scenario_encoding
               LINKS nlohmann_json::nlohmann_json)
 target_sources(tool_viewer PRIVATE ${viewer_assets_cpp})
 # The page rebuilds the plan from its curves with the same double

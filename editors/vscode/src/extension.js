@@ -1,9 +1,11 @@
 // The client of scenario-tool's language server: it starts the server that
 // comes with the extension (or the one the setting names) for the two
-// languages, and leaves the rest to the server.
+// languages, and leaves the rest to the server. The same program makes the
+// route viewer shown beside a source (route_viewer.js).
 const path = require('path');
 const vscode = require('vscode');
 const { LanguageClient, TransportKind } = require('vscode-languageclient/node');
+const { registerRouteViewer } = require('./route_viewer');
 
 let client;
 
@@ -15,6 +17,7 @@ function serverPath(context) {
 }
 
 function activate(context) {
+  registerRouteViewer(context, () => serverPath(context));
   const command = serverPath(context);
   const serverOptions = { command, args: ['lsp'], transport: TransportKind.stdio };
   const clientOptions = {

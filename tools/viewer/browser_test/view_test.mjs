@@ -78,8 +78,9 @@ const browser = await chromium.launch({
 
 // A page of its own, the network blocked: every request that is not for a
 // file or data URL is aborted and counted, and so is every console error.
-async function openPage(file, hash = '') {
+async function openPage(file, hash = '', init = null) {
   const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
+  if (init) await context.addInitScript(init.script, init.arg);
   const problems = [];
   await context.route((url) => !/^(file|data):/.test(url.href), (route) => {
     problems.push('blocked request: ' + route.request().url());
@@ -302,6 +303,62 @@ async function moveAround(scenario) {
   await stretch.context.close();
 }
 
+// The page made from the sources, inside the editor: a stand-in for the
+// webview's acquireVsCodeApi gives back the place it was told to keep, and
+// records what the page posts.
+function fakeEditor(kept) {
+  window.editorCalls = { posted: [], states: [] };
+  window.acquireVsCodeApi = () => ({
+    getState: () => kept,
+    setState: (state) => { window.editorCalls.states.push(state); },
+    postMessage: (message) => { window.editorCalls.posted.push(message); },
+  });
+}
+
+async function inTheEditor(dir) {
+  const names = fs.readdirSync(dir);
+  const line = path.join(dir, names.find((n) => n.endsWith('_linea.txt')));
+  const train = path.join(dir, names.find((n) => n.endsWith('-.txt')));
+  const file = path.join(dir, 'sources-view.html');
+  const made = tool(['view', line, train, '-o', file]);
+  equal('a page is made from the two sources', made.status, 0);
+  // The first slowdown of the train service: its line and its start cell.
+  const lines = fs.readFileSync(train, 'latin1').split(/\r\n|\n|\r/);
+  const number = lines.findIndex((l) => /^rallentamento\s*,/.test(l)) + 1;
+  const x = Number(lines[number - 1].split(',')[1]);
+  const cell = Math.round(x / 50 + 1);
+  const fragment = '#m=' + x + '&span=3200&cell=' + cell;
+
+  const { page, context, problems } = await openPage(file, '', { script: fakeEditor, arg: { fragment } });
+  const at = await place(page);
+  check('in the editor the page opens at the place it kept', at.cell === String(cell) && Math.abs(Number(at.span) - 3200) < 1 &&
+        Math.abs(Number(at.m) - x) <= 1, JSON.stringify(at));
+  const panel = page.getByRole('region', { name: 'Cell details' });
+  const row = panel.locator('tr.to-source[data-keyword="rallentamento"]').first();
+  equal('a row of the sources names its line', await row.locator('td.line').innerText(), path.basename(train) + ':' + number);
+  await row.click();
+  const calls = await page.evaluate(() => window.editorCalls);
+  equal('a click on it asks the editor for that line', JSON.stringify(calls.posted), JSON.stringify([{ type: 'reveal', file: train, line: number }]));
+  await row.focus();
+  await page.keyboard.press('Enter');
+  equal('and so does Enter on it', (await page.evaluate(() => window.editorCalls.posted.length)), 2);
+  await page.getByRole('button', { name: 'Zoom in' }).click();
+  const moved = await place(page);
+  const states = (await page.evaluate(() => window.editorCalls.states));
+  equal('the editor keeps the place the page moved to', states.length > 0 && states[states.length - 1].fragment,
+        '#' + new URLSearchParams(moved).toString());
+  check('in the editor: no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+  await context.close();
+
+  // In a browser the rows name their lines, and nothing is clickable.
+  const plain = await openPage(file, fragment);
+  const plainRow = plain.page.getByRole('region', { name: 'Cell details' }).locator('tr[data-keyword="rallentamento"]').first();
+  equal('in a browser the row names its line too', await plainRow.locator('td.line').innerText(), path.basename(train) + ':' + number);
+  equal('but opens nothing', await plain.page.locator('tr.to-source').count(), 0);
+  check('in a browser: no console error and no request outside the file', plain.problems.length === 0, plain.problems.join('\n  '));
+  await plain.context.close();
+}
+
 try {
   // The built-in scenario.
   const builtIn = path.join(out, 'built-in');
@@ -310,6 +367,7 @@ try {
   const scenario = makeScenario(builtIn);
   await lookAtScenario('built-in', scenario, true);
   await moveAround(scenario);
+  await inTheEditor(builtIn);
 
   // A refused input makes no page, as plot makes no picture.
   const cut = path.join(out, 'cut');

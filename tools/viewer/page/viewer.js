@@ -4,6 +4,11 @@
 'use strict';
 (function () {
   const data = JSON.parse(document.getElementById('scenario-data').textContent);
+  // Inside the editor (a VS Code webview) the page keeps its place in the
+  // webview's state, which outlives a redraw, and a row of the sources
+  // opens the line that wrote it.
+  const editor = typeof acquireVsCodeApi === 'function' ? acquireVsCodeApi() : null;
+  let keptFragment = null;  // the place last given to the editor to keep
   const cellCount = data.cell_count;
   const CELL = 50;
 
@@ -529,10 +534,16 @@
     if (selectedCell !== null) parts.push('cell=' + selectedCell);
     if (selectedStation !== null) parts.push('station=' + selectedStation.record);
     const hash = '#' + parts.join('&');
-    if (location.hash !== hash) history.replaceState(null, '', hash);
+    if (location.hash !== hash) {
+      try { history.replaceState(null, '', hash); } catch (e) { /* a frame that keeps no history */ }
+    }
+    if (editor && hash !== keptFragment) {
+      keptFragment = hash;
+      editor.setState({ fragment: hash });
+    }
   }
-  function readPlace() {
-    const fields = new URLSearchParams(location.hash.slice(1));
+  function readPlace(fragment) {
+    const fields = new URLSearchParams((fragment === undefined ? location.hash : fragment).slice(1));
     const m = Number(fields.get('m')), span = Number(fields.get('span'));
     if (fields.has('cell')) { const k = Number(fields.get('cell')); if (Number.isInteger(k) && k >= 0 && k < cellCount) selectedCell = k; }
     if (fields.has('station')) selectedStation = stations.find((s) => s.record === Number(fields.get('station'))) || null;
@@ -545,17 +556,33 @@
   const esc = (t) => String(t).replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' }[c]));
   function shown(v) { return v === null ? '' : String(v); }
 
+  const baseName = (path) => path.replace(/^.*[\\/]/, '');
   function sourceTable(rows, caption) {
     if (!rows || rows.length === 0) return '';
-    let html = '<h4>' + esc(caption) + '</h4><table class="source"><thead><tr><th>keyword and value</th><th>as written</th><th>stored in</th></tr></thead><tbody>';
+    // The line that wrote each value, when the page was made from the sources.
+    const placed = rows.some((r) => r.line !== undefined);
+    let html = '<h4>' + esc(caption) + '</h4><table class="source"><thead><tr><th>keyword and value</th><th>as written</th><th>stored in</th>' +
+      (placed ? '<th>line</th>' : '') + '</tr></thead><tbody>';
     for (const r of rows) {
       const where = r.column > 0 ? ' (value ' + r.column + ')' : '';
-      html += '<tr data-keyword="' + esc(r.keyword) + '" data-key="' + esc(r.key) + '"><th>' + esc(r.keyword) + ': ' + esc(r.name) + where +
+      const at = r.line !== undefined ? ' data-file="' + esc(r.file) + '" data-line="' + r.line + '"' +
+        (editor ? ' class="to-source" tabindex="0" title="Show line ' + r.line + ' of ' + esc(baseName(r.file)) + ' in the editor"' : '') : '';
+      html += '<tr data-keyword="' + esc(r.keyword) + '" data-key="' + esc(r.key) + '"' + at + '><th>' + esc(r.keyword) + ': ' + esc(r.name) + where +
         '</th><td>' + esc(shown(r.value)) + (r.unit && typeof r.value === 'number' ? ' ' + esc(r.unit) : '') +
-        '</td><td class="note">' + esc(r.field) + (r.note ? ' (' + esc(r.note) + ')' : '') + '</td></tr>';
+        '</td><td class="note">' + esc(r.field) + (r.note ? ' (' + esc(r.note) + ')' : '') + '</td>' +
+        (placed ? '<td class="line">' + (r.line !== undefined ? esc(baseName(r.file)) + ':' + r.line : '') + '</td>' : '') + '</tr>';
     }
     return html + '</tbody></table>';
   }
+  // A row of the sources, clicked or entered, opens its line in the editor.
+  function toSource(e) {
+    const row = e.target.closest && e.target.closest('tr.to-source');
+    if (!row || !editor) return;
+    e.preventDefault();
+    editor.postMessage({ type: 'reveal', file: row.dataset.file, line: Number(row.dataset.line) });
+  }
+  details.addEventListener('click', toSource);
+  details.addEventListener('keydown', (e) => { if (e.key === 'Enter' || e.key === ' ') toSource(e); });
   function fieldTable(pairs, part) {
     let html = '<table class="fields" data-part="' + part + '"><tbody>';
     for (const [key, value] of pairs) html += '<tr data-field="' + esc(key) + '"><th>' + esc(key) + '</th><td>' + esc(shown(value)) + '</td></tr>';
@@ -804,7 +831,9 @@
   resize();
   view.mpp = maxMpp();
   view.m0 = domainFrom;
-  if (!readPlace()) clampView();
+  // A redrawn page in the editor opens where the one before it was.
+  const kept = editor && !location.hash ? editor.getState() : null;
+  if (!readPlace(kept && typeof kept.fragment === 'string' ? kept.fragment : undefined)) clampView();
   if (selectedCell !== null) showDetails(selectedCell);
   draw();
   showPlace();
