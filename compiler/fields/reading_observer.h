@@ -29,6 +29,9 @@ enum class WarningKind {
   Utf8Text,             // a text that looks like UTF-8
   ValueReplaced,        // a value a later line of the same kind replaces
   Utf8Name,             // a line name or train number in UTF-8 bytes (the tool's own)
+  OpenQuote,            // a quoted text that runs over line ends or to the end of the file
+  ShortLine,            // a line that ends before its last text, which the next line gives
+  CommentRead,          // a comment field read as a keyword field, past the comments passed over
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

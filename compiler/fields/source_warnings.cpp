@@ -70,6 +70,10 @@ std::string Quoted(std::string_view text) {
   return "'" + std::string(text.substr(0, kMost)) + "...'";
 }
 
+std::string LineColumn(const FieldPosition& at) {
+  return "line " + std::to_string(at.line) + ", column " + std::to_string(at.column);
+}
+
 }  // namespace
 
 const char* WarningKindName(WarningKind kind) {
@@ -90,6 +94,9 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::Utf8Text: return "utf8-text";
     case WarningKind::ValueReplaced: return "value-replaced";
     case WarningKind::Utf8Name: return "utf8-name";
+    case WarningKind::OpenQuote: return "open-quote";
+    case WarningKind::ShortLine: return "short-line";
+    case WarningKind::CommentRead: return "comment-read";
   }
   return "unknown";
 }
@@ -140,7 +147,43 @@ void SourceWarnings::Warn(FieldPosition at, WarningKind kind, std::string messag
   observer_.Warn(ReadingWarning{file_, at, kind, std::move(message)});
 }
 
-void SourceWarnings::KeywordRead(std::string_view field, FieldPosition at) {
+void SourceWarnings::WarnQuote(const TextShape& shape) {
+  if (!shape.quoted) return;
+  if (!shape.closed) {
+    // A file that ends with a line end has its last line before it.
+    const int last_line =
+        shape.closed_at.column == 1 && shape.line_ends > 0 ? shape.closed_at.line - 1 : shape.closed_at.line;
+    std::string swallowed = "nothing after it is read";
+    if (last_line == shape.at.line + 1)
+      swallowed = "line " + std::to_string(last_line) + " is read as part of the text, not as a line of its own";
+    else if (last_line > shape.at.line + 1)
+      swallowed = "lines " + std::to_string(shape.at.line + 1) + " to " + std::to_string(last_line) +
+                  " are read as part of the text, not as lines of their own";
+    Warn(shape.at, WarningKind::OpenQuote,
+         "the double quote at " + LineColumn(shape.at) + " is never closed: the text runs on to the end of the file, and " +
+             swallowed + ": close the quote on line " + std::to_string(shape.at.line));
+  } else if (shape.line_ends > 0) {
+    Warn(shape.at, WarningKind::OpenQuote,
+         "the double quote at " + LineColumn(shape.at) + " opens a text that runs over " +
+             std::to_string(shape.line_ends) + (shape.line_ends == 1 ? " line end" : " line ends") +
+             " to its closing quote at " + LineColumn(shape.closed_at) +
+             ": the lines between are read as part of the text, not as lines of their own; close the quote on "
+             "line " + std::to_string(shape.at.line));
+  }
+}
+
+void SourceWarnings::CommentTaken(std::string_view field, FieldPosition at, int passed) {
+  if (WarnedOnLine(at.line)) return;
+  Warn(at, WarningKind::CommentRead,
+       Quoted(Trimmed(field)) + " holds a hyphen, as a comment does, but " + std::to_string(passed) +
+           " comment fields in a row stand before it, and only so many are passed over here: it is read as a "
+           "keyword field, and any keyword inside it is read with its values; put fewer comment lines in a row, "
+           "or join them into one");
+}
+
+void SourceWarnings::KeywordRead(std::string_view field, const TextShape& shape) {
+  WarnQuote(shape);
+  const FieldPosition at = shape.at;
   if (text_line_ == 0) return;
   const int line = text_line_;
   text_line_ = 0;
@@ -151,7 +194,20 @@ void SourceWarnings::KeywordRead(std::string_view field, FieldPosition at) {
            " in double quotes to keep its comma");
 }
 
-void SourceWarnings::TextRead(std::string_view what, std::string_view text, FieldPosition at) {
+void SourceWarnings::TextRead(std::string_view what, std::string_view text, const TextShape& shape) {
+  const FieldPosition at = shape.at;
+  WarnQuote(shape);
+  if (!shape.cut_line.empty()) {
+    // The rest of the line the text was taken from is read as keyword
+    // fields: the line is lost, and that is all there is to say about it.
+    Warn(shape.cut_at, WarningKind::ShortLine,
+         shape.cut_line + "; its " + std::string(what) + " is taken from line " + std::to_string(at.line) + ", " +
+             Quoted(text) + ", and line " + std::to_string(at.line) + " is lost: write the " + std::string(what) +
+             " at the end of line " + std::to_string(shape.cut_at.line));
+    quiet_line_ = at.line;
+    text_line_ = 0;
+    return;
+  }
   text_line_ = at.line;
   text_what_ = what;
   text_ = text;

@@ -44,9 +44,12 @@ class SourceWarnings {
 
   // Every keyword field as it is read, comments included: the rest of a text
   // cut at a comma shows here as a field on the text's own line.
-  void KeywordRead(std::string_view field, FieldPosition at);
+  void KeywordRead(std::string_view field, const TextShape& shape);
   // A caption or a station name as read (`what` says which).
-  void TextRead(std::string_view what, std::string_view text, FieldPosition at);
+  void TextRead(std::string_view what, std::string_view text, const TextShape& shape);
+  // A comment field read as a keyword field: `passed` comments in a row
+  // before it were passed over.
+  void CommentTaken(std::string_view field, FieldPosition at, int passed);
 
   // A keyword field that no test recognised: a section header, a value left
   // over, a misspelt keyword.
@@ -68,6 +71,9 @@ class SourceWarnings {
   const std::string& file() const { return file_; }
 
  private:
+  // A quoted text that runs over line ends, or to the end of the file.
+  void WarnQuote(const TextShape& shape);
+
   ReadingObserver& observer_;
   std::string file_;
   const SourceVocabulary& vocabulary_;

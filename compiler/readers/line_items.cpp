@@ -271,7 +271,7 @@ AfterLine LineReader::ReadBoard() {
   BeginValues(keyword::kCartelloIndicatore);
   const int32_t posizione = ReadLong();
   state_.riga = source_.fields().ReadText();  // the caption
-  if (warn_) warn_->TextRead("caption", state_.riga, source_.fields().last_field());
+  if (warn_) warn_->TextRead("caption", state_.riga, source_.fields().last_text());
   if (FailsRangeTest(posizione)) return AfterLine::Close;
   rec_cella& cell = NamingCause(
       [&]() -> rec_cella& { return cella(model_, round_half_even(InCells(posizione) + 1)); },

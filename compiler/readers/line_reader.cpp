@@ -69,6 +69,8 @@ bool LineReader::ReadGeneralSection() {
         failure.SetCause(comment_at, causes::CommentEndsFile(riga, comment_at));
       });
     }
+    if (warn_ && IsComment(riga))
+      warn_->CommentTaken(riga, source_.fields().last_field(), kCommentsInGeneralSection);
     if (warn_) WarnGeneralField(riga);
 
     if (ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza")) {

@@ -59,7 +59,7 @@ std::string OpenSource::ReadKeyword() {
   stream_.EndValues();
   std::string keyword = stream_.ReadText();
   if (place_ != nullptr) place_->keyword = stream_.last_field();
-  if (warnings_) warnings_->KeywordRead(keyword, stream_.last_field());
+  if (warnings_) warnings_->KeywordRead(keyword, stream_.last_text());
   return keyword;
 }
 
@@ -71,6 +71,8 @@ bool OpenSource::ReadKeywordPassingComments(int most_comments, std::string* keyw
     *keyword = ReadKeyword();
     if (AtEnd()) return false;
   }
+  if (warnings_ && most_comments > 0 && IsComment(*keyword))
+    warnings_->CommentTaken(*keyword, stream_.last_field(), most_comments);
   return true;
 }
 

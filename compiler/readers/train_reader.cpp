@@ -461,7 +461,7 @@ class TrainServiceReading {
     const int32_t minutes = fields_.ReadLong();
     const int32_t seconds = fields_.ReadLong();
     record.nome = fields_.ReadText();
-    if (warn_) warn_->TextRead("station name", record.nome, fields_.last_field());
+    if (warn_) warn_->TextRead("station name", record.nome, fields_.last_text());
     record.orario = NamingCause(
         [&] { return AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds); },
         [&](RuntimeFailure& failure) {
