@@ -82,10 +82,13 @@ void LineReader::WarnRunOut(const char* item, int32_t position) {
 
 // The range test of an item at `x`: a failure records error 15 and ends
 // the reading of the file.
-bool LineReader::FailsRangeTest(int32_t x) {
+bool LineReader::FailsRangeTest(int32_t x, const char* item) {
   if (FitsRoute(model_, x, kItemMargin)) return false;
   model_.codice_errore = error_number::kBeyondRoute;
   model_.posizione_errore = x;
+  source_.ExplainStop(ValueAt(0), causes::BeyondRoute(item, x, kItemMargin, model_) +
+                                      "; the reading of the line description stops here, and the train "
+                                      "service's stops at its first signal or slowdown line");
   return true;
 }
 
@@ -115,7 +118,7 @@ AfterLine LineReader::ReadGradient() {
   BeginValues(keyword::kPendenza);
   const int32_t posizione = ReadLong();
   const int32_t valore = ReadLong();
-  if (FailsRangeTest(posizione)) return AfterLine::Close;
+  if (FailsRangeTest(posizione, "the gradient")) return AfterLine::Close;
   const int64_t n = round_half_even(InCells(posizione));
   if (warn_) WarnGradient(posizione, valore, n);
   if (n > 0) FillGradientCells(n);
@@ -174,7 +177,7 @@ AfterLine LineReader::ReadCurve() {
   BeginValues(keyword::kCurva);
   const int32_t inizio = ReadLong();
   const int32_t lunghezza = ReadLong();
-  if (FailsRangeTest(inizio)) return AfterLine::Close;
+  if (FailsRangeTest(inizio, "the curve")) return AfterLine::Close;
   // The class is the lowest digit 1 to 6 in the keyword.
   size_t classe = 0;
   while (classe < kCurvatura.size() &&
@@ -223,7 +226,7 @@ AfterLine LineReader::ReadMountain() {
   const int32_t inizio = ReadLong();
   const int32_t fine = ReadLong();
   int32_t tipo = ReadLong();
-  if (FailsRangeTest(inizio)) return AfterLine::Close;
+  if (FailsRangeTest(inizio, "the mountain")) return AfterLine::Close;
   if (warn_) WarnMountain(inizio, fine, tipo);
   NamingCause([&] { memo_montagna(model_, inizio, fine, tipo); },
               [&](RuntimeFailure& failure) {
@@ -251,7 +254,7 @@ AfterLine LineReader::ReadIndicator() {
   std::array<int32_t, 9> v{};
   for (int32_t& value : v) value = ReadLong();
   const int32_t posizione = v[0];
-  if (FailsRangeTest(posizione)) return AfterLine::Close;
+  if (FailsRangeTest(posizione, "the maximum-speed indicator")) return AfterLine::Close;
   if (warn_) WarnRunOut("the maximum-speed indicator", posizione);
   NamingCause(
       [&] { memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]); },
@@ -272,7 +275,7 @@ AfterLine LineReader::ReadBoard() {
   const int32_t posizione = ReadLong();
   state_.riga = source_.fields().ReadText();  // the caption
   if (warn_) warn_->TextRead("caption", state_.riga, source_.fields().last_text());
-  if (FailsRangeTest(posizione)) return AfterLine::Close;
+  if (FailsRangeTest(posizione, "the indication board")) return AfterLine::Close;
   rec_cella& cell = NamingCause(
       [&]() -> rec_cella& { return cella(model_, round_half_even(InCells(posizione) + 1)); },
       [&](RuntimeFailure& failure) {

@@ -46,7 +46,7 @@ OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlac
       place_(place),
       text_(ReadWholeSource(workspace, name_)),
       stream_(text_) {
-  if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}, std::nullopt};
+  if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}, std::nullopt, std::nullopt};
   if (observer != nullptr && vocabulary != nullptr)
     warnings_ = std::make_unique<SourceWarnings>(*observer, name_, *vocabulary);
 }

@@ -219,9 +219,12 @@ class TrainServiceReading {
 
   // An item beyond the route's reach: recorded, and the reading goes on to
   // the closing steps.
-  AfterLine OutOfRange(int32_t posizione) {
+  AfterLine OutOfRange(int32_t posizione, const std::string& item, double margin = kItemMargin) {
     model_.codice_errore = error_number::kBeyondRoute;
     model_.posizione_errore = posizione;
+    source_.ExplainStop(ValueAt(0), causes::BeyondRoute(item, posizione, margin, model_) +
+                                        "; the reading of the train service stops here");
+    stopped_short_ = true;
     return AfterLine::Close;
   }
 
@@ -272,7 +275,8 @@ class TrainServiceReading {
   AfterLine ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
     const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    if (!FitsRoute(model_, posizione, kItemMargin))
+      return OutOfRange(posizione, &fill == &speed_ ? "the speed step" : "the adhesion step");
     const int64_t first_cell = round_half_even(InCells(posizione));
     if (warn_) {
       if (&fill == &speed_) {
@@ -304,7 +308,7 @@ class TrainServiceReading {
     int32_t d2 = fields_.ReadLong();
     int32_t d3 = fields_.ReadLong();
     int32_t tempo = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the signal");
     if (warn_) {
       WarnRunOut("the signal", posizione);
       if (sx == 2 && (tempo < 0 || tempo > 255))
@@ -332,7 +336,7 @@ class TrainServiceReading {
     int32_t f_tt = fields_.ReadLong();
     int32_t f_ta = fields_.ReadLong();
     int32_t d_v = fields_.ReadLong();
-    if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x);
+    if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x, "the slowdown");
     if (warn_) WarnSlowdown(x, l);
     NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
                 [&](RuntimeFailure& failure) {
@@ -360,7 +364,7 @@ class TrainServiceReading {
     fields_.BeginValues(keyword::kAbbattimento);
     const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the code change");
     if (warn_) {
       WarnRunOut("the code change", posizione);
       if (value > 32767)
@@ -398,8 +402,11 @@ class TrainServiceReading {
         [&] {
           SetStationZone(record, i, length);
           if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
-          if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona)
+          if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona) {
+            source_.ExplainStop(ValueAt(0), causes::StationsTooClose(record, stazione(model_, i - 1),
+                                                                     previous_station_line_));
             return Stop(error_number::kStationsTooClose, p);
+          }
           return AfterLine::GoOn;
         },
         [&](RuntimeFailure& failure) {
@@ -409,6 +416,7 @@ class TrainServiceReading {
     if (placed != AfterLine::GoOn) return placed;
 
     ++station_index_;
+    previous_station_line_ = fields_.keyword_position().line;
     if (station_index_ >= indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
     return AfterLine::GoOn;
   }
@@ -442,7 +450,7 @@ class TrainServiceReading {
     fields_.BeginValues(keyword::kStazione);
     const int32_t p = fields_.ReadLong();
     record.progressiva = p;
-    if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p);
+    if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p, "the station", kStationMargin);
     if (p % kMetresPerCell != 0) return Stop(error_number::kStationOffCell, p);
     record.tipo_stazione = fields_.ReadByte();
     *length = fields_.ReadLong();
@@ -538,7 +546,9 @@ class TrainServiceReading {
   }
 
   void Close() {
-    if (warn_ && general_found_) {
+    // Lines after an error 15 were never read: what they would give is not
+    // missing.
+    if (warn_ && general_found_ && !stopped_short_) {
       if (!ws_.station_seen)
         warn_->Warn({}, WarningKind::EmptyService, "the train service has no station line ('stazione')");
       if (!ws_.speed_seen)
@@ -580,6 +590,10 @@ class TrainServiceReading {
   StepFill adhesion_;
   TrainWarningState ws_;
   bool warned_before_general_ = false;
+  // The line of the station stored last.
+  int previous_station_line_ = 0;
+  // The reading ended at error 15, before the end of the file.
+  bool stopped_short_ = false;
   bool general_found_ = false;
 };
 

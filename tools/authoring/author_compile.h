@@ -37,6 +37,12 @@ struct SourcePlace {
   int column = 0;
 };
 
+// A further place that the error leads to, and what happened there.
+struct CompileNote {
+  SourcePlace place;
+  std::string message;
+};
+
 // A warning of the reading, placed in the author's files.
 struct CompileWarning {
   SourcePlace place;
@@ -50,9 +56,11 @@ struct CompileReport {
   int32_t posizione_errore = 0;
   // Where the recorded error lies, when it comes from a source.
   std::optional<SourcePlace> place;
-  // What made the reading fail, for error 25: one sentence naming the value
-  // and what to change.
+  // What made the reading fail (error 25), or stop with another number where
+  // a reader can tell: one sentence naming the value and what to change.
   std::optional<std::string> cause;
+  // Places the error led to, after its own.
+  std::vector<CompileNote> notes;
   // The number errore showed when the run stopped.
   std::optional<int32_t> stopped_with;
   // The line description's own error 15 when the slot went on to another
@@ -60,6 +68,7 @@ struct CompileReport {
   // check overwrote it.
   std::optional<SourcePlace> line_stop_place;
   int32_t line_stop_position = 0;
+  std::optional<std::string> line_stop_cause;
   // The reading's warnings, in the order they were given.
   std::vector<CompileWarning> warnings;
   // The compiled files the run wrote, in order.

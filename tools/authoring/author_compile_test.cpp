@@ -160,7 +160,7 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
          ReplaceLine(l, 54, "cartello_indicatore,  106000,   (P.L.     )(Km. 6.400)");
          testing::WriteLines(t, WithoutLines(testing::ReadLines(t), 29, 59));
        },
-       15, 106000, "line", 54, 1, 1, std::nullopt},
+       15, 106000, "line", 54, 23, 1, std::nullopt},
       {"a signal at the start of the route takes the marker's place",
        // The reading fails on the signal's position, which puts its approach
        // marks before the route.
@@ -220,8 +220,10 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     }
     expected += "error " + std::to_string(fault.codice_errore);
     if (fault.posizione_errore) expected += " at " + std::to_string(*fault.posizione_errore) + " m";
-    // A failed reading tells its cause instead of the number's text.
-    EXPECT_EQ(report["cause"].is_null(), fault.codice_errore != 25);
+    // A failed reading, an item beyond the route and stations too close
+    // tell their cause instead of the number's text.
+    const bool told = fault.codice_errore == 25 || fault.codice_errore == 15 || fault.codice_errore == 22;
+    EXPECT_EQ(report["cause"].is_null(), !told);
     expected += ": " + (report["cause"].is_null() ? report["message"] : report["cause"]).get<std::string>() + "\n";
     std::string after_warnings = text_run.err;
     while (after_warnings.substr(0, after_warnings.find('\n')).find(": warning: ") != std::string::npos)
@@ -246,26 +248,105 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
   }
 }
 
-TEST_F(CompileTest, TheLineDescriptionsOwnStopIsNotedWhenTheTrainServiceStopsOnIt) {
+TEST_F(CompileTest, TheLineDescriptionsStopLeadsWhenTheTrainServiceStopsOnIt) {
   // The board beyond the route stops the line half with 15; the first
   // slowdown of the train service then stops it with 15 at its own place.
+  // The error is told where its cause is, and the slowdown is a note.
   ReplaceLine(line(), 54, "cartello_indicatore,  106000,   (P.L.     )(Km. 6.400)");
   const testing::ToolRun run = Compile({"--json"});
   EXPECT_EQ(run.status, 1);
   const nlohmann::json report = nlohmann::json::parse(run.out);
   EXPECT_EQ(report["codice_errore"], 15);
   EXPECT_EQ(report["posizione_errore"], 21850);
-  EXPECT_EQ(report["file"], train().string());
-  EXPECT_EQ(report["line"], 30);
-  EXPECT_EQ(report["line_description_stop"]["file"], line().string());
-  EXPECT_EQ(report["line_description_stop"]["line"], 54);
-  EXPECT_EQ(report["line_description_stop"]["posizione_errore"], 106000);
+  EXPECT_EQ(report["file"], line().string());
+  EXPECT_EQ(report["line"], 54);
+  EXPECT_EQ(report["column"], 23);
+  EXPECT_EQ(report["cause"],
+            "the indication board at 106000 m lies too far along: the route ends at 106000 m, the line's length "
+            "('lunghezza percorso', 99000 m) plus the 7000 m run-out, and an item must stand at least 100 m before "
+            "that end: place it at 105900 m or before, or lengthen the line; the reading of the line description "
+            "stops here, and the train service's stops at its first signal or slowdown line; the train service "
+            "then stopped at line 30, which gave the error its position, 21850 m");
+  EXPECT_TRUE(report["line_description_stop"].is_null());
+  ASSERT_EQ(report["notes"].size(), 1u);
+  EXPECT_EQ(report["notes"][0]["file"], train().string());
+  EXPECT_EQ(report["notes"][0]["line"], 30);
 
   const testing::ToolRun text = Compile();
-  EXPECT_NE(text.err.find(line().string() + ":54:1: note: the reading of the line description stopped here first, "
-                          "with error 15 at 106000 m"),
+  EXPECT_NE(text.err.find(train().string() + ":30:1: note: the train service stopped here, at its first signal or "
+                          "slowdown line, because the line description had stopped with error 15; the error's "
+                          "position, 21850 m, is this line's"),
             std::string::npos)
       << text.err;
+}
+
+TEST_F(CompileTest, AnItemBeyondTheRouteIsToldWithWhereTheRouteEnds) {
+  struct Case {
+    const char* what;
+    int line_number;  // in the line description when positive, the train service when negative
+    const char* text;
+    const char* file;
+    int line;
+    int column;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"a curve beyond a short line", 11, "curvas3,  105950,  50", "line", 11, 11,
+       "the curve at 105950 m lies too far along: the route ends at 106000 m"},
+      {"a line length in kilometres", 2, "lunghezza percorso,    99", "line", 13, 11,
+       "(a line 99 m long: 'lunghezza percorso' is in metres, not kilometres)"},
+      {"an adhesion step beyond the route", -7, "aderenza,   125000,    100", "train", 7, 13,
+       "the adhesion step at 125000 m lies too far along"},
+      {"a station too near the end", -28, "stazione,   105500,  4,  500,  1, 0, 0,  1,1,0,  2,1,1,    1,   9,38, 0, SAMBRETA",
+       "train", 28, 13, "a station must stand at least 800 m before that end: place it at 105200 m or before"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::BuiltInSources case_sources;
+    if (c.line_number > 0)
+      ReplaceLine(case_sources.line(), c.line_number, c.text);
+    else
+      ReplaceLine(case_sources.train(), -c.line_number, c.text);
+    const testing::ToolRun run = case_sources.Check({"--json"});
+    const nlohmann::json report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["codice_errore"], 15);
+    EXPECT_EQ(report["file"], std::string(c.file) == "line" ? case_sources.line().string()
+                                                             : case_sources.train().string());
+    EXPECT_EQ(report["line"], c.line);
+    EXPECT_EQ(report["column"], c.column);
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
+    // The lines after the stop were never read: nothing is said about what
+    // they hold or lack.
+    for (const nlohmann::json& warning : report["warnings"]) EXPECT_NE(warning["kind"], "empty-service") << warning;
+  }
+}
+
+TEST_F(CompileTest, StationsTooCloseOrOutOfOrderAreToldWithTheStationBefore) {
+  const struct {
+    const char* what;
+    int line;
+    const char* text;
+    const char* says;
+  } cases[] = {
+      {"two stations swapped", 14,
+       "stazione,   3350, 12,  500,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,28, 0, CAMPOSTRELLA",
+       "the station 'CAMPOSTRELLA' at 3350 m comes after the station 'PRAGELLO' (line 13) at 7350 m, which stands "
+       "further along: stations go in order of position"},
+      {"a station too close", 13,
+       "stazione,    650, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO",
+       "the zone of the station 'PRAGELLO' begins at 450 m, 250 m before the zone of the station 'CALVISIO P.N.' "
+       "(line 12) ends at 700 m; it must begin at least 350 m after it: move the station 'PRAGELLO' 600 m further "
+       "along"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::BuiltInSources case_sources;
+    ReplaceLine(case_sources.train(), c.line, c.text);
+    const nlohmann::json report = nlohmann::json::parse(case_sources.Check({"--json"}).out);
+    EXPECT_EQ(report["codice_errore"], 22);
+    EXPECT_EQ(report["line"], c.line);
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
+  }
 }
 
 TEST_F(CompileTest, ACleanRunsJsonHasNoPlaceAndListsTheFiles) {

@@ -67,10 +67,12 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
     if (HasPosition(report.codice_errore)) err << " at " << report.posizione_errore << " m";
     err << ": " << (report.cause ? *report.cause : ErrorText(report.codice_errore)) << "\n";
   }
+  for (const CompileNote& note : report.notes) err << PlacePrefix(note.place) << "note: " << note.message << "\n";
   if (report.line_stop_place) {
     err << PlacePrefix(report.line_stop_place)
         << "note: the reading of the line description stopped here first, with error 15 at "
-        << report.line_stop_position << " m: " << ErrorText(error_number::kBeyondRoute) << "\n";
+        << report.line_stop_position
+        << " m: " << report.line_stop_cause.value_or(ErrorText(error_number::kBeyondRoute)) << "\n";
   }
   if (report.stopped_with) {
     err << "stopped: \"" << ErrorMessage(std::to_string(*report.stopped_with))
@@ -104,6 +106,14 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   } else {
     json["line_description_stop"] = nullptr;
   }
+  Json notes = Json::array();
+  for (const CompileNote& note : report.notes) {
+    Json entry;
+    PutPlace(entry, note.place);
+    entry["message"] = note.message;
+    notes.push_back(entry);
+  }
+  json["notes"] = notes;
   Json warnings = Json::array();
   for (const CompileWarning& warning : report.warnings) {
     Json entry;
