@@ -180,6 +180,8 @@ const Case kCases[] = {
     {"a third comment line in a row", {},
      {{12, "-- a --", true}, {12, "-- a --", true}, {12, "-- a --", true}}, true, 14, 1, WarningKind::CommentRead,
      "2 comment fields in a row stand before it"},
+    {"indicator in the route's first cell", {{27, "indicatori_vmax,  0,  95,  100,  110,  0,  ,  ,  ,  0"}}, {},
+     false, 27, 19, WarningKind::MarkerCell, "puts a value (1900) into route cell 1"},
     {"train service without stations", {},
      {{11, "[fine]"}}, true, 0, 0, WarningKind::EmptyService, "no station line"},
 };

@@ -32,6 +32,7 @@ enum class WarningKind {
   OpenQuote,            // a quoted text that runs over line ends or to the end of the file
   ShortLine,            // a line that ends before its last text, which the next line gives
   CommentRead,          // a comment field read as a keyword field, past the comments passed over
+  MarkerCell,           // an item whose value takes the place of the cell file's marker or check code
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

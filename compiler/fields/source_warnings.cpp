@@ -97,6 +97,7 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::OpenQuote: return "open-quote";
     case WarningKind::ShortLine: return "short-line";
     case WarningKind::CommentRead: return "comment-read";
+    case WarningKind::MarkerCell: return "marker-cell";
   }
   return "unknown";
 }
@@ -259,6 +260,29 @@ void SourceWarnings::Recognised(std::string_view keyword, std::string_view secti
   Warn(at, WarningKind::WrongSection,
        "'" + std::string(keyword) + "' stands under [" + section_ + "]; it is read all the same, but belongs under [" +
            std::string(section) + "]");
+}
+
+MarkerWatch::MarkerWatch(const ScenarioModel& model) : has_cell_(model.percorso.size() > 1) {
+  if (!has_cell_) return;
+  valore_1_ = model.percorso[1].valore_1;
+  valore_2_ = model.percorso[1].valore_2;
+}
+
+void MarkerWatch::After(SourceWarnings& warn, const ScenarioModel& model, FieldPosition at, const std::string& item,
+                        int32_t position) const {
+  if (!has_cell_ || model.percorso.size() < 2) return;
+  const rec_cella& cell = model.percorso[1];
+  const bool first = valore_1_ == 0 && cell.valore_1 != 0;
+  const bool second = valore_2_ == 0 && cell.valore_2 != 0;
+  if (!first && !second) return;
+  const std::string value = std::to_string(first ? cell.valore_1 : cell.valore_2);
+  warn.Warn(at, WarningKind::MarkerCell,
+            item + " at " + std::to_string(position) + " m puts a value (" + value +
+                ") into route cell 1, the first 50 m of the route, where the compiled cell file keeps its " +
+                (first ? "marker" : "check code") + ": the compile will stop with \" Errore n. " +
+                (first ? "1250" : "1251") +
+                "\" and write no file; move it out of the first 50 m (a code change to 75 m or later, any other "
+                "item to 25 m or later)");
 }
 
 }  // namespace scenario

@@ -10,6 +10,7 @@
 
 #include "compiler/fields/field_stream.h"
 #include "compiler/fields/reading_observer.h"
+#include "model/scenario_model.h"
 
 namespace scenario {
 
@@ -88,5 +89,21 @@ class SourceWarnings {
   FieldPosition text_at_;
 };
 
+// Route cell 1's first two values, watched across the placing of one item:
+// the compiled cell file keeps its marker and its check code there, and a
+// value an item leaves in them stops the compile.
+class MarkerWatch {
+ public:
+  explicit MarkerWatch(const ScenarioModel& model);
+  // Warns at `at` when the item `item` at `position` has just written one
+  // of these values.
+  void After(SourceWarnings& warn, const ScenarioModel& model, FieldPosition at, const std::string& item,
+             int32_t position) const;
+
+ private:
+  bool has_cell_ = false;
+  int16_t valore_1_ = 0;
+  int16_t valore_2_ = 0;
+};
 
 }  // namespace scenario

@@ -256,6 +256,8 @@ AfterLine LineReader::ReadIndicator() {
   const int32_t posizione = v[0];
   if (FailsRangeTest(posizione, "the maximum-speed indicator")) return AfterLine::Close;
   if (warn_) WarnRunOut("the maximum-speed indicator", posizione);
+  std::optional<MarkerWatch> watch;
+  if (warn_) watch.emplace(model_);
   NamingCause(
       [&] { memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]); },
       [&](RuntimeFailure& failure) {
@@ -267,6 +269,7 @@ AfterLine LineReader::ReadIndicator() {
     model_.posizione_errore = posizione;
     return AfterLine::Stopped;
   }
+  if (watch) watch->After(*warn_, model_, ValueAt(0), "the maximum-speed indicator", posizione);
   return AfterLine::GoOn;
 }
 
@@ -294,8 +297,11 @@ AfterLine LineReader::ReadBoard() {
                   "below the 80 records kept for captions; and with 80 boards or more no station can be "
                   "stored");
   }
+  std::optional<MarkerWatch> watch;
+  if (warn_) watch.emplace(model_);
   cell.tipo_cella = tipo::cartello;
   cell.valore_1 = Low16(state_.indice_cartello);
+  if (watch) watch->After(*warn_, model_, ValueAt(0), "the indication board", posizione);
   NamingCause([&] { stazione(model_, state_.indice_cartello).nome = state_.riga; },
               [&](RuntimeFailure& failure) {
                 failure.SetCause(source_.fields().keyword_position(), causes::TooManyBoards(state_.indice_cartello));

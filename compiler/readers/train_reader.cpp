@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -317,6 +318,8 @@ class TrainServiceReading {
                         std::to_string(static_cast<int>(Low8(tempo))) + ")");
     }
     const std::array<int32_t, 11> read = {posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo};
+    std::optional<MarkerWatch> watch;
+    if (warn_) watch.emplace(model_);
     NamingCause([&] { memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo); },
                 [&](RuntimeFailure& failure) {
                   const causes::Cause cause = causes::SignalOutside(failure, read);
@@ -325,6 +328,7 @@ class TrainServiceReading {
     // Any error in the slot stops the reading here, also one left by the
     // line description.
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
+    if (watch) watch->After(*warn_, model_, ValueAt(0), "the signal", posizione);
     return AfterLine::GoOn;
   }
 
@@ -338,12 +342,15 @@ class TrainServiceReading {
     int32_t d_v = fields_.ReadLong();
     if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x, "the slowdown");
     if (warn_) WarnSlowdown(x, l);
+    std::optional<MarkerWatch> watch;
+    if (warn_) watch.emplace(model_);
     NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
                 [&](RuntimeFailure& failure) {
                   const causes::Cause cause = causes::SlowdownOutside(failure, x, l, model_);
                   failure.SetCause(ValueAt(cause.value), cause.text);
                 });
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, x);
+    if (watch) watch->After(*warn_, model_, ValueAt(0), "the slowdown", x);
     return AfterLine::GoOn;
   }
 
@@ -378,12 +385,15 @@ class TrainServiceReading {
           failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the code change", posizione, failure.index()));
         });
     if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, posizione);
+    std::optional<MarkerWatch> watch;
+    if (warn_) watch.emplace(model_);
     if (value > 0) {
       cell.tipo_cella = tipo::cambio_codice;
       cell.valore_1 = Low16(value);
     } else {
       cell.tipo_cella = tipo::cambio_codice_abbattimento;
     }
+    if (watch) watch->After(*warn_, model_, ValueAt(0), "the code change", posizione);
     return AfterLine::GoOn;
   }
 

@@ -313,6 +313,17 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     report.posizione_errore = model.posizione_errore;
     report.files_written = run_files.written();
     ErrorLocator(request, report.names).Locate(&report, end, line_half);
+    // A stop on the cell file's marker or check code is the fault of the
+    // item that wrote there, which the reading warned of.
+    if (report.stopped_with && !report.place &&
+        (*report.stopped_with == error_number::kMarkerPlaceTaken ||
+         *report.stopped_with == error_number::kCheckCodePlaceTaken)) {
+      for (const CompileWarning& warning : report.warnings) {
+        if (warning.kind != WarningKindName(WarningKind::MarkerCell)) continue;
+        report.place = warning.place;
+        report.cause = warning.message;
+      }
+    }
     if (compiled) *compiled = std::move(model);
   }
   hold.Finish();

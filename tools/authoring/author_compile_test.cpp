@@ -16,6 +16,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/built_in_sources.h"
 #include "tests/support/tool_run.h"
+#include "tools/authoring/error_messages.h"
 
 namespace scenario::tool {
 namespace {
@@ -278,6 +279,51 @@ TEST_F(CompileTest, TheLineDescriptionsStopLeadsWhenTheTrainServiceStopsOnIt) {
                           "position, 21850 m, is this line's"),
             std::string::npos)
       << text.err;
+}
+
+TEST_F(CompileTest, AStopOnTheMarkersPlaceNamesTheItemThatTookIt) {
+  const struct {
+    const char* what;
+    bool in_line;
+    int line;
+    const char* text;
+    int column;
+    int stopped_with;
+    const char* says;
+  } cases[] = {
+      {"an indicator at the route's start", true, 27, "indicatori_vmax,  0,  95,  100,  110,  0,  ,  ,  ,  0", 19,
+       1250, "the maximum-speed indicator at 0 m puts a value (1900) into route cell 1"},
+      {"a code change in the first cell", false, 60, "abbattimento, 50, 180", 15, 1250,
+       "the code change at 50 m puts a value (180) into route cell 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::BuiltInSources case_sources;
+    const fs::path file = c.in_line ? case_sources.line() : case_sources.train();
+    if (c.in_line) {
+      ReplaceLine(file, c.line, c.text);
+    } else {
+      std::vector<std::string> lines = testing::ReadLines(file);
+      lines.insert(lines.begin() + c.line, c.text);
+      testing::WriteLines(file, lines);
+    }
+    const testing::ToolRun run = case_sources.Check({"--json"});
+    EXPECT_EQ(run.status, 2);
+    const nlohmann::json report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["stopped_with"], c.stopped_with);
+    EXPECT_EQ(report["message"], tool::ErrorText(c.stopped_with));
+    EXPECT_EQ(report["file"], file.string());
+    const int line = c.in_line ? c.line : c.line + 1;
+    EXPECT_EQ(report["line"], line);
+    EXPECT_EQ(report["column"], c.column);
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
+
+    const testing::ToolRun text = case_sources.Check();
+    EXPECT_NE(text.err.find(file.string() + ":" + std::to_string(line) + ":" + std::to_string(c.column) +
+                            ": error " + std::to_string(c.stopped_with) + ": " + c.says),
+              std::string::npos)
+        << text.err;
+  }
 }
 
 TEST_F(CompileTest, AnItemBeyondTheRouteIsToldWithWhereTheRouteEnds) {

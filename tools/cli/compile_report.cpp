@@ -66,6 +66,8 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
     err << PlacePrefix(report.place) << "error " << report.codice_errore;
     if (HasPosition(report.codice_errore)) err << " at " << report.posizione_errore << " m";
     err << ": " << (report.cause ? *report.cause : ErrorText(report.codice_errore)) << "\n";
+  } else if (report.stopped_with && report.place && report.cause) {
+    err << PlacePrefix(report.place) << "error " << *report.stopped_with << ": " << *report.cause << "\n";
   }
   for (const CompileNote& note : report.notes) err << PlacePrefix(note.place) << "note: " << note.message << "\n";
   if (report.line_stop_place) {
@@ -91,7 +93,9 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   json["numero_treno"] = Windows1252ToUtf8(report.names.numero_treno);
   json["codice_errore"] = report.codice_errore;
   json["posizione_errore"] = report.posizione_errore;
-  json["message"] = ErrorText(report.codice_errore);
+  // A run stopped with no error in the slot tells the number it stopped with.
+  json["message"] = ErrorText(report.codice_errore == 0 && report.stopped_with ? *report.stopped_with
+                                                                                : report.codice_errore);
   json["cause"] = report.cause ? nlohmann::ordered_json(*report.cause) : nullptr;
   PutPlace(json, report.place);
   json["stopped_with"] = report.stopped_with ? Json(*report.stopped_with) : nullptr;
