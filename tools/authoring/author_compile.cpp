@@ -17,6 +17,7 @@
 #include "tools/authoring/compile_file_system.h"
 #include "tools/authoring/error_messages.h"
 #include "tools/common/paths.h"
+#include "tools/common/refusal.h"
 #include "encoding/source_encoding.h"
 #include "encoding/text_encoding.h"
 
@@ -80,7 +81,7 @@ void RefuseForeignCopies(FileSystem& files, const CompileRequest& request, const
     if (!files.FileExists(copy) || files.SameFile(given, copy)) continue;
     std::string there;
     if (files.ReadFile(copy, &there).ok() && there == *text) continue;
-    throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
+    throw UnusableSource("'" + copy + "' is already there and is not '" + given +
                                 "': the compile would replace it with a copy of '" + given +
                                 "' and then delete it; move it away or compile into another "
                                 "directory (-o)");
@@ -237,7 +238,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
   // before anything is written.
   for (const auto& [path, text] : {std::pair{&request.line_file, &line_text},
                                    std::pair{&request.train_file, &train_text}}) {
-    if (std::optional<std::string> cause = UnreadableEncoding(*path, *text)) throw std::invalid_argument(*cause);
+    if (std::optional<std::string> cause = UnreadableEncoding(*path, *text)) throw UnusableSource(*cause);
   }
 
   CompileReport report;

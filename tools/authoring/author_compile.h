@@ -80,7 +80,8 @@ struct CompileReport {
 // is locked for the whole compile; `tell` gets a notice when another run
 // makes it wait. Throws std::invalid_argument for a request that cannot be
 // run (names missing or unusable, a given file that the run would
-// overwrite) and SystemFailure for a file that cannot be read, written or
+// overwrite), UnusableSource for a source saved in UTF-16 or another file
+// where the copy goes, and SystemFailure for a file that cannot be read, written or
 // created, or a directory that another run holds past the wait limit.
 CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
                          const WorkspaceHold::Tell& tell = {}, ScenarioModel* compiled = nullptr);

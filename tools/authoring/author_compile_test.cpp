@@ -495,7 +495,7 @@ TEST_F(CompileTest, AnotherSourceOfTheSameNameInTheOutputDirectoryIsNotLost) {
   const fs::path edited = fs::path(out_dir) / kTrain;
   scenario::testing_support::WriteWholeFile(edited, "an edited train service\r\n");
   const testing::ToolRun run = Compile();
-  EXPECT_EQ(run.status, 64);
+  EXPECT_EQ(run.status, 65);
   EXPECT_NE(run.err.find("is already there"), std::string::npos) << run.err;
   EXPECT_EQ(ReadWholeFile(edited), "an edited train service\r\n");
   EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));

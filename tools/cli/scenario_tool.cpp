@@ -289,6 +289,8 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
     if (*commands.decompile) return RunDecompileCommand(options, files, out, err);
   } catch (const std::invalid_argument& error) {
     return Fail(err, kExitUsage, command, error.what());
+  } catch (const UnusableSource& unusable) {
+    return Fail(err, kExitUnusableSource, command, unusable.what());
   } catch (const SystemFailure& failure) {
     return Fail(err, kExitSystemFailure, command, failure.what());
   } catch (const Refusal& refusal) {
