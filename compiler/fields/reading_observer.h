@@ -33,6 +33,9 @@ enum class WarningKind {
   ShortLine,            // a line that ends before its last text, which the next line gives
   CommentRead,          // a comment field read as a keyword field, past the comments passed over
   MarkerCell,           // an item whose value takes the place of the cell file's marker or check code
+  ValueRange,           // a value that fits its field but means nothing there (a minute of 75)
+  KeywordRead,          // a keyword field read otherwise than its words say (a curve "destra" read as left)
+  ZonesCleared,         // progressive zones that the ordering clears
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

@@ -98,6 +98,9 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::ShortLine: return "short-line";
     case WarningKind::CommentRead: return "comment-read";
     case WarningKind::MarkerCell: return "marker-cell";
+    case WarningKind::ValueRange: return "value-range";
+    case WarningKind::KeywordRead: return "keyword-read";
+    case WarningKind::ZonesCleared: return "zones-cleared";
   }
   return "unknown";
 }
@@ -253,6 +256,15 @@ void SourceWarnings::Unrecognised(std::string_view field, FieldPosition at) {
   const std::string closest = ClosestKeyword(word, vocabulary_.keywords);
   if (!closest.empty()) message += " (did you mean '" + closest + "'?)";
   Warn(at, WarningKind::UnknownKeyword, message);
+}
+
+void SourceWarnings::OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low,
+                                  int64_t high, const std::string& meaning) {
+  if (value >= low && value <= high) return;
+  Warn(at, WarningKind::ValueRange,
+       what + " " + std::to_string(value) + " lies outside " + std::to_string(low) + " to " + std::to_string(high) +
+           ", the range of " + meaning + ": it is compiled as it stands; write a value from " +
+           std::to_string(low) + " to " + std::to_string(high));
 }
 
 void SourceWarnings::Recognised(std::string_view keyword, std::string_view section, FieldPosition at) {

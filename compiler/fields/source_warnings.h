@@ -58,6 +58,10 @@ class SourceWarnings {
   // A keyword field that a test recognised as `keyword`, whose lines belong
   // under the header `section`.
   void Recognised(std::string_view keyword, std::string_view section, FieldPosition at);
+  // A value that fits its field but lies outside `low` to `high`, the range
+  // in which it means `meaning`.
+  void OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low, int64_t high,
+                    const std::string& meaning);
   // A line whose fields are passed over on purpose: no warning for them.
   void QuietLine(int line) { quiet_line_ = line; }
 

@@ -151,6 +151,25 @@ void LineReader::WarnGradient(int32_t posizione, int32_t valore, int64_t n) {
   ws_.gradient_position = posizione;
 }
 
+// A curve keyword other than curvasN or curvadN: what it is read as.
+void LineReader::WarnCurveKeyword(size_t classe) {
+  std::string lower;
+  for (char c : state_.riga) {
+    if (c == ' ' || c == '\t') continue;
+    lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  const bool plain = lower.size() == 7 && lower.rfind("curva", 0) == 0 && (lower[5] == 's' || lower[5] == 'd') &&
+                     lower[6] >= '1' && lower[6] <= '6';
+  if (plain) return;
+  const bool left = state_.curvatura < 0;
+  warn_->Warn(ws_.at, WarningKind::KeywordRead,
+              "'" + state_.riga + "' is read as '" + (left ? "curvas" : "curvad") + std::to_string(classe + 1) +
+                  "', a " + (left ? "left" : "right") +
+                  " curve of class " + std::to_string(classe + 1) +
+                  ": the class is the lowest digit 1 to 6 in the keyword, and any 's' in it makes the curve turn "
+                  "left; write curvas1 to curvas6 or curvad1 to curvad6");
+}
+
 void LineReader::WarnCurve(int32_t inizio, int32_t lunghezza) {
   const int64_t fine = int64_t{inizio} + lunghezza;
   if (lunghezza < 0) {
@@ -189,7 +208,10 @@ AfterLine LineReader::ReadCurve() {
   }
   state_.curvatura = kCurvatura[classe];
   if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
-  if (warn_) WarnCurve(inizio, lunghezza);
+  if (warn_) {
+    WarnCurveKeyword(classe);
+    WarnCurve(inizio, lunghezza);
+  }
   return NamingCause([&] { return PlanCurve(inizio, lunghezza); }, [&](RuntimeFailure& failure) {
     failure.SetCause(ValueAt(1), causes::CurveOutsidePlan(failure, inizio, lunghezza, model_));
   });

@@ -189,6 +189,9 @@ class LineReader {
   void NameProgressivesFailure(RuntimeFailure& failure);
 
   bool ReadCabSignalling();
+  void WarnCabSignalling(const rec_stazione& treno);
+  void WarnProgressivesCleared();
+  void WarnCurveKeyword(size_t classe);
 
   void SetUp();
 

@@ -28,6 +28,9 @@ namespace {
 constexpr int kCommentsBeforeKeyword = 2;
 // A station's zone must begin this far after the previous station's zone ends.
 constexpr int32_t kStationSpacing = 350;
+// The largest values that still mean a train: warned of above them.
+constexpr int64_t kMostBrakedMass = 300;
+constexpr int64_t kMostCoaches = 100;
 
 // A value that holds along the route from the cell of its step line up to
 // the cell before the next line of its kind.
@@ -104,10 +107,16 @@ class TrainServiceReading {
     if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa")) {
       fields_.BeginValues(keyword::kMassaFrenata);
       stazione(model_, kRecordDatiGenerali).inizio_zona = fields_.ReadLong();
+      if (warn_)
+        warn_->OutsideRange(ValueAt(0), "the braked-mass percentage", stazione(model_, kRecordDatiGenerali).inizio_zona,
+                            0, kMostBrakedMass, "a braked-mass percentage");
     }
     if (ContainsIgnoringCase(riga, "vetture")) {
       fields_.BeginValues(keyword::kNumeroVetture);
       stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
+      if (warn_)
+        warn_->OutsideRange(ValueAt(0), "the number of coaches", stazione(model_, kRecordDatiGenerali).progressiva, 1,
+                            kMostCoaches, "a train's coaches");
     }
     if (ContainsIgnoringCase(riga, "velocit")) {
       fields_.BeginValues(keyword::kVelocita);
@@ -125,6 +134,7 @@ class TrainServiceReading {
       treno.par_7 = fields_.ReadInteger();
       treno.par_8 = fields_.ReadInteger();
       treno.par_9 = fields_.ReadInteger();
+      if (warn_) WarnTimeOfDay("the clock's", treno.par_7, treno.par_8, treno.par_9);
     }
     if (ContainsIgnoringCase(riga, "sabbia")) {
       fields_.BeginValues(keyword::kSabbia);
@@ -188,6 +198,14 @@ class TrainServiceReading {
       before = ws_.at;
     }
     if (!matched) warn_->Unrecognised(riga, ws_.at);
+  }
+
+  // Hours, minutes and seconds (values 0 to 2 of the line, or from
+  // `first`) that make no time of day.
+  void WarnTimeOfDay(const std::string& whose, int32_t hours, int32_t minutes, int32_t seconds, size_t first = 0) {
+    warn_->OutsideRange(ValueAt(first), whose + " hours", hours, 0, 23, "the hours of a time of day");
+    warn_->OutsideRange(ValueAt(first + 1), whose + " minutes", minutes, 0, 59, "minutes");
+    warn_->OutsideRange(ValueAt(first + 2), whose + " seconds", seconds, 0, 59, "seconds");
   }
 
   // An item placed beyond the line's own length, in the run-out after it.
@@ -282,6 +300,11 @@ class TrainServiceReading {
     if (warn_) {
       if (&fill == &speed_) {
         WarnStep("speed", ws_.speed_seen, ws_.speed_position, fill, posizione, first_cell);
+        if (value % 5 != 0 && value > 0 && value <= 1275)
+          warn_->Warn(fields_.value_position(1), WarningKind::ValueRange,
+                      "the speed " + std::to_string(value) + " km/h is kept in steps of 5 km/h: it is compiled as " +
+                          std::to_string(5 * static_cast<int>(RoundToByte(value / 5.0))) +
+                          " km/h; write a multiple of 5");
       } else {
         WarnStep("adhesion", ws_.adhesion_seen, ws_.adhesion_position, fill, posizione, first_cell);
         if (value < 0 || value > 255)
@@ -479,7 +502,10 @@ class TrainServiceReading {
     const int32_t minutes = fields_.ReadLong();
     const int32_t seconds = fields_.ReadLong();
     record.nome = fields_.ReadText();
-    if (warn_) warn_->TextRead("station name", record.nome, fields_.last_text());
+    if (warn_) {
+      warn_->TextRead("station name", record.nome, fields_.last_text());
+      if (hours != 0 || minutes != 0 || seconds != 0) WarnTimeOfDay("the timetable's", hours, minutes, seconds, 13);
+    }
     record.orario = NamingCause(
         [&] { return AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds); },
         [&](RuntimeFailure& failure) {
