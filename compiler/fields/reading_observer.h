@@ -5,6 +5,8 @@
 // not look for them at all. Nothing an observer sees changes what is read.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,10 +52,21 @@ struct ReadingWarning {
   std::string message;
 };
 
+// An item that took a route cell: what it is and where it was written.
+struct CellHolder {
+  std::string item;  // "the stop cell of the station 'PRAGELLO'"
+  std::string file;
+  int line = 0;
+};
+
 class ReadingObserver {
  public:
   virtual ~ReadingObserver() = default;
   virtual void Warn(const ReadingWarning& warning) = 0;
+
+  // The items that took route cells so far, by cell, across both sources:
+  // a later item that finds its cell taken is told what took it.
+  std::map<int64_t, CellHolder> held_cells;
 };
 
 // An observer that keeps every warning, in the order given.

@@ -274,6 +274,43 @@ void SourceWarnings::Recognised(std::string_view keyword, std::string_view secti
            std::string(section) + "]");
 }
 
+std::string SourceWarnings::HolderOf(int64_t cell) const {
+  const auto found = observer_.held_cells.find(cell);
+  if (found == observer_.held_cells.end()) return {};
+  const CellHolder& holder = found->second;
+  std::string text = holder.item + " (line " + std::to_string(holder.line);
+  if (holder.file != file_) text += " of " + holder.file;
+  return text + ")";
+}
+
+std::string CellKindText(uint8_t tipo_cella) {
+  switch (tipo_cella) {
+    case tipo::segnale: return "a signal";
+    case tipo::fine_rallentamento: return "a slowdown's end";
+    case tipo::inizio_rallentamento: return "a slowdown's start";
+    case tipo::avviso_rallentamento: return "a slowdown's warning board";
+    case tipo::prima_dell_avviso: return "one of the four cells before a slowdown's warning board";
+    case tipo::indicatore_v_max: return "a maximum-speed indicator";
+    case tipo::fermata_stazione: return "a station's stop cell";
+    case tipo::cambio_codice:
+    case tipo::cambio_codice_abbattimento: return "a code change";
+    case tipo::cartello: return "an indication board";
+    default: return "an item";
+  }
+}
+
+std::string CellTaken(const std::string& item, int32_t position, int64_t cell, int own_cell_offset,
+                      const std::string& holder, const ScenarioModel& model) {
+  const int64_t centre = 50 * (cell - own_cell_offset);
+  const uint8_t kind = cell >= 0 && static_cast<size_t>(cell) < model.percorso.size()
+                           ? model.percorso[static_cast<size_t>(cell)].tipo_cella
+                           : 0;
+  return item + " at " + std::to_string(position) + " m falls in route cell " + std::to_string(cell) +
+         " (the positions from " + std::to_string(centre - 25) + " to " + std::to_string(centre + 25) +
+         " m), which already holds " + (holder.empty() ? CellKindText(kind) : holder) +
+         ": move one of the two by 50 m or more";
+}
+
 MarkerWatch::MarkerWatch(const ScenarioModel& model) : has_cell_(model.percorso.size() > 1) {
   if (!has_cell_) return;
   valore_1_ = model.percorso[1].valore_1;

@@ -62,6 +62,12 @@ class SourceWarnings {
   // in which it means `meaning`.
   void OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low, int64_t high,
                     const std::string& meaning);
+  // The item `item`, written at `at`, has taken route cell `cell`.
+  void Holds(int64_t cell, std::string item, FieldPosition at) {
+    observer_.held_cells[cell] = CellHolder{std::move(item), file_, at.line};
+  }
+  // What took route cell `cell`, with its line: empty when no item is known.
+  std::string HolderOf(int64_t cell) const;
   // A line whose fields are passed over on purpose: no warning for them.
   void QuietLine(int line) { quiet_line_ = line; }
 
@@ -92,6 +98,16 @@ class SourceWarnings {
   std::string text_;
   FieldPosition text_at_;
 };
+
+// The item a taken cell holds, told from its kind: "a signal".
+std::string CellKindText(uint8_t tipo_cella);
+
+// Why an item found its cell taken: `item` at `position` wanted route cell
+// `cell`, which holds `holder` (told from the cell's kind when empty).
+// `own_cell_offset` is 1 when the cell is round(position / 50 + 1), 0 when
+// round(position / 50).
+std::string CellTaken(const std::string& item, int32_t position, int64_t cell, int own_cell_offset,
+                      const std::string& holder, const ScenarioModel& model);
 
 // Route cell 1's first two values, watched across the placing of one item:
 // the compiled cell file keeps its marker and its check code there, and a

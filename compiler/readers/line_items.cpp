@@ -286,11 +286,15 @@ AfterLine LineReader::ReadIndicator() {
         const causes::Cause cause = causes::IndicatorValues(failure, v);
         failure.SetCause(ValueAt(cause.value), cause.text);
       });
+  const int64_t indicator_cell = round_half_even(InCells(posizione) + 1);
   if (model_.codice_errore > 0) {
+    source_.ExplainStop(ValueAt(0), CellTaken("the maximum-speed indicator", posizione, indicator_cell, 1,
+                                              warn_ ? warn_->HolderOf(indicator_cell) : "", model_));
     source_.CloseAndDelete();
     model_.posizione_errore = posizione;
     return AfterLine::Stopped;
   }
+  if (warn_) warn_->Holds(indicator_cell, "the maximum-speed indicator at " + Metres(posizione), ValueAt(0));
   if (watch) watch->After(*warn_, model_, ValueAt(0), "the maximum-speed indicator", posizione);
   return AfterLine::GoOn;
 }
@@ -306,11 +310,15 @@ AfterLine LineReader::ReadBoard() {
       [&](RuntimeFailure& failure) {
         failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the indication board", posizione, failure.index()));
       });
+  const int64_t board_cell = round_half_even(InCells(posizione) + 1);
   if (cella_occupata(cell)) {
+    source_.ExplainStop(ValueAt(0), CellTaken("the indication board", posizione, board_cell, 1,
+                                              warn_ ? warn_->HolderOf(board_cell) : "", model_));
     Stop(error_number::kBoardCellTaken);
     model_.posizione_errore = posizione;
     return AfterLine::Stopped;
   }
+  if (warn_) warn_->Holds(board_cell, "the indication board at " + Metres(posizione), ValueAt(0));
   if (warn_) {
     WarnRunOut("the indication board", posizione);
     if (state_.indice_cartello == 0)

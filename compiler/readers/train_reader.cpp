@@ -247,6 +247,9 @@ class TrainServiceReading {
     return AfterLine::Close;
   }
 
+  // What took route cell `cell`, when the warnings know it.
+  std::string HolderOf(int64_t cell) const { return warn_ ? warn_->HolderOf(cell) : std::string(); }
+
   // Where value `index` of the line being read began; its keyword for
   // causes::kKeyword.
   FieldPosition ValueAt(size_t index) const {
@@ -350,7 +353,11 @@ class TrainServiceReading {
                 });
     // Any error in the slot stops the reading here, also one left by the
     // line description.
+    const int64_t signal_cell = round_half_even(InCells(posizione) + 1);
+    if (model_.codice_errore == error_number::kSignalCellTaken)
+      source_.ExplainStop(ValueAt(0), CellTaken("the signal", posizione, signal_cell, 1, HolderOf(signal_cell), model_));
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
+    if (warn_) warn_->Holds(signal_cell, "the signal at " + Metres(posizione), ValueAt(0));
     if (watch) watch->After(*warn_, model_, ValueAt(0), "the signal", posizione);
     return AfterLine::GoOn;
   }
@@ -372,7 +379,32 @@ class TrainServiceReading {
                   const causes::Cause cause = causes::SlowdownOutside(failure, x, l, model_);
                   failure.SetCause(ValueAt(cause.value), cause.text);
                 });
+    // The cells of the slowdown: its warning board 1200 m before it, its
+    // start and its end.
+    const int64_t board = round_half_even(InCells(x - 1200.0) + 1);
+    const int64_t start = round_half_even(InCells(x) + 1);
+    const int64_t end = round_half_even(InCells(static_cast<double>(x) + l) + 1);
+    switch (model_.codice_errore) {
+      case error_number::kWarningBoardCellTaken:
+        source_.ExplainStop(ValueAt(0), CellTaken("the warning board of the slowdown, 1200 m before it,", x - 1200,
+                                                  board, 1, HolderOf(board), model_));
+        break;
+      case error_number::kSlowdownStartCellTaken:
+        source_.ExplainStop(ValueAt(0), CellTaken("the start of the slowdown", x, start, 1, HolderOf(start), model_));
+        break;
+      case error_number::kSlowdownEndCellTaken:
+        source_.ExplainStop(ValueAt(2), CellTaken("the end of the slowdown", x + l, end, 1, HolderOf(end), model_));
+        break;
+      default: break;
+    }
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, x);
+    if (warn_) {
+      if (board >= 0 && static_cast<size_t>(board) < model_.percorso.size() &&
+          model_.percorso[static_cast<size_t>(board)].tipo_cella == tipo::avviso_rallentamento)
+        warn_->Holds(board, "the warning board of the slowdown at " + Metres(x), ValueAt(0));
+      warn_->Holds(end, "the end of the slowdown at " + Metres(x), ValueAt(2));
+      warn_->Holds(start, "the start of the slowdown at " + Metres(x), ValueAt(0));
+    }
     if (watch) watch->After(*warn_, model_, ValueAt(0), "the slowdown", x);
     return AfterLine::GoOn;
   }
@@ -407,7 +439,13 @@ class TrainServiceReading {
         [&](RuntimeFailure& failure) {
           failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the code change", posizione, failure.index()));
         });
-    if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, posizione);
+    const int64_t change_cell = round_half_even(InCells(posizione));
+    if (cella_occupata(cell)) {
+      source_.ExplainStop(ValueAt(0), CellTaken("the code change", posizione, change_cell, 0, HolderOf(change_cell),
+                                                model_));
+      return Stop(error_number::kCodeChangeCellTaken, posizione);
+    }
+    if (warn_) warn_->Holds(change_cell, "the code change at " + Metres(posizione), ValueAt(0));
     std::optional<MarkerWatch> watch;
     if (warn_) watch.emplace(model_);
     if (value > 0) {
@@ -555,6 +593,9 @@ class TrainServiceReading {
       if (y <= 1) return StopKeepingPosition(error_number::kStationZoneAtRouteStart);
       rec_cella& stop_cell = cella(model_, round_half_even(y));
       if (warn_ && cella_occupata(stop_cell)) WarnStopCellTaken(record, stop_cell, round_half_even(y));
+      if (warn_)
+        warn_->Holds(round_half_even(y), "the stop cell of the station '" + record.nome + "'",
+                     fields_.keyword_position());
       stop_cell.tipo_cella = tipo::fermata_stazione;
       stop_cell.valore_1 = Low16(i);
     }

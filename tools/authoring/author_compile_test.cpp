@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -124,7 +125,7 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
   const std::vector<Fault> faults = {
       {"a board takes the cell of the indicator on line 27",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 26, "cartello_indicatore,  2850,   (X)"); },
-       21, 2850, "line", 27, 1, 1, std::nullopt},
+       21, 2850, "line", 27, 19, 1, std::nullopt},
       {"a cab-signalling start that is not a multiple of 50",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 9, "ripetizione segnali 4 codici,    2701,    95900"); },
        3, std::nullopt, "line", 9, 1, 1, std::nullopt},
@@ -141,7 +142,7 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
        8, 7351, "train", 13, 1, 1, std::nullopt},
       {"a second signal on the cell of the first",
        [](const fs::path&, const fs::path& t) { ReplaceLine(t, 34, "segnale,    2350,   2, 4, 1,  0, 0,    0,  0,0,0, 0"); },
-       16, 2350, "train", 34, 1, 1, std::nullopt},
+       16, 2350, "train", 34, 13, 1, std::nullopt},
       {"a station kind too large for its Byte",
        [](const fs::path&, const fs::path& t) {
          ReplaceLine(t, 12, "stazione,       0,  300,  700,  1, 1, 0,  4,1,0,  2,1,1,    1,   8,13, 0, CALVISIO P.N.");
@@ -221,9 +222,10 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     }
     expected += "error " + std::to_string(fault.codice_errore);
     if (fault.posizione_errore) expected += " at " + std::to_string(*fault.posizione_errore) + " m";
-    // A failed reading, an item beyond the route and stations too close
-    // tell their cause instead of the number's text.
-    const bool told = fault.codice_errore == 25 || fault.codice_errore == 15 || fault.codice_errore == 22;
+    // A failed reading, an item beyond the route, a cell already taken and
+    // stations too close tell their cause instead of the number's text.
+    const std::set<int32_t> told_numbers = {6, 7, 15, 16, 17, 18, 19, 21, 22, 25};
+    const bool told = told_numbers.count(fault.codice_errore) == 1;
     EXPECT_EQ(report["cause"].is_null(), !told);
     expected += ": " + (report["cause"].is_null() ? report["message"] : report["cause"]).get<std::string>() + "\n";
     std::string after_warnings = text_run.err;
@@ -323,6 +325,49 @@ TEST_F(CompileTest, AStopOnTheMarkersPlaceNamesTheItemThatTookIt) {
                             ": error " + std::to_string(c.stopped_with) + ": " + c.says),
               std::string::npos)
         << text.err;
+  }
+}
+
+TEST_F(CompileTest, ACellAlreadyTakenNamesWhatHoldsItAndWhere) {
+  const struct {
+    const char* what;
+    bool in_line;
+    int line;
+    const char* text;
+    int32_t codice_errore;
+    int error_line;
+    int column;
+    const char* says;
+  } cases[] = {
+      {"a station moved onto a signal's cell", false, 13,
+       "stazione,    6050, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO", 16, 35, 13,
+       "the signal at 6150 m falls in route cell 124 (the positions from 6125 to 6175 m), which already holds the "
+       "stop cell of the station 'PRAGELLO' (line 13): move one of the two by 50 m or more"},
+      {"a board on an indicator's cell", true, 41, "cartello_indicatore,  2850,   (P.L.      )(Km. 90.950)", 6, 41, 23,
+       "which already holds the maximum-speed indicator at 2850 m (line 27)"},
+      {"a signal on a board of the line description", false, 34,
+       "segnale,    6050,   2, 4, 1,  0, 0,    0,  0,0,0, 0", 16, 34, 13,
+       "which already holds the indication board at 6050 m (line 41 of Calvisio -Sambreta_linea.txt)"},
+      {"a code change on a signal's cell", false, 60, "abbattimento, 2400, 180", 7, 60, 15,
+       "the code change at 2400 m falls in route cell 48 (the positions from 2375 to 2425 m), which already holds "
+       "the signal at 2350 m (line 33)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::BuiltInSources case_sources;
+    const fs::path file = c.in_line ? case_sources.line() : case_sources.train();
+    if (c.codice_errore == 7) {
+      std::vector<std::string> lines = testing::ReadLines(file);
+      lines.insert(lines.begin() + c.line, c.text);
+      testing::WriteLines(file, lines);
+    } else {
+      ReplaceLine(file, c.line, c.text);
+    }
+    const nlohmann::json report = nlohmann::json::parse(case_sources.Check({"--json"}).out);
+    EXPECT_EQ(report["codice_errore"], c.codice_errore);
+    EXPECT_EQ(report["line"], c.codice_errore == 7 ? c.error_line + 1 : c.error_line);
+    EXPECT_EQ(report["column"], c.column);
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
   }
 }
 
