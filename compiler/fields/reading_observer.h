@@ -38,6 +38,10 @@ enum class WarningKind {
   ValueRange,           // a value that fits its field but means nothing there (a minute of 75)
   KeywordRead,          // a keyword field read otherwise than its words say (a curve "destra" read as left)
   ZonesCleared,         // progressive zones that the ordering clears
+  LastLine,             // a keyword field that ends the file and is never read
+  MountainType,         // a mountain close after the one before, compiled as type 3
+  FirstStep,            // a first speed or adhesion step after 0 m, with 0 before it
+  NoWarningBoard,       // a slowdown within the first 1500 m, which gets no warning board
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

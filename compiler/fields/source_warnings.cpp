@@ -101,6 +101,10 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::ValueRange: return "value-range";
     case WarningKind::KeywordRead: return "keyword-read";
     case WarningKind::ZonesCleared: return "zones-cleared";
+    case WarningKind::LastLine: return "last-line";
+    case WarningKind::MountainType: return "mountain-type";
+    case WarningKind::FirstStep: return "first-step";
+    case WarningKind::NoWarningBoard: return "no-warning-board";
   }
   return "unknown";
 }

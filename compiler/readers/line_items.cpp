@@ -260,6 +260,17 @@ AfterLine LineReader::ReadMountain() {
 
 void LineReader::WarnMountain(int32_t inizio, int32_t fine, int32_t tipo) {
   WarnRunOut("the mountain", inizio);
+  const int64_t count = model_.numero_montagne;
+  const int32_t own_type = tipo > 10 ? tipo - 10 : tipo;
+  if (count >= 1 && count < kNumeroMontagne && own_type != 3) {
+    const int32_t previous_end = model_.montagne_fine[static_cast<size_t>(count)];
+    if (int64_t{inizio} - previous_end <= kDistanzaMontagne)
+      warn_->Warn(ValueAt(2), WarningKind::MountainType,
+                  "the mountain from " + Metres(inizio) + " starts " + Metres(int64_t{inizio} - previous_end) +
+                      " after the previous one ends at " + Metres(previous_end) +
+                      ", within 150 m: it is compiled as type 3, not " + std::to_string(own_type) +
+                      "; leave more than 150 m between them, or join the two");
+  }
   if (fine < inizio)
     warn_->Warn(ws_.at, WarningKind::NegativeLength,
                 "the mountain from " + Metres(inizio) + " ends before it starts, at " + Metres(fine) +

@@ -63,7 +63,10 @@ bool LineReader::ReadGeneralSection() {
   for (;;) {
     if (source_.AtEnd()) return true;
     ReadKeyword();
-    if (source_.AtEnd()) return true;
+    if (source_.AtEnd()) {
+      source_.WarnLastField(riga);
+      return true;
+    }
     for (int i = 0; i < kCommentsInGeneralSection && IsComment(riga); ++i) {
       const FieldPosition comment_at = source_.fields().last_field();
       NamingCause([&] { ReadKeyword(); }, [&](RuntimeFailure& failure) {

@@ -67,6 +67,9 @@ class OpenSource {
   // ended, before or at any of these reads: the field that reached the end
   // is not interpreted.
   bool ReadKeywordPassingComments(int most_comments, std::string* keyword);
+  // The keyword field that reached the end of the file, never interpreted:
+  // warned of unless it is a header or a comment. Returns false.
+  bool WarnLastField(const std::string& keyword);
   // Records why the reading stops with an error number: where the cause
   // lies and what it is.
   void ExplainStop(FieldPosition at, std::string cause) {

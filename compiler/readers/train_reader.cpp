@@ -220,6 +220,11 @@ class TrainServiceReading {
   // A step not beyond the step of its kind before it.
   void WarnStep(const char* kind, bool& seen, int32_t& previous_position, const StepFill& fill, int32_t position,
                 int64_t first_cell) {
+    if (!seen && first_cell > 0)
+      warn_->Warn(ws_.at, WarningKind::FirstStep,
+                  std::string("the first ") + kind + " step is at " + Metres(position) + ": the route before it, up to cell " +
+                      std::to_string(first_cell - 1) + ", has the " + kind +
+                      " 0; write the first step at 0 m");
     if (seen && first_cell <= fill.index) {
       if (first_cell > 0)
         warn_->Warn(ws_.at, WarningKind::PositionBack,
@@ -411,6 +416,10 @@ class TrainServiceReading {
 
   void WarnSlowdown(int32_t x, int32_t l) {
     WarnRunOut("the slowdown", x);
+    if (x <= 1500)
+      warn_->Warn(ws_.at, WarningKind::NoWarningBoard,
+                  "the slowdown at " + Metres(x) + " starts within the first 1500 m of the route: it gets no warning "
+                  "board 1200 m before it, and its f_ta is taken as 0; start it after 1500 m for a board");
     if (l < 0) {
       warn_->Warn(ws_.at, WarningKind::NegativeLength,
                   "the slowdown at " + Metres(x) + " has a negative length, " + Metres(l) +

@@ -206,9 +206,15 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     if (fault.stopped_with) {
       EXPECT_EQ(report["stopped_with"], *fault.stopped_with);
       EXPECT_TRUE(report["files"].empty());
+      EXPECT_TRUE(report["files_hold_everything_read"].is_null());
     } else {
       EXPECT_TRUE(report["stopped_with"].is_null());
       EXPECT_EQ(report["files"].size(), 3u);
+      // The readers stop at their errors; 2 and the cell rules' 11 to 13
+      // come after all has been read.
+      const bool after_reading =
+          fault.codice_errore == 2 || (fault.codice_errore >= 11 && fault.codice_errore <= 13);
+      EXPECT_EQ(report["files_hold_everything_read"], after_reading);
     }
 
     // The plain report says the same on its first line after the warnings.

@@ -98,6 +98,14 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
                                                                                 : report.codice_errore);
   json["cause"] = report.cause ? nlohmann::ordered_json(*report.cause) : nullptr;
   PutPlace(json, report.place);
+  // Whether the compiled files hold all that was read, or only what was read
+  // before the error; null when no file is compiled.
+  if (report.stopped_with)
+    json["files_hold_everything_read"] = nullptr;
+  else
+    json["files_hold_everything_read"] =
+        report.codice_errore == 0 || SourceOf(report.codice_errore) == ErrorSource::AfterReading ||
+        SourceOf(report.codice_errore) == ErrorSource::CellRules;
   json["stopped_with"] = report.stopped_with ? Json(*report.stopped_with) : nullptr;
   json["stopped_message"] =
       report.stopped_with ? Json(StopText(*report.stopped_with)) : nullptr;
