@@ -117,6 +117,36 @@ Cause IndicatorValues(const RuntimeFailure& failure, const std::array<int32_t, 9
   return {kKeyword, Unnamed(failure)};
 }
 
+std::string BeyondRoute(const std::string& item, int32_t position, double margin, const ScenarioModel& model) {
+  const int32_t length = model.stazioni[kRecordDatiGenerali].fine_zona;
+  const int64_t end = RouteEnd(model);
+  const int64_t last = static_cast<int64_t>(std::floor(static_cast<double>(end) - margin));
+  std::string cause = item + " at " + Metres(position) + " lies too far along: the route ends at " + Metres(end) +
+                      ", the line's length ('lunghezza percorso', " + Metres(length) +
+                      ") plus the 7000 m run-out, and " + (margin > 100.0 ? "a station" : "an item") +
+                      " must stand at least " + Metres(Rounded(margin)) + " before that end: place it at " +
+                      Metres(last) + " or before, or lengthen the line";
+  if (length >= 0 && length < 1000 && position > length)
+    cause += " (a line " + Metres(length) + " long: 'lunghezza percorso' is in metres, not kilometres)";
+  return cause;
+}
+
+std::string StationsTooClose(const rec_stazione& record, const rec_stazione& previous, int previous_line) {
+  const std::string name = "the station " + Quoted(record.nome);
+  const std::string before = "the station " + Quoted(previous.nome) + " (line " + N(previous_line) + ")";
+  if (record.progressiva <= previous.progressiva)
+    return name + " at " + Metres(record.progressiva) + " comes after " + before + " at " +
+           Metres(previous.progressiva) +
+           ", which stands further along: stations go in order of position, the nearest to the route's start "
+           "first; put this line before that one";
+  const int64_t gap = int64_t{record.inizio_zona} - previous.fine_zona;
+  const std::string where = gap < 0 ? ", " + Metres(-gap) + " before the zone of " + before + " ends at "
+                                    : ", only " + Metres(gap) + " after the zone of " + before + " ends at ";
+  return "the zone of " + name + " begins at " + Metres(record.inizio_zona) + where + Metres(previous.fine_zona) +
+         "; it must begin at least 350 m after it: move " + name + " " + Metres(350 - gap) +
+         " further along, or shorten one of the two";
+}
+
 std::string TooManyBoards(int32_t indice_cartello) {
   return "this is indication board number " + N(int64_t{81} - indice_cartello) +
          ", and the station table holds the captions of at most 81: drop a board";

@@ -48,6 +48,14 @@ std::string TimetableOverflow(int32_t hours, int32_t minutes, int32_t seconds);
 Cause StationZone(const RuntimeFailure& failure, const rec_stazione& record, int32_t length,
                   const ScenarioModel& model);
 
+// Causes of error numbers that stop a reading, for the author.
+// Error 15: the item at `position` leaves less than `margin` metres of
+// route after it.
+std::string BeyondRoute(const std::string& item, int32_t position, double margin, const ScenarioModel& model);
+// Error 22: the station `record` begins too close after `previous`, whose
+// line is `previous_line`.
+std::string StationsTooClose(const rec_stazione& record, const rec_stazione& previous, int previous_line);
+
 // Either source: the route was never sized.
 std::string NoRoute();
 // A failure nobody named: what the reader knows of it.

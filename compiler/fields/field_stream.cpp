@@ -103,24 +103,51 @@ bool FieldStream::PastLineOfValues() const {
   return false;
 }
 
-void FieldStream::FailCutLine(const std::string& found) const {
+std::string_view FieldStream::KeywordText() const {
+  size_t end = keyword_offset_;
+  while (end < text_.size() && text_[end] != ',' && !IsLineEnd(text_[end])) ++end;
+  return text_.substr(keyword_offset_, end - keyword_offset_);
+}
+
+FieldPosition FieldStream::EndOfValuesLine() const {
   // The cut line is the line of the last field of this line that was read:
   // its end is where the missing values belong.
   size_t end = line_anchor_;
   while (end < text_.size() && !IsLineEnd(text_[end])) ++end;
   const size_t line_start = line_anchor_ - static_cast<size_t>(anchor_at_.column - 1);
-  const FieldPosition cut{anchor_at_.line, static_cast<int>(end - line_start) + 1};
+  return {anchor_at_.line, static_cast<int>(end - line_start) + 1};
+}
 
+std::string FieldStream::ValuesHeld(const FieldPosition& cut) const {
   const size_t wanted = spec_->values.size();
   const size_t had = values_read_ < wanted ? values_read_ : wanted;
   const std::string keyword = KeywordAsWritten();
-  std::string cause = "line " + std::to_string(cut.line);
+  std::string held = "line " + std::to_string(cut.line);
   if (had == 0 && wanted == 1)
-    cause += " holds no value for " + keyword;
+    held += " holds no value for " + keyword;
   else if (had == 0)
-    cause += " holds none of the " + std::to_string(wanted) + " values of " + keyword;
+    held += " holds none of the " + std::to_string(wanted) + " values of " + keyword;
   else
-    cause += " ends after " + std::to_string(had) + " of the " + std::to_string(wanted) + " values of " + keyword;
+    held += " ends after " + std::to_string(had) + " of the " + std::to_string(wanted) + " values of " + keyword;
+  return held;
+}
+
+void FieldStream::FailCutLine(const std::string& found) const {
+  const FieldPosition cut = EndOfValuesLine();
+  const size_t wanted = spec_->values.size();
+  const size_t had = values_read_ < wanted ? values_read_ : wanted;
+  std::string cause = ValuesHeld(cut);
+  // Values separated by semicolons or tabs make one long keyword field.
+  const std::string_view written = KeywordText();
+  if (had == 0 && (written.find(';') != std::string_view::npos || written.find('\t') != std::string_view::npos)) {
+    const bool semicolons = written.find(';') != std::string_view::npos;
+    cause += std::string(": its values are separated by ") + (semicolons ? "semicolons" : "tabs") +
+             ", and only commas separate values, so the whole line was read as its keyword field: write a comma "
+             "after the keyword and between the values";
+    RuntimeFailure failure("a line cut short" + Where(cut));
+    failure.SetCause(keyword_at_, cause);
+    throw failure;
+  }
   if (found.empty())
     cause += " and the file ends there";
   else
@@ -148,8 +175,15 @@ std::string FieldStream::ReadText() {
   FailIfAtEnd("a text field");
   SkipBlanks();
   MarkFieldStart();
+  last_text_ = TextShape{};
+  last_text_.at = last_field_;
+  if (spec_ != nullptr && values_read_ > 0 && last_field_.line > anchor_at_.line) {
+    last_text_.cut_at = EndOfValuesLine();
+    last_text_.cut_line = ValuesHeld(last_text_.cut_at);
+  }
   std::string field;
   if (!AtEnd() && text_[at_] == '"') {
+    last_text_.quoted = true;
     ++at_;
     size_t close = text_.find('"', at_);
     size_t end = close == std::string_view::npos ? text_.size() : close;
@@ -160,8 +194,11 @@ std::string FieldStream::ReadText() {
       if (line_end) {
         ++line_;
         line_start_ = i + 1;
+        ++last_text_.line_ends;
       }
     }
+    last_text_.closed = close != std::string_view::npos;
+    last_text_.closed_at = {line_, static_cast<int>(end - line_start_) + 1};
     at_ = close == std::string_view::npos ? end : end + 1;
     ConsumeDelimiter();
   } else {

@@ -46,6 +46,24 @@ struct FieldPosition {
   bool operator==(const FieldPosition&) const = default;
 };
 
+// How the last text field stood in the source, for the warnings.
+struct TextShape {
+  // Where the field began (its opening quote, when quoted).
+  FieldPosition at;
+  bool quoted = false;
+  // Quoted: whether a closing quote was found, and where it stands.
+  bool closed = true;
+  FieldPosition closed_at;
+  // Line ends inside the quotes.
+  int line_ends = 0;
+  // A value of a line that began on a later line than the value read
+  // before it: the line ended before this text. Then `cut_line` holds
+  // "line 13 ends after 16 of the 17 values of 'stazione'" and `cut_at`
+  // the end of that line.
+  std::string cut_line;
+  FieldPosition cut_at;
+};
+
 class FieldStream {
  public:
   explicit FieldStream(std::string_view text) : text_(text) {}
@@ -60,6 +78,11 @@ class FieldStream {
 
   // Where the field read last began.
   const FieldPosition& last_field() const { return last_field_; }
+  // How the text field read last stood in the source.
+  const TextShape& last_text() const { return last_text_; }
+  // The keyword field of the current line as the author wrote it, up to its
+  // first comma or line end, unquoted and uncut.
+  std::string_view KeywordText() const;
 
   // The fields read next are the values of `spec`'s line, in order, after
   // its keyword field (the field read last).
@@ -109,6 +132,11 @@ class FieldStream {
   // read (or of its keyword) ends too soon. `found` says what stood where
   // the next value was sought; empty at the end of the file.
   [[noreturn]] void FailCutLine(const std::string& found) const;
+  // The end of the line of the last value read (or of its keyword).
+  FieldPosition EndOfValuesLine() const;
+  // "line 13 ends after 16 of the 17 values of 'stazione'" for the line
+  // ending at `cut`.
+  std::string ValuesHeld(const FieldPosition& cut) const;
   // Whether the field about to be read stands on a later line than the
   // current line's last field.
   bool PastLineOfValues() const;
@@ -137,6 +165,7 @@ class FieldStream {
   FieldPosition keyword_at_;
   size_t keyword_offset_ = 0;
   FieldPosition value_at_[kMostValues];
+  TextShape last_text_;
 };
 
 }  // namespace scenario

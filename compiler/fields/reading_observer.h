@@ -5,6 +5,8 @@
 // not look for them at all. Nothing an observer sees changes what is read.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,17 @@ enum class WarningKind {
   Utf8Text,             // a text that looks like UTF-8
   ValueReplaced,        // a value a later line of the same kind replaces
   Utf8Name,             // a line name or train number in UTF-8 bytes (the tool's own)
+  OpenQuote,            // a quoted text that runs over line ends or to the end of the file
+  ShortLine,            // a line that ends before its last text, which the next line gives
+  CommentRead,          // a comment field read as a keyword field, past the comments passed over
+  MarkerCell,           // an item whose value takes the place of the cell file's marker or check code
+  ValueRange,           // a value that fits its field but means nothing there (a minute of 75)
+  KeywordRead,          // a keyword field read otherwise than its words say (a curve "destra" read as left)
+  ZonesCleared,         // progressive zones that the ordering clears
+  LastLine,             // a keyword field that ends the file and is never read
+  MountainType,         // a mountain close after the one before, compiled as type 3
+  FirstStep,            // a first speed or adhesion step after 0 m, with 0 before it
+  NoWarningBoard,       // a slowdown within the first 1500 m, which gets no warning board
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...
@@ -43,6 +56,13 @@ struct ReadingWarning {
   std::string message;
 };
 
+// An item that took a route cell: what it is and where it was written.
+struct CellHolder {
+  std::string item;  // "the stop cell of the station 'PRAGELLO'"
+  std::string file;
+  int line = 0;
+};
+
 class ReadingObserver {
  public:
   virtual ~ReadingObserver() = default;
@@ -53,6 +73,10 @@ class ReadingObserver {
   // while the source closes, also when its reading failed: it must not throw.
   virtual void KeywordField(const std::string& /*file*/, const std::string& /*field*/, FieldPosition /*at*/) {}
   virtual void SourceEnd(const std::string& /*file*/) {}
+
+  // The items that took route cells so far, by cell, across both sources:
+  // a later item that finds its cell taken is told what took it.
+  std::map<int64_t, CellHolder> held_cells;
 };
 
 // An observer that keeps every warning, in the order given.

@@ -70,6 +70,10 @@ std::string Quoted(std::string_view text) {
   return "'" + std::string(text.substr(0, kMost)) + "...'";
 }
 
+std::string LineColumn(const FieldPosition& at) {
+  return "line " + std::to_string(at.line) + ", column " + std::to_string(at.column);
+}
+
 }  // namespace
 
 const char* WarningKindName(WarningKind kind) {
@@ -90,6 +94,17 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::Utf8Text: return "utf8-text";
     case WarningKind::ValueReplaced: return "value-replaced";
     case WarningKind::Utf8Name: return "utf8-name";
+    case WarningKind::OpenQuote: return "open-quote";
+    case WarningKind::ShortLine: return "short-line";
+    case WarningKind::CommentRead: return "comment-read";
+    case WarningKind::MarkerCell: return "marker-cell";
+    case WarningKind::ValueRange: return "value-range";
+    case WarningKind::KeywordRead: return "keyword-read";
+    case WarningKind::ZonesCleared: return "zones-cleared";
+    case WarningKind::LastLine: return "last-line";
+    case WarningKind::MountainType: return "mountain-type";
+    case WarningKind::FirstStep: return "first-step";
+    case WarningKind::NoWarningBoard: return "no-warning-board";
   }
   return "unknown";
 }
@@ -140,7 +155,43 @@ void SourceWarnings::Warn(FieldPosition at, WarningKind kind, std::string messag
   observer_.Warn(ReadingWarning{file_, at, kind, std::move(message)});
 }
 
-void SourceWarnings::KeywordRead(std::string_view field, FieldPosition at) {
+void SourceWarnings::WarnQuote(const TextShape& shape) {
+  if (!shape.quoted) return;
+  if (!shape.closed) {
+    // A file that ends with a line end has its last line before it.
+    const int last_line =
+        shape.closed_at.column == 1 && shape.line_ends > 0 ? shape.closed_at.line - 1 : shape.closed_at.line;
+    std::string swallowed = "nothing after it is read";
+    if (last_line == shape.at.line + 1)
+      swallowed = "line " + std::to_string(last_line) + " is read as part of the text, not as a line of its own";
+    else if (last_line > shape.at.line + 1)
+      swallowed = "lines " + std::to_string(shape.at.line + 1) + " to " + std::to_string(last_line) +
+                  " are read as part of the text, not as lines of their own";
+    Warn(shape.at, WarningKind::OpenQuote,
+         "the double quote at " + LineColumn(shape.at) + " is never closed: the text runs on to the end of the file, and " +
+             swallowed + ": close the quote on line " + std::to_string(shape.at.line));
+  } else if (shape.line_ends > 0) {
+    Warn(shape.at, WarningKind::OpenQuote,
+         "the double quote at " + LineColumn(shape.at) + " opens a text that runs over " +
+             std::to_string(shape.line_ends) + (shape.line_ends == 1 ? " line end" : " line ends") +
+             " to its closing quote at " + LineColumn(shape.closed_at) +
+             ": the lines between are read as part of the text, not as lines of their own; close the quote on "
+             "line " + std::to_string(shape.at.line));
+  }
+}
+
+void SourceWarnings::CommentTaken(std::string_view field, FieldPosition at, int passed) {
+  if (WarnedOnLine(at.line)) return;
+  Warn(at, WarningKind::CommentRead,
+       Quoted(Trimmed(field)) + " holds a hyphen, as a comment does, but " + std::to_string(passed) +
+           " comment fields in a row stand before it, and only so many are passed over here: it is read as a "
+           "keyword field, and any keyword inside it is read with its values; put fewer comment lines in a row, "
+           "or join them into one");
+}
+
+void SourceWarnings::KeywordRead(std::string_view field, const TextShape& shape) {
+  WarnQuote(shape);
+  const FieldPosition at = shape.at;
   if (text_line_ == 0) return;
   const int line = text_line_;
   text_line_ = 0;
@@ -151,7 +202,20 @@ void SourceWarnings::KeywordRead(std::string_view field, FieldPosition at) {
            " in double quotes to keep its comma");
 }
 
-void SourceWarnings::TextRead(std::string_view what, std::string_view text, FieldPosition at) {
+void SourceWarnings::TextRead(std::string_view what, std::string_view text, const TextShape& shape) {
+  const FieldPosition at = shape.at;
+  WarnQuote(shape);
+  if (!shape.cut_line.empty()) {
+    // The rest of the line the text was taken from is read as keyword
+    // fields: the line is lost, and that is all there is to say about it.
+    Warn(shape.cut_at, WarningKind::ShortLine,
+         shape.cut_line + "; its " + std::string(what) + " is taken from line " + std::to_string(at.line) + ", " +
+             Quoted(text) + ", and line " + std::to_string(at.line) + " is lost: write the " + std::string(what) +
+             " at the end of line " + std::to_string(shape.cut_at.line));
+    quiet_line_ = at.line;
+    text_line_ = 0;
+    return;
+  }
   text_line_ = at.line;
   text_what_ = what;
   text_ = text;
@@ -198,11 +262,80 @@ void SourceWarnings::Unrecognised(std::string_view field, FieldPosition at) {
   Warn(at, WarningKind::UnknownKeyword, message);
 }
 
+void SourceWarnings::OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low,
+                                  int64_t high, const std::string& meaning) {
+  if (value >= low && value <= high) return;
+  Warn(at, WarningKind::ValueRange,
+       what + " " + std::to_string(value) + " lies outside " + std::to_string(low) + " to " + std::to_string(high) +
+           ", the range of " + meaning + ": it is compiled as it stands; write a value from " +
+           std::to_string(low) + " to " + std::to_string(high));
+}
+
 void SourceWarnings::Recognised(std::string_view keyword, std::string_view section, FieldPosition at) {
   if (!section_known_ || section_ == section || WarnedOnLine(at.line)) return;
   Warn(at, WarningKind::WrongSection,
        "'" + std::string(keyword) + "' stands under [" + section_ + "]; it is read all the same, but belongs under [" +
            std::string(section) + "]");
+}
+
+std::string SourceWarnings::HolderOf(int64_t cell) const {
+  const auto found = observer_.held_cells.find(cell);
+  if (found == observer_.held_cells.end()) return {};
+  const CellHolder& holder = found->second;
+  std::string text = holder.item + " (line " + std::to_string(holder.line);
+  if (holder.file != file_) text += " of " + holder.file;
+  return text + ")";
+}
+
+std::string CellKindText(uint8_t tipo_cella) {
+  switch (tipo_cella) {
+    case tipo::segnale: return "a signal";
+    case tipo::fine_rallentamento: return "a slowdown's end";
+    case tipo::inizio_rallentamento: return "a slowdown's start";
+    case tipo::avviso_rallentamento: return "a slowdown's warning board";
+    case tipo::prima_dell_avviso: return "one of the four cells before a slowdown's warning board";
+    case tipo::indicatore_v_max: return "a maximum-speed indicator";
+    case tipo::fermata_stazione: return "a station's stop cell";
+    case tipo::cambio_codice:
+    case tipo::cambio_codice_abbattimento: return "a code change";
+    case tipo::cartello: return "an indication board";
+    default: return "an item";
+  }
+}
+
+std::string CellTaken(const std::string& item, int32_t position, int64_t cell, int own_cell_offset,
+                      const std::string& holder, const ScenarioModel& model) {
+  const int64_t centre = 50 * (cell - own_cell_offset);
+  const uint8_t kind = cell >= 0 && static_cast<size_t>(cell) < model.percorso.size()
+                           ? model.percorso[static_cast<size_t>(cell)].tipo_cella
+                           : 0;
+  return item + " at " + std::to_string(position) + " m falls in route cell " + std::to_string(cell) +
+         " (the positions from " + std::to_string(centre - 25) + " to " + std::to_string(centre + 25) +
+         " m), which already holds " + (holder.empty() ? CellKindText(kind) : holder) +
+         ": move one of the two by 50 m or more";
+}
+
+MarkerWatch::MarkerWatch(const ScenarioModel& model) : has_cell_(model.percorso.size() > 1) {
+  if (!has_cell_) return;
+  valore_1_ = model.percorso[1].valore_1;
+  valore_2_ = model.percorso[1].valore_2;
+}
+
+void MarkerWatch::After(SourceWarnings& warn, const ScenarioModel& model, FieldPosition at, const std::string& item,
+                        int32_t position) const {
+  if (!has_cell_ || model.percorso.size() < 2) return;
+  const rec_cella& cell = model.percorso[1];
+  const bool first = valore_1_ == 0 && cell.valore_1 != 0;
+  const bool second = valore_2_ == 0 && cell.valore_2 != 0;
+  if (!first && !second) return;
+  const std::string value = std::to_string(first ? cell.valore_1 : cell.valore_2);
+  warn.Warn(at, WarningKind::MarkerCell,
+            item + " at " + std::to_string(position) + " m puts a value (" + value +
+                ") into route cell 1, the first 50 m of the route, where the compiled cell file keeps its " +
+                (first ? "marker" : "check code") + ": the compile will stop with \" Errore n. " +
+                (first ? "1250" : "1251") +
+                "\" and write no file; move it out of the first 50 m (a code change to 75 m or later, any other "
+                "item to 25 m or later)");
 }
 
 }  // namespace scenario

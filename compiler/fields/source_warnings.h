@@ -10,6 +10,7 @@
 
 #include "compiler/fields/field_stream.h"
 #include "compiler/fields/reading_observer.h"
+#include "model/scenario_model.h"
 
 namespace scenario {
 
@@ -44,9 +45,12 @@ class SourceWarnings {
 
   // Every keyword field as it is read, comments included: the rest of a text
   // cut at a comma shows here as a field on the text's own line.
-  void KeywordRead(std::string_view field, FieldPosition at);
+  void KeywordRead(std::string_view field, const TextShape& shape);
   // A caption or a station name as read (`what` says which).
-  void TextRead(std::string_view what, std::string_view text, FieldPosition at);
+  void TextRead(std::string_view what, std::string_view text, const TextShape& shape);
+  // A comment field read as a keyword field: `passed` comments in a row
+  // before it were passed over.
+  void CommentTaken(std::string_view field, FieldPosition at, int passed);
 
   // A keyword field that no test recognised: a section header, a value left
   // over, a misspelt keyword.
@@ -54,6 +58,16 @@ class SourceWarnings {
   // A keyword field that a test recognised as `keyword`, whose lines belong
   // under the header `section`.
   void Recognised(std::string_view keyword, std::string_view section, FieldPosition at);
+  // A value that fits its field but lies outside `low` to `high`, the range
+  // in which it means `meaning`.
+  void OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low, int64_t high,
+                    const std::string& meaning);
+  // The item `item`, written at `at`, has taken route cell `cell`.
+  void Holds(int64_t cell, std::string item, FieldPosition at) {
+    observer_.held_cells[cell] = CellHolder{std::move(item), file_, at.line};
+  }
+  // What took route cell `cell`, with its line: empty when no item is known.
+  std::string HolderOf(int64_t cell) const;
   // A line whose fields are passed over on purpose: no warning for them.
   void QuietLine(int line) { quiet_line_ = line; }
 
@@ -68,6 +82,9 @@ class SourceWarnings {
   const std::string& file() const { return file_; }
 
  private:
+  // A quoted text that runs over line ends, or to the end of the file.
+  void WarnQuote(const TextShape& shape);
+
   ReadingObserver& observer_;
   std::string file_;
   const SourceVocabulary& vocabulary_;
@@ -82,5 +99,31 @@ class SourceWarnings {
   FieldPosition text_at_;
 };
 
+// The item a taken cell holds, told from its kind: "a signal".
+std::string CellKindText(uint8_t tipo_cella);
+
+// Why an item found its cell taken: `item` at `position` wanted route cell
+// `cell`, which holds `holder` (told from the cell's kind when empty).
+// `own_cell_offset` is 1 when the cell is round(position / 50 + 1), 0 when
+// round(position / 50).
+std::string CellTaken(const std::string& item, int32_t position, int64_t cell, int own_cell_offset,
+                      const std::string& holder, const ScenarioModel& model);
+
+// Route cell 1's first two values, watched across the placing of one item:
+// the compiled cell file keeps its marker and its check code there, and a
+// value an item leaves in them stops the compile.
+class MarkerWatch {
+ public:
+  explicit MarkerWatch(const ScenarioModel& model);
+  // Warns at `at` when the item `item` at `position` has just written one
+  // of these values.
+  void After(SourceWarnings& warn, const ScenarioModel& model, FieldPosition at, const std::string& item,
+             int32_t position) const;
+
+ private:
+  bool has_cell_ = false;
+  int16_t valore_1_ = 0;
+  int16_t valore_2_ = 0;
+};
 
 }  // namespace scenario

@@ -82,10 +82,13 @@ void LineReader::WarnRunOut(const char* item, int32_t position) {
 
 // The range test of an item at `x`: a failure records error 15 and ends
 // the reading of the file.
-bool LineReader::FailsRangeTest(int32_t x) {
+bool LineReader::FailsRangeTest(int32_t x, const char* item) {
   if (FitsRoute(model_, x, kItemMargin)) return false;
   model_.codice_errore = error_number::kBeyondRoute;
   model_.posizione_errore = x;
+  source_.ExplainStop(ValueAt(0), causes::BeyondRoute(item, x, kItemMargin, model_) +
+                                      "; the reading of the line description stops here, and the train "
+                                      "service's stops at its first signal or slowdown line");
   return true;
 }
 
@@ -115,7 +118,7 @@ AfterLine LineReader::ReadGradient() {
   BeginValues(keyword::kPendenza);
   const int32_t posizione = ReadLong();
   const int32_t valore = ReadLong();
-  if (FailsRangeTest(posizione)) return AfterLine::Close;
+  if (FailsRangeTest(posizione, "the gradient")) return AfterLine::Close;
   const int64_t n = round_half_even(InCells(posizione));
   if (warn_) WarnGradient(posizione, valore, n);
   if (n > 0) FillGradientCells(n);
@@ -148,6 +151,25 @@ void LineReader::WarnGradient(int32_t posizione, int32_t valore, int64_t n) {
   ws_.gradient_position = posizione;
 }
 
+// A curve keyword other than curvasN or curvadN: what it is read as.
+void LineReader::WarnCurveKeyword(size_t classe) {
+  std::string lower;
+  for (char c : state_.riga) {
+    if (c == ' ' || c == '\t') continue;
+    lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  const bool plain = lower.size() == 7 && lower.rfind("curva", 0) == 0 && (lower[5] == 's' || lower[5] == 'd') &&
+                     lower[6] >= '1' && lower[6] <= '6';
+  if (plain) return;
+  const bool left = state_.curvatura < 0;
+  warn_->Warn(ws_.at, WarningKind::KeywordRead,
+              "'" + state_.riga + "' is read as '" + (left ? "curvas" : "curvad") + std::to_string(classe + 1) +
+                  "', a " + (left ? "left" : "right") +
+                  " curve of class " + std::to_string(classe + 1) +
+                  ": the class is the lowest digit 1 to 6 in the keyword, and any 's' in it makes the curve turn "
+                  "left; write curvas1 to curvas6 or curvad1 to curvad6");
+}
+
 void LineReader::WarnCurve(int32_t inizio, int32_t lunghezza) {
   const int64_t fine = int64_t{inizio} + lunghezza;
   if (lunghezza < 0) {
@@ -174,7 +196,7 @@ AfterLine LineReader::ReadCurve() {
   BeginValues(keyword::kCurva);
   const int32_t inizio = ReadLong();
   const int32_t lunghezza = ReadLong();
-  if (FailsRangeTest(inizio)) return AfterLine::Close;
+  if (FailsRangeTest(inizio, "the curve")) return AfterLine::Close;
   // The class is the lowest digit 1 to 6 in the keyword.
   size_t classe = 0;
   while (classe < kCurvatura.size() &&
@@ -186,7 +208,10 @@ AfterLine LineReader::ReadCurve() {
   }
   state_.curvatura = kCurvatura[classe];
   if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
-  if (warn_) WarnCurve(inizio, lunghezza);
+  if (warn_) {
+    WarnCurveKeyword(classe);
+    WarnCurve(inizio, lunghezza);
+  }
   return NamingCause([&] { return PlanCurve(inizio, lunghezza); }, [&](RuntimeFailure& failure) {
     failure.SetCause(ValueAt(1), causes::CurveOutsidePlan(failure, inizio, lunghezza, model_));
   });
@@ -223,7 +248,7 @@ AfterLine LineReader::ReadMountain() {
   const int32_t inizio = ReadLong();
   const int32_t fine = ReadLong();
   int32_t tipo = ReadLong();
-  if (FailsRangeTest(inizio)) return AfterLine::Close;
+  if (FailsRangeTest(inizio, "the mountain")) return AfterLine::Close;
   if (warn_) WarnMountain(inizio, fine, tipo);
   NamingCause([&] { memo_montagna(model_, inizio, fine, tipo); },
               [&](RuntimeFailure& failure) {
@@ -235,6 +260,17 @@ AfterLine LineReader::ReadMountain() {
 
 void LineReader::WarnMountain(int32_t inizio, int32_t fine, int32_t tipo) {
   WarnRunOut("the mountain", inizio);
+  const int64_t count = model_.numero_montagne;
+  const int32_t own_type = tipo > 10 ? tipo - 10 : tipo;
+  if (count >= 1 && count < kNumeroMontagne && own_type != 3) {
+    const int32_t previous_end = model_.montagne_fine[static_cast<size_t>(count)];
+    if (int64_t{inizio} - previous_end <= kDistanzaMontagne)
+      warn_->Warn(ValueAt(2), WarningKind::MountainType,
+                  "the mountain from " + Metres(inizio) + " starts " + Metres(int64_t{inizio} - previous_end) +
+                      " after the previous one ends at " + Metres(previous_end) +
+                      ", within 150 m: it is compiled as type 3, not " + std::to_string(own_type) +
+                      "; leave more than 150 m between them, or join the two");
+  }
   if (fine < inizio)
     warn_->Warn(ws_.at, WarningKind::NegativeLength,
                 "the mountain from " + Metres(inizio) + " ends before it starts, at " + Metres(fine) +
@@ -251,19 +287,26 @@ AfterLine LineReader::ReadIndicator() {
   std::array<int32_t, 9> v{};
   for (int32_t& value : v) value = ReadLong();
   const int32_t posizione = v[0];
-  if (FailsRangeTest(posizione)) return AfterLine::Close;
+  if (FailsRangeTest(posizione, "the maximum-speed indicator")) return AfterLine::Close;
   if (warn_) WarnRunOut("the maximum-speed indicator", posizione);
+  std::optional<MarkerWatch> watch;
+  if (warn_) watch.emplace(model_);
   NamingCause(
       [&] { memo_indicatori_v_max(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]); },
       [&](RuntimeFailure& failure) {
         const causes::Cause cause = causes::IndicatorValues(failure, v);
         failure.SetCause(ValueAt(cause.value), cause.text);
       });
+  const int64_t indicator_cell = round_half_even(InCells(posizione) + 1);
   if (model_.codice_errore > 0) {
+    source_.ExplainStop(ValueAt(0), CellTaken("the maximum-speed indicator", posizione, indicator_cell, 1,
+                                              warn_ ? warn_->HolderOf(indicator_cell) : "", model_));
     source_.CloseAndDelete();
     model_.posizione_errore = posizione;
     return AfterLine::Stopped;
   }
+  if (warn_) warn_->Holds(indicator_cell, "the maximum-speed indicator at " + Metres(posizione), ValueAt(0));
+  if (watch) watch->After(*warn_, model_, ValueAt(0), "the maximum-speed indicator", posizione);
   return AfterLine::GoOn;
 }
 
@@ -271,18 +314,22 @@ AfterLine LineReader::ReadBoard() {
   BeginValues(keyword::kCartelloIndicatore);
   const int32_t posizione = ReadLong();
   state_.riga = source_.fields().ReadText();  // the caption
-  if (warn_) warn_->TextRead("caption", state_.riga, source_.fields().last_field());
-  if (FailsRangeTest(posizione)) return AfterLine::Close;
+  if (warn_) warn_->TextRead("caption", state_.riga, source_.fields().last_text());
+  if (FailsRangeTest(posizione, "the indication board")) return AfterLine::Close;
   rec_cella& cell = NamingCause(
       [&]() -> rec_cella& { return cella(model_, round_half_even(InCells(posizione) + 1)); },
       [&](RuntimeFailure& failure) {
         failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the indication board", posizione, failure.index()));
       });
+  const int64_t board_cell = round_half_even(InCells(posizione) + 1);
   if (cella_occupata(cell)) {
+    source_.ExplainStop(ValueAt(0), CellTaken("the indication board", posizione, board_cell, 1,
+                                              warn_ ? warn_->HolderOf(board_cell) : "", model_));
     Stop(error_number::kBoardCellTaken);
     model_.posizione_errore = posizione;
     return AfterLine::Stopped;
   }
+  if (warn_) warn_->Holds(board_cell, "the indication board at " + Metres(posizione), ValueAt(0));
   if (warn_) {
     WarnRunOut("the indication board", posizione);
     if (state_.indice_cartello == 0)
@@ -291,8 +338,11 @@ AfterLine LineReader::ReadBoard() {
                   "below the 80 records kept for captions; and with 80 boards or more no station can be "
                   "stored");
   }
+  std::optional<MarkerWatch> watch;
+  if (warn_) watch.emplace(model_);
   cell.tipo_cella = tipo::cartello;
   cell.valore_1 = Low16(state_.indice_cartello);
+  if (watch) watch->After(*warn_, model_, ValueAt(0), "the indication board", posizione);
   NamingCause([&] { stazione(model_, state_.indice_cartello).nome = state_.riga; },
               [&](RuntimeFailure& failure) {
                 failure.SetCause(source_.fields().keyword_position(), causes::TooManyBoards(state_.indice_cartello));

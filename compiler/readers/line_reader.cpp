@@ -22,6 +22,7 @@ LineReadOutcome LineReader::Run() {
   AllocateRoute();
   if (!general_section_read) return Stopped();
   for (size_t i = 0; i < 3; ++i) state_.progressive_read[i] = model_.stazioni[kRecordProgressivaTre + static_cast<int>(i)];
+  if (warn_) WarnProgressivesCleared();
   NamingCause([&] { progressive_ordina(model_); },
               [&](RuntimeFailure& failure) { NameProgressivesFailure(failure); });
   SetUp();
@@ -62,13 +63,18 @@ bool LineReader::ReadGeneralSection() {
   for (;;) {
     if (source_.AtEnd()) return true;
     ReadKeyword();
-    if (source_.AtEnd()) return true;
+    if (source_.AtEnd()) {
+      source_.WarnLastField(riga);
+      return true;
+    }
     for (int i = 0; i < kCommentsInGeneralSection && IsComment(riga); ++i) {
       const FieldPosition comment_at = source_.fields().last_field();
       NamingCause([&] { ReadKeyword(); }, [&](RuntimeFailure& failure) {
         failure.SetCause(comment_at, causes::CommentEndsFile(riga, comment_at));
       });
     }
+    if (warn_ && IsComment(riga))
+      warn_->CommentTaken(riga, source_.fields().last_field(), kCommentsInGeneralSection);
     if (warn_) WarnGeneralField(riga);
 
     if (ContainsIgnoringCase(riga, "percorso") && ContainsIgnoringCase(riga, "lunghezza")) {
@@ -239,7 +245,49 @@ bool LineReader::ReadCabSignalling() {
     return false;
   }
   if (treno.fine_zona == 0) treno.progressiva = 0;
+  if (warn_) WarnCabSignalling(treno);
   return true;
+}
+
+// A cab-signalling stretch that ends before it starts, or runs past the
+// line's length, or a keyword that names both code counts.
+void LineReader::WarnCabSignalling(const rec_stazione& treno) {
+  const FieldPosition at = source_.fields().keyword_position();
+  if (Contains(state_.riga, "4") && Contains(state_.riga, "9"))
+    warn_->Warn(at, WarningKind::KeywordRead,
+                "'" + state_.riga + "' names both 4 and 9 codes: it is read as 4 codes; keep the one you mean");
+  if (treno.fine_zona == 0) return;
+  if (treno.fine_zona < treno.inizio_zona)
+    warn_->Warn(ValueAt(1), WarningKind::NegativeLength,
+                "the cab-signalling stretch ends at " + Metres(treno.fine_zona) + ", before it starts at " +
+                    Metres(treno.inizio_zona) + ": it covers no route; write the end after the start");
+  const int32_t length = model_.stazioni[kRecordDatiGenerali].fine_zona;
+  if (ws_.general_lines[0].line > 0 && treno.fine_zona > length)
+    warn_->Warn(ValueAt(1), WarningKind::RunOut,
+                "the cab-signalling stretch ends at " + Metres(treno.fine_zona) + ", beyond the end of the line at " +
+                    Metres(length) + ": end it at the line's end or before");
+}
+
+// Two zones sharing the largest start, when the starts do not add up to 0,
+// leave the three progressive records cleared.
+void LineReader::WarnProgressivesCleared() {
+  const rec_stazione* zones[3] = {&model_.stazioni[kRecordProgressivaTre], &model_.stazioni[kRecordProgressivaDue],
+                                  &model_.stazioni[kRecordProgressivaUno]};
+  const int64_t sum = int64_t{zones[0]->inizio_zona} + zones[1]->inizio_zona + zones[2]->inizio_zona;
+  if (sum == 0) return;
+  const int32_t largest = std::max({zones[0]->inizio_zona, zones[1]->inizio_zona, zones[2]->inizio_zona});
+  size_t sharing = 0;
+  size_t last = 0;
+  for (size_t i = 0; i < 3; ++i) {
+    if (zones[i]->inizio_zona != largest) continue;
+    ++sharing;
+    if (state_.progressiva_at[i][0].line >= state_.progressiva_at[last][0].line) last = i;
+  }
+  if (sharing < 2 || state_.progressiva_at[last][0].line == 0) return;
+  warn_->Warn(state_.progressiva_at[last][0], WarningKind::ZonesCleared,
+              "two kilometric progressive zones start at " + Metres(largest) +
+                  ": the zones are ordered by their starts, and two equal largest starts leave all three records "
+                  "cleared, so the line shows no chainage; give each zone its own start");
 }
 
 void LineReader::SetUp() {

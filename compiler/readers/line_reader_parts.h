@@ -189,6 +189,9 @@ class LineReader {
   void NameProgressivesFailure(RuntimeFailure& failure);
 
   bool ReadCabSignalling();
+  void WarnCabSignalling(const rec_stazione& treno);
+  void WarnProgressivesCleared();
+  void WarnCurveKeyword(size_t classe);
 
   void SetUp();
 
@@ -210,7 +213,7 @@ class LineReader {
 
   // The range test of an item at `x`: a failure records error 15 and ends
   // the reading of the file.
-  bool FailsRangeTest(int32_t x);
+  bool FailsRangeTest(int32_t x, const char* item);
 
   // The gradient in force as a cell stores it. It comes from an earlier
   // line and is computed when the next gradient line, or the end of the

@@ -47,7 +47,7 @@ OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlac
       text_(ReadWholeSource(workspace, name_)),
       stream_(text_),
       observer_(observer) {
-  if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}, std::nullopt};
+  if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}, std::nullopt, std::nullopt};
   if (observer != nullptr && vocabulary != nullptr)
     warnings_ = std::make_unique<SourceWarnings>(*observer, name_, *vocabulary);
 }
@@ -61,7 +61,7 @@ std::string OpenSource::ReadKeyword() {
   stream_.EndValues();
   std::string keyword = stream_.ReadText();
   if (place_ != nullptr) place_->keyword = stream_.last_field();
-  if (warnings_) warnings_->KeywordRead(keyword, stream_.last_field());
+  if (warnings_) warnings_->KeywordRead(keyword, stream_.last_text());
   if (observer_ != nullptr) observer_->KeywordField(name_, keyword, stream_.last_field());
   return keyword;
 }
@@ -69,12 +69,24 @@ std::string OpenSource::ReadKeyword() {
 bool OpenSource::ReadKeywordPassingComments(int most_comments, std::string* keyword) {
   if (AtEnd()) return false;
   *keyword = ReadKeyword();
-  if (AtEnd()) return false;
+  if (AtEnd()) return WarnLastField(*keyword);
   for (int i = 0; i < most_comments && IsComment(*keyword); ++i) {
     *keyword = ReadKeyword();
-    if (AtEnd()) return false;
+    if (AtEnd()) return WarnLastField(*keyword);
   }
+  if (warnings_ && most_comments > 0 && IsComment(*keyword))
+    warnings_->CommentTaken(*keyword, stream_.last_field(), most_comments);
   return true;
+}
+
+bool OpenSource::WarnLastField(const std::string& keyword) {
+  if (warnings_ && !IsComment(keyword) && HeaderName(keyword).empty() &&
+      keyword.find_first_not_of(" \t") != std::string::npos)
+    warnings_->Warn(stream_.last_field(), WarningKind::LastLine,
+                    "'" + keyword +
+                        "' is the last field of the file, and a keyword field that ends the file is never read, "
+                        "values and all: end the file with a line such as [fine]");
+  return false;
 }
 
 void OpenSource::CloseAndDelete() {

@@ -33,6 +33,9 @@ struct ReadingPlace {
   FieldPosition keyword;
   FieldPosition field;
   std::optional<ReadingFailure> failure;
+  // After a reader stopped with another error number, why, where a reader
+  // can tell.
+  std::optional<ReadingFailure> stop;
 };
 
 // Reads both sources into the model and deletes them. `place`, when given,
@@ -65,6 +68,14 @@ class OpenSource {
   // ended, before or at any of these reads: the field that reached the end
   // is not interpreted.
   bool ReadKeywordPassingComments(int most_comments, std::string* keyword);
+  // The keyword field that reached the end of the file, never interpreted:
+  // warned of unless it is a header or a comment. Returns false.
+  bool WarnLastField(const std::string& keyword);
+  // Records why the reading stops with an error number: where the cause
+  // lies and what it is.
+  void ExplainStop(FieldPosition at, std::string cause) {
+    if (place_ != nullptr) place_->stop = ReadingFailure{at, std::move(cause)};
+  }
   // Closes the source and deletes its file; a failure to delete it is a
   // RuntimeFailure.
   void CloseAndDelete();

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ namespace {
 constexpr int kCommentsBeforeKeyword = 2;
 // A station's zone must begin this far after the previous station's zone ends.
 constexpr int32_t kStationSpacing = 350;
+// The largest values that still mean a train: warned of above them.
+constexpr int64_t kMostBrakedMass = 300;
+constexpr int64_t kMostCoaches = 100;
 
 // A value that holds along the route from the cell of its step line up to
 // the cell before the next line of its kind.
@@ -103,10 +107,16 @@ class TrainServiceReading {
     if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa")) {
       fields_.BeginValues(keyword::kMassaFrenata);
       stazione(model_, kRecordDatiGenerali).inizio_zona = fields_.ReadLong();
+      if (warn_)
+        warn_->OutsideRange(ValueAt(0), "the braked-mass percentage", stazione(model_, kRecordDatiGenerali).inizio_zona,
+                            0, kMostBrakedMass, "a braked-mass percentage");
     }
     if (ContainsIgnoringCase(riga, "vetture")) {
       fields_.BeginValues(keyword::kNumeroVetture);
       stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
+      if (warn_)
+        warn_->OutsideRange(ValueAt(0), "the number of coaches", stazione(model_, kRecordDatiGenerali).progressiva, 1,
+                            kMostCoaches, "a train's coaches");
     }
     if (ContainsIgnoringCase(riga, "velocit")) {
       fields_.BeginValues(keyword::kVelocita);
@@ -124,6 +134,7 @@ class TrainServiceReading {
       treno.par_7 = fields_.ReadInteger();
       treno.par_8 = fields_.ReadInteger();
       treno.par_9 = fields_.ReadInteger();
+      if (warn_) WarnTimeOfDay("the clock's", treno.par_7, treno.par_8, treno.par_9);
     }
     if (ContainsIgnoringCase(riga, "sabbia")) {
       fields_.BeginValues(keyword::kSabbia);
@@ -189,6 +200,14 @@ class TrainServiceReading {
     if (!matched) warn_->Unrecognised(riga, ws_.at);
   }
 
+  // Hours, minutes and seconds (values 0 to 2 of the line, or from
+  // `first`) that make no time of day.
+  void WarnTimeOfDay(const std::string& whose, int32_t hours, int32_t minutes, int32_t seconds, size_t first = 0) {
+    warn_->OutsideRange(ValueAt(first), whose + " hours", hours, 0, 23, "the hours of a time of day");
+    warn_->OutsideRange(ValueAt(first + 1), whose + " minutes", minutes, 0, 59, "minutes");
+    warn_->OutsideRange(ValueAt(first + 2), whose + " seconds", seconds, 0, 59, "seconds");
+  }
+
   // An item placed beyond the line's own length, in the run-out after it.
   void WarnRunOut(const std::string& item, int32_t position) {
     const int32_t length = model_.stazioni[kRecordDatiGenerali].fine_zona;
@@ -201,6 +220,11 @@ class TrainServiceReading {
   // A step not beyond the step of its kind before it.
   void WarnStep(const char* kind, bool& seen, int32_t& previous_position, const StepFill& fill, int32_t position,
                 int64_t first_cell) {
+    if (!seen && first_cell > 0)
+      warn_->Warn(ws_.at, WarningKind::FirstStep,
+                  std::string("the first ") + kind + " step is at " + Metres(position) + ": the route before it, up to cell " +
+                      std::to_string(first_cell - 1) + ", has the " + kind +
+                      " 0; write the first step at 0 m");
     if (seen && first_cell <= fill.index) {
       if (first_cell > 0)
         warn_->Warn(ws_.at, WarningKind::PositionBack,
@@ -219,11 +243,17 @@ class TrainServiceReading {
 
   // An item beyond the route's reach: recorded, and the reading goes on to
   // the closing steps.
-  AfterLine OutOfRange(int32_t posizione) {
+  AfterLine OutOfRange(int32_t posizione, const std::string& item, double margin = kItemMargin) {
     model_.codice_errore = error_number::kBeyondRoute;
     model_.posizione_errore = posizione;
+    source_.ExplainStop(ValueAt(0), causes::BeyondRoute(item, posizione, margin, model_) +
+                                        "; the reading of the train service stops here");
+    stopped_short_ = true;
     return AfterLine::Close;
   }
+
+  // What took route cell `cell`, when the warnings know it.
+  std::string HolderOf(int64_t cell) const { return warn_ ? warn_->HolderOf(cell) : std::string(); }
 
   // Where value `index` of the line being read began; its keyword for
   // causes::kKeyword.
@@ -272,11 +302,17 @@ class TrainServiceReading {
   AfterLine ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
     const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    if (!FitsRoute(model_, posizione, kItemMargin))
+      return OutOfRange(posizione, &fill == &speed_ ? "the speed step" : "the adhesion step");
     const int64_t first_cell = round_half_even(InCells(posizione));
     if (warn_) {
       if (&fill == &speed_) {
         WarnStep("speed", ws_.speed_seen, ws_.speed_position, fill, posizione, first_cell);
+        if (value % 5 != 0 && value > 0 && value <= 1275)
+          warn_->Warn(fields_.value_position(1), WarningKind::ValueRange,
+                      "the speed " + std::to_string(value) + " km/h is kept in steps of 5 km/h: it is compiled as " +
+                          std::to_string(5 * static_cast<int>(RoundToByte(value / 5.0))) +
+                          " km/h; write a multiple of 5");
       } else {
         WarnStep("adhesion", ws_.adhesion_seen, ws_.adhesion_position, fill, posizione, first_cell);
         if (value < 0 || value > 255)
@@ -304,7 +340,7 @@ class TrainServiceReading {
     int32_t d2 = fields_.ReadLong();
     int32_t d3 = fields_.ReadLong();
     int32_t tempo = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the signal");
     if (warn_) {
       WarnRunOut("the signal", posizione);
       if (sx == 2 && (tempo < 0 || tempo > 255))
@@ -313,6 +349,8 @@ class TrainServiceReading {
                         std::to_string(static_cast<int>(Low8(tempo))) + ")");
     }
     const std::array<int32_t, 11> read = {posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo};
+    std::optional<MarkerWatch> watch;
+    if (warn_) watch.emplace(model_);
     NamingCause([&] { memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo); },
                 [&](RuntimeFailure& failure) {
                   const causes::Cause cause = causes::SignalOutside(failure, read);
@@ -320,7 +358,12 @@ class TrainServiceReading {
                 });
     // Any error in the slot stops the reading here, also one left by the
     // line description.
+    const int64_t signal_cell = round_half_even(InCells(posizione) + 1);
+    if (model_.codice_errore == error_number::kSignalCellTaken)
+      source_.ExplainStop(ValueAt(0), CellTaken("the signal", posizione, signal_cell, 1, HolderOf(signal_cell), model_));
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
+    if (warn_) warn_->Holds(signal_cell, "the signal at " + Metres(posizione), ValueAt(0));
+    if (watch) watch->After(*warn_, model_, ValueAt(0), "the signal", posizione);
     return AfterLine::GoOn;
   }
 
@@ -332,19 +375,51 @@ class TrainServiceReading {
     int32_t f_tt = fields_.ReadLong();
     int32_t f_ta = fields_.ReadLong();
     int32_t d_v = fields_.ReadLong();
-    if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x);
+    if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x, "the slowdown");
     if (warn_) WarnSlowdown(x, l);
+    std::optional<MarkerWatch> watch;
+    if (warn_) watch.emplace(model_);
     NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
                 [&](RuntimeFailure& failure) {
                   const causes::Cause cause = causes::SlowdownOutside(failure, x, l, model_);
                   failure.SetCause(ValueAt(cause.value), cause.text);
                 });
+    // The cells of the slowdown: its warning board 1200 m before it, its
+    // start and its end.
+    const int64_t board = round_half_even(InCells(x - 1200.0) + 1);
+    const int64_t start = round_half_even(InCells(x) + 1);
+    const int64_t end = round_half_even(InCells(static_cast<double>(x) + l) + 1);
+    switch (model_.codice_errore) {
+      case error_number::kWarningBoardCellTaken:
+        source_.ExplainStop(ValueAt(0), CellTaken("the warning board of the slowdown, 1200 m before it,", x - 1200,
+                                                  board, 1, HolderOf(board), model_));
+        break;
+      case error_number::kSlowdownStartCellTaken:
+        source_.ExplainStop(ValueAt(0), CellTaken("the start of the slowdown", x, start, 1, HolderOf(start), model_));
+        break;
+      case error_number::kSlowdownEndCellTaken:
+        source_.ExplainStop(ValueAt(2), CellTaken("the end of the slowdown", x + l, end, 1, HolderOf(end), model_));
+        break;
+      default: break;
+    }
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, x);
+    if (warn_) {
+      if (board >= 0 && static_cast<size_t>(board) < model_.percorso.size() &&
+          model_.percorso[static_cast<size_t>(board)].tipo_cella == tipo::avviso_rallentamento)
+        warn_->Holds(board, "the warning board of the slowdown at " + Metres(x), ValueAt(0));
+      warn_->Holds(end, "the end of the slowdown at " + Metres(x), ValueAt(2));
+      warn_->Holds(start, "the start of the slowdown at " + Metres(x), ValueAt(0));
+    }
+    if (watch) watch->After(*warn_, model_, ValueAt(0), "the slowdown", x);
     return AfterLine::GoOn;
   }
 
   void WarnSlowdown(int32_t x, int32_t l) {
     WarnRunOut("the slowdown", x);
+    if (x <= 1500)
+      warn_->Warn(ws_.at, WarningKind::NoWarningBoard,
+                  "the slowdown at " + Metres(x) + " starts within the first 1500 m of the route: it gets no warning "
+                  "board 1200 m before it, and its f_ta is taken as 0; start it after 1500 m for a board");
     if (l < 0) {
       warn_->Warn(ws_.at, WarningKind::NegativeLength,
                   "the slowdown at " + Metres(x) + " has a negative length, " + Metres(l) +
@@ -360,7 +435,7 @@ class TrainServiceReading {
     fields_.BeginValues(keyword::kAbbattimento);
     const int32_t posizione = fields_.ReadLong();
     const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione);
+    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the code change");
     if (warn_) {
       WarnRunOut("the code change", posizione);
       if (value > 32767)
@@ -373,13 +448,22 @@ class TrainServiceReading {
         [&](RuntimeFailure& failure) {
           failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the code change", posizione, failure.index()));
         });
-    if (cella_occupata(cell)) return Stop(error_number::kCodeChangeCellTaken, posizione);
+    const int64_t change_cell = round_half_even(InCells(posizione));
+    if (cella_occupata(cell)) {
+      source_.ExplainStop(ValueAt(0), CellTaken("the code change", posizione, change_cell, 0, HolderOf(change_cell),
+                                                model_));
+      return Stop(error_number::kCodeChangeCellTaken, posizione);
+    }
+    if (warn_) warn_->Holds(change_cell, "the code change at " + Metres(posizione), ValueAt(0));
+    std::optional<MarkerWatch> watch;
+    if (warn_) watch.emplace(model_);
     if (value > 0) {
       cell.tipo_cella = tipo::cambio_codice;
       cell.valore_1 = Low16(value);
     } else {
       cell.tipo_cella = tipo::cambio_codice_abbattimento;
     }
+    if (watch) watch->After(*warn_, model_, ValueAt(0), "the code change", posizione);
     return AfterLine::GoOn;
   }
 
@@ -398,8 +482,11 @@ class TrainServiceReading {
         [&] {
           SetStationZone(record, i, length);
           if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
-          if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona)
+          if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona) {
+            source_.ExplainStop(ValueAt(0), causes::StationsTooClose(record, stazione(model_, i - 1),
+                                                                     previous_station_line_));
             return Stop(error_number::kStationsTooClose, p);
+          }
           return AfterLine::GoOn;
         },
         [&](RuntimeFailure& failure) {
@@ -409,6 +496,7 @@ class TrainServiceReading {
     if (placed != AfterLine::GoOn) return placed;
 
     ++station_index_;
+    previous_station_line_ = fields_.keyword_position().line;
     if (station_index_ >= indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
     return AfterLine::GoOn;
   }
@@ -442,7 +530,7 @@ class TrainServiceReading {
     fields_.BeginValues(keyword::kStazione);
     const int32_t p = fields_.ReadLong();
     record.progressiva = p;
-    if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p);
+    if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p, "the station", kStationMargin);
     if (p % kMetresPerCell != 0) return Stop(error_number::kStationOffCell, p);
     record.tipo_stazione = fields_.ReadByte();
     *length = fields_.ReadLong();
@@ -461,7 +549,10 @@ class TrainServiceReading {
     const int32_t minutes = fields_.ReadLong();
     const int32_t seconds = fields_.ReadLong();
     record.nome = fields_.ReadText();
-    if (warn_) warn_->TextRead("station name", record.nome, fields_.last_field());
+    if (warn_) {
+      warn_->TextRead("station name", record.nome, fields_.last_text());
+      if (hours != 0 || minutes != 0 || seconds != 0) WarnTimeOfDay("the timetable's", hours, minutes, seconds, 13);
+    }
     record.orario = NamingCause(
         [&] { return AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds); },
         [&](RuntimeFailure& failure) {
@@ -511,6 +602,9 @@ class TrainServiceReading {
       if (y <= 1) return StopKeepingPosition(error_number::kStationZoneAtRouteStart);
       rec_cella& stop_cell = cella(model_, round_half_even(y));
       if (warn_ && cella_occupata(stop_cell)) WarnStopCellTaken(record, stop_cell, round_half_even(y));
+      if (warn_)
+        warn_->Holds(round_half_even(y), "the stop cell of the station '" + record.nome + "'",
+                     fields_.keyword_position());
       stop_cell.tipo_cella = tipo::fermata_stazione;
       stop_cell.valore_1 = Low16(i);
     }
@@ -538,7 +632,9 @@ class TrainServiceReading {
   }
 
   void Close() {
-    if (warn_ && general_found_) {
+    // Lines after an error 15 were never read: what they would give is not
+    // missing.
+    if (warn_ && general_found_ && !stopped_short_) {
       if (!ws_.station_seen)
         warn_->Warn({}, WarningKind::EmptyService, "the train service has no station line ('stazione')");
       if (!ws_.speed_seen)
@@ -580,6 +676,10 @@ class TrainServiceReading {
   StepFill adhesion_;
   TrainWarningState ws_;
   bool warned_before_general_ = false;
+  // The line of the station stored last.
+  int previous_station_line_ = 0;
+  // The reading ended at error 15, before the end of the file.
+  bool stopped_short_ = false;
   bool general_found_ = false;
 };
 

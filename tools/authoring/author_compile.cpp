@@ -18,6 +18,7 @@
 #include "tools/authoring/compile_file_system.h"
 #include "tools/authoring/error_messages.h"
 #include "tools/common/paths.h"
+#include "tools/common/refusal.h"
 #include "encoding/source_encoding.h"
 #include "encoding/text_encoding.h"
 
@@ -81,7 +82,7 @@ void RefuseForeignCopies(FileSystem& files, const CompileRequest& request, const
     if (!files.FileExists(copy) || files.SameFile(given, copy)) continue;
     std::string there;
     if (files.ReadFile(copy, &there).ok() && there == *text) continue;
-    throw std::invalid_argument("'" + copy + "' is already there and is not '" + given +
+    throw UnusableSource("'" + copy + "' is already there and is not '" + given +
                                 "': the compile would replace it with a copy of '" + given +
                                 "' and then delete it; move it away or compile into another "
                                 "directory (-o)");
@@ -141,6 +142,15 @@ class ErrorLocator {
     const int32_t numero = report->codice_errore;
     const bool line_fifteen = line_half && line_half->codice_errore == error_number::kBeyondRoute;
     bool placed_at_line_stop = false;
+    // Where a reader told why it stopped, the error is placed at the cause.
+    const auto at_stop = [&](const ReadingPlace& place) {
+      if (place.stop) {
+        report->place = At(place, place.stop->at);
+        report->cause = MessageToUtf8(place.stop->cause);
+      } else {
+        report->place = At(place, place.keyword);
+      }
+    };
     switch (SourceOf(numero)) {
       case ErrorSource::LineReader:
         // A missing file, or one without its general section, is at fault
@@ -148,15 +158,40 @@ class ErrorLocator {
         if (numero == error_number::kNoLineFile || numero == error_number::kNoGeneralSection)
           report->place = SourcePlace{request_.line_file, 0, 0};
         else
-          report->place = At(end, end.keyword);
+          at_stop(end);
         break;
       case ErrorSource::TrainReader:
-        report->place = At(end, end.keyword);
+        at_stop(end);
         break;
       case ErrorSource::EitherReader:
         if (numero == error_number::kBeyondRoute && line_fifteen && line_half->posizione_errore == report->posizione_errore) {
-          report->place = At(line_half->place, line_half->place.keyword);
+          at_stop(line_half->place);
           placed_at_line_stop = true;
+        } else if (numero == error_number::kBeyondRoute && line_fifteen) {
+          // The line description stopped first: the first cause is there.
+          // The train service stopped at its first signal or slowdown on its
+          // account, or at an item of its own beyond the route.
+          const std::optional<ReadingFailure> train_stop = end.stop;
+          const std::optional<SourcePlace> train_line =
+              train_stop ? At(end, train_stop->at) : At(end, end.keyword);
+          at_stop(line_half->place);
+          placed_at_line_stop = true;
+          const std::string position = std::to_string(report->posizione_errore) + " m";
+          if (train_line && train_stop) {
+            report->notes.push_back({*train_line, "the train service stopped here too, with error 15 at " + position +
+                                                      ", the position the error keeps: " +
+                                                      MessageToUtf8(train_stop->cause)});
+          } else if (train_line) {
+            if (report->cause)
+              *report->cause += "; the train service then stopped at line " + std::to_string(train_line->line) +
+                                ", which gave the error its position, " + position;
+            report->notes.push_back(
+                {*train_line, "the train service stopped here, at its first signal or slowdown line, because the "
+                              "line description had stopped with error 15; the error's position, " +
+                                  position + ", is this line's"});
+          }
+        } else if (numero == error_number::kBeyondRoute && end.stop) {
+          at_stop(end);
         } else if (numero == error_number::kReadFailure && end.failure) {
           // Where the cause lies, which is not always where the reading
           // stood: the end of a line cut short, the value of an earlier line.
@@ -175,8 +210,10 @@ class ErrorLocator {
         break;
     }
     if (line_fifteen && !placed_at_line_stop) {
-      report->line_stop_place = At(line_half->place, line_half->place.keyword);
+      const ReadingPlace& line_place = line_half->place;
+      report->line_stop_place = At(line_place, line_place.stop ? line_place.stop->at : line_place.keyword);
       report->line_stop_position = line_half->posizione_errore;
+      if (line_place.stop) report->line_stop_cause = MessageToUtf8(line_place.stop->cause);
     }
   }
 
@@ -202,7 +239,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
   // before anything is written.
   for (const auto& [path, text] : {std::pair{&request.line_file, &line_text},
                                    std::pair{&request.train_file, &train_text}}) {
-    if (std::optional<std::string> cause = UnreadableEncoding(*path, *text)) throw std::invalid_argument(*cause);
+    if (std::optional<std::string> cause = UnreadableEncoding(*path, *text)) throw UnusableSource(*cause);
   }
 
   CompileReport report;
@@ -281,7 +318,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     }
     const ErrorLocator locator(request, report.names);
     for (const ReadingWarning& warning : warnings.warnings) {
-      ReadingPlace in_file{warning.file, {}, {}, std::nullopt};
+      ReadingPlace in_file{warning.file, {}, {}, std::nullopt, std::nullopt};
       std::optional<SourcePlace> at = locator.At(in_file, warning.at);
       // The message quotes the sources' own bytes, which are Windows-1252.
       report.warnings.push_back({at.value_or(SourcePlace{warning.file, 0, 0}), WarningKindName(warning.kind),
@@ -299,6 +336,17 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
           for (WritingLine& line : lines) line.file = locator.At({line.file, {}, {}, std::nullopt}, {})->file;
     }
     ErrorLocator(request, report.names).Locate(&report, end, line_half);
+    // A stop on the cell file's marker or check code is the fault of the
+    // item that wrote there, which the reading warned of.
+    if (report.stopped_with && !report.place &&
+        (*report.stopped_with == error_number::kMarkerPlaceTaken ||
+         *report.stopped_with == error_number::kCheckCodePlaceTaken)) {
+      for (const CompileWarning& warning : report.warnings) {
+        if (warning.kind != WarningKindName(WarningKind::MarkerCell)) continue;
+        report.place = warning.place;
+        report.cause = warning.message;
+      }
+    }
     if (compiled) *compiled = std::move(model);
   }
   hold.Finish();

@@ -39,6 +39,12 @@ struct SourcePlace {
   int column = 0;
 };
 
+// A further place that the error leads to, and what happened there.
+struct CompileNote {
+  SourcePlace place;
+  std::string message;
+};
+
 // A warning of the reading, placed in the author's files.
 struct CompileWarning {
   SourcePlace place;
@@ -52,9 +58,11 @@ struct CompileReport {
   int32_t posizione_errore = 0;
   // Where the recorded error lies, when it comes from a source.
   std::optional<SourcePlace> place;
-  // What made the reading fail, for error 25: one sentence naming the value
-  // and what to change.
+  // What made the reading fail (error 25), or stop with another number where
+  // a reader can tell: one sentence naming the value and what to change.
   std::optional<std::string> cause;
+  // Places the error led to, after its own.
+  std::vector<CompileNote> notes;
   // The number errore showed when the run stopped.
   std::optional<int32_t> stopped_with;
   // The line description's own error 15 when the slot went on to another
@@ -62,6 +70,7 @@ struct CompileReport {
   // check overwrote it.
   std::optional<SourcePlace> line_stop_place;
   int32_t line_stop_position = 0;
+  std::optional<std::string> line_stop_cause;
   // The reading's warnings, in the order they were given.
   std::vector<CompileWarning> warnings;
   // The compiled files the run wrote, in order.
@@ -76,7 +85,8 @@ struct CompileReport {
 // is locked for the whole compile; `tell` gets a notice when another run
 // makes it wait. Throws std::invalid_argument for a request that cannot be
 // run (names missing or unusable, a given file that the run would
-// overwrite) and SystemFailure for a file that cannot be read, written or
+// overwrite), UnusableSource for a source saved in UTF-16 or another file
+// where the copy goes, and SystemFailure for a file that cannot be read, written or
 // created, or a directory that another run holds past the wait limit.
 CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
                          const WorkspaceHold::Tell& tell = {}, ScenarioModel* compiled = nullptr);

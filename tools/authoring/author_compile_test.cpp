@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -16,6 +17,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/built_in_sources.h"
 #include "tests/support/tool_run.h"
+#include "tools/authoring/error_messages.h"
 
 namespace scenario::tool {
 namespace {
@@ -123,7 +125,7 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
   const std::vector<Fault> faults = {
       {"a board takes the cell of the indicator on line 27",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 26, "cartello_indicatore,  2850,   (X)"); },
-       21, 2850, "line", 27, 1, 1, std::nullopt},
+       21, 2850, "line", 27, 19, 1, std::nullopt},
       {"a cab-signalling start that is not a multiple of 50",
        [](const fs::path& l, const fs::path&) { ReplaceLine(l, 9, "ripetizione segnali 4 codici,    2701,    95900"); },
        3, std::nullopt, "line", 9, 1, 1, std::nullopt},
@@ -140,7 +142,7 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
        8, 7351, "train", 13, 1, 1, std::nullopt},
       {"a second signal on the cell of the first",
        [](const fs::path&, const fs::path& t) { ReplaceLine(t, 34, "segnale,    2350,   2, 4, 1,  0, 0,    0,  0,0,0, 0"); },
-       16, 2350, "train", 34, 1, 1, std::nullopt},
+       16, 2350, "train", 34, 13, 1, std::nullopt},
       {"a station kind too large for its Byte",
        [](const fs::path&, const fs::path& t) {
          ReplaceLine(t, 12, "stazione,       0,  300,  700,  1, 1, 0,  4,1,0,  2,1,1,    1,   8,13, 0, CALVISIO P.N.");
@@ -160,7 +162,7 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
          ReplaceLine(l, 54, "cartello_indicatore,  106000,   (P.L.     )(Km. 6.400)");
          testing::WriteLines(t, WithoutLines(testing::ReadLines(t), 29, 59));
        },
-       15, 106000, "line", 54, 1, 1, std::nullopt},
+       15, 106000, "line", 54, 23, 1, std::nullopt},
       {"a signal at the start of the route takes the marker's place",
        // The reading fails on the signal's position, which puts its approach
        // marks before the route.
@@ -204,9 +206,15 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     if (fault.stopped_with) {
       EXPECT_EQ(report["stopped_with"], *fault.stopped_with);
       EXPECT_TRUE(report["files"].empty());
+      EXPECT_TRUE(report["files_hold_everything_read"].is_null());
     } else {
       EXPECT_TRUE(report["stopped_with"].is_null());
       EXPECT_EQ(report["files"].size(), 3u);
+      // The readers stop at their errors; 2 and the cell rules' 11 to 13
+      // come after all has been read.
+      const bool after_reading =
+          fault.codice_errore == 2 || (fault.codice_errore >= 11 && fault.codice_errore <= 13);
+      EXPECT_EQ(report["files_hold_everything_read"], after_reading);
     }
 
     // The plain report says the same on its first line after the warnings.
@@ -220,8 +228,11 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     }
     expected += "error " + std::to_string(fault.codice_errore);
     if (fault.posizione_errore) expected += " at " + std::to_string(*fault.posizione_errore) + " m";
-    // A failed reading tells its cause instead of the number's text.
-    EXPECT_EQ(report["cause"].is_null(), fault.codice_errore != 25);
+    // A failed reading, an item beyond the route, a cell already taken and
+    // stations too close tell their cause instead of the number's text.
+    const std::set<int32_t> told_numbers = {6, 7, 15, 16, 17, 18, 19, 21, 22, 25};
+    const bool told = told_numbers.count(fault.codice_errore) == 1;
+    EXPECT_EQ(report["cause"].is_null(), !told);
     expected += ": " + (report["cause"].is_null() ? report["message"] : report["cause"]).get<std::string>() + "\n";
     std::string after_warnings = text_run.err;
     while (after_warnings.substr(0, after_warnings.find('\n')).find(": warning: ") != std::string::npos)
@@ -246,26 +257,193 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
   }
 }
 
-TEST_F(CompileTest, TheLineDescriptionsOwnStopIsNotedWhenTheTrainServiceStopsOnIt) {
+TEST_F(CompileTest, TheLineDescriptionsStopLeadsWhenTheTrainServiceStopsOnIt) {
   // The board beyond the route stops the line half with 15; the first
   // slowdown of the train service then stops it with 15 at its own place.
+  // The error is told where its cause is, and the slowdown is a note.
   ReplaceLine(line(), 54, "cartello_indicatore,  106000,   (P.L.     )(Km. 6.400)");
   const testing::ToolRun run = Compile({"--json"});
   EXPECT_EQ(run.status, 1);
   const nlohmann::json report = nlohmann::json::parse(run.out);
   EXPECT_EQ(report["codice_errore"], 15);
   EXPECT_EQ(report["posizione_errore"], 21850);
-  EXPECT_EQ(report["file"], train().string());
-  EXPECT_EQ(report["line"], 30);
-  EXPECT_EQ(report["line_description_stop"]["file"], line().string());
-  EXPECT_EQ(report["line_description_stop"]["line"], 54);
-  EXPECT_EQ(report["line_description_stop"]["posizione_errore"], 106000);
+  EXPECT_EQ(report["file"], line().string());
+  EXPECT_EQ(report["line"], 54);
+  EXPECT_EQ(report["column"], 23);
+  EXPECT_EQ(report["cause"],
+            "the indication board at 106000 m lies too far along: the route ends at 106000 m, the line's length "
+            "('lunghezza percorso', 99000 m) plus the 7000 m run-out, and an item must stand at least 100 m before "
+            "that end: place it at 105900 m or before, or lengthen the line; the reading of the line description "
+            "stops here, and the train service's stops at its first signal or slowdown line; the train service "
+            "then stopped at line 30, which gave the error its position, 21850 m");
+  EXPECT_TRUE(report["line_description_stop"].is_null());
+  ASSERT_EQ(report["notes"].size(), 1u);
+  EXPECT_EQ(report["notes"][0]["file"], train().string());
+  EXPECT_EQ(report["notes"][0]["line"], 30);
 
   const testing::ToolRun text = Compile();
-  EXPECT_NE(text.err.find(line().string() + ":54:1: note: the reading of the line description stopped here first, "
-                          "with error 15 at 106000 m"),
+  EXPECT_NE(text.err.find(train().string() + ":30:1: note: the train service stopped here, at its first signal or "
+                          "slowdown line, because the line description had stopped with error 15; the error's "
+                          "position, 21850 m, is this line's"),
             std::string::npos)
       << text.err;
+}
+
+TEST_F(CompileTest, AStopOnTheMarkersPlaceNamesTheItemThatTookIt) {
+  const struct {
+    const char* what;
+    bool in_line;
+    int line;
+    const char* text;
+    int column;
+    int stopped_with;
+    const char* says;
+  } cases[] = {
+      {"an indicator at the route's start", true, 27, "indicatori_vmax,  0,  95,  100,  110,  0,  ,  ,  ,  0", 19,
+       1250, "the maximum-speed indicator at 0 m puts a value (1900) into route cell 1"},
+      {"a code change in the first cell", false, 60, "abbattimento, 50, 180", 15, 1250,
+       "the code change at 50 m puts a value (180) into route cell 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::BuiltInSources case_sources;
+    const fs::path file = c.in_line ? case_sources.line() : case_sources.train();
+    if (c.in_line) {
+      ReplaceLine(file, c.line, c.text);
+    } else {
+      std::vector<std::string> lines = testing::ReadLines(file);
+      lines.insert(lines.begin() + c.line, c.text);
+      testing::WriteLines(file, lines);
+    }
+    const testing::ToolRun run = case_sources.Check({"--json"});
+    EXPECT_EQ(run.status, 2);
+    const nlohmann::json report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["stopped_with"], c.stopped_with);
+    EXPECT_EQ(report["message"], tool::ErrorText(c.stopped_with));
+    EXPECT_EQ(report["file"], file.string());
+    const int line = c.in_line ? c.line : c.line + 1;
+    EXPECT_EQ(report["line"], line);
+    EXPECT_EQ(report["column"], c.column);
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
+
+    const testing::ToolRun text = case_sources.Check();
+    EXPECT_NE(text.err.find(file.string() + ":" + std::to_string(line) + ":" + std::to_string(c.column) +
+                            ": error " + std::to_string(c.stopped_with) + ": " + c.says),
+              std::string::npos)
+        << text.err;
+  }
+}
+
+TEST_F(CompileTest, ACellAlreadyTakenNamesWhatHoldsItAndWhere) {
+  const struct {
+    const char* what;
+    bool in_line;
+    int line;
+    const char* text;
+    int32_t codice_errore;
+    int error_line;
+    int column;
+    const char* says;
+  } cases[] = {
+      {"a station moved onto a signal's cell", false, 13,
+       "stazione,    6050, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO", 16, 35, 13,
+       "the signal at 6150 m falls in route cell 124 (the positions from 6125 to 6175 m), which already holds the "
+       "stop cell of the station 'PRAGELLO' (line 13): move one of the two by 50 m or more"},
+      {"a board on an indicator's cell", true, 41, "cartello_indicatore,  2850,   (P.L.      )(Km. 90.950)", 6, 41, 23,
+       "which already holds the maximum-speed indicator at 2850 m (line 27)"},
+      {"a signal on a board of the line description", false, 34,
+       "segnale,    6050,   2, 4, 1,  0, 0,    0,  0,0,0, 0", 16, 34, 13,
+       "which already holds the indication board at 6050 m (line 41 of Calvisio -Sambreta_linea.txt)"},
+      {"a code change on a signal's cell", false, 60, "abbattimento, 2400, 180", 7, 60, 15,
+       "the code change at 2400 m falls in route cell 48 (the positions from 2375 to 2425 m), which already holds "
+       "the signal at 2350 m (line 33)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::BuiltInSources case_sources;
+    const fs::path file = c.in_line ? case_sources.line() : case_sources.train();
+    if (c.codice_errore == 7) {
+      std::vector<std::string> lines = testing::ReadLines(file);
+      lines.insert(lines.begin() + c.line, c.text);
+      testing::WriteLines(file, lines);
+    } else {
+      ReplaceLine(file, c.line, c.text);
+    }
+    const nlohmann::json report = nlohmann::json::parse(case_sources.Check({"--json"}).out);
+    EXPECT_EQ(report["codice_errore"], c.codice_errore);
+    EXPECT_EQ(report["line"], c.codice_errore == 7 ? c.error_line + 1 : c.error_line);
+    EXPECT_EQ(report["column"], c.column);
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
+  }
+}
+
+TEST_F(CompileTest, AnItemBeyondTheRouteIsToldWithWhereTheRouteEnds) {
+  struct Case {
+    const char* what;
+    int line_number;  // in the line description when positive, the train service when negative
+    const char* text;
+    const char* file;
+    int line;
+    int column;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"a curve beyond a short line", 11, "curvas3,  105950,  50", "line", 11, 11,
+       "the curve at 105950 m lies too far along: the route ends at 106000 m"},
+      {"a line length in kilometres", 2, "lunghezza percorso,    99", "line", 13, 11,
+       "(a line 99 m long: 'lunghezza percorso' is in metres, not kilometres)"},
+      {"an adhesion step beyond the route", -7, "aderenza,   125000,    100", "train", 7, 13,
+       "the adhesion step at 125000 m lies too far along"},
+      {"a station too near the end", -28, "stazione,   105500,  4,  500,  1, 0, 0,  1,1,0,  2,1,1,    1,   9,38, 0, SAMBRETA",
+       "train", 28, 13, "a station must stand at least 800 m before that end: place it at 105200 m or before"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::BuiltInSources case_sources;
+    if (c.line_number > 0)
+      ReplaceLine(case_sources.line(), c.line_number, c.text);
+    else
+      ReplaceLine(case_sources.train(), -c.line_number, c.text);
+    const testing::ToolRun run = case_sources.Check({"--json"});
+    const nlohmann::json report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["codice_errore"], 15);
+    EXPECT_EQ(report["file"], std::string(c.file) == "line" ? case_sources.line().string()
+                                                             : case_sources.train().string());
+    EXPECT_EQ(report["line"], c.line);
+    EXPECT_EQ(report["column"], c.column);
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
+    // The lines after the stop were never read: nothing is said about what
+    // they hold or lack.
+    for (const nlohmann::json& warning : report["warnings"]) EXPECT_NE(warning["kind"], "empty-service") << warning;
+  }
+}
+
+TEST_F(CompileTest, StationsTooCloseOrOutOfOrderAreToldWithTheStationBefore) {
+  const struct {
+    const char* what;
+    int line;
+    const char* text;
+    const char* says;
+  } cases[] = {
+      {"two stations swapped", 14,
+       "stazione,   3350, 12,  500,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,28, 0, CAMPOSTRELLA",
+       "the station 'CAMPOSTRELLA' at 3350 m comes after the station 'PRAGELLO' (line 13) at 7350 m, which stands "
+       "further along: stations go in order of position"},
+      {"a station too close", 13,
+       "stazione,    650, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO",
+       "the zone of the station 'PRAGELLO' begins at 450 m, 250 m before the zone of the station 'CALVISIO P.N.' "
+       "(line 12) ends at 700 m; it must begin at least 350 m after it: move the station 'PRAGELLO' 600 m further "
+       "along"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::BuiltInSources case_sources;
+    ReplaceLine(case_sources.train(), c.line, c.text);
+    const nlohmann::json report = nlohmann::json::parse(case_sources.Check({"--json"}).out);
+    EXPECT_EQ(report["codice_errore"], 22);
+    EXPECT_EQ(report["line"], c.line);
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
+  }
 }
 
 TEST_F(CompileTest, ACleanRunsJsonHasNoPlaceAndListsTheFiles) {
@@ -368,7 +546,7 @@ TEST_F(CompileTest, AnotherSourceOfTheSameNameInTheOutputDirectoryIsNotLost) {
   const fs::path edited = fs::path(out_dir) / kTrain;
   scenario::testing_support::WriteWholeFile(edited, "an edited train service\r\n");
   const testing::ToolRun run = Compile();
-  EXPECT_EQ(run.status, 64);
+  EXPECT_EQ(run.status, 65);
   EXPECT_NE(run.err.find("is already there"), std::string::npos) << run.err;
   EXPECT_EQ(ReadWholeFile(edited), "an edited train service\r\n");
   EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));

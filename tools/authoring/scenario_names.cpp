@@ -46,12 +46,16 @@ ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::stri
   const std::optional<std::string> stem = TrainStemOf(train_file);
   ScenarioNames names;
 
+  // The line name the file names give, whether or not one is given: the
+  // train number is read off the train file with it.
+  std::optional<std::string> file_line_name = LineNameOf(line_file);
+  if (!file_line_name && stem && stem->rfind('_') != std::string::npos)
+    file_line_name = stem->substr(0, stem->rfind('_'));
+
   if (line_name) {
     names.nome_linea = *line_name;
-  } else if (std::optional<std::string> from_line = LineNameOf(line_file)) {
-    names.nome_linea = *from_line;
-  } else if (stem && stem->rfind('_') != std::string::npos) {
-    names.nome_linea = stem->substr(0, stem->rfind('_'));
+  } else if (file_line_name) {
+    names.nome_linea = *file_line_name;
   } else if (LineNameOf(train_file) && TrainStemOf(line_file)) {
     throw std::invalid_argument("'" + line_file + "' is named as a train service and '" + train_file +
                                 "' as a line description: give the line description first, then the "
@@ -63,11 +67,20 @@ ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::stri
   }
   CheckNamePart("the line name", names.nome_linea);
 
+  // NUMBER from STEM when STEM is `prefix` + "_" + NUMBER.
+  const auto number_after = [&stem](const std::string& prefix) -> std::optional<std::string> {
+    if (!stem || stem->size() <= prefix.size() + 1 || stem->compare(0, prefix.size() + 1, prefix + "_") != 0)
+      return std::nullopt;
+    return stem->substr(prefix.size() + 1);
+  };
+  std::optional<std::string> from_train = number_after(names.nome_linea);
+  // A line name given on its own leaves the train number to the file name,
+  // which carries the line name of the files.
+  if (!from_train && line_name && file_line_name) from_train = number_after(*file_line_name);
   if (train_number) {
     names.numero_treno = *train_number;
-  } else if (stem && stem->size() > names.nome_linea.size() + 1 &&
-             stem->compare(0, names.nome_linea.size() + 1, names.nome_linea + "_") == 0) {
-    names.numero_treno = stem->substr(names.nome_linea.size() + 1);
+  } else if (from_train) {
+    names.numero_treno = *from_train;
   } else {
     throw std::invalid_argument("cannot tell the train number: '" + train_file +
                                 "' does not follow the pattern " + names.nome_linea +

@@ -29,6 +29,10 @@ TEST(ScenarioNames, ReadOffTheFileNamesOrGiven) {
       {"Calvisio_linea.txt", "Calvisio_1-.txt", "Other", "5", "Other", "5"},
       {"Calvisio_linea.txt", "x.txt", {}, "5", "Calvisio", "5"},
       {"Calvisio_linea.txt", "Other_5-.txt", {}, "7", "Calvisio", "7"},
+      // A line name given alone: the train number still comes from the file.
+      {"Collina_linea.txt", "Collina_101-.txt", "Valle", {}, "Valle", "101"},
+      {"x.txt", "Val_di_Sole_7-.txt", "Valle", {}, "Valle", "7"},
+      {"Valle_linea.txt", "Valle_42-.txt", "Valle", {}, "Valle", "42"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.line_file) + " " + c.train_file);
@@ -52,6 +56,8 @@ TEST(ScenarioNames, MissingOrUnusableNamesAreRefusedWithTheOptionToGive) {
       // The train file names another line.
       {"Calvisio_linea.txt", "Other_5-.txt", {}, {}, "Calvisio_NUMBER-.txt"},
       {"Calvisio_linea.txt", "Calvisio_-.txt", {}, {}, "--train-number"},
+      // A given line name lends no number to a train file of another line.
+      {"Collina_linea.txt", "Monte_101-.txt", "Valle", {}, "--train-number"},
       {"_linea.txt", "x.txt", {}, "1", "the line name is empty"},
       {"line.txt", "train.txt", "../up", "1", "contains a '/'"},
       {"line.txt", "train.txt", "Monte", "1/2", "contains a '/'"},

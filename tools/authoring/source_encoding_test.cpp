@@ -68,7 +68,7 @@ TEST_P(SourceEncodingTest, EitherSourceIsRefusedWhenUnreadableAndReadAsBeforeOth
       SCOPED_TRACE(command);
       const testing::ToolRun run = command == "check" ? sources.Check() : sources.Compile();
       if (encoding.refusal) {
-        EXPECT_EQ(run.status, 64);
+        EXPECT_EQ(run.status, 65);
         // The file and the cause come first.
         EXPECT_EQ(run.err.rfind("scenario-tool " + command + ": '" + changed.string() + "' " + encoding.refusal, 0), 0u)
             << run.err;

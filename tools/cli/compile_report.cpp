@@ -66,11 +66,15 @@ void PrintCompileReport(const CompileReport& report, std::ostream& out, std::ost
     err << PlacePrefix(report.place) << "error " << report.codice_errore;
     if (HasPosition(report.codice_errore)) err << " at " << report.posizione_errore << " m";
     err << ": " << (report.cause ? *report.cause : ErrorText(report.codice_errore)) << "\n";
+  } else if (report.stopped_with && report.place && report.cause) {
+    err << PlacePrefix(report.place) << "error " << *report.stopped_with << ": " << *report.cause << "\n";
   }
+  for (const CompileNote& note : report.notes) err << PlacePrefix(note.place) << "note: " << note.message << "\n";
   if (report.line_stop_place) {
     err << PlacePrefix(report.line_stop_place)
         << "note: the reading of the line description stopped here first, with error 15 at "
-        << report.line_stop_position << " m: " << ErrorText(error_number::kBeyondRoute) << "\n";
+        << report.line_stop_position
+        << " m: " << report.line_stop_cause.value_or(ErrorText(error_number::kBeyondRoute)) << "\n";
   }
   if (report.stopped_with) {
     err << "stopped: \"" << ErrorMessage(std::to_string(*report.stopped_with))
@@ -89,9 +93,19 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   json["numero_treno"] = Windows1252ToUtf8(report.names.numero_treno);
   json["codice_errore"] = report.codice_errore;
   json["posizione_errore"] = report.posizione_errore;
-  json["message"] = ErrorText(report.codice_errore);
+  // A run stopped with no error in the slot tells the number it stopped with.
+  json["message"] = ErrorText(report.codice_errore == 0 && report.stopped_with ? *report.stopped_with
+                                                                                : report.codice_errore);
   json["cause"] = report.cause ? nlohmann::ordered_json(*report.cause) : nullptr;
   PutPlace(json, report.place);
+  // Whether the compiled files hold all that was read, or only what was read
+  // before the error; null when no file is compiled.
+  if (report.stopped_with)
+    json["files_hold_everything_read"] = nullptr;
+  else
+    json["files_hold_everything_read"] =
+        report.codice_errore == 0 || SourceOf(report.codice_errore) == ErrorSource::AfterReading ||
+        SourceOf(report.codice_errore) == ErrorSource::CellRules;
   json["stopped_with"] = report.stopped_with ? Json(*report.stopped_with) : nullptr;
   json["stopped_message"] =
       report.stopped_with ? Json(StopText(*report.stopped_with)) : nullptr;
@@ -104,6 +118,14 @@ void PrintCompileReportJson(const CompileReport& report, std::ostream& out) {
   } else {
     json["line_description_stop"] = nullptr;
   }
+  Json notes = Json::array();
+  for (const CompileNote& note : report.notes) {
+    Json entry;
+    PutPlace(entry, note.place);
+    entry["message"] = note.message;
+    notes.push_back(entry);
+  }
+  json["notes"] = notes;
   Json warnings = Json::array();
   for (const CompileWarning& warning : report.warnings) {
     Json entry;

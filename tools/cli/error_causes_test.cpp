@@ -90,6 +90,14 @@ TEST(ErrorCauses, EachFailedReadingNamesItsCauseWhereTheAuthorMustLook) {
        "number): write the missing values, from sx on"},
       {"a gradient line cut before the next header", [](Lines& l, Lines&) { Put(l, 23, "pendenza,   0"); },
        kLineFile, 23, 14, "line 23 ends after 1 of the 2 values of 'pendenza' (the next field, '[montagne]' on line 24"},
+      // Values separated by semicolons or tabs: the whole line is its keyword.
+      {"a signal line with semicolons",
+       [](Lines&, Lines& t) { Put(t, 34, "segnale;    5350;   2; 4; 1;  0; 0;    0;  0;0;0; 0"); }, kTrainFile, 34, 1,
+       "line 34 holds none of the 11 values of 'segnale;    5350;   2; 4; 1;  0; 0;    0...': its values are "
+       "separated by semicolons, and only commas separate values"},
+      {"a gradient line with tabs", [](Lines& l, Lines&) { Put(l, 23, "pendenza\t0\t0"); }, kLineFile, 23, 1,
+       "its values are separated by tabs, and only commas separate values, so the whole line was read as its "
+       "keyword field: write a comma after the keyword and between the values"},
       {"a keyword without its value", [](Lines&, Lines& t) { Put(t, 4, "sabbia,"); }, kTrainFile, 4, 8,
        "line 4 holds no value for 'sabbia'"},
       {"the file ends inside a signal line",

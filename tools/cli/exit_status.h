@@ -11,7 +11,11 @@ inline constexpr int kExitRefused = 1;
 inline constexpr int kExitStopped = 2;
 // A failure of the system: a file that could not be read or written.
 inline constexpr int kExitSystemFailure = 3;
-// The command line was wrong.
+// The command line was wrong (source file names that give no line name or
+// train number, with no option that gives it, are part of it).
 inline constexpr int kExitUsage = 64;
+// compile, check: a given source cannot be compiled as it stands (saved in
+// UTF-16, or another file already where the compile copies it).
+inline constexpr int kExitUnusableSource = 65;
 
 }  // namespace scenario::tool

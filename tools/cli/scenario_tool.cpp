@@ -53,8 +53,10 @@ constexpr const char* kCompileFooter =
     "Exit status: 0 no error recorded; 1 an error recorded (the compiled files are still\n"
     "written); 2 the run stopped (\" Errore n. ...\") and wrote no compiled file; 3 a file\n"
     "could not be read or written, or another run held DIR for more than a minute; 64 a wrong\n"
-    "command line. With --json the report is one JSON object on standard output; failures of\n"
-    "statuses 3 and 64 stay plain text on standard error.\n"
+    "command line (file names that give no name count); 65 a source that cannot be compiled\n"
+    "as it stands (saved in UTF-16, or another file where its copy goes). With --json the\n"
+    "report is one JSON object on standard output; failures of statuses 3, 64 and 65 stay\n"
+    "plain text on standard error.\n"
     "\n"
     "Compiles and compactor runs in one directory take turns: a second one waits (and says so)\n"
     "until the first has ended.";
@@ -185,7 +187,7 @@ CLI::App* AddCheckCommand(CLI::App& app, Options& options, Commands& commands) {
   AddWarningFlags(*check, options);
   check->footer("Exit status as for compile: 0 no error recorded; 1 an error recorded (or, with --werror, a "
                 "warning); 2 the run would stop (\" Errore n. ...\"); 3 a file could not be read; 64 a wrong "
-                "command line.");
+                "command line; 65 a source saved in UTF-16.");
   return check;
 }
 
@@ -299,6 +301,8 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
     if (*commands.decompile) return RunDecompileCommand(options, files, out, err);
   } catch (const std::invalid_argument& error) {
     return Fail(err, kExitUsage, command, error.what());
+  } catch (const UnusableSource& unusable) {
+    return Fail(err, kExitUnusableSource, command, unusable.what());
   } catch (const SystemFailure& failure) {
     return Fail(err, kExitSystemFailure, command, failure.what());
   } catch (const Refusal& refusal) {

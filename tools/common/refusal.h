@@ -15,4 +15,12 @@ class Refusal : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A given source that cannot be compiled as it stands, though the command
+// line is right: a file saved in UTF-16, or another file already where the
+// compile puts its copy. The tool ends with status 65.
+class UnusableSource : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 }  // namespace scenario::tool

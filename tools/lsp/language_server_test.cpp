@@ -219,9 +219,13 @@ TEST(Diagnostics, PlacesWarningsAndTheErrorAtTheirFields) {
   EXPECT_NE(misspelt[0]["message"].get<std::string>().find("did you mean 'stazione'?"), std::string::npos);
   const std::vector<Json> taken = WithCode(diagnostics, 18);
   ASSERT_EQ(taken.size(), 1u) << diagnostics.dump(1);
-  EXPECT_EQ(taken[0]["range"], RangeJson(slowdown, 0, 13));
+  // At the slowdown's position, naming what holds the cell, in the other file.
+  EXPECT_EQ(taken[0]["range"], RangeJson(slowdown, 17, 22));
   EXPECT_EQ(taken[0]["severity"], 1);
-  EXPECT_EQ(taken[0]["message"], "error 18 at 57200 m: a slowdown's start cell is already taken");
+  EXPECT_EQ(taken[0]["message"],
+            "error 18 at 57200 m: the start of the slowdown at 57200 m falls in route cell 1145 (the positions from "
+            "57175 to 57225 m), which already holds the maximum-speed indicator at 57200 m (line 32 of "
+            "Valle_linea.txt): move one of the two by 50 m or more");
   // The published version is the one checked.
   for (const Json& message : client.received()) {
     if (message.value("method", "") == "textDocument/publishDiagnostics" && message["params"]["uri"] == kTrainUri) {
@@ -260,12 +264,12 @@ TEST(Diagnostics, ShowsAnErrorOfTheOtherFileThereAndMentionsItHere) {
   client.Idle();
   const std::vector<Json> there = WithCode(client.Diagnostics(kLineUri).value(), 6);
   ASSERT_EQ(there.size(), 1u);
-  EXPECT_EQ(there[0]["range"], RangeJson(board, 0, 19));
+  EXPECT_EQ(there[0]["range"], RangeJson(board, 22, 26));
   const std::vector<Json> here = WithCode(client.Diagnostics(kTrainUri).value(), 6);
   ASSERT_EQ(here.size(), 1u);
   EXPECT_EQ(here[0]["range"]["start"]["line"], 0);
   EXPECT_EQ(here[0]["message"], "in Valle_linea.txt, line " + std::to_string(board + 1) +
-                                    ", column 1: error 6 at 2850 m: " + there[0]["message"].get<std::string>().substr(19));
+                                    ", column 23: error 6 at 2850 m: " + there[0]["message"].get<std::string>().substr(19));
   EXPECT_EQ(here[0]["relatedInformation"][0]["location"]["uri"], kLineUri);
   EXPECT_EQ(here[0]["relatedInformation"][0]["location"]["range"], there[0]["range"]);
 

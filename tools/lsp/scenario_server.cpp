@@ -449,6 +449,12 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
       }
     }
   }
+  for (const tool::CompileNote& note : report.notes) {
+    const auto [text, into] = place(note.place);
+    if (text)
+      into->push_back({text->FieldRange(note.place.line, note.place.column), Severity::Information,
+                       report.codice_errore, note.message, {}, {}});
+  }
   if (report.line_stop_place) {
     const auto [text, into] = place(*report.line_stop_place);
     if (text)
@@ -456,7 +462,7 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
                        Severity::Information, error_number::kBeyondRoute,
                        "the reading of the line description stopped here first, with error 15 at " +
                            std::to_string(report.line_stop_position) +
-                           " m: " + tool::ErrorText(error_number::kBeyondRoute),
+                           " m: " + report.line_stop_cause.value_or(tool::ErrorText(error_number::kBeyondRoute)),
                        {}, {}});
   }
   // A partner that is not open shows what this check found in it.
