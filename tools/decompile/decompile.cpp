@@ -57,7 +57,9 @@ RecoveredScenario Decompile(const CompiledInput& input) {
   result.numero_treno = input.stazioni[kRecordTreno].nome;
   Recovery recovery(input);
   const LineDescription line = recovery.Line();
-  TrainService train = recovery.Train();
+  std::vector<std::string> conflicts;
+  TrainService train = recovery.Train(&conflicts);
+  for (const std::string& conflict : conflicts) result.notes.push_back(conflict);
   const bool with_line = input.tracciato.has_value();
   if (!with_line)
     result.notes.push_back(

@@ -2,8 +2,11 @@
 // adhesion and speed steps off the cells, and the stations, slowdowns and
 // signals off the records and the cells they took.
 #include <algorithm>
-#include <set>
 #include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
 #include <utility>
 
 #include "compiler/fields/arithmetic.h"
@@ -13,7 +16,7 @@
 
 namespace scenario::tool::recovery {
 
-TrainService Recovery::Train() {
+TrainService Recovery::Train(std::vector<std::string>* conflicts) {
   TrainService train;
   const std::vector<rec_stazione>& st = input_.stazioni;
   train.massa_frenata = st[kRecordDatiGenerali].inizio_zona;
@@ -28,7 +31,97 @@ TrainService Recovery::Train() {
   train.stations = Stations();
   train.slowdowns = Slowdowns();
   train.signals = Signals();
+  std::vector<std::string> unused;
+  train.marked_order = MarkedOrder(train, conflicts != nullptr ? conflicts : &unused);
   return train;
+}
+
+std::vector<MarkedItem> Recovery::MarkedOrder(const TrainService& train, std::vector<std::string>* conflicts) const {
+  // Items by number in the usual order: the stations by record, then the
+  // signals by position.
+  const size_t station_count = train.stations.size();
+  const size_t count = station_count + train.signals.size();
+  auto item_of = [&](size_t n) {
+    return n < station_count ? MarkedItem{MarkedItem::Kind::Station, n}
+                             : MarkedItem{MarkedItem::Kind::Signal, n - station_count};
+  };
+  auto name_of = [&](size_t n) {
+    return n < station_count ? "the station at " + Num(train.stations[n].position) + " m"
+                             : "the signal at " + Num(train.signals[n - station_count].position) + " m";
+  };
+  // The marks each item writes: cell, value.
+  std::map<int64_t, std::vector<std::pair<size_t, uint8_t>>> marks;
+  auto mark = [&](int64_t cell, size_t item, int64_t value) {
+    if (cell >= 0 && cell < static_cast<int64_t>(percorso_.size()))
+      marks[cell].push_back({item, static_cast<uint8_t>(value & 0xFF)});
+  };
+  for (size_t n = 0; n < station_count; ++n) {
+    const rec_stazione& r = input_.stazioni[n + 1];
+    if (r.tipo_stazione >= 25 || r.tipo_stazione == 5 || r.tipo_stazione == 6) continue;
+    for (int j = 1; j <= 4; ++j) {
+      const double y = static_cast<double>(r.fine_zona) / 50 - j - 1;
+      if (y > 1) mark(round_half_even(y), n, 80 + j);
+    }
+  }
+  for (size_t n = 0; n < train.signals.size(); ++n) {
+    const Signal& s = train.signals[n];
+    const int64_t k = s.position / kCellMetres + 1;
+    for (int m = 1; m <= 4; ++m) mark(k - 2 * m, station_count + n, (s.sx * 3 + s.dx) * 10 + m);
+  }
+
+  std::map<int64_t, std::vector<std::pair<int64_t, uint8_t>>> marks_of_item;  // item: cell, value
+  for (const auto& [cell, writers] : marks)
+    for (const auto& [item, value] : writers) marks_of_item[static_cast<int64_t>(item)].push_back({cell, value});
+
+  // Built from the end: an item may be read after all the others left when
+  // each of its marks is what its cell holds or is overwritten by an item
+  // already put after it. Putting an item after others only covers more
+  // cells, so whichever item is taken first, an order is found whenever
+  // one exists. Of the items that may come last, the one latest in the
+  // usual order is taken, so the usual order stays where nothing else is
+  // needed. A cell whose mark no item gives binds none.
+  std::set<int64_t> covered;
+  for (const auto& [cell, writers] : marks) {
+    const uint8_t held = percorso_[static_cast<size_t>(cell)].avviso;
+    if (std::none_of(writers.begin(), writers.end(), [&](const auto& w) { return w.second == held; }))
+      covered.insert(cell);
+  }
+  std::vector<bool> placed(count, false);
+  std::vector<size_t> reversed;
+  auto may_come_last = [&](size_t n) {
+    // A station's record is its place among the stations.
+    if (n + 1 < station_count && !placed[n + 1]) return false;
+    for (const auto& [cell, value] : marks_of_item[static_cast<int64_t>(n)])
+      if (value != percorso_[static_cast<size_t>(cell)].avviso && covered.count(cell) == 0) return false;
+    return true;
+  };
+  while (reversed.size() < count) {
+    std::optional<size_t> last;
+    for (size_t n = count; n-- > 0;) {
+      if (!placed[n] && may_come_last(n)) {
+        last = n;
+        break;
+      }
+    }
+    if (!last) {
+      std::string caught;
+      for (size_t n = 0; n < count; ++n)
+        if (!placed[n]) caught += (caught.empty() ? "" : ", ") + name_of(n);
+      conflicts->push_back("no order of reading gives the approach marks of " + caught +
+                           ": where their marks fall on one cell, none of them leaves what the cell holds");
+      return {};
+    }
+    placed[*last] = true;
+    reversed.push_back(*last);
+    for (const auto& [cell, value] : marks_of_item[static_cast<int64_t>(*last)]) covered.insert(cell);
+  }
+  const std::vector<size_t> order(reversed.rbegin(), reversed.rend());
+  bool usual = true;
+  for (size_t n = 0; n < count; ++n) usual = usual && order[n] == n;
+  if (usual) return {};
+  std::vector<MarkedItem> items;
+  for (size_t n : order) items.push_back(item_of(n));
+  return items;
 }
 
 std::vector<Station> Recovery::Stations() const {
