@@ -117,7 +117,9 @@ std::string CheckCompiledFiles(std::string_view input) {
   std::string problem;
 
   // dump, each file alone, as a table and as JSON.
-  for (const auto& [path, bytes] : files.files) {
+  for (const auto& file : files.files) {
+    const std::string& path = file.first;
+    const std::string& bytes = file.second;
     for (const bool json : {false, true}) {
       std::ostringstream out, err;
       const std::string what = "dump " + path + (json ? " --json" : "");

@@ -163,6 +163,7 @@ const rec_cella* Recovery::CellAt(int64_t k) const {
 std::vector<Slowdown> Recovery::Slowdowns() const {
   std::vector<Slowdown> slowdowns;
   std::set<int64_t> ends_used;
+  std::set<int64_t> markers_used;  // the base cells of marker groups taken
   for (int64_t s = 0; s < static_cast<int64_t>(percorso_.size()); ++s) {
     const rec_cella& start = percorso_[static_cast<size_t>(s)];
     if (start.tipo_cella != tipo::inizio_rallentamento) continue;
@@ -196,13 +197,17 @@ std::vector<Slowdown> Recovery::Slowdowns() const {
         }
         return markers;
       };
-      if (markers_from(s - 25)) {
+      // Markers serve one slowdown: one whose start lies a cell further
+      // back, read before this one, may have taken them already.
+      if (markers_from(s - 25) && markers_used.count(s - 25) == 0) {
         r.f_ta = 1;
-      } else if (s % 2 == 0 && markers_from(s - 26)) {
+        markers_used.insert(s - 25);
+      } else if (s % 2 == 0 && markers_from(s - 26) && markers_used.count(s - 26) == 0) {
         // Halfway between two cells the start rounds up to an even cell
         // and the markers' base down: they stand one cell further back.
         r.x -= 25;
         r.f_ta = 1;
+        markers_used.insert(s - 26);
       }
     }
     r.l = (e - 1) * kCellMetres - r.x;
