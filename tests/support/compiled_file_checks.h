@@ -27,7 +27,20 @@ struct CompiledFileBytes {
 CompiledFileBytes SplitCompiledFiles(std::string_view input);
 std::string JoinCompiledFiles(const CompiledFileBytes& files);
 
+// How far the checks go. Commands: dump (as a table and as JSON), plot, view
+// and decompile, each run whole on the files in memory. Readers: what those
+// commands read off the files and work out from them before they print it:
+// the decoding and checks of each file, the roles of the records, the
+// sources' values of every record and cell, the route's features, the
+// origins of the code changes, the curves and the plan as the page holds
+// it, and the sources decompile reads off them (without the compile that
+// checks them, which the fuzzers of the sources cover). What the commands
+// draw and print from these is left to the Commands depth. The fuzzer
+// checks the readers, a thousand inputs a second and more; the test that
+// replays its inputs runs the commands as well.
+enum class CheckDepth { Readers, Commands };
+
 // The first property that fails for `input`; empty when none.
-std::string CheckCompiledFiles(std::string_view input);
+std::string CheckCompiledFiles(std::string_view input, CheckDepth depth);
 
 }  // namespace scenario::tool::testing

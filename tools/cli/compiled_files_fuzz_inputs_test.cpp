@@ -1,5 +1,5 @@
 // The seeds and kept findings of the compiled-file fuzzer, replayed with the
-// fuzzer's own checks, and the checks held to faults they must see.
+// fuzzer's own checks and with the whole commands.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +13,7 @@ namespace scenario::tool {
 namespace {
 
 using testing::CheckCompiledFiles;
+using testing::CheckDepth;
 using testing::CompiledFileBytes;
 using testing::JoinCompiledFiles;
 using testing::SplitCompiledFiles;
@@ -27,7 +28,9 @@ TEST(CompiledFilesFuzzInputs, EveryKeptInputPassesTheTargetsChecks) {
     if (!std::filesystem::is_directory(directory)) continue;
     for (const auto& entry : std::filesystem::directory_iterator(directory)) {
       SCOPED_TRACE(entry.path().string());
-      EXPECT_EQ(CheckCompiledFiles(ReadWholeFile(entry.path())), "");
+      const std::string input = ReadWholeFile(entry.path());
+      EXPECT_EQ(CheckCompiledFiles(input, CheckDepth::Readers), "");
+      EXPECT_EQ(CheckCompiledFiles(input, CheckDepth::Commands), "");
       ++inputs;
     }
   }

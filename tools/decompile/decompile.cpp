@@ -51,6 +51,14 @@ CompiledInput DecodeCompiledInput(const std::string& station_path, std::string s
   input.line_bytes = std::move(line_bytes);
   return input;
 }
+ReadSources ReadSourcesOff(const CompiledInput& input) {
+  ReadSources sources;
+  Recovery recovery(input);
+  sources.line_description = Joined(LineDescriptionLines(recovery.Line()));
+  sources.train_service = Joined(TrainServiceLines(recovery.Train(&sources.notes)));
+  return sources;
+}
+
 RecoveredScenario Decompile(const CompiledInput& input) {
   RecoveredScenario result;
   result.nome_linea = input.stazioni[kRecordScenario].nome;
