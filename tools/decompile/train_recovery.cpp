@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <queue>
 #include <set>
 #include <utility>
 
@@ -69,51 +70,55 @@ std::vector<MarkedItem> Recovery::MarkedOrder(const TrainService& train, std::ve
     for (int m = 1; m <= 4; ++m) mark(k - 2 * m, station_count + n, (s.sx * 3 + s.dx) * 10 + m);
   }
 
-  std::map<int64_t, std::vector<std::pair<int64_t, uint8_t>>> marks_of_item;  // item: cell, value
-  for (const auto& [cell, writers] : marks)
-    for (const auto& [item, value] : writers) marks_of_item[static_cast<int64_t>(item)].push_back({cell, value});
-
   // Built from the end: an item may be read after all the others left when
   // each of its marks is what its cell holds or is overwritten by an item
   // already put after it. Putting an item after others only covers more
   // cells, so whichever item is taken first, an order is found whenever
   // one exists. Of the items that may come last, the one latest in the
   // usual order is taken, so the usual order stays where nothing else is
-  // needed. A cell whose mark no item gives binds none.
+  // needed. A cell whose mark no item gives binds none. A station's record
+  // is its place among the stations: each comes before the next.
+  std::map<int64_t, std::vector<size_t>> blocked_by;  // cell: the items whose mark there differs
+  std::vector<size_t> blocks(count, 0);               // what keeps each item from coming last
+  std::vector<std::vector<int64_t>> cells_of(count);
   std::set<int64_t> covered;
   for (const auto& [cell, writers] : marks) {
     const uint8_t held = percorso_[static_cast<size_t>(cell)].avviso;
-    if (std::none_of(writers.begin(), writers.end(), [&](const auto& w) { return w.second == held; }))
-      covered.insert(cell);
-  }
-  std::vector<bool> placed(count, false);
-  std::vector<size_t> reversed;
-  auto may_come_last = [&](size_t n) {
-    // A station's record is its place among the stations.
-    if (n + 1 < station_count && !placed[n + 1]) return false;
-    for (const auto& [cell, value] : marks_of_item[static_cast<int64_t>(n)])
-      if (value != percorso_[static_cast<size_t>(cell)].avviso && covered.count(cell) == 0) return false;
-    return true;
-  };
-  while (reversed.size() < count) {
-    std::optional<size_t> last;
-    for (size_t n = count; n-- > 0;) {
-      if (!placed[n] && may_come_last(n)) {
-        last = n;
-        break;
+    const bool explained =
+        std::any_of(writers.begin(), writers.end(), [&](const auto& w) { return w.second == held; });
+    if (!explained) covered.insert(cell);
+    for (const auto& [item, value] : writers) {
+      cells_of[item].push_back(cell);
+      if (explained && value != held) {
+        blocked_by[cell].push_back(item);
+        ++blocks[item];
       }
     }
-    if (!last) {
-      std::string caught;
-      for (size_t n = 0; n < count; ++n)
-        if (!placed[n]) caught += (caught.empty() ? "" : ", ") + name_of(n);
-      conflicts->push_back("no order of reading gives the approach marks of " + caught +
-                           ": where their marks fall on one cell, none of them leaves what the cell holds");
-      return {};
-    }
-    placed[*last] = true;
-    reversed.push_back(*last);
-    for (const auto& [cell, value] : marks_of_item[static_cast<int64_t>(*last)]) covered.insert(cell);
+  }
+  for (size_t n = 0; n + 1 < station_count; ++n) ++blocks[n];
+  std::priority_queue<size_t> may_come_last;
+  for (size_t n = 0; n < count; ++n)
+    if (blocks[n] == 0) may_come_last.push(n);
+  auto unblock = [&](size_t n) {
+    if (--blocks[n] == 0) may_come_last.push(n);
+  };
+  std::vector<size_t> reversed;
+  while (!may_come_last.empty()) {
+    const size_t last = may_come_last.top();
+    may_come_last.pop();
+    reversed.push_back(last);
+    for (const int64_t cell : cells_of[last])
+      if (covered.insert(cell).second)
+        for (const size_t other : blocked_by[cell]) unblock(other);
+    if (last > 0 && last < station_count) unblock(last - 1);
+  }
+  if (reversed.size() < count) {
+    std::string caught;
+    for (size_t n = 0; n < count; ++n)
+      if (blocks[n] != 0) caught += (caught.empty() ? "" : ", ") + name_of(n);
+    conflicts->push_back("no order of reading gives the approach marks of " + caught +
+                         ": where their marks fall on one cell, none of them leaves what the cell holds");
+    return {};
   }
   const std::vector<size_t> order(reversed.rbegin(), reversed.rend());
   bool usual = true;
