@@ -2,6 +2,8 @@
 // the browser: made_up_sources DIR SEED... writes, for each seed, the
 // directory DIR/SEED holding NAME_linea.txt and NAME_NUMBER-.txt, and prints
 // one line per scenario: the directory, then a tab and "plan" or "no plan".
+// With --crowded first, the scenarios are the crowded ones of the
+// decompile round trip, to look into a case it reports.
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -11,14 +13,20 @@
 #include "tests/support/scenario_generator.h"
 
 int main(int argc, char** argv) {
+  const bool crowded = argc > 1 && std::string(argv[1]) == "--crowded";
+  if (crowded) {
+    --argc;
+    ++argv;
+  }
   if (argc < 3) {
-    std::cerr << "usage: made_up_sources DIR SEED...\n";
+    std::cerr << "usage: made_up_sources [--crowded] DIR SEED...\n";
     return 64;
   }
   namespace fs = std::filesystem;
   for (int i = 2; i < argc; ++i) {
     const uint64_t seed = std::strtoull(argv[i], nullptr, 10);
-    const auto scenario = scenario::tool::testing::GenerateScenario(seed);
+    const auto scenario = crowded ? scenario::tool::testing::GenerateCrowdedScenario(seed)
+                                  : scenario::tool::testing::GenerateScenario(seed);
     const fs::path dir = fs::path(argv[1]) / argv[i];
     fs::create_directories(dir);
     scenario::testing_support::WriteWholeFile(dir / (scenario.nome_linea + "_linea.txt"), scenario.line_description);

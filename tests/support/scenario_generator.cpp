@@ -28,6 +28,7 @@ class Random {
     return std::uniform_int_distribution<int64_t>(low, high)(engine_);
   }
   bool Chance(double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_) < p; }
+  std::mt19937_64& engine() { return engine_; }
   template <typename T>
   const T& Pick(const std::vector<T>& items) {
     return items[static_cast<size_t>(Between(0, static_cast<int64_t>(items.size()) - 1))];
@@ -73,7 +74,125 @@ class Generator {
     return scenario;
   }
 
+  // A short line whose train service is written in any order, its items
+  // close together: signals a few cells apart, whose approach marks fall on
+  // each other's and on the stations' marks, slowdowns beside them,
+  // code-change points beside signals and slowdowns, where the cell rules
+  // would place theirs.
+  GeneratedScenario MakeCrowded() {
+    GeneratedScenario scenario;
+    scenario.nome_linea = random_.Pick<std::string>({"Valle", "Linea 7", "x"});
+    scenario.numero_treno = N(random_.Between(1, 99999));
+    scenario.with_plan = random_.Chance(0.7);
+    length_ = random_.Between(3000, 30000);
+    ultima_ = round_half_even((static_cast<double>(length_) + 7000) / 50);
+    std::vector<std::string> line = LineLines();
+    std::vector<std::string> train = CrowdedTrainLines();
+    scenario.kind = "crowded, " + N(length_) + " m, " + order_ + (scenario.with_plan ? "" : ", no line file");
+    scenario.line_description = TextLinesBytes(line);
+    scenario.train_service = TextLinesBytes(train);
+    return scenario;
+  }
+
  private:
+  struct Item {
+    std::string section;
+    std::string line;
+  };
+
+  std::vector<std::string> CrowdedTrainLines() {
+    std::vector<std::string> lines = GeneralAndStepLines();
+    std::vector<Item> items;
+    for (const std::string& line : StationLines(12, 10, 60)) items.push_back({"[stazioni]", line});
+    const size_t stations = items.size();
+
+    std::vector<int64_t> signal_cells;
+    const int64_t clusters = random_.Between(1, 2 + length_ / 3000);
+    for (int64_t n = 0; n < clusters; ++n) {
+      int64_t k = CellOf(static_cast<double>(random_.Between(500, LastPosition())));
+      for (int64_t in_cluster = random_.Between(1, 4); in_cluster > 0; --in_cluster) {
+        const int64_t p = 50 * (k - 1) + random_.Pick<int64_t>({0, 0, 0, 10, -20, 25});
+        if (p >= 500 && p <= LastPosition() && Free(CellOf(static_cast<double>(p)))) {
+          Take({CellOf(static_cast<double>(p))});
+          signal_cells.push_back(CellOf(static_cast<double>(p)));
+          const int64_t sx = random_.Between(1, 2);
+          const bool plain = random_.Chance(0.6);
+          const int64_t tempo = plain ? 0 : random_.Pick<int64_t>({0, 30, 101, 150, 300, -5});
+          items.push_back({"[segnali]", "segnale" + Values({p, sx, random_.Between(3, 4), 1,
+                                                            plain ? 0 : random_.Between(0, 4),
+                                                            plain ? 0 : random_.Between(0, 3),
+                                                            plain ? 0 : random_.Between(0, 2),
+                                                            plain ? 0 : random_.Between(0, 9), 0,
+                                                            plain ? 0 : random_.Between(0, 5), tempo})});
+        }
+        k += random_.Between(1, 6);
+      }
+    }
+
+    for (int64_t n = random_.Between(0, 1 + length_ / 8000); n > 0; --n) {
+      const int64_t x = random_.Chance(0.1) ? random_.Between(100, 1600) : random_.Between(1600, LastPosition() - 100);
+      const int64_t l = random_.Between(0, 1500);
+      const int64_t s = CellOf(static_cast<double>(x)), e = CellOf(static_cast<double>(x + l));
+      const int64_t a = CellOf(static_cast<double>(x - 1200)), w = round_half_even((static_cast<double>(x) - 1200) / 50);
+      const bool warned = x > 1500;
+      const int64_t f_ta = random_.Chance(0.7) ? 1 : 0;
+      std::vector<int64_t> cells = {s, e};
+      if (warned) cells.push_back(a);
+      if (warned && f_ta) {
+        for (int64_t c = w - 3; c <= w; ++c) cells.push_back(c);
+      }
+      if (e > ultima_ || !AllFree(cells)) continue;
+      Take(cells);
+      const int64_t v = random_.Chance(0.6) ? 5 * random_.Between(2, 28) : random_.Between(1, 200);
+      items.push_back({"[rallentamenti]", "rallentamento" + Values({x, v, l, random_.Between(0, 1), f_ta,
+                                                                    random_.Chance(0.2) ? random_.Between(1, 9) : 0})});
+    }
+
+    // Code-change points: anywhere, or beside a signal where the rules may
+    // want a code change of their own.
+    for (int64_t n = random_.Between(0, 5); n > 0; --n) {
+      int64_t k = 0;
+      if (!signal_cells.empty() && random_.Chance(0.5)) k = random_.Pick(signal_cells) - random_.Between(1, 2);
+      else k = round_half_even(static_cast<double>(random_.Between(100, LastPosition())) / 50);
+      if (k < 2 || 50 * k > LastPosition() || !Free(k)) continue;
+      Take({k});
+      const int64_t p = 50 * k + random_.Pick<int64_t>({0, 0, 10, -20});
+      items.push_back({"[codici]", "abbattimento" + Values({p, random_.Pick<int64_t>({0, 75, 150, 180, 180, 200})})});
+    }
+
+    // The order: stations keep theirs (each must lie past the one before),
+    // everything else anywhere among them.
+    std::vector<Item> others(items.begin() + static_cast<std::ptrdiff_t>(stations), items.end());
+    std::shuffle(others.begin(), others.end(), random_.engine());
+    std::vector<Item> ordered;
+    size_t next_station = 0;
+    const int64_t way = random_.Between(0, 2);
+    if (way == 0) {
+      // The usual sections, each in an order of its own.
+      order_ = "sections unsorted";
+      for (const char* section : {"[stazioni]", "[rallentamenti]", "[segnali]", "[codici]"}) {
+        lines.push_back(section);
+        for (const Item& item : section == std::string("[stazioni]") ? items : others)
+          if (item.section == section) lines.push_back(item.line);
+      }
+    } else {
+      order_ = way == 1 ? "interleaved with headers" : "interleaved without headers";
+      for (const Item& other : others) {
+        while (next_station < stations && random_.Chance(0.4)) ordered.push_back(items[next_station++]);
+        ordered.push_back(other);
+      }
+      while (next_station < stations) ordered.push_back(items[next_station++]);
+      std::string section;
+      for (const Item& item : ordered) {
+        if (way == 1 && item.section != section) lines.push_back(item.section);
+        section = item.section;
+        lines.push_back(item.line);
+      }
+    }
+    lines.push_back("[fine]");
+    return lines;
+  }
+
   // The last position an item may stand at: it and 100 m after it fit.
   int64_t LastPosition(int64_t margin = 100) const { return 50 * ultima_ - margin; }
 
@@ -122,7 +241,8 @@ class Generator {
     return lines;
   }
 
-  std::vector<std::string> TrainLines() {
+  // The general section and the adhesion and speed steps.
+  std::vector<std::string> GeneralAndStepLines() {
     std::vector<std::string> lines = {"[generale]",
                                       "numero vetture,    " + N(random_.Between(1, 12)),
                                       "percentuale massa frenata,    " + N(random_.Between(50, 150)),
@@ -135,13 +255,17 @@ class Generator {
     lines.push_back("[vel_limite]");
     for (const std::string& line : StepLines("velocita", 0, 250, std::max<int64_t>(length_ / 4, 100)))
       lines.push_back(line);
+    return lines;
+  }
 
-    lines.push_back("[stazioni]");
-    // Stations first: their stop cells overwrite whatever stands there.
+  // Station lines in increasing order of position, kept far enough apart;
+  // each takes its stop cell.
+  std::vector<std::string> StationLines(int max_stations, int64_t spacing_low, int64_t spacing_high) {
+    std::vector<std::string> lines;
     int64_t previous_end = -1000000;
     int64_t p = 0;
     const int64_t last_station = std::min<int64_t>(LastPosition(800), length_);
-    for (int i = 1; i <= 55 && p <= last_station; ++i) {
+    for (int i = 1; i <= max_stations && p <= last_station; ++i) {
       const bool first = i == 1;
       int64_t tipo = first ? 8 : random_.Pick<int64_t>({12, 12, 22, 23, 5, 7, 30, 4});
       const int64_t length = 100 * random_.Between(first ? 6 : 1, 7);
@@ -178,8 +302,16 @@ class Generator {
                       N(random_.Between(1, 4)) + ",1,1," + N(timed ? 60 : 0) + "," +
                       N(timed ? random_.Between(5, 20) : 0) + "," + N(timed ? random_.Between(0, 59) : 0) + "," +
                       N(timed ? random_.Between(0, 59) : 0) + ", " + Name());
-      p += 50 * random_.Between(20, 200);
+      p += 50 * random_.Between(spacing_low, spacing_high);
     }
+    return lines;
+  }
+
+  std::vector<std::string> TrainLines() {
+    std::vector<std::string> lines = GeneralAndStepLines();
+    lines.push_back("[stazioni]");
+    // Stations first: their stop cells overwrite whatever stands there.
+    for (const std::string& line : StationLines(55, 20, 200)) lines.push_back(line);
 
     lines.push_back("[rallentamenti]");
     const int64_t slowdowns = random_.Between(0, 1 + length_ / 15000);
@@ -333,11 +465,14 @@ class Generator {
   int64_t length_ = 0;
   int64_t ultima_ = 0;
   std::set<int64_t> taken_;
+  std::string order_;
 };
 
 }  // namespace
 
 GeneratedScenario GenerateScenario(uint64_t seed) { return Generator(seed).Make(); }
+
+GeneratedScenario GenerateCrowdedScenario(uint64_t seed) { return Generator(seed).MakeCrowded(); }
 
 CompiledFiles CompileInMemory(const std::string& nome_linea, const std::string& numero_treno,
                               const std::string& line_description, const std::string& train_service,

@@ -22,6 +22,12 @@ struct GeneratedScenario {
 // no error; the generator keeps its items apart so that they do not fight
 // over cells, but does not promise it.
 GeneratedScenario GenerateScenario(uint64_t seed);
+// A short line whose train service lists its items in any order (under
+// their sections or not), close together and overlapping: signals whose
+// approach marks fall on each other's and on stations', slowdowns beside
+// them, code-change points where the cell rules would place theirs. A
+// third are compiled without the plan.
+GeneratedScenario GenerateCrowdedScenario(uint64_t seed);
 
 // The three compiled files of a compile in memory.
 struct CompiledFiles {

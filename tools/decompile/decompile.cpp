@@ -51,13 +51,23 @@ CompiledInput DecodeCompiledInput(const std::string& station_path, std::string s
   input.line_bytes = std::move(line_bytes);
   return input;
 }
+ReadSources ReadSourcesOff(const CompiledInput& input) {
+  ReadSources sources;
+  Recovery recovery(input);
+  sources.line_description = Joined(LineDescriptionLines(recovery.Line()));
+  sources.train_service = Joined(TrainServiceLines(recovery.Train(&sources.notes)));
+  return sources;
+}
+
 RecoveredScenario Decompile(const CompiledInput& input) {
   RecoveredScenario result;
   result.nome_linea = input.stazioni[kRecordScenario].nome;
   result.numero_treno = input.stazioni[kRecordTreno].nome;
   Recovery recovery(input);
   const LineDescription line = recovery.Line();
-  TrainService train = recovery.Train();
+  std::vector<std::string> conflicts;
+  TrainService train = recovery.Train(&conflicts);
+  for (const std::string& conflict : conflicts) result.notes.push_back(conflict);
   const bool with_line = input.tracciato.has_value();
   if (!with_line)
     result.notes.push_back(
@@ -92,13 +102,16 @@ RecoveredScenario Decompile(const CompiledInput& input) {
       continue;
     }
     if (!first_plain) break;
-    // The first 180 missing, or one beside it that the files also hold: a
-    // point there moves the rules' code change one cell aside. The one that
-    // leaves the first difference furthest along the route wins.
+    // The first 180 missing, or one up to two cells beside it that the
+    // files also hold: a point there moves the rules' code change aside (a
+    // rule tries the cells next to the one it wants, and before a signal
+    // the two before it). The one that leaves the first difference furthest
+    // along the route wins.
     std::optional<TrainService> best;
     Recompiled best_compiled;
     int64_t best_reach = -1;
-    for (const int64_t cell : {*first_plain, *first_plain + 1, *first_plain - 1}) {
+    for (const int64_t cell :
+         {*first_plain, *first_plain + 1, *first_plain - 1, *first_plain + 2, *first_plain - 2}) {
       if (cell < 0 || cell >= static_cast<int64_t>(input.percorso.size())) continue;
       const rec_cella& c = input.percorso[static_cast<size_t>(cell)];
       if (c.tipo_cella != tipo::cambio_codice || c.valore_1 != kRuleCode || train.code_changes.count(cell) != 0)
@@ -125,16 +138,18 @@ RecoveredScenario Decompile(const CompiledInput& input) {
                                  ErrorMessage(*recompiled.stopped_with) + "\"");
     return result;
   }
+  auto error_note = [&] {
+    std::string note = "the recovered sources compile with error " + std::to_string(recompiled.codice_errore);
+    if (HasPosition(recompiled.codice_errore)) note += " at " + std::to_string(recompiled.posizione_errore) + " m";
+    return note + ": " + recompiled.cause.value_or(ErrorText(recompiled.codice_errore));
+  };
   if (same_bytes(recompiled)) {
     result.exact = true;
-    if (recompiled.codice_errore != 0) {
-      std::string note = "the recovered sources compile with error " + std::to_string(recompiled.codice_errore);
-      if (HasPosition(recompiled.codice_errore)) note += " at " + std::to_string(recompiled.posizione_errore) + " m";
-      result.notes.push_back(note + ": " + recompiled.cause.value_or(ErrorText(recompiled.codice_errore)) +
-                             " (the files were compiled with it, and hold what was read before it)");
-    }
+    if (recompiled.codice_errore != 0)
+      result.notes.push_back(error_note() + " (the files were compiled with it, and hold what was read before it)");
     return result;
   }
+  if (recompiled.codice_errore != 0) result.notes.push_back(error_note());
   result.differences = Differences(input, recompiled, with_line);
   return result;
 }

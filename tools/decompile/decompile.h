@@ -55,6 +55,16 @@ struct RecoveredScenario {
 // Recovers the sources and compiles them in memory to compare.
 RecoveredScenario Decompile(const CompiledInput& input);
 
+// The two sources as read off the files, before any compile (Decompile
+// starts from them, and may add code-change points where the cell rules do
+// not place what the files hold), and the notes of the reading.
+struct ReadSources {
+  std::string line_description;
+  std::string train_service;
+  std::vector<std::string> notes;
+};
+ReadSources ReadSourcesOff(const CompiledInput& input);
+
 // A text value as the field reader takes it back whole: plain when it has no
 // comma, line end or leading or trailing blank and does not begin with a
 // double quote; otherwise between double quotes. Nothing when it cannot be

@@ -136,6 +136,34 @@ INSTANTIATE_TEST_SUITE_P(
                       {"segnale,    5000,   2, 4, 1,  0, 0,    0,  0,0,0, 0",
                        "segnale,    5100,   1, 3, 1,  0, 0,    0,  0,0,0, 0"},
                       "segnale,    5000,   2, 4, 1,  0, 0,    0,  0,0,0, 0"},
+        // The cases below were found by the round trip on crowded
+        // scenarios: items listed out of order, whose marks and cells the
+        // usual order would not give back.
+        RoundTripCase{"SignalsListedOutOfOrderWhoseMarksCross",
+                      {},
+                      {"segnale,  10550,  2,  4,  1,  1,  1,  2,  2,  0,  0,  30",
+                       "segnale,  1550,  1,  4,  1,  0,  0,  0,  0,  0,  0,  300",
+                       "segnale,  10400,  2,  4,  1,  1,  1,  1,  0,  0,  0,  300",
+                       "segnale,  10200,  2,  3,  1,  0,  0,  2,  0,  0,  0,  0",
+                       "rallentamento,  12300,  60,  2377,  1,  1,  0", "rallentamento,  3700,  30,  300,  1,  1,  0"},
+                      ""},
+        RoundTripCase{"StationReadAfterTheSignalsWhoseMarksItCovers",
+                      {},
+                      {"segnale,  12850,  2,  3,  1,  1,  2,  2,  4,  0,  5,  300",
+                       "segnale,  12950,  2,  3,  1,  3,  2,  0,  4,  0,  4,  30",
+                       "segnale,  13275,  1,  4,  1,  0,  0,  0,  0,  0,  0,  0",
+                       "stazione,12850,22,100,0,1,0,3,1,0,1,1,1,0,0,0,0, COLLE"},
+                      ""},
+        RoundTripCase{"CodeChangePointTwoCellsFromWhereTheRulesWouldPlaceTheirs",
+                      {},
+                      {"segnale,  15350,  2,  4,  1,  3,  0,  2,  6,  0,  3,  300",
+                       "rallentamento,  14940,  31,  756,  1,  0,  0", "segnale,  15000,  2,  3,  1,  0,  0,  0,  0,  0,  0,  0",
+                       "segnale,  15100,  2,  4,  1,  0,  3,  2,  9,  0,  5,  0", "abbattimento,  15360,  180"},
+                      ""},
+        RoundTripCase{"SlowdownsOneCellApartDoNotShareTheirMarkers",
+                      {},
+                      {"rallentamento,  11009,  135,  571,  0,  1,  3", "rallentamento,  11031,  115,  86,  0,  0,  0"},
+                      ""},
         RoundTripCase{"SlowdownJustPast1500MetresKeepsItsWarning",
                       {},
                       {"rallentamento,    1520,    60,  300, 1,  1,  0"},
@@ -251,6 +279,57 @@ TEST(Decompile, WithoutThePlanTheCurvesAreLeftOutAndSaidSo) {
   EXPECT_EQ(recovered.line_description.find("curva"), std::string::npos);
   ASSERT_EQ(recovered.notes.size(), 1u);
   EXPECT_NE(recovered.notes.front().find("curves are left out"), std::string::npos);
+}
+
+// Where approach marks cross, the recovered service lists the item read
+// last where it was: the files of the signals at 10550, 10400 and 10200 m,
+// listed so, keep in cells 201 and 203 the marks of the one at 10200 m,
+// which the one at 10400 m marks too. The rest keeps the usual order.
+TEST(Decompile, ListsItemsInTheOrderTheirApproachMarksNeed) {
+  const CompiledFiles original =
+      CompileInMemory(kLine, kTrain, LineWith({}),
+                      TrainWith(Plus(kStations, {"segnale,  10550,  2,  4,  1,  1,  1,  2,  2,  0,  0,  30",
+                                                 "segnale,  10400,  2,  4,  1,  1,  1,  1,  0,  0,  0,  300",
+                                                 "segnale,  10200,  2,  3,  1,  0,  0,  2,  0,  0,  0,  0",
+                                                 "segnale,  5000,  2,  4,  1,  0,  0,  0,  0,  0,  0,  0"})),
+                      true);
+  ASSERT_EQ(original.codice_errore, 0);
+  const RecoveredScenario recovered = Decompile(InputOf(original));
+  ASSERT_TRUE(recovered.exact) << (recovered.differences.empty() ? "" : recovered.differences.front());
+  const std::string& train = recovered.train_service;
+  const size_t at_5000 = train.find("segnale,    5000,"), at_10200 = train.find("segnale,   10200,"),
+               at_10400 = train.find("segnale,   10400,"), at_10550 = train.find("segnale,   10550,");
+  ASSERT_NE(at_10200, std::string::npos) << train;
+  EXPECT_LT(at_5000, at_10400) << train;
+  EXPECT_LT(at_10400, at_10200) << train;
+  EXPECT_LT(at_10400, at_10550) << train;
+  EXPECT_LT(train.find("stazione"), train.find("[rallentamenti]")) << train;
+  EXPECT_LT(train.find("[rallentamenti]"), train.find("[segnali]")) << train;
+}
+
+// Marks that no order of reading leaves in the cells (a file changed by
+// hand): decompile names the items whose marks fight over a cell.
+TEST(Decompile, NamesTheItemsWhenNoOrderGivesTheirMarks) {
+  const CompiledFiles original =
+      CompileInMemory(kLine, kTrain, LineWith({}),
+                      TrainWith({"segnale,    5000,   2, 4, 1,  0, 0,    0,  0,0,0, 0",
+                                 "segnale,    5100,   1, 3, 1,  0, 0,    0,  0,0,0, 0"}),
+                      true);
+  ASSERT_EQ(original.codice_errore, 0);
+  // The signal at 5000 m stands in cell 101, the one at 5100 m in 103:
+  // cell 97 holds the later one's mark (33), cell 99 is given the first
+  // one's (61), so each must be read after the other.
+  std::string cells = original.cell_file;
+  ASSERT_EQ(cells[97 * kCellBytes + 10], 33);
+  cells[99 * kCellBytes + 10] = 61;
+  const RecoveredScenario recovered =
+      Decompile(DecodeCompiledInput("station", original.station_file, "cell", cells, "line", original.line_file));
+  EXPECT_FALSE(recovered.exact);
+  bool named = false;
+  for (const std::string& note : recovered.notes)
+    named = named || note.find("no order of reading gives the approach marks of the signal at 5000 m, the signal at "
+                               "5100 m") != std::string::npos;
+  EXPECT_TRUE(named) << "notes: " << ::testing::PrintToString(recovered.notes);
 }
 
 // Files changed after their compile hold what no source gives: decompile

@@ -89,6 +89,15 @@ struct Signal {
   int64_t position = 0, sx = 0, s1 = 0, s2 = 0, s3 = 0, rapp = 0, dx = 0, d1 = 0, d2 = 0, d3 = 0, tempo = 0;
 };
 
+// A station or a signal of the train service, by its place in `stations`
+// or `signals`: the items whose approach marks overwrite each other's.
+struct MarkedItem {
+  enum class Kind { Station, Signal };
+  Kind kind = Kind::Station;
+  size_t index = 0;
+  bool operator==(const MarkedItem&) const = default;
+};
+
 struct TrainService {
   int64_t vetture = 0, massa_frenata = 0, sabbia = 0;
   int64_t hours = 0, minutes = 0, seconds = 0;
@@ -98,6 +107,10 @@ struct TrainService {
   std::vector<Slowdown> slowdowns;
   std::vector<Signal> signals;
   std::map<int64_t, int64_t> code_changes;  // by cell: the value
+  // The order in which stations and signals are written, where the
+  // approach marks in the cells need one other than the usual (stations,
+  // then signals by position); empty for the usual order.
+  std::vector<MarkedItem> marked_order;
 };
 
 // A number as the sources write it.
@@ -126,7 +139,9 @@ class Recovery {
 
   LineDescription Line();
 
-  TrainService Train();
+  // The train service; where items overwrite each other's approach marks,
+  // `conflicts` is told those whose marks no order of reading gives.
+  TrainService Train(std::vector<std::string>* conflicts = nullptr);
 
  private:
   void RecoverProgressives(LineDescription* line) const;
@@ -144,6 +159,14 @@ class Recovery {
   std::vector<Slowdown> Slowdowns() const;
 
   std::vector<Signal> Signals() const;
+
+  // The order of reading that leaves in every cell the approach mark it
+  // holds: each mark is that of the item read last among those that mark
+  // the cell. A precedence graph over the items whose marks overlap, sorted
+  // with the usual order breaking ties; empty when the usual order serves,
+  // or when no order does (then `conflicts` says which items and why).
+  std::vector<MarkedItem> MarkedOrder(const TrainService& train, std::vector<std::string>* conflicts) const;
+
   const CompiledInput& input_;
   std::vector<rec_cella> percorso_;
   int32_t lowest_caption_ = kPrimoCartello + 1;

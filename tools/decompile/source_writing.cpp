@@ -1,6 +1,7 @@
 // Writing the recovered items as the two sources, in the layout of the
 // built-in ones.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -92,21 +93,49 @@ std::vector<std::string> TrainServiceLines(const TrainService& train) {
   for (const Step& step : train.adhesion) lines.push_back("aderenza" + Columns({{step.position, 8}, {step.value, 6}}));
   lines.push_back("[vel_limite]");
   for (const Step& step : train.speed) lines.push_back("velocita" + Columns({{step.position, 8}, {step.value, 6}}));
-  lines.push_back("[stazioni]");
-  for (const Station& s : train.stations)
-    lines.push_back("stazione" +
-                    Columns({{s.position, 8}, {s.tipo, 3}, {s.length, 5}, {s.par[0], 3}, {s.par[1], 2}, {s.par[2], 2},
-                             {s.par[3], 3}, {s.par[4], 1}, {s.par[5], 1}, {s.par[6], 3}, {s.par[7], 1}, {s.par[8], 1},
-                             {s.sosta, 5}, {s.hours, 4}, {s.minutes, 2}, {s.seconds, 2}}) +
-                    ", " + TextOrAsIs(s.nome));
-  lines.push_back("[rallentamenti]");
-  for (const Slowdown& r : train.slowdowns)
-    lines.push_back("rallentamento" +
-                    Columns({{r.x, 8}, {r.v, 6}, {r.l, 5}, {r.f_tt, 2}, {r.f_ta, 3}, {r.d_v, 3}}));
-  lines.push_back("[segnali]");
-  for (const Signal& s : train.signals)
-    lines.push_back("segnale" + Columns({{s.position, 8}, {s.sx, 4}, {s.s1, 2}, {s.s2, 2}, {s.s3, 3}, {s.rapp, 2},
-                                         {s.dx, 5}, {s.d1, 3}, {s.d2, 1}, {s.d3, 1}, {s.tempo, 2}}));
+  auto station_line = [](const Station& s) {
+    return "stazione" +
+           Columns({{s.position, 8}, {s.tipo, 3}, {s.length, 5}, {s.par[0], 3}, {s.par[1], 2}, {s.par[2], 2},
+                    {s.par[3], 3}, {s.par[4], 1}, {s.par[5], 1}, {s.par[6], 3}, {s.par[7], 1}, {s.par[8], 1},
+                    {s.sosta, 5}, {s.hours, 4}, {s.minutes, 2}, {s.seconds, 2}}) +
+           ", " + TextOrAsIs(s.nome);
+  };
+  auto signal_line = [](const Signal& s) {
+    return "segnale" + Columns({{s.position, 8}, {s.sx, 4}, {s.s1, 2}, {s.s2, 2}, {s.s3, 3}, {s.rapp, 2},
+                                {s.dx, 5}, {s.d1, 3}, {s.d2, 1}, {s.d3, 1}, {s.tempo, 2}});
+  };
+  auto slowdown_lines = [&] {
+    lines.push_back("[rallentamenti]");
+    for (const Slowdown& r : train.slowdowns)
+      lines.push_back("rallentamento" +
+                      Columns({{r.x, 8}, {r.v, 6}, {r.l, 5}, {r.f_tt, 2}, {r.f_ta, 3}, {r.d_v, 3}}));
+  };
+  if (train.marked_order.empty()) {
+    lines.push_back("[stazioni]");
+    for (const Station& s : train.stations) lines.push_back(station_line(s));
+    slowdown_lines();
+    lines.push_back("[segnali]");
+    for (const Signal& s : train.signals) lines.push_back(signal_line(s));
+  } else {
+    // Stations and signals in the order their approach marks need, each
+    // run under its section; the slowdowns, which no mark touches, after
+    // the first run.
+    std::optional<MarkedItem::Kind> section;
+    bool slowdowns_written = false;
+    for (const MarkedItem& item : train.marked_order) {
+      if (section != item.kind) {
+        if (section && !slowdowns_written) {
+          slowdown_lines();
+          slowdowns_written = true;
+        }
+        lines.push_back(item.kind == MarkedItem::Kind::Station ? "[stazioni]" : "[segnali]");
+        section = item.kind;
+      }
+      lines.push_back(item.kind == MarkedItem::Kind::Station ? station_line(train.stations[item.index])
+                                                             : signal_line(train.signals[item.index]));
+    }
+    if (!slowdowns_written) slowdown_lines();
+  }
   lines.push_back("[codici]");
   for (const auto& [cell, value] : train.code_changes)
     lines.push_back("abbattimento" + Columns({{cell * kCellMetres, 8}, {value, 6}}));

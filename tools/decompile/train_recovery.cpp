@@ -2,8 +2,12 @@
 // adhesion and speed steps off the cells, and the stations, slowdowns and
 // signals off the records and the cells they took.
 #include <algorithm>
-#include <set>
 #include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <queue>
+#include <set>
 #include <utility>
 
 #include "compiler/fields/arithmetic.h"
@@ -13,7 +17,7 @@
 
 namespace scenario::tool::recovery {
 
-TrainService Recovery::Train() {
+TrainService Recovery::Train(std::vector<std::string>* conflicts) {
   TrainService train;
   const std::vector<rec_stazione>& st = input_.stazioni;
   train.massa_frenata = st[kRecordDatiGenerali].inizio_zona;
@@ -28,7 +32,101 @@ TrainService Recovery::Train() {
   train.stations = Stations();
   train.slowdowns = Slowdowns();
   train.signals = Signals();
+  std::vector<std::string> unused;
+  train.marked_order = MarkedOrder(train, conflicts != nullptr ? conflicts : &unused);
   return train;
+}
+
+std::vector<MarkedItem> Recovery::MarkedOrder(const TrainService& train, std::vector<std::string>* conflicts) const {
+  // Items by number in the usual order: the stations by record, then the
+  // signals by position.
+  const size_t station_count = train.stations.size();
+  const size_t count = station_count + train.signals.size();
+  auto item_of = [&](size_t n) {
+    return n < station_count ? MarkedItem{MarkedItem::Kind::Station, n}
+                             : MarkedItem{MarkedItem::Kind::Signal, n - station_count};
+  };
+  auto name_of = [&](size_t n) {
+    return n < station_count ? "the station at " + Num(train.stations[n].position) + " m"
+                             : "the signal at " + Num(train.signals[n - station_count].position) + " m";
+  };
+  // The marks each item writes: cell, value.
+  std::map<int64_t, std::vector<std::pair<size_t, uint8_t>>> marks;
+  auto mark = [&](int64_t cell, size_t item, int64_t value) {
+    if (cell >= 0 && cell < static_cast<int64_t>(percorso_.size()))
+      marks[cell].push_back({item, static_cast<uint8_t>(value & 0xFF)});
+  };
+  for (size_t n = 0; n < station_count; ++n) {
+    const rec_stazione& r = input_.stazioni[n + 1];
+    if (r.tipo_stazione >= 25 || r.tipo_stazione == 5 || r.tipo_stazione == 6) continue;
+    for (int j = 1; j <= 4; ++j) {
+      const double y = static_cast<double>(r.fine_zona) / 50 - j - 1;
+      if (y > 1) mark(round_half_even(y), n, 80 + j);
+    }
+  }
+  for (size_t n = 0; n < train.signals.size(); ++n) {
+    const Signal& s = train.signals[n];
+    const int64_t k = s.position / kCellMetres + 1;
+    for (int m = 1; m <= 4; ++m) mark(k - 2 * m, station_count + n, (s.sx * 3 + s.dx) * 10 + m);
+  }
+
+  // Built from the end: an item may be read after all the others left when
+  // each of its marks is what its cell holds or is overwritten by an item
+  // already put after it. Putting an item after others only covers more
+  // cells, so whichever item is taken first, an order is found whenever
+  // one exists. Of the items that may come last, the one latest in the
+  // usual order is taken, so the usual order stays where nothing else is
+  // needed. A cell whose mark no item gives binds none. A station's record
+  // is its place among the stations: each comes before the next.
+  std::map<int64_t, std::vector<size_t>> blocked_by;  // cell: the items whose mark there differs
+  std::vector<size_t> blocks(count, 0);               // what keeps each item from coming last
+  std::vector<std::vector<int64_t>> cells_of(count);
+  std::set<int64_t> covered;
+  for (const auto& [cell, writers] : marks) {
+    const uint8_t held = percorso_[static_cast<size_t>(cell)].avviso;
+    const bool explained =
+        std::any_of(writers.begin(), writers.end(), [&](const auto& w) { return w.second == held; });
+    if (!explained) covered.insert(cell);
+    for (const auto& [item, value] : writers) {
+      cells_of[item].push_back(cell);
+      if (explained && value != held) {
+        blocked_by[cell].push_back(item);
+        ++blocks[item];
+      }
+    }
+  }
+  for (size_t n = 0; n + 1 < station_count; ++n) ++blocks[n];
+  std::priority_queue<size_t> may_come_last;
+  for (size_t n = 0; n < count; ++n)
+    if (blocks[n] == 0) may_come_last.push(n);
+  auto unblock = [&](size_t n) {
+    if (--blocks[n] == 0) may_come_last.push(n);
+  };
+  std::vector<size_t> reversed;
+  while (!may_come_last.empty()) {
+    const size_t last = may_come_last.top();
+    may_come_last.pop();
+    reversed.push_back(last);
+    for (const int64_t cell : cells_of[last])
+      if (covered.insert(cell).second)
+        for (const size_t other : blocked_by[cell]) unblock(other);
+    if (last > 0 && last < station_count) unblock(last - 1);
+  }
+  if (reversed.size() < count) {
+    std::string caught;
+    for (size_t n = 0; n < count; ++n)
+      if (blocks[n] != 0) caught += (caught.empty() ? "" : ", ") + name_of(n);
+    conflicts->push_back("no order of reading gives the approach marks of " + caught +
+                         ": where their marks fall on one cell, none of them leaves what the cell holds");
+    return {};
+  }
+  const std::vector<size_t> order(reversed.rbegin(), reversed.rend());
+  bool usual = true;
+  for (size_t n = 0; n < count; ++n) usual = usual && order[n] == n;
+  if (usual) return {};
+  std::vector<MarkedItem> items;
+  for (size_t n : order) items.push_back(item_of(n));
+  return items;
 }
 
 std::vector<Station> Recovery::Stations() const {
@@ -70,6 +168,7 @@ const rec_cella* Recovery::CellAt(int64_t k) const {
 std::vector<Slowdown> Recovery::Slowdowns() const {
   std::vector<Slowdown> slowdowns;
   std::set<int64_t> ends_used;
+  std::set<int64_t> markers_used;  // the base cells of marker groups taken
   for (int64_t s = 0; s < static_cast<int64_t>(percorso_.size()); ++s) {
     const rec_cella& start = percorso_[static_cast<size_t>(s)];
     if (start.tipo_cella != tipo::inizio_rallentamento) continue;
@@ -103,13 +202,17 @@ std::vector<Slowdown> Recovery::Slowdowns() const {
         }
         return markers;
       };
-      if (markers_from(s - 25)) {
+      // Markers serve one slowdown: one whose start lies a cell further
+      // back, read before this one, may have taken them already.
+      if (markers_from(s - 25) && markers_used.count(s - 25) == 0) {
         r.f_ta = 1;
-      } else if (s % 2 == 0 && markers_from(s - 26)) {
+        markers_used.insert(s - 25);
+      } else if (s % 2 == 0 && markers_from(s - 26) && markers_used.count(s - 26) == 0) {
         // Halfway between two cells the start rounds up to an even cell
         // and the markers' base down: they stand one cell further back.
         r.x -= 25;
         r.f_ta = 1;
+        markers_used.insert(s - 26);
       }
     }
     r.l = (e - 1) * kCellMetres - r.x;
