@@ -333,7 +333,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
       for (std::vector<WritingLines>* kind :
            {&report.writes.cell_items, &report.writes.cell_marks, &report.writes.records})
         for (WritingLines& lines : *kind)
-          for (WritingLine& line : lines) line.file = locator.At({line.file, {}, {}, std::nullopt}, {})->file;
+          for (WritingLine& line : lines) line.file = locator.At({line.file, {}, {}, std::nullopt, std::nullopt}, {})->file;
     }
     ErrorLocator(request, report.names).Locate(&report, end, line_half);
     // A stop on the cell file's marker or check code is the fault of the
