@@ -32,12 +32,7 @@ using Files = std::map<std::string, std::string>;
 
 const EnvironmentChanges kNoDisplay = {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}};
 
-// The directory's files without the program itself.
-Files FilesBesideTheProgram(const TempDir& dir) {
-  Files files = dir.Files();
-  files.erase(std::filesystem::path(SCENARIO_COMPACTOR_PATH).filename().string());
-  return files;
-}
+Files FilesBesideTheProgram(const TempDir& dir) { return testing_support::FilesBesideTheProgram(dir.path()); }
 
 // What one run alone leaves in a fresh directory.
 const Files& OneRunsFiles() {
@@ -146,12 +141,7 @@ TEST(ConcurrentRuns, AfterARunKilledInTheMiddleTheNextRunsAtOnceAndCleansUp) {
 }
 
 // The compiled files of a run before: the old set.
-const Files& OldSet() {
-  static const Files old = {{"Calvisio -Sambreta_linea.dat", "old plan"},
-                            {"Calvisio -Sambreta_31613.sim", "old stations"},
-                            {"Calvisio -Sambreta_31613.dat", "old cells"}};
-  return old;
-}
+const Files& OldSet() { return testing_support::EarlierCompiledSet(); }
 
 // Whether the compiled files of `files` are the old set whole or the new
 // set whole; names each file's state otherwise.

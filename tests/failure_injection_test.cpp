@@ -7,6 +7,8 @@
 // A killed run leaves what the next run finishes or undoes.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <chrono>
 #include <map>
 #include <optional>
@@ -21,6 +23,7 @@
 #include "platform/files/file_set.h"
 #include "platform/files/temporary_names.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/fake_program_run.h"
 #include "platform/window/window.h"
 #include "tests/support/fuzz_checks.h"
 
@@ -64,31 +67,12 @@ Files OldFiles() {
   return files;
 }
 
-struct Outcome {
-  int status = -1;
-  std::string standard_error;
-  std::vector<std::string> messages;
-  Files files;
-  std::vector<FakeFileSystem::LoggedStep> log;
-};
+using Outcome = testing_support::FakeProgramRun;
 
 // The whole program on the old directory, with `prepare` setting the
 // failures.
-template <typename Prepare>
-Outcome RunProgramWith(Prepare prepare) {
-  FakeFileSystem files;
-  files.files = OldFiles();
-  prepare(files);
-  Workspace workspace{files, kDirectory};
-  RecordingWindow window;
-  Outcome outcome;
-  ::testing::internal::CaptureStderr();
-  outcome.status = RunProgram(workspace, window);
-  outcome.standard_error = ::testing::internal::GetCapturedStderr();
-  outcome.messages = window.messages;
-  outcome.files = files.files;
-  outcome.log = files.log();
-  return outcome;
+Outcome RunProgramWith(const std::function<void(FakeFileSystem&)>& prepare) {
+  return testing_support::RunProgramOnFakeFiles(kDirectory, OldFiles(), prepare);
 }
 
 // The same run, for its model: what the readers recorded.

@@ -33,16 +33,11 @@ using Files = std::map<std::string, std::string>;
 
 const char kCellName[] = "Calvisio -Sambreta_31613.dat";
 
-Files OldSet() {
-  return {{"Calvisio -Sambreta_linea.dat", "old plan"},
-          {"Calvisio -Sambreta_31613.sim", "old stations"},
-          {kCellName, "old cells"}};
-}
+const Files& OldSet() { return testing_support::EarlierCompiledSet(); }
 
 // The directory's files without the program and the lock it leaves.
 Files FilesBesideTheProgram(const TempDir& dir) {
-  Files files = dir.Files();
-  files.erase(std::filesystem::path(SCENARIO_COMPACTOR_PATH).filename().string());
+  Files files = testing_support::FilesBesideTheProgram(dir.path());
   files.erase(".scenario-compactor.lock");
   return files;
 }

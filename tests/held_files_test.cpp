@@ -15,6 +15,7 @@
 #include "platform/files/file_set.h"
 #include "platform/files/temporary_names.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/fake_program_run.h"
 #include "tests/support/recording_window.h"
 
 namespace scenario {
@@ -33,29 +34,10 @@ Files OldFiles() {
   return {{kLineFile, "old plan"}, {kStationFile, "old stations"}, {kCellFile, "old cells"}};
 }
 
-struct Outcome {
-  int status = -1;
-  std::string standard_error;
-  std::vector<std::string> messages;
-  Files files;
-  std::vector<FakeFileSystem::LoggedStep> log;
-};
+using Outcome = testing_support::FakeProgramRun;
 
 Outcome RunWith(const std::function<void(FakeFileSystem&)>& prepare, std::chrono::milliseconds wait) {
-  FakeFileSystem files;
-  files.files = OldFiles();
-  prepare(files);
-  Workspace workspace{files, kDirectory};
-  workspace.held_file_wait = wait;
-  RecordingWindow window;
-  Outcome outcome;
-  ::testing::internal::CaptureStderr();
-  outcome.status = RunProgram(workspace, window);
-  outcome.standard_error = ::testing::internal::GetCapturedStderr();
-  outcome.messages = window.messages;
-  outcome.files = files.files;
-  outcome.log = files.log();
-  return outcome;
+  return testing_support::RunProgramOnFakeFiles(kDirectory, OldFiles(), prepare, wait);
 }
 
 // Whether the run has begun to move the old compiled files aside.

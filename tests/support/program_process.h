@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,14 @@ struct ProcessOutcome {
 // Copies the program built beside the tests into `directory`, so that the
 // directory becomes the program's own; returns the copy's path.
 std::filesystem::path CopyProgramInto(const std::filesystem::path& directory);
+
+// The files of a directory the program was copied into, name to contents,
+// without the program itself.
+std::map<std::string, std::string> FilesBesideTheProgram(const std::filesystem::path& directory);
+
+// The built-in scenario's three compiled files with made-up contents, as a
+// run before would have left them.
+const std::map<std::string, std::string>& EarlierCompiledSet();
 
 // Runs `argv` (argv[0] is a path) with no display, standard output
 // discarded, standard error collected, and waits for its end. It runs in
