@@ -6,8 +6,10 @@
 
 #include "platform/files/memory_file_system.h"
 #include "platform/files/workspace.h"
+#include "platform/system/file_names.h"
 #include "tools/authoring/author_compile.h"
 #include "tools/authoring/error_messages.h"
+#include "tools/common/paths.h"
 #include "tools/lsp/source_lines.h"
 #include "encoding/text_encoding.h"
 
@@ -57,8 +59,11 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 SourceRole RoleOf(const std::string& path) {
   const std::string name = FileNameOf(path);
-  if (name.size() > kLineEnding.size() && name.ends_with(kLineEnding)) return SourceRole::LineDescription;
-  if (name.size() > kTrainEnding.size() && name.ends_with(kTrainEnding)) return SourceRole::TrainService;
+  const bool ignore_case = FileNamesIgnoreCase();
+  if (name.size() > kLineEnding.size() && tool::NameEndsWith(name, kLineEnding, ignore_case))
+    return SourceRole::LineDescription;
+  if (name.size() > kTrainEnding.size() && tool::NameEndsWith(name, kTrainEnding, ignore_case))
+    return SourceRole::TrainService;
   return SourceRole::Other;
 }
 
