@@ -69,6 +69,31 @@ TEST(WindowsNames, AnArgumentWindows1252CannotHoldIsRefusedByName) {
   EXPECT_TRUE(fs::is_empty(dir.path())) << "something was written";
 }
 
+// A directory whose name has an 8-bit character: "Città" (0xE0 in
+// Windows-1252), as Explorer shows it.
+const fs::path kEightBitDirectory = fs::path(L"Citt\u00E0");
+
+// A path as the system's names inside the programs: Windows-1252 bytes.
+std::string Bytes(const fs::path& path) { return win32::Narrow(path.wstring()); }
+
+// Every file in `directory` but the compactor itself, by name.
+Files FilesIn(const fs::path& directory) {
+  Files files;
+  for (const auto& entry : fs::directory_iterator(directory))
+    if (entry.is_regular_file() && entry.path().filename() != fs::path(SCENARIO_COMPACTOR_PATH).filename())
+      files[Bytes(entry.path().filename())] = scenario::testing_support::ReadWholeFile(entry.path());
+  return files;
+}
+
+// What the compactor leaves in a directory of its own with a plain name.
+Files PlainRun() {
+  TempDir dir;
+  const fs::path program = scenario::testing_support::CopyProgramInto(dir.path());
+  const auto outcome = RunProcess({Bytes(program)});
+  if (outcome.exit_status != 0) throw std::runtime_error("the compactor failed: " + outcome.standard_error);
+  return FilesIn(dir.path());
+}
+
 TEST(WindowsNames, SourceAndCompiledNamesInCapitalsFollowTheirPatterns) {
   TempDir dir;
   const fs::path in = dir.path() / "in";
@@ -98,31 +123,6 @@ TEST(WindowsNames, SourceAndCompiledNamesInCapitalsFollowTheirPatterns) {
   EXPECT_EQ(plotted.status, 0) << plotted.err;
   EXPECT_EQ(plotted.err.find("no compiled line file"), std::string::npos) << plotted.err;
   EXPECT_TRUE(fs::is_regular_file(dir.path() / "plot.svg"));
-}
-
-// A directory whose name has an 8-bit character: "Città" (0xE0 in
-// Windows-1252), as Explorer shows it.
-const fs::path kEightBitDirectory = fs::path(L"Citt\u00E0");
-
-// A path as the system's names inside the programs: Windows-1252 bytes.
-std::string Bytes(const fs::path& path) { return win32::Narrow(path.wstring()); }
-
-// Every file in `directory` but the compactor itself, by name.
-Files FilesIn(const fs::path& directory) {
-  Files files;
-  for (const auto& entry : fs::directory_iterator(directory))
-    if (entry.is_regular_file() && entry.path().filename() != fs::path(SCENARIO_COMPACTOR_PATH).filename())
-      files[Bytes(entry.path().filename())] = scenario::testing_support::ReadWholeFile(entry.path());
-  return files;
-}
-
-// What the compactor leaves in a directory of its own with a plain name.
-Files PlainRun() {
-  TempDir dir;
-  const fs::path program = scenario::testing_support::CopyProgramInto(dir.path());
-  const auto outcome = RunProcess({Bytes(program)});
-  if (outcome.exit_status != 0) throw std::runtime_error("the compactor failed: " + outcome.standard_error);
-  return FilesIn(dir.path());
 }
 
 TEST(WindowsNames, TheCompactorFindsAndWritesItsOwnDirectoryWhenItsNameHasAnEightBitCharacter) {
