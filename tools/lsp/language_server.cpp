@@ -103,7 +103,9 @@ void LanguageServer::Receive(const Frame& frame) {
   Json message;
   try {
     message = Json::parse(frame.body);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {
+    // Not only broken syntax: a number too large for any type is refused
+    // while parsing too.
     ReplyError(nullptr, error_code::kParseError, std::string("a message is no JSON: ") + error.what());
     return;
   }
