@@ -185,13 +185,33 @@ TEST_F(WineConsoleTest, ToolTablesOnTheConsoleShowTheirUtf8AsItsCharacters) {
   EXPECT_NE(run.shown.find(" CITT\xC3\x80 "), std::string::npos) << run.shown;
 }
 
-TEST_F(WineConsoleTest, ToolOutputThroughAPipeKeepsTheWindows1252Bytes) {
-  const RunResult run =
-      RunToEnd(Tool({"sources", "--", named_.string()}), {{"WINEDEBUG", "-all"}, {"LANG", "C.UTF-8"}}, kPatience);
+// Sent to a pipe, a line that holds a path (Windows-1252 inside the program)
+// and a station name (UTF-8 in the dump's table) comes out in UTF-8 alone,
+// the bytes Linux gives.
+TEST_F(WineConsoleTest, ToolOutputThroughAPipeIsUtf8Throughout) {
+  const EnvironmentChanges quiet{{"WINEDEBUG", "-all"}, {"LANG", "C.UTF-8"}};
+  const RunResult written = RunToEnd(Tool({"sources", "--", named_.string()}), quiet, kPatience);
+  ASSERT_EQ(written.status, 0) << written.errors;
+  EXPECT_NE(written.output.find("wrote " + named_.string() + "\\Calvisio -Sambreta_linea.txt"), std::string::npos)
+      << written.output;
+
+  const std::filesystem::path train = named_ / "Calvisio -Sambreta_31613-.txt";
+  std::string text = ReadWholeFile(train);
+  const size_t at = text.find("PRAGELLO");
+  ASSERT_NE(at, std::string::npos);
+  WriteWholeFile(train, text.replace(at, 8, "CITT\xC0"));
+  const RunResult compiled = RunToEnd(
+      Tool({"compile", "-o", named_.string(), "--", (named_ / "Calvisio -Sambreta_linea.txt").string(), train.string()}),
+      quiet, kPatience);
+  ASSERT_EQ(compiled.status, 0) << compiled.errors;
+
+  const std::string station_file = (named_ / "Calvisio -Sambreta_31613.sim").string();
+  const RunResult run = RunToEnd(Tool({"dump", "--", station_file}), quiet, kPatience);
   ASSERT_EQ(run.status, 0) << run.errors;
-  EXPECT_NE(run.output.find("wrote " + directory_.path().string() + "/" + kNameBytes + "\\Calvisio -Sambreta_linea.txt"),
-            std::string::npos)
-      << run.output;
+  EXPECT_NE(run.output.find(station_file + ": station file"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(" CITT\xC3\x80 "), std::string::npos) << run.output;
+  for (const RunResult* output : {&written, &compiled, &run})
+    EXPECT_EQ(output->output.find(kNameBytes), std::string::npos) << "Windows-1252 bytes in " << output->output;
 }
 
 TEST_F(WineConsoleTest, CompactorMessagesOnTheConsoleShowNamesAsTheirCharacters) {

@@ -85,6 +85,42 @@ std::u16string ConsoleTextDecoder::Finish() {
   return text;
 }
 
+namespace {
+
+std::string Utf8Of(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t k = 0; k < text.size(); ++k) {
+    char32_t code = text[k];
+    if (code >= 0xD800 && code <= 0xDBFF && k + 1 < text.size() && text[k + 1] >= 0xDC00 && text[k + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[k + 1] - 0xDC00);
+      ++k;
+    }
+    if (code < 0x80) {
+      out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string Utf8TextEncoder::Encode(std::string_view bytes) { return Utf8Of(decoder_.Decode(bytes)); }
+
+std::string Utf8TextEncoder::Finish() { return Utf8Of(decoder_.Finish()); }
+
 void ShowOnStandardError(std::string_view line) { std::cerr << line << '\n' << std::flush; }
 
 }  // namespace scenario

@@ -1,10 +1,12 @@
-// Text for a person at a console. The programs write bytes: names are
-// Windows-1252, and the tool's tables and JSON carry their names as UTF-8.
-// Sent to a file or a pipe those bytes go out as they are, for other
-// programs to read. A console on Windows shows characters, and would read
-// the bytes in its own code page (an OEM one such as 850 or 437, as cmd
-// starts): there the text goes as the characters the bytes stand for, and
-// the console's code page is left as it is.
+// Text for a person at a console, or for a program reading a file or a
+// pipe. The programs write bytes: names are the system's (on Windows
+// Windows-1252), and the tool's tables and JSON carry their names as UTF-8.
+// Where the system's names are UTF-8 the bytes go out as they are. On
+// Windows a console shows characters, and would read the bytes in its own
+// code page (an OEM one such as 850 or 437, as cmd starts): there the text
+// goes as the characters the bytes stand for, and the console's code page
+// is left as it is; sent to a file or a pipe, the same characters go out as
+// UTF-8, so that every part of a line is in one encoding.
 #pragma once
 
 #include <memory>
@@ -28,10 +30,22 @@ class ConsoleTextDecoder {
   std::string held_;
 };
 
+// The same text as UTF-8: the characters ConsoleTextDecoder reads in the
+// bytes, written as UTF-8. Pieces of any size give the bytes of the whole.
+class Utf8TextEncoder {
+ public:
+  std::string Encode(std::string_view bytes);
+  // The text has ended: whatever is held.
+  std::string Finish();
+
+ private:
+  ConsoleTextDecoder decoder_;
+};
+
 // For the run of a program: while it lives, what std::cout and std::cerr
-// write reaches a console, when either is one, as its characters; otherwise
-// (and on systems whose terminals take the bytes as they are) nothing
-// changes. On its end everything is shown and the streams are as before.
+// write reaches a console, when either is one, as its characters, and a
+// file or a pipe as UTF-8; on systems whose names and terminals are UTF-8
+// nothing changes. On its end everything is shown and the streams are as before.
 class ConsoleText {
  public:
   ConsoleText();

@@ -39,6 +39,27 @@ TEST(ConsoleTextDecoder, NamesAsWindows1252AndTheToolsUtf8BothShowTheirCharacter
   }
 }
 
+// A line as the tool writes it on Windows: a path in Windows-1252, a name
+// from its tables in UTF-8; a file or a pipe gets all of it in UTF-8.
+TEST(Utf8TextEncoder, EveryPartOfALineComesOutInUtf8WhateverThePieces) {
+  const std::string line =
+      "C:\\Citt\xE0 Sant\x92" "Angelo\\Valle_42.sim: station 'PER\xC3\x92' \xE2\x82\xAC\xF0\x9F\x9A\x82 \x80\n";
+  const std::string utf8 =
+      "C:\\Citt\xC3\xA0 Sant\xE2\x80\x99" "Angelo\\Valle_42.sim: station 'PER\xC3\x92' \xE2\x82\xAC\xF0\x9F\x9A\x82 "
+      "\xE2\x82\xAC\n";
+  for (size_t piece = 1; piece <= line.size(); piece += piece < 5 ? 1 : 16) {
+    Utf8TextEncoder encoder;
+    std::string out;
+    for (size_t k = 0; k < line.size(); k += piece) out += encoder.Encode(std::string_view(line).substr(k, piece));
+    out += encoder.Finish();
+    EXPECT_EQ(out, utf8) << "pieces of " << piece;
+  }
+  // A sequence cut off by the end of the text is its Windows-1252 letter.
+  Utf8TextEncoder encoder;
+  EXPECT_EQ(encoder.Encode("CITT\xC3"), "CITT");
+  EXPECT_EQ(encoder.Finish(), "\xC3\x83");
+}
+
 TEST(ConsoleTextDecoder, TextInPiecesShowsAsTheWhole) {
   const std::string text = "wrote Citt\xE0/Citt\xC3\xA0 \xE2\x82\xAC\xF0\x9F\x9A\x82 PER\xD2";
   ConsoleTextDecoder whole;
@@ -70,15 +91,10 @@ TEST(ShowOnStandardError, WritesTheLineAsItsBytes) {
   EXPECT_EQ(captured.str(), "scenario-compactor: cannot write 'Citt\xE0_linea.txt'\n");
 }
 
-TEST(ConsoleText, StreamsThatAreNoConsoleKeepTheirBytes) {
-  // The tests' standard streams go to files or pipes.
+TEST(ConsoleText, TheStreamsAreAsBeforeOnceItEnds) {
   std::streambuf* const output = std::cout.rdbuf();
   std::streambuf* const errors = std::cerr.rdbuf();
-  {
-    const ConsoleText console;
-    EXPECT_EQ(std::cout.rdbuf(), output);
-    EXPECT_EQ(std::cerr.rdbuf(), errors);
-  }
+  { const ConsoleText console; }
   EXPECT_EQ(std::cout.rdbuf(), output);
   EXPECT_EQ(std::cerr.rdbuf(), errors);
 }

@@ -59,22 +59,65 @@ class ConsoleBuffer final : public std::streambuf {
   char buffer_[4096];
 };
 
-// Puts a console buffer under `stream` when `handle` is a console; returns
-// the buffer it had.
-std::streambuf* ShowOnConsole(std::ostream& stream, DWORD handle, std::unique_ptr<std::streambuf>* buffer) {
+// A stream's bytes, sent on to a file or a pipe as UTF-8: a path in
+// Windows-1252 and a name the tool wrote in UTF-8 reach the reader in one
+// encoding.
+class Utf8Buffer final : public std::streambuf {
+ public:
+  explicit Utf8Buffer(std::streambuf* sink) : sink_(sink) { setp(buffer_, buffer_ + sizeof buffer_); }
+  ~Utf8Buffer() override {
+    Drain();
+    Send(encoder_.Finish());
+    sink_->pubsync();
+  }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!Drain()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+
+  int sync() override { return Drain() && sink_->pubsync() == 0 ? 0 : -1; }
+
+ private:
+  bool Drain() {
+    const std::string text = encoder_.Encode(std::string_view(pbase(), pptr() - pbase()));
+    setp(buffer_, buffer_ + sizeof buffer_);
+    return Send(text);
+  }
+
+  bool Send(const std::string& text) {
+    return sink_->sputn(text.data(), static_cast<std::streamsize>(text.size())) ==
+           static_cast<std::streamsize>(text.size());
+  }
+
+  std::streambuf* sink_;
+  Utf8TextEncoder encoder_;
+  char buffer_[4096];
+};
+
+// Puts a console buffer under `stream` when `handle` is a console, a UTF-8
+// one over its own buffer otherwise; returns the buffer it had.
+std::streambuf* TakeOverStream(std::ostream& stream, DWORD handle, std::unique_ptr<std::streambuf>* buffer) {
   const HANDLE console = GetStdHandle(handle);
-  if (!IsConsole(console)) return nullptr;
   stream.flush();
   std::fflush(nullptr);
-  *buffer = std::make_unique<ConsoleBuffer>(console);
+  if (IsConsole(console))
+    *buffer = std::make_unique<ConsoleBuffer>(console);
+  else
+    *buffer = std::make_unique<Utf8Buffer>(stream.rdbuf());
   return stream.rdbuf(buffer->get());
 }
 
 }  // namespace
 
 ConsoleText::ConsoleText() {
-  previous_output_ = ShowOnConsole(std::cout, STD_OUTPUT_HANDLE, &output_);
-  previous_errors_ = ShowOnConsole(std::cerr, STD_ERROR_HANDLE, &errors_);
+  previous_output_ = TakeOverStream(std::cout, STD_OUTPUT_HANDLE, &output_);
+  previous_errors_ = TakeOverStream(std::cerr, STD_ERROR_HANDLE, &errors_);
 }
 
 ConsoleText::~ConsoleText() {

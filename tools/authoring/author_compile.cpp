@@ -15,6 +15,7 @@
 #include "platform/files/memory_file_system.h"
 #include "platform/window/window.h"
 #include "platform/files/workspace.h"
+#include "platform/system/file_names.h"
 #include "tools/authoring/compile_file_system.h"
 #include "tools/authoring/error_messages.h"
 #include "tools/common/paths.h"
@@ -244,13 +245,13 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
 
   CompileReport report;
   report.names = ResolveScenarioNames(request.line_file, request.train_file, request.line_name,
-                                      request.train_number);
+                                      request.train_number, FileNamesIgnoreCase());
   if (request.warnings) {
     const auto origin = [](const std::optional<std::string>& given, const std::string& option,
                            const std::string& file) {
       return given ? "the option " + option : "the file name '" + file + "'";
     };
-    const std::string name_file = request.line_name || BaseName(request.line_file).ends_with("_linea.txt")
+    const std::string name_file = request.line_name || NameEndsWith(BaseName(request.line_file), "_linea.txt", FileNamesIgnoreCase())
                                       ? request.line_file
                                       : request.train_file;
     if (std::optional<std::string> warning =

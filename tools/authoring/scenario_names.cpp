@@ -13,21 +13,17 @@ namespace {
 constexpr std::string_view kLineEnding = "_linea.txt";
 constexpr std::string_view kTrainEnding = "-.txt";
 
-bool EndsWith(std::string_view text, std::string_view ending) {
-  return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
-}
-
-// NAME from NAME_linea.txt.
-std::optional<std::string> LineNameOf(const std::string& line_file) {
+// NAME from NAME_linea.txt, spelt as in the file name.
+std::optional<std::string> LineNameOf(const std::string& line_file, bool ignore_case) {
   const std::string base = BaseName(line_file);
-  if (!EndsWith(base, kLineEnding)) return std::nullopt;
+  if (!NameEndsWith(base, kLineEnding, ignore_case)) return std::nullopt;
   return base.substr(0, base.size() - kLineEnding.size());
 }
 
 // NAME_NUMBER from NAME_NUMBER-.txt.
-std::optional<std::string> TrainStemOf(const std::string& train_file) {
+std::optional<std::string> TrainStemOf(const std::string& train_file, bool ignore_case) {
   const std::string base = BaseName(train_file);
-  if (!EndsWith(base, kTrainEnding)) return std::nullopt;
+  if (!NameEndsWith(base, kTrainEnding, ignore_case)) return std::nullopt;
   return base.substr(0, base.size() - kTrainEnding.size());
 }
 
@@ -42,13 +38,13 @@ void CheckNamePart(const std::string& what, const std::string& name) {
 
 ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::string& train_file,
                                    const std::optional<std::string>& line_name,
-                                   const std::optional<std::string>& train_number) {
-  const std::optional<std::string> stem = TrainStemOf(train_file);
+                                   const std::optional<std::string>& train_number, bool names_ignore_case) {
+  const std::optional<std::string> stem = TrainStemOf(train_file, names_ignore_case);
   ScenarioNames names;
 
   // The line name the file names give, whether or not one is given: the
   // train number is read off the train file with it.
-  std::optional<std::string> file_line_name = LineNameOf(line_file);
+  std::optional<std::string> file_line_name = LineNameOf(line_file, names_ignore_case);
   if (!file_line_name && stem && stem->rfind('_') != std::string::npos)
     file_line_name = stem->substr(0, stem->rfind('_'));
 
@@ -56,7 +52,7 @@ ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::stri
     names.nome_linea = *line_name;
   } else if (file_line_name) {
     names.nome_linea = *file_line_name;
-  } else if (LineNameOf(train_file) && TrainStemOf(line_file)) {
+  } else if (LineNameOf(train_file, names_ignore_case) && TrainStemOf(line_file, names_ignore_case)) {
     throw std::invalid_argument("'" + line_file + "' is named as a train service and '" + train_file +
                                 "' as a line description: give the line description first, then the "
                                 "train service");
@@ -68,8 +64,8 @@ ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::stri
   CheckNamePart("the line name", names.nome_linea);
 
   // NUMBER from STEM when STEM is `prefix` + "_" + NUMBER.
-  const auto number_after = [&stem](const std::string& prefix) -> std::optional<std::string> {
-    if (!stem || stem->size() <= prefix.size() + 1 || stem->compare(0, prefix.size() + 1, prefix + "_") != 0)
+  const auto number_after = [&stem, names_ignore_case](const std::string& prefix) -> std::optional<std::string> {
+    if (!stem || stem->size() <= prefix.size() + 1 || !NameStartsWith(*stem, prefix + "_", names_ignore_case))
       return std::nullopt;
     return stem->substr(prefix.size() + 1);
   };

@@ -14,11 +14,14 @@ struct ScenarioNames {
 };
 
 // The names for the sources `line_file` and `train_file` (paths); a given
-// name wins over one read off a file name. Throws std::invalid_argument with
+// name wins over one read off a file name. With `names_ignore_case` the file
+// names match the patterns (and the train file the line's name) in either
+// case of their letters, and the names keep the file names' own spelling.
+// Throws std::invalid_argument with
 // a message for the user when a name is missing or unusable.
 ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::string& train_file,
                                    const std::optional<std::string>& line_name,
-                                   const std::optional<std::string>& train_number);
+                                   const std::optional<std::string>& train_number, bool names_ignore_case);
 
 // Refuses (std::invalid_argument) a name that cannot be part of a file name
 // in the output directory: an empty one, or one with a '/' or a NUL in it.

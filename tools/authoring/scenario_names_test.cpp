@@ -36,7 +36,7 @@ TEST(ScenarioNames, ReadOffTheFileNamesOrGiven) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.line_file) + " " + c.train_file);
-    const ScenarioNames names = ResolveScenarioNames(c.line_file, c.train_file, c.line_name, c.train_number);
+    const ScenarioNames names = ResolveScenarioNames(c.line_file, c.train_file, c.line_name, c.train_number, false);
     EXPECT_EQ(names.nome_linea, c.nome_linea);
     EXPECT_EQ(names.numero_treno, c.numero_treno);
   }
@@ -70,10 +70,56 @@ TEST(ScenarioNames, MissingOrUnusableNamesAreRefusedWithTheOptionToGive) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.line_file) + " " + c.train_file);
     try {
-      ResolveScenarioNames(c.line_file, c.train_file, c.line_name, c.train_number);
+      ResolveScenarioNames(c.line_file, c.train_file, c.line_name, c.train_number, false);
       ADD_FAILURE() << "accepted";
     } catch (const std::invalid_argument& error) {
       EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
+    }
+  }
+}
+
+// Where the system's file names ignore case, the patterns match in either
+// case and the names keep the spelling of the files; where they do not, a
+// name in capitals follows no pattern.
+TEST(ScenarioNames, FileNamesInEitherCaseWhereTheSystemIgnoresIt) {
+  struct Case {
+    const char* line_file;
+    const char* train_file;
+    bool ignore_case;
+    const char* nome_linea;    // nullptr: refused
+    const char* numero_treno;  // or what the refusal says
+  };
+  const Case cases[] = {
+      {"C:\\Scenari/VALLE_LINEA.TXT", "VALLE_42-.TXT", true, "VALLE", "42"},
+      {"Valle_Linea.Txt", "Valle_42-.TXT", true, "Valle", "42"},
+      // The train file may spell the line's name in other letters: the line
+      // file's spelling is the name.
+      {"Valle_linea.txt", "VALLE_42-.txt", true, "Valle", "42"},
+      {"line.txt", "VALLE_42-.TXT", true, "VALLE", "42"},
+      // Letters of Windows-1252: "Città" and "CITTÀ".
+      {"Citt\xE0_linea.txt", "CITT\xC0_7-.txt", true, "Citt\xE0", "7"},
+      {"\x8Aibenik_linea.txt", "\x9Aibenik_7-.txt", true, "\x8Aibenik", "7"},
+      // What is no letter stays itself.
+      {"Citt\xD7_linea.txt", "Citt\xF7_7-.txt", true, nullptr, "--train-number"},
+      {"Monte_linea.txt", "Valle_42-.txt", true, nullptr, "Monte_NUMBER-.txt"},
+      // Given the other way round, in capitals.
+      {"VALLE_42-.TXT", "VALLE_LINEA.TXT", true, nullptr, "give the line description first"},
+      // Where case counts.
+      {"VALLE_LINEA.TXT", "VALLE_42-.TXT", false, nullptr, "NAME_linea.txt; give it with --line-name"},
+      {"Valle_linea.txt", "VALLE_42-.txt", false, nullptr, "Valle_NUMBER-.txt"},
+      {"Citt\xE0_linea.txt", "CITT\xC0_7-.txt", false, nullptr, "--train-number"},
+      {"Valle_linea.txt", "Valle_42-.txt", false, "Valle", "42"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.line_file) + " " + c.train_file + (c.ignore_case ? " ignoring case" : ""));
+    try {
+      const ScenarioNames names = ResolveScenarioNames(c.line_file, c.train_file, {}, {}, c.ignore_case);
+      ASSERT_NE(c.nome_linea, nullptr) << "accepted as " << names.nome_linea << " " << names.numero_treno;
+      EXPECT_EQ(names.nome_linea, c.nome_linea);
+      EXPECT_EQ(names.numero_treno, c.numero_treno);
+    } catch (const std::invalid_argument& error) {
+      ASSERT_EQ(c.nome_linea, nullptr) << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.numero_treno), std::string::npos) << error.what();
     }
   }
 }

@@ -5,6 +5,7 @@
 
 #include "platform/files/memory_file_system.h"
 #include "platform/files/workspace.h"
+#include "platform/system/file_names.h"
 #include "tools/authoring/author_compile.h"
 #include "tools/cli/compile_report.h"
 #include "tools/common/paths.h"
@@ -20,7 +21,9 @@ namespace {
 // Where the compile in memory puts its files.
 constexpr const char* kCompiledInMemory = "(view)";
 
-bool IsLineDescription(const std::string& path) { return BaseName(path).ends_with("_linea.txt"); }
+bool IsLineDescription(const std::string& path) {
+  return NameEndsWith(BaseName(path), "_linea.txt", FileNamesIgnoreCase());
+}
 
 }  // namespace
 
@@ -38,7 +41,7 @@ void ViewCompiledScenario(FileSystem& files, const std::vector<std::string>& inp
 
 bool AreSources(const std::vector<std::string>& inputs) {
   return !inputs.empty() &&
-         std::all_of(inputs.begin(), inputs.end(), [](const std::string& input) { return input.ends_with(".txt"); });
+         std::all_of(inputs.begin(), inputs.end(), [](const std::string& input) { return NameEndsWith(input, ".txt", FileNamesIgnoreCase()); });
 }
 
 int ViewSources(FileSystem& files, const std::vector<std::string>& sources, const std::string& output,

@@ -94,6 +94,37 @@ Files PlainRun() {
   return FilesIn(dir.path());
 }
 
+TEST(WindowsNames, SourceAndCompiledNamesInCapitalsFollowTheirPatterns) {
+  TempDir dir;
+  const fs::path in = dir.path() / "in";
+  ASSERT_EQ(testing::RunTool({"sources", Bytes(in)}).status, 0);
+  fs::rename(in / kLine, in / "VALLE_LINEA.TXT");
+  fs::rename(in / kTrain, in / "VALLE_42-.TXT");
+
+  const testing::ToolRun checked =
+      testing::RunTool({"check", Bytes(in / "VALLE_LINEA.TXT"), Bytes(in / "VALLE_42-.TXT"), "--json"});
+  EXPECT_EQ(checked.status, 0) << checked.err;
+  EXPECT_NE(checked.out.find("\"nome_linea\": \"VALLE\""), std::string::npos) << checked.out;
+  EXPECT_NE(checked.out.find("\"numero_treno\": \"42\""), std::string::npos) << checked.out;
+
+  // The compiled files keep the line's spelling; given in capitals, they are
+  // still told apart by their endings.
+  const fs::path out = dir.path() / "out";
+  const testing::ToolRun compiled = testing::RunTool(
+      {"compile", Bytes(in / "VALLE_LINEA.TXT"), Bytes(in / "VALLE_42-.TXT"), "-o", Bytes(out)});
+  ASSERT_EQ(compiled.status, 0) << compiled.err;
+  ASSERT_TRUE(fs::is_regular_file(out / "VALLE_42.sim"));
+  fs::rename(out / "VALLE_42.sim", out / "VALLE_42.SIM");
+  fs::rename(out / "VALLE_42.dat", out / "VALLE_42.DAT");
+  fs::rename(out / "VALLE_linea.dat", out / "VALLE_LINEA.DAT");
+  const testing::ToolRun dumped = testing::RunTool({"dump", Bytes(out / "VALLE_42.SIM")});
+  EXPECT_EQ(dumped.status, 0) << dumped.err;
+  const testing::ToolRun plotted = testing::RunTool({"plot", Bytes(out), "-o", Bytes(dir.path() / "plot.svg")});
+  EXPECT_EQ(plotted.status, 0) << plotted.err;
+  EXPECT_EQ(plotted.err.find("no compiled line file"), std::string::npos) << plotted.err;
+  EXPECT_TRUE(fs::is_regular_file(dir.path() / "plot.svg"));
+}
+
 TEST(WindowsNames, TheCompactorFindsAndWritesItsOwnDirectoryWhenItsNameHasAnEightBitCharacter) {
   TempDir dir;
   const fs::path home = dir.path() / kEightBitDirectory;

@@ -6,8 +6,10 @@
 
 #include "platform/files/memory_file_system.h"
 #include "platform/files/workspace.h"
+#include "platform/system/file_names.h"
 #include "tools/authoring/author_compile.h"
 #include "tools/authoring/error_messages.h"
+#include "tools/common/paths.h"
 #include "tools/lsp/source_lines.h"
 #include "encoding/text_encoding.h"
 
@@ -53,12 +55,25 @@ constexpr const char* kStandInTrain = "[generale]\r\n[fine]\r\n";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// Whether two line names read off file names name the same line: on a file
+// system that ignores case, "VALLE" and "Valle" do.
+bool SameLineName(const std::string& a, const std::string& b) {
+  if (!FileNamesIgnoreCase()) return a == b;
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           const auto small = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+           return small(x) == small(y);
+         });
+}
+
 }  // namespace
 
 SourceRole RoleOf(const std::string& path) {
   const std::string name = FileNameOf(path);
-  if (name.size() > kLineEnding.size() && name.ends_with(kLineEnding)) return SourceRole::LineDescription;
-  if (name.size() > kTrainEnding.size() && name.ends_with(kTrainEnding)) return SourceRole::TrainService;
+  const bool ignore_case = FileNamesIgnoreCase();
+  if (name.size() > kLineEnding.size() && tool::NameEndsWith(name, kLineEnding, ignore_case))
+    return SourceRole::LineDescription;
+  if (name.size() > kTrainEnding.size() && tool::NameEndsWith(name, kTrainEnding, ignore_case))
+    return SourceRole::TrainService;
   return SourceRole::Other;
 }
 
@@ -154,8 +169,8 @@ void ScenarioServer::Close(const std::string& path) {
   for (const std::string& other : drafts_.Paths()) {
     if (DirectoryOf(other) != directory) continue;
     const SourceRole role = RoleOf(other);
-    if ((role == SourceRole::LineDescription && LineNameOfLine(other) == line_name) ||
-        (role == SourceRole::TrainService && LineNameOfTrain(other) == line_name))
+    if ((role == SourceRole::LineDescription && SameLineName(LineNameOfLine(other), line_name)) ||
+        (role == SourceRole::TrainService && SameLineName(LineNameOfTrain(other), line_name)))
       pending_.insert(other);
   }
 }
@@ -168,7 +183,7 @@ void ScenarioServer::MarkPending(const std::string& path) {
   const std::string line_name = LineNameOfLine(path);
   for (const std::string& other : drafts_.Paths())
     if (RoleOf(other) == SourceRole::TrainService && DirectoryOf(other) == directory &&
-        LineNameOfTrain(other) == line_name)
+        SameLineName(LineNameOfTrain(other), line_name))
       pending_.insert(other);
 }
 
@@ -181,7 +196,7 @@ ScenarioServer::Pair ScenarioServer::PairOf(const std::string& path) {
     pair.line_name = LineNameOfLine(path);
     const auto of_this_line = [&](const std::string& candidate) {
       return RoleOf(candidate) == SourceRole::TrainService && DirectoryOf(candidate) == directory &&
-             LineNameOfTrain(candidate) == pair.line_name;
+             SameLineName(LineNameOfTrain(candidate), pair.line_name);
     };
     // An open train service first, then the first one on disk.
     for (const std::string& open : drafts_.Paths()) {
@@ -210,7 +225,34 @@ ScenarioServer::Pair ScenarioServer::PairOf(const std::string& path) {
   pair.train_found = true;
   pair.line_name = LineNameOfTrain(path);
   pair.line_path = Join(directory, pair.line_name + std::string(kLineEnding));
-  pair.line_found = !pair.line_name.empty() && (IsOpen(pair.line_path) || files_.FileExists(pair.line_path));
+  if (pair.line_name.empty()) return pair;
+  const auto of_this_train = [&](const std::string& candidate) {
+    return RoleOf(candidate) == SourceRole::LineDescription && DirectoryOf(candidate) == directory &&
+           SameLineName(LineNameOfLine(candidate), pair.line_name);
+  };
+  // The open line description first, then the one on disk, by the name it
+  // has there ("VALLE_LINEA.TXT" where names ignore case).
+  for (const std::string& open : drafts_.Paths()) {
+    if (of_this_train(open)) {
+      pair.line_path = open;
+      pair.line_found = true;
+      return pair;
+    }
+  }
+  if (files_.FileExists(pair.line_path)) {
+    pair.line_found = true;
+    if (FileNamesIgnoreCase()) {
+      std::vector<std::string> names;
+      if (files_.ListDirectory(directory.empty() ? "." : directory, &names).ok()) {
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names)
+          if (of_this_train(Join(directory, name))) {
+            pair.line_path = Join(directory, name);
+            break;
+          }
+      }
+    }
+  }
   return pair;
 }
 

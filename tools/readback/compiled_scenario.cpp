@@ -5,6 +5,7 @@
 #include "compiler/fields/arithmetic.h"
 #include "compiler/compile_run.h"
 #include "compiler/compiled_files.h"
+#include "platform/system/file_names.h"
 #include "platform/system/program_directory.h"
 #include "platform/files/workspace.h"
 #include "tools/common/counted.h"
@@ -13,10 +14,6 @@
 namespace scenario::tool {
 
 namespace {
-
-bool EndsWith(const std::string& text, const std::string& ending) {
-  return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
-}
 
 std::string ReadCompiledFile(FileSystem& files, const std::string& path, CompiledFileKind kind) {
   std::string bytes;
@@ -40,11 +37,11 @@ std::string ValueTypeName(ValueType type) {
   return "type " + std::to_string(static_cast<int>(type));
 }
 
-std::optional<CompiledFileKind> CompiledFileKindOf(const std::string& path) {
+std::optional<CompiledFileKind> CompiledFileKindOf(const std::string& path, bool names_ignore_case) {
   const std::string name = BaseName(path);
-  if (EndsWith(name, "_linea.dat")) return CompiledFileKind::Line;
-  if (EndsWith(name, ".sim")) return CompiledFileKind::Station;
-  if (EndsWith(name, ".dat")) return CompiledFileKind::Cell;
+  if (NameEndsWith(name, "_linea.dat", names_ignore_case)) return CompiledFileKind::Line;
+  if (NameEndsWith(name, ".sim", names_ignore_case)) return CompiledFileKind::Station;
+  if (NameEndsWith(name, ".dat", names_ignore_case)) return CompiledFileKind::Cell;
   return std::nullopt;
 }
 
@@ -193,7 +190,7 @@ CompiledScenario FindCompiledScenario(FileSystem& files, const std::string& dire
   for (const std::string& path : line_files) {
     const std::string base = BaseName(path);
     const std::string name = base.substr(0, base.size() - std::string("_linea.dat").size());
-    if (name.size() >= best && stem.size() > name.size() + 1 && stem.compare(0, name.size() + 1, name + "_") == 0) {
+    if (name.size() >= best && stem.size() > name.size() + 1 && NameStartsWith(stem, name + "_", FileNamesIgnoreCase())) {
       best = name.size();
       scenario.line_path = path;
     }

@@ -12,6 +12,7 @@
 
 #include "model/scenario_model.h"
 #include "platform/files/file_system.h"
+#include "platform/system/file_names.h"
 #include "tools/common/refusal.h"
 
 namespace scenario::tool {
@@ -19,8 +20,10 @@ namespace scenario::tool {
 enum class CompiledFileKind { Line, Station, Cell };
 
 // By the name's ending: "_linea.dat" a line file, ".sim" a station file,
-// any other ".dat" a cell file.
-std::optional<CompiledFileKind> CompiledFileKindOf(const std::string& path);
+// any other ".dat" a cell file; in either case of the letters where the
+// system's file names ignore case.
+std::optional<CompiledFileKind> CompiledFileKindOf(const std::string& path,
+                                                   bool names_ignore_case = FileNamesIgnoreCase());
 // "compiled line file", "station file", "cell file".
 std::string KindName(CompiledFileKind kind);
 // "Empty", "Integer", "Double": the type of a plan point's coordinate.

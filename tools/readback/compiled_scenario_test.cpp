@@ -61,5 +61,26 @@ TEST(KindOfFile, TheNameTellsTheKind) {
   EXPECT_EQ(CompiledFileKindOf("linea.dat/x.txt"), std::nullopt);
 }
 
+TEST(KindOfFile, CapitalsTellTheKindWhereTheSystemIgnoresCase) {
+  struct Case {
+    const char* path;
+    std::optional<CompiledFileKind> ignoring_case;
+    std::optional<CompiledFileKind> minding_case;
+  };
+  const Case cases[] = {
+      {"VALLE_LINEA.DAT", CompiledFileKind::Line, std::nullopt},
+      {"Valle_Linea.dat", CompiledFileKind::Line, CompiledFileKind::Cell},
+      {"VALLE_42.SIM", CompiledFileKind::Station, std::nullopt},
+      {"Valle_42.Dat", CompiledFileKind::Cell, std::nullopt},
+      {"Valle_42.sim", CompiledFileKind::Station, CompiledFileKind::Station},
+      {"VALLE_42.TXT", std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(CompiledFileKindOf(c.path, true), c.ignoring_case);
+    EXPECT_EQ(CompiledFileKindOf(c.path, false), c.minding_case);
+  }
+}
+
 }  // namespace
 }  // namespace scenario::tool

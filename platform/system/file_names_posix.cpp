@@ -1,0 +1,7 @@
+#include "platform/system/file_names.h"
+
+namespace scenario {
+
+bool FileNamesIgnoreCase() { return false; }
+
+}  // namespace scenario
