@@ -55,6 +55,13 @@ TEST(Hover, TellsTheKeywordAndTheValueAndWhatItIsStoredAs) {
        {"**segnale** — train service, under `[segnali]`", "| 11 | tempo |  | Long |"}},
       {"signal position", "segnale,    2350,   2, 4, 1,  0, 0,    0,  0,0,0, 0", "segnale,    2350", 13,
        {"2350 m → route cell 48, which begins at 2350 m"}},
+      // What a value does, beyond where it is stored.
+      {"signal sx", "segnale,    2350,   2, 4, 1,  0, 0,    0,  0,0,0, 0", "segnale,    2350", 20,
+       {"2 keeps tempo", "the code of the approach marks"}},
+      {"stop time", "stazione,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO", "stazione,    7350",
+       57, {"the stop time; stored only", "come from the kind"}},
+      {"station flag", "stazione,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO",
+       "stazione,    7350", 30, {"par_1, a flag; stored only"}},
   };
   for (const HoverCase& c : cases) {
     std::string text = BuiltInTrainText();
