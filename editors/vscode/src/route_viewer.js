@@ -18,26 +18,42 @@ function lineNameOfTrain(file) {
   return underscore > 0 && underscore + 1 < stem.length ? stem.slice(0, underscore) : '';
 }
 
+// Whether `name` ends in `ending`, and whether two line names are one; on
+// Windows, whose file names ignore case, in either case of their letters.
+function endsWith(name, ending, ignoreCase) {
+  return ignoreCase ? name.toLowerCase().endsWith(ending.toLowerCase()) : name.endsWith(ending);
+}
+function sameName(a, b, ignoreCase) {
+  return ignoreCase ? a.toLowerCase() === b.toLowerCase() : a === b;
+}
+
 // The two sources of the scenario `file` belongs to, paired as the language
 // server pairs them: a train service goes with NAME_linea.txt beside it; a
 // line description with an open train service of its line, or else the
 // first one beside it. Throws an Error that says what is missing.
-function pairOf(file, openFiles) {
+function pairOf(file, openFiles, ignoreCase = process.platform === 'win32') {
   const dir = path.dirname(file);
   const base = path.basename(file);
-  if (base.endsWith(LINE_ENDING)) {
+  if (endsWith(base, LINE_ENDING, ignoreCase)) {
     const name = base.slice(0, -LINE_ENDING.length);
-    const ofLine = (f) => path.dirname(f) === dir && f.endsWith(TRAIN_ENDING) && lineNameOfTrain(f) === name;
+    const ofLine = (f) =>
+      path.dirname(f) === dir && endsWith(f, TRAIN_ENDING, ignoreCase) && sameName(lineNameOfTrain(f), name, ignoreCase);
     const open = openFiles.find(ofLine);
     if (open) return { line: file, train: open };
     const beside = fs.readdirSync(dir).sort().map((n) => path.join(dir, n)).find(ofLine);
     if (!beside) throw new Error(`no train service of the line '${name}' (${name}_NUMBER-.txt) lies beside ${base}`);
     return { line: file, train: beside };
   }
-  if (base.endsWith(TRAIN_ENDING)) {
+  if (endsWith(base, TRAIN_ENDING, ignoreCase)) {
     const name = lineNameOfTrain(file);
     if (!name) throw new Error(`${base} does not name its line: a train service is called LINE_NUMBER-.txt`);
-    const line = path.join(dir, name + LINE_ENDING);
+    const ofTrain = (f) =>
+      path.dirname(f) === dir && endsWith(f, LINE_ENDING, ignoreCase) &&
+      sameName(path.basename(f).slice(0, -LINE_ENDING.length), name, ignoreCase);
+    const line =
+      openFiles.find(ofTrain) ||
+      (ignoreCase ? fs.readdirSync(dir).sort().map((n) => path.join(dir, n)).find(ofTrain) : undefined) ||
+      path.join(dir, name + LINE_ENDING);
     if (!fs.existsSync(line)) throw new Error(`the line description ${name}${LINE_ENDING} of ${base} is not beside it`);
     return { line, train: file };
   }

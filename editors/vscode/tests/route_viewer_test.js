@@ -224,6 +224,21 @@ const run = (uri) => calls.commands.get(COMMAND)(uri);
     assert.strictEqual(calls.panels.length, 2);
   });
 
+  await check('where names ignore case, sources in either case are one scenario', () => {
+    const { pairOf } = require('../src/route_viewer.js');
+    const dir = path.join(root, 'capitals');
+    fs.mkdirSync(dir);
+    const upperLine = path.join(dir, 'VALLE_LINEA.TXT');
+    const lowerTrain = path.join(dir, 'valle_42-.txt');
+    fs.writeFileSync(upperLine, '[generale]\r\n');
+    fs.writeFileSync(lowerTrain, '[generale]\r\n');
+    assert.deepStrictEqual(pairOf(lowerTrain, [], true), { line: upperLine, train: lowerTrain });
+    assert.deepStrictEqual(pairOf(upperLine, [], true), { line: upperLine, train: lowerTrain });
+    // Where case counts, they are not.
+    assert.throws(() => pairOf(lowerTrain, [], false), /not beside it/);
+    assert.throws(() => pairOf(upperLine, [], false), /no scenario source/);
+  });
+
   fs.rmSync(root, { recursive: true, force: true });
   console.log(passed + ' passed, ' + failed + ' failed');
   process.exit(failed === 0 ? 0 : 1);
