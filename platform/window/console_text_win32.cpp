@@ -15,15 +15,11 @@ bool IsConsole(HANDLE handle) {
   return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 }
 
-// A stream's bytes, shown on a console with WriteConsoleW: the console's
-// code page plays no part, and stays as the user set it.
-class ConsoleBuffer final : public std::streambuf {
+// A stream buffer that hands what is written to Pass, a buffer's worth at a
+// time and on every flush.
+class PassingBuffer : public std::streambuf {
  public:
-  explicit ConsoleBuffer(HANDLE console) : console_(console) { setp(buffer_, buffer_ + sizeof buffer_); }
-  ~ConsoleBuffer() override {
-    Drain();
-    Show(decoder_.Finish());
-  }
+  PassingBuffer() { setp(buffer_, buffer_ + sizeof buffer_); }
 
  protected:
   int_type overflow(int_type c) override {
@@ -37,13 +33,32 @@ class ConsoleBuffer final : public std::streambuf {
 
   int sync() override { return Drain() ? 0 : -1; }
 
- private:
   bool Drain() {
-    const std::u16string text = decoder_.Decode(std::string_view(pbase(), pptr() - pbase()));
+    const std::string_view bytes(pbase(), pptr() - pbase());
     setp(buffer_, buffer_ + sizeof buffer_);
-    return Show(text);
+    return Pass(bytes);
   }
 
+  virtual bool Pass(std::string_view bytes) = 0;
+
+ private:
+  char buffer_[4096];
+};
+
+// A stream's bytes, shown on a console with WriteConsoleW: the console's
+// code page plays no part, and stays as the user set it.
+class ConsoleBuffer final : public PassingBuffer {
+ public:
+  explicit ConsoleBuffer(HANDLE console) : console_(console) {}
+  ~ConsoleBuffer() override {
+    Drain();
+    Show(decoder_.Finish());
+  }
+
+ protected:
+  bool Pass(std::string_view bytes) override { return Show(decoder_.Decode(bytes)); }
+
+ private:
   bool Show(std::u16string_view text) {
     while (!text.empty()) {
       const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size(), 8192));
@@ -56,15 +71,14 @@ class ConsoleBuffer final : public std::streambuf {
 
   HANDLE console_;
   ConsoleTextDecoder decoder_;
-  char buffer_[4096];
 };
 
 // A stream's bytes, sent on to a file or a pipe as UTF-8: a path in
 // Windows-1252 and a name the tool wrote in UTF-8 reach the reader in one
 // encoding.
-class Utf8Buffer final : public std::streambuf {
+class Utf8Buffer final : public PassingBuffer {
  public:
-  explicit Utf8Buffer(std::streambuf* sink) : sink_(sink) { setp(buffer_, buffer_ + sizeof buffer_); }
+  explicit Utf8Buffer(std::streambuf* sink) : sink_(sink) {}
   ~Utf8Buffer() override {
     Drain();
     Send(encoder_.Finish());
@@ -72,24 +86,10 @@ class Utf8Buffer final : public std::streambuf {
   }
 
  protected:
-  int_type overflow(int_type c) override {
-    if (!Drain()) return traits_type::eof();
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(c);
-      pbump(1);
-    }
-    return traits_type::not_eof(c);
-  }
-
   int sync() override { return Drain() && sink_->pubsync() == 0 ? 0 : -1; }
+  bool Pass(std::string_view bytes) override { return Send(encoder_.Encode(bytes)); }
 
  private:
-  bool Drain() {
-    const std::string text = encoder_.Encode(std::string_view(pbase(), pptr() - pbase()));
-    setp(buffer_, buffer_ + sizeof buffer_);
-    return Send(text);
-  }
-
   bool Send(const std::string& text) {
     return sink_->sputn(text.data(), static_cast<std::streamsize>(text.size())) ==
            static_cast<std::streamsize>(text.size());
@@ -97,7 +97,6 @@ class Utf8Buffer final : public std::streambuf {
 
   std::streambuf* sink_;
   Utf8TextEncoder encoder_;
-  char buffer_[4096];
 };
 
 // Puts a console buffer under `stream` when `handle` is a console, a UTF-8
