@@ -132,6 +132,8 @@ const Case kCases[] = {
      true, 30, 1, WarningKind::WrongSection, "stands under [rallentamenti]"},
     {"signal before the general section", {}, {{1, "numero vetture,    4", true}}, true, 1, 1,
      WarningKind::WrongSection, "before [generale]"},
+    {"a line description line before [generale]", {{1, "lunghezza percorso,    99000", true}}, {}, false, 1, 1,
+     WarningKind::WrongSection, "'lunghezza percorso' stands before [generale]: everything before that line is skipped"},
     {"curve in the general section", {{10, "curvas3,  1000,  100", true}}, {}, false, 10, 1,
      WarningKind::GeneralSection, "put a header such as [curve]"},
     {"route length after the general section", {{23, "lunghezza percorso,    5000", true}}, {}, false, 23, 1,
@@ -213,6 +215,17 @@ const Case kCases[] = {
      "the first adhesion step is at 500 m: the route before it, up to cell 9, has the adhesion 0"},
     {"a slowdown within the first 1500 m", {}, {{30, "rallentamento,   1000,    30,  350, 1,  1,  0"}}, true, 30, 1,
      WarningKind::NoWarningBoard, "it gets no warning board"},
+    {"a signal's approach marks over a station's", {}, {{33, "segnale,    7500,   2, 4, 1,  0, 0,    0,  0,0,0, 0", true}},
+     true, 33, 1, WarningKind::MarksReplaced,
+     "the approach marks of the signal at 7500 m are written over those of the station 'PRAGELLO' (line 13) in route "
+     "cells 149 and 147: the marks 81 and 83 become 61 and 62"},
+    {"a station's approach marks over a signal's", {},
+     {{33, "segnale,   98050,   2, 4, 1,  0, 0,    0,  0,0,0, 0", true},
+      {60, "[stazioni]"},
+      {61, "stazione,   97900, 22,  300,  0, 0, 0,  0,0,0,  4,1,1,    0,   0, 0, 0, NUOVA", true}},
+     true, 62, 1, WarningKind::MarksReplaced,
+     "over those of the signal at 98050 m (line 33) in route cells 1958 and 1956: the marks 62 and 63 become 82 and "
+     "84"},
     {"train service without stations", {},
      {{11, "[fine]"}}, true, 0, 0, WarningKind::EmptyService, "no station line"},
 };

@@ -42,6 +42,7 @@ enum class WarningKind {
   MountainType,         // a mountain close after the one before, compiled as type 3
   FirstStep,            // a first speed or adhesion step after 0 m, with 0 before it
   NoWarningBoard,       // a slowdown within the first 1500 m, which gets no warning board
+  MarksReplaced,        // approach marks written over the marks of another item
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

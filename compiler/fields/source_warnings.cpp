@@ -105,6 +105,7 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::MountainType: return "mountain-type";
     case WarningKind::FirstStep: return "first-step";
     case WarningKind::NoWarningBoard: return "no-warning-board";
+    case WarningKind::MarksReplaced: return "marks-replaced";
   }
   return "unknown";
 }

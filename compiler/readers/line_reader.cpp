@@ -55,7 +55,20 @@ bool LineReader::FindGeneralSection() {
       if (warn_) warn_->EnterSection("generale");
       return true;
     }
+    if (warn_) WarnBeforeGeneral();
   }
+}
+
+// A field before the general section, which the reading passes over: told
+// once, at the first that is neither a comment nor a header.
+void LineReader::WarnBeforeGeneral() {
+  const std::string& field = state_.riga;
+  if (ws_.before_general_told || field.find_first_not_of(" \t") == std::string::npos || IsComment(field) ||
+      !HeaderName(field).empty())
+    return;
+  ws_.before_general_told = true;
+  warn_->Warn(source_.fields().last_field(), WarningKind::WrongSection,
+              "'" + field + "' stands before [generale]: everything before that line is skipped");
 }
 
 bool LineReader::ReadGeneralSection() {

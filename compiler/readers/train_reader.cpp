@@ -1,10 +1,13 @@
 #include "compiler/readers/train_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/fields/arithmetic.h"
 #include "compiler/fields/keyword_match.h"
@@ -57,6 +60,8 @@ struct TrainWarningState {
   // The timetable time of the last station that has one.
   int32_t last_orario = 0;
   std::string last_timed_station;
+  // Which item wrote the approach mark each cell holds, with its line.
+  std::map<int64_t, std::pair<std::string, int>> marks;
 };
 
 uint8_t AdhesionByte(int32_t adhesion) { return Low8(adhesion); }
@@ -351,6 +356,10 @@ class TrainServiceReading {
     const std::array<int32_t, 11> read = {posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo};
     std::optional<MarkerWatch> watch;
     if (warn_) watch.emplace(model_);
+    const int64_t signal_cell = round_half_even(InCells(posizione) + 1);
+    std::vector<int64_t> mark_cells;
+    for (int64_t n = 1; n <= 4; ++n) mark_cells.push_back(signal_cell - 2 * n);
+    const std::vector<int> marks_before = warn_ ? MarksOn(mark_cells) : std::vector<int>();
     NamingCause([&] { memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo); },
                 [&](RuntimeFailure& failure) {
                   const causes::Cause cause = causes::SignalOutside(failure, read);
@@ -358,11 +367,13 @@ class TrainServiceReading {
                 });
     // Any error in the slot stops the reading here, also one left by the
     // line description.
-    const int64_t signal_cell = round_half_even(InCells(posizione) + 1);
     if (model_.codice_errore == error_number::kSignalCellTaken)
       source_.ExplainStop(ValueAt(0), CellTaken("the signal", posizione, signal_cell, 1, HolderOf(signal_cell), model_));
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
-    if (warn_) warn_->Holds(signal_cell, "the signal at " + Metres(posizione), ValueAt(0));
+    if (warn_) {
+      warn_->Holds(signal_cell, "the signal at " + Metres(posizione), ValueAt(0));
+      WarnMarksReplaced("the signal at " + Metres(posizione), mark_cells, marks_before);
+    }
     if (watch) watch->After(*warn_, model_, ValueAt(0), "the signal", posizione);
     return AfterLine::GoOn;
   }
@@ -592,10 +603,17 @@ class TrainServiceReading {
     const uint8_t t = record.tipo_stazione;
     const double last_zone_cell = InCells(record.fine_zona);
     if (t < 25 && t != 5 && t != 6) {
+      std::vector<int64_t> mark_cells;
+      for (int j = 1; j <= 4; ++j) {
+        const double y = last_zone_cell - j - 1;
+        if (y > 1) mark_cells.push_back(round_half_even(y));
+      }
+      const std::vector<int> marks_before = warn_ ? MarksOn(mark_cells) : std::vector<int>();
       for (int j = 1; j <= 4; ++j) {
         const double y = last_zone_cell - j - 1;
         if (y > 1) cella(model_, round_half_even(y)).avviso = static_cast<uint8_t>(80 + j);
       }
+      if (warn_) WarnMarksReplaced("the station '" + record.nome + "'", mark_cells, marks_before);
     }
     if (t < 25) {
       const double y = last_zone_cell - 1;
@@ -609,6 +627,63 @@ class TrainServiceReading {
       stop_cell.valore_1 = Low16(i);
     }
     return AfterLine::GoOn;
+  }
+
+  // The approach marks `cells` hold now; -1 for a cell outside the route.
+  std::vector<int> MarksOn(const std::vector<int64_t>& cells) const {
+    std::vector<int> marks;
+    for (int64_t cell : cells)
+      marks.push_back(cell >= 0 && static_cast<size_t>(cell) < model_.percorso.size()
+                          ? model_.percorso[static_cast<size_t>(cell)].avviso
+                          : -1);
+    return marks;
+  }
+
+  // `item` has written its approach marks on `cells`, which held `before`:
+  // a mark of another item that it replaced by a different one is lost, as
+  // a cell keeps one mark, the last written. Told once for each item that
+  // lost marks, with the cells.
+  void WarnMarksReplaced(const std::string& item, const std::vector<int64_t>& cells, const std::vector<int>& before) {
+    const int line = fields_.keyword_position().line;
+    struct Lost {
+      std::string owner;
+      int line;
+      std::vector<std::string> cells, was, now;
+    };
+    std::vector<Lost> lost;
+    for (size_t i = 0; i < cells.size(); ++i) {
+      if (before[i] < 0) continue;
+      const int now = model_.percorso[static_cast<size_t>(cells[i])].avviso;
+      const auto writer = ws_.marks.find(cells[i]);
+      if (writer != ws_.marks.end() && before[i] != now) {
+        auto same = std::find_if(lost.begin(), lost.end(), [&](const Lost& l) {
+          return l.owner == writer->second.first && l.line == writer->second.second;
+        });
+        if (same == lost.end()) same = lost.insert(lost.end(), Lost{writer->second.first, writer->second.second, {}, {}, {}});
+        same->cells.push_back(std::to_string(cells[i]));
+        same->was.push_back(std::to_string(before[i]));
+        same->now.push_back(std::to_string(now));
+      }
+      ws_.marks[cells[i]] = {item, line};
+    }
+    for (const Lost& l : lost) {
+      const bool one = l.cells.size() == 1;
+      warn_->Warn(ws_.at, WarningKind::MarksReplaced,
+                  "the approach marks of " + item + " are written over those of " + l.owner + " (line " +
+                      std::to_string(l.line) + ") in route " + (one ? "cell " : "cells ") + Joined(l.cells) + ": " +
+                      (one ? "the mark " : "the marks ") + Joined(l.was) + (one ? " becomes " : " become ") +
+                      Joined(l.now) + ", as a cell keeps only the mark written last, and " + l.owner +
+                      " loses " + (one ? "it" : "them") + "; move one of the two so that their marks do not meet");
+    }
+  }
+
+  static std::string Joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (size_t i = 0; i < words.size(); ++i) {
+      if (i > 0) text += i + 1 == words.size() ? " and " : ", ";
+      text += words[i];
+    }
+    return text;
   }
 
   void WarnStopCellTaken(const rec_stazione& record, const rec_cella& cell, int64_t k) {
