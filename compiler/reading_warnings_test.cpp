@@ -151,7 +151,7 @@ const Case kCases[] = {
     {"slowdown of negative length", {}, {{31, "rallentamento,   46200,    50,  -400, 1,  1,  0"}}, true, 31, 1,
      WarningKind::NegativeLength, "its end lies before its start"},
     {"station stop cell over a board", {{42, "cartello_indicatore,  7450,   (P.L.      )", true}}, {}, true, 13, 1,
-     WarningKind::CellReplaced, "(route cell 150) replaces an indication board"},
+     WarningKind::CellReplaced, "(route cell 150) replaces the indication board at 7450 m (line 42 of Calvisio -Sambreta_linea.txt)"},
     {"slowdown of length 0", {}, {{30, "rallentamento,   21850,    30,  0, 1,  1,  0"}}, true, 30, 1,
      WarningKind::CellReplaced, "the start replaces the end"},
     {"gradient kept as its low 8 bits", {{23, "pendenza,   0,    300"}}, {}, false, 23, 1, WarningKind::LowBits,
@@ -226,6 +226,16 @@ const Case kCases[] = {
      true, 62, 1, WarningKind::MarksReplaced,
      "over those of the signal at 98050 m (line 33) in route cells 1958 and 1956: the marks 62 and 63 become 82 and "
      "84"},
+    {"a mountain marker taken by a board read after it", {{25, "montagna,   6900,  7200,  12"}}, {}, false, 25, 1,
+     WarningKind::CellReplaced,
+     "the mountain from 6900 m loses a marker to the items read after it: route cell 141 to the indication board at "
+     "7000 m (line 42)"},
+    {"a mountain marker taken by the cell rules", {{25, "montagna,   21200,  21400,  12"}}, {}, false, 25, 1,
+     WarningKind::CellRules, "the mountain from 21200 m loses its marker in route cell 427 to the code changes to 180"},
+    {"a code change lowered by the cell rules", {{40, "cartello_indicatore,  19900,   (P.L.      )", true}},
+     {{33, "segnale,   20000,   2, 4, 1,  0, 0,    0,  0,0,0, 0", true}, {61, "abbattimento,   20000,   270", true}},
+     true, 62, 17, WarningKind::CellRules,
+     "the code change at 20000 m (route cell 400) gives the code 270, and the compactor lowers it to 180"},
     {"train service without stations", {},
      {{11, "[fine]"}}, true, 0, 0, WarningKind::EmptyService, "no station line"},
 };

@@ -106,6 +106,7 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::FirstStep: return "first-step";
     case WarningKind::NoWarningBoard: return "no-warning-board";
     case WarningKind::MarksReplaced: return "marks-replaced";
+    case WarningKind::CellRules: return "cell-rules";
   }
   return "unknown";
 }

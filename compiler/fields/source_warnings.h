@@ -64,7 +64,12 @@ class SourceWarnings {
                     const std::string& meaning);
   // The item `item`, written at `at`, has taken route cell `cell`.
   void Holds(int64_t cell, std::string item, FieldPosition at) {
-    observer_.held_cells[cell] = CellHolder{std::move(item), file_, at.line};
+    observer_.held_cells[cell] = CellHolder{std::move(item), file_, at.line, at.column};
+  }
+  // The mountain `item`, written at `at`, has put a marker in route cell
+  // `cell`.
+  void MountainMarker(int64_t cell, std::string item, FieldPosition at) {
+    observer_.mountain_markers[cell] = CellHolder{std::move(item), file_, at.line, at.column};
   }
   // What took route cell `cell`, with its line: empty when no item is known.
   std::string HolderOf(int64_t cell) const;

@@ -250,11 +250,21 @@ AfterLine LineReader::ReadMountain() {
   int32_t tipo = ReadLong();
   if (FailsRangeTest(inizio, "the mountain")) return AfterLine::Close;
   if (warn_) WarnMountain(inizio, fine, tipo);
+  const bool markers = tipo > 10;
   NamingCause([&] { memo_montagna(model_, inizio, fine, tipo); },
               [&](RuntimeFailure& failure) {
                 const causes::Cause cause = causes::MountainOutside(failure, inizio, fine, model_);
                 failure.SetCause(ValueAt(cause.value), cause.text);
               });
+  if (warn_ && markers) {
+    // Every fourth cell of the section that now holds a marker.
+    const int64_t prima = round_half_even(InCells(inizio));
+    const int64_t ultima = round_half_even(InCells(fine) - 1);
+    for (int64_t indice = prima + 3; indice <= ultima; indice += 4) {
+      if (cella(model_, indice).tipo_cella == tipo::marcatore_montagna)
+        warn_->MountainMarker(indice, "the mountain from " + Metres(inizio), ValueAt(causes::kKeyword));
+    }
+  }
   return AfterLine::GoOn;
 }
 

@@ -701,6 +701,8 @@ class TrainServiceReading {
       case tipo::cartello: held = "an indication board"; break;
       default: break;
     }
+    const std::string holder = HolderOf(k);
+    if (!holder.empty()) held = holder.c_str();
     warn_->Warn(ws_.at, WarningKind::CellReplaced,
                 "the stop cell of the station '" + record.nome + "' (route cell " + std::to_string(k) + ") replaces " + held +
                     " that stood there");
