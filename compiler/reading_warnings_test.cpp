@@ -236,6 +236,18 @@ const Case kCases[] = {
      {{33, "segnale,   20000,   2, 4, 1,  0, 0,    0,  0,0,0, 0", true}, {61, "abbattimento,   20000,   270", true}},
      true, 62, 17, WarningKind::CellRules,
      "the code change at 20000 m (route cell 400) gives the code 270, and the compactor lowers it to 180"},
+    // Values kept to the 16 bits of a cell's field.
+    {"a signal's s1 × 10 + d1 beyond 16 bits", {}, {{33, "segnale,    2350,   2, 4000, 1,  0, 0,    0,  0,0,0, 0"}},
+     true, 33, 24, WarningKind::LowBits,
+     "the signal's s1 × 10 + d1 (valore_1), 40000 does not fit the cell's 16 bits (-32768 to 32767): only its low 16 "
+     "bits are kept, and the compiled cell holds -25536"},
+    {"a signal's marks beyond a byte", {}, {{33, "segnale,    2350,   9, 4, 1,  0, 0,    0,  0,0,0, 0"}}, true, 33,
+     21, WarningKind::LowBits, "(sx × 3 + dx) × 10 + 1 to 4 = 271 to 274, do not fit a byte (0 to 255): only their "
+     "low 8 bits are kept, 15 to 18"},
+    {"a slowdown's speed beyond 16 bits", {}, {{30, "rallentamento,   21850,    40000,  350, 1,  1,  0"}}, true, 30,
+     28, WarningKind::LowBits, "the slowdown's speed v 40000 does not fit"},
+    {"an indicator's stripes beyond 16 bits", {{27, "indicatori_vmax,  2850,  95,  100,  110,  4000,  ,  ,  ,  0"}}, {},
+     false, 27, 43, WarningKind::LowBits, "(valore_4), 40000 does not fit the cell's 16 bits"},
     {"train service without stations", {},
      {{11, "[fine]"}}, true, 0, 0, WarningKind::EmptyService, "no station line"},
 };

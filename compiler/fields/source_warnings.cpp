@@ -273,6 +273,15 @@ void SourceWarnings::OutsideRange(FieldPosition at, const std::string& what, int
            std::to_string(low) + " to " + std::to_string(high));
 }
 
+void SourceWarnings::SixteenBits(FieldPosition at, const std::string& what, int64_t value) {
+  if (value >= -32768 && value <= 32767) return;
+  if (value < INT32_MIN || value > INT32_MAX) return;
+  const int stored = static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
+  Warn(at, WarningKind::LowBits,
+       what + " " + std::to_string(value) + " does not fit the cell's 16 bits (-32768 to 32767): only its low 16 bits "
+       "are kept, and the compiled cell holds " + std::to_string(stored) + "; write a smaller value");
+}
+
 void SourceWarnings::Recognised(std::string_view keyword, std::string_view section, FieldPosition at) {
   if (!section_known_ || section_ == section || WarnedOnLine(at.line)) return;
   Warn(at, WarningKind::WrongSection,

@@ -62,6 +62,10 @@ class SourceWarnings {
   // in which it means `meaning`.
   void OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low, int64_t high,
                     const std::string& meaning);
+  // A value stored in a cell's 16-bit field: warned of when it lies
+  // outside -32768 to 32767 but within a Long (beyond a Long the reading
+  // fails instead).
+  void SixteenBits(FieldPosition at, const std::string& what, int64_t value);
   // The item `item`, written at `at`, has taken route cell `cell`.
   void Holds(int64_t cell, std::string item, FieldPosition at) {
     observer_.held_cells[cell] = CellHolder{std::move(item), file_, at.line, at.column};

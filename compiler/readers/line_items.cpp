@@ -298,7 +298,12 @@ AfterLine LineReader::ReadIndicator() {
   for (int32_t& value : v) value = ReadLong();
   const int32_t posizione = v[0];
   if (FailsRangeTest(posizione, "the maximum-speed indicator")) return AfterLine::Close;
-  if (warn_) WarnRunOut("the maximum-speed indicator", posizione);
+  if (warn_) {
+    WarnRunOut("the maximum-speed indicator", posizione);
+    if (int64_t{v[4]} * 10 >= INT32_MIN && int64_t{v[4]} * 10 <= INT32_MAX)
+      warn_->SixteenBits(ValueAt(4), "the indicator's strisces × 10 + strisced (valore_4),",
+                         int64_t{v[4]} * 10 + v[8]);
+  }
   std::optional<MarkerWatch> watch;
   if (warn_) watch.emplace(model_);
   NamingCause(

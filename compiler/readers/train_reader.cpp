@@ -348,6 +348,7 @@ class TrainServiceReading {
     if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the signal");
     if (warn_) {
       WarnRunOut("the signal", posizione);
+      WarnSignalBits(sx, s1, s2, s3, rapp, dx, d1, d2, d3);
       if (sx == 2 && (tempo < 0 || tempo > 255))
         warn_->Warn(ws_.at, WarningKind::LowBits,
                     "the signal's time " + std::to_string(tempo) + " does not fit a byte: only its low 8 bits are kept (" +
@@ -378,6 +379,31 @@ class TrainServiceReading {
     return AfterLine::GoOn;
   }
 
+  // The signal's values as its cell stores them: each sum in 16 bits, the
+  // code of the approach marks in 8.
+  void WarnSignalBits(int64_t sx, int64_t s1, int64_t s2, int64_t s3, int64_t rapp, int64_t dx, int64_t d1,
+                      int64_t d2, int64_t d3) {
+    const auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+    if (fits(rapp * 10) && fits(sx * 3) && fits(rapp * 10 + sx * 3))
+      warn_->SixteenBits(ValueAt(5), "the signal's rapp × 10 + sx × 3 + dx (valore_4),", rapp * 10 + sx * 3 + dx);
+    const int64_t tens[3] = {s1, s2, s3};
+    const int64_t units[3] = {d1, d2, d3};
+    for (size_t i = 0; i < 3; ++i) {
+      const std::string n = std::to_string(i + 1);
+      if (fits(tens[i] * 10))
+        warn_->SixteenBits(ValueAt(2 + i), "the signal's s" + n + " × 10 + d" + n + " (valore_" + n + "),",
+                           tens[i] * 10 + units[i]);
+    }
+    const int64_t code = sx * 3 + dx;
+    if (fits(sx * 3) && fits(code) && fits(code * 10) && (code * 10 + 1 < 0 || code * 10 + 4 > 255))
+      warn_->Warn(ValueAt(1), WarningKind::LowBits,
+                  "the signal's approach marks, (sx × 3 + dx) × 10 + 1 to 4 = " + std::to_string(code * 10 + 1) +
+                      " to " + std::to_string(code * 10 + 4) +
+                      ", do not fit a byte (0 to 255): only their low 8 bits are kept, " +
+                      std::to_string(Low8(code * 10 + 1)) + " to " + std::to_string(Low8(code * 10 + 4)) +
+                      "; write sx and dx so that sx × 3 + dx lies from 0 to 25");
+  }
+
   AfterLine ReadSlowdown() {
     fields_.BeginValues(keyword::kRallentamento);
     int32_t x = fields_.ReadLong();
@@ -387,7 +413,12 @@ class TrainServiceReading {
     int32_t f_ta = fields_.ReadLong();
     int32_t d_v = fields_.ReadLong();
     if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x, "the slowdown");
-    if (warn_) WarnSlowdown(x, l);
+    if (warn_) {
+      WarnSlowdown(x, l);
+      warn_->SixteenBits(ValueAt(1), "the slowdown's speed v", v);
+      warn_->SixteenBits(ValueAt(3), "the slowdown's f_tt", f_tt);
+      if (d_v != 0) warn_->SixteenBits(ValueAt(5), "the slowdown's d_v", d_v);
+    }
     std::optional<MarkerWatch> watch;
     if (warn_) watch.emplace(model_);
     NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
