@@ -248,6 +248,11 @@ const Case kCases[] = {
      28, WarningKind::LowBits, "the slowdown's speed v 40000 does not fit"},
     {"an indicator's stripes beyond 16 bits", {{27, "indicatori_vmax,  2850,  95,  100,  110,  4000,  ,  ,  ,  0"}}, {},
      false, 27, 43, WarningKind::LowBits, "(valore_4), 40000 does not fit the cell's 16 bits"},
+    {"a keyword field holding two keywords", {}, {{9, "velocita della stazione,   0,    30"}}, true, 9, 1,
+     WarningKind::SeveralKeywords,
+     "'velocita della stazione' holds the keywords 'velocita' and 'stazione': each is read in turn, 'velocita' first"},
+    {"a general keyword holding two tests", {{6, "sfondo uno e due,    1"}}, {}, false, 6, 1,
+     WarningKind::SeveralKeywords, "holds the keywords 'sfondo uno' and 'sfondo due'"},
     {"train service without stations", {},
      {{11, "[fine]"}}, true, 0, 0, WarningKind::EmptyService, "no station line"},
 };

@@ -44,6 +44,7 @@ enum class WarningKind {
   NoWarningBoard,       // a slowdown within the first 1500 m, which gets no warning board
   MarksReplaced,        // approach marks written over the marks of another item
   CellRules,            // an item the compactor's own cell rules change or take
+  SeveralKeywords,      // a keyword field that several keyword tests recognise
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

@@ -107,6 +107,7 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::NoWarningBoard: return "no-warning-board";
     case WarningKind::MarksReplaced: return "marks-replaced";
     case WarningKind::CellRules: return "cell-rules";
+    case WarningKind::SeveralKeywords: return "several-keywords";
   }
   return "unknown";
 }
@@ -271,6 +272,20 @@ void SourceWarnings::OutsideRange(FieldPosition at, const std::string& what, int
        what + " " + std::to_string(value) + " lies outside " + std::to_string(low) + " to " + std::to_string(high) +
            ", the range of " + meaning + ": it is compiled as it stands; write a value from " +
            std::to_string(low) + " to " + std::to_string(high));
+}
+
+void SourceWarnings::SeveralKeywords(std::string_view field, FieldPosition at,
+                                     const std::vector<std::string>& keywords) {
+  if (keywords.size() < 2) return;
+  std::string names;
+  for (size_t i = 0; i < keywords.size(); ++i) {
+    if (i > 0) names += i + 1 == keywords.size() ? " and " : ", ";
+    names += "'" + keywords[i] + "'";
+  }
+  Warn(at, WarningKind::SeveralKeywords,
+       Quoted(Trimmed(field)) + " holds the keywords " + names + ": each is read in turn, '" + keywords[0] +
+           "' first with the values of this line, and the others take the fields after them as their own values; "
+           "keep one keyword on the line");
 }
 
 void SourceWarnings::SixteenBits(FieldPosition at, const std::string& what, int64_t value) {

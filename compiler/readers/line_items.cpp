@@ -52,6 +52,10 @@ void LineReader::WarnRestField(const std::string& riga) {
       {ContainsIgnoringCase(riga, "indicatori_v"), "indicatori_vmax", "cartelli"},
       {ContainsIgnoringCase(riga, "indicat") && ContainsIgnoringCase(riga, "cartello"), "cartello_indicatore",
        "indicazioni"}};
+  std::vector<std::string> keywords;
+  for (const Test& test : tests)
+    if (test.matched) keywords.push_back(test.keyword);
+  warn_->SeveralKeywords(riga, ws_.at, keywords);
   for (const Test& test : tests) {
     if (test.matched) {
       warn_->Recognised(test.keyword, test.section, ws_.at);

@@ -134,6 +134,10 @@ void LineReader::WarnGeneralField(const std::string& riga) {
       Contains(riga, "sfondo") && Contains(riga, "due"),
       Contains(riga, "sfondo") && Contains(riga, "tre"),
       Contains(riga, "segnali") && Contains(riga, "ripetizione")};
+  std::vector<std::string> keywords;
+  for (size_t i = 0; i < 8; ++i)
+    if (tests[i]) keywords.push_back(kGeneralValues[i]);
+  warn_->SeveralKeywords(riga, at, keywords);
   bool matched = false;
   for (size_t i = 0; i < 8; ++i) {
     if (!tests[i]) continue;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/fields/arithmetic.h"
 #include "compiler/fields/keyword_match.h"

@@ -190,6 +190,10 @@ class TrainServiceReading {
         {ContainsIgnoringCase(riga, "abbattimento"), "abbattimento", "codici", -1},
         {ContainsIgnoringCase(riga, "stazione"), "stazione", "stazioni", -1}};
     bool matched = false;
+    std::vector<std::string> keywords;
+    for (const Test& test : tests)
+      if (test.matched) keywords.push_back(test.keyword);
+    warn_->SeveralKeywords(riga, ws_.at, keywords);
     for (const Test& test : tests) {
       if (!test.matched) continue;
       if (!matched) warn_->Recognised(test.keyword, test.section, ws_.at);
