@@ -528,7 +528,10 @@ class TrainServiceReading {
         [&] {
           SetStationZone(record, i, length);
           if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
-          if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona) {
+          if (i > 1 && NamingCause([&] { return SubtractLong(record.inizio_zona, kStationSpacing); },
+                                   [&](RuntimeFailure& failure) {
+                                     failure.SetCause(ValueAt(0), causes::SpacingOverflow(record));
+                                   }) < stazione(model_, i - 1).fine_zona) {
             source_.ExplainStop(ValueAt(0), causes::StationsTooClose(record, stazione(model_, i - 1),
                                                                      previous_station_line_));
             return Stop(error_number::kStationsTooClose, p);
