@@ -45,6 +45,7 @@ enum class WarningKind {
   MarksReplaced,        // approach marks written over the marks of another item
   CellRules,            // an item the compactor's own cell rules change or take
   SeveralKeywords,      // a keyword field that several keyword tests recognise
+  UnknownCode,          // a flag or code outside the codes the compile tells apart
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

@@ -108,6 +108,7 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::MarksReplaced: return "marks-replaced";
     case WarningKind::CellRules: return "cell-rules";
     case WarningKind::SeveralKeywords: return "several-keywords";
+    case WarningKind::UnknownCode: return "unknown-code";
   }
   return "unknown";
 }

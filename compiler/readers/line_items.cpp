@@ -304,9 +304,15 @@ AfterLine LineReader::ReadIndicator() {
   if (FailsRangeTest(posizione, "the maximum-speed indicator")) return AfterLine::Close;
   if (warn_) {
     WarnRunOut("the maximum-speed indicator", posizione);
-    if (int64_t{v[4]} * 10 >= INT32_MIN && int64_t{v[4]} * 10 <= INT32_MAX)
-      warn_->SixteenBits(ValueAt(4), "the indicator's strisces × 10 + strisced (valore_4),",
-                         int64_t{v[4]} * 10 + v[8]);
+    // A sum beyond 16 bits is told as such; within, each count in its range.
+    const int64_t stripes = int64_t{v[4]} * 10 + v[8];
+    if (stripes < -32768 || stripes > 32767) {
+      if (int64_t{v[4]} * 10 >= INT32_MIN && int64_t{v[4]} * 10 <= INT32_MAX)
+        warn_->SixteenBits(ValueAt(4), "the indicator's strisces × 10 + strisced (valore_4),", stripes);
+    } else {
+      warn_->OutsideRange(ValueAt(4), "the indicator's strisces", v[4], 0, 9, "a stripe count");
+      warn_->OutsideRange(ValueAt(8), "the indicator's strisced", v[8], 0, 9, "a stripe count");
+    }
   }
   std::optional<MarkerWatch> watch;
   if (warn_) watch.emplace(model_);

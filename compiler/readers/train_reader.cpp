@@ -353,6 +353,7 @@ class TrainServiceReading {
     if (warn_) {
       WarnRunOut("the signal", posizione);
       WarnSignalBits(sx, s1, s2, s3, rapp, dx, d1, d2, d3);
+      WarnSignalCodes(sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
       if (sx == 2 && (tempo < 0 || tempo > 255))
         warn_->Warn(ws_.at, WarningKind::LowBits,
                     "the signal's time " + std::to_string(tempo) + " does not fit a byte: only its low 8 bits are kept (" +
@@ -408,6 +409,38 @@ class TrainServiceReading {
                       "; write sx and dx so that sx × 3 + dx lies from 0 to 25");
   }
 
+  // Signal values outside what the packed cell reads back as, and a tempo
+  // that the compile bends or drops.
+  void WarnSignalCodes(int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx, int32_t d1,
+                       int32_t d2, int32_t d3, int32_t tempo) {
+    const char* const names[] = {"s1", "s2", "s3"};
+    const int32_t tens[] = {s1, s2, s3};
+    const int32_t units[] = {d1, d2, d3};
+    for (size_t i = 0; i < 3; ++i) {
+      const std::string n = std::to_string(i + 1);
+      warn_->OutsideRange(ValueAt(7 + i), std::string("the signal's d") + n, units[i], 0, 9,
+                          "the units of valore_" + n + " (s" + n + " × 10 + d" + n + ")");
+      if (tens[i] < 0)
+        warn_->OutsideRange(ValueAt(2 + i), std::string("the signal's ") + names[i], tens[i], 0, INT32_MAX / 10,
+                            "the tens of valore_" + n);
+    }
+    warn_->OutsideRange(ValueAt(6), "the signal's dx", dx, 0, 2, "dx in valore_4 (rapp × 10 + sx × 3 + dx)");
+    if (rapp < 0) warn_->OutsideRange(ValueAt(5), "the signal's rapp", rapp, 0, 3276, "the tens of valore_4");
+    if (int64_t{sx} * 3 + dx == 8)
+      warn_->Warn(ValueAt(1), WarningKind::UnknownCode,
+                  "the signal's sx " + std::to_string(sx) + " and dx " + std::to_string(dx) +
+                      " give sx × 3 + dx = 8, so its approach marks are 81 to 84, the marks of a station's stop: in "
+                      "the compiled cells the two cannot be told apart; choose another sx or dx");
+    if (sx == 2 && tempo >= 1 && tempo <= 100)
+      warn_->Warn(ValueAt(10), WarningKind::UnknownCode,
+                  "the signal's tempo " + std::to_string(tempo) +
+                      " lies from 1 to 100, and every such tempo is compiled as 101; write 0, or 101 to 255");
+    else if (sx != 2 && tempo != 0)
+      warn_->Warn(ValueAt(10), WarningKind::UnknownCode,
+                  "the signal's tempo " + std::to_string(tempo) + " is dropped: only a signal with sx 2 keeps its "
+                  "tempo, and this one has sx " + std::to_string(sx) + "; write 0, or sx 2");
+  }
+
   AfterLine ReadSlowdown() {
     fields_.BeginValues(keyword::kRallentamento);
     int32_t x = fields_.ReadLong();
@@ -420,6 +453,11 @@ class TrainServiceReading {
     if (warn_) {
       WarnSlowdown(x, l);
       warn_->SixteenBits(ValueAt(1), "the slowdown's speed v", v);
+      if (f_ta != 0 && f_ta != 1)
+        warn_->Warn(ValueAt(4), WarningKind::UnknownCode,
+                    "the slowdown's f_ta " + std::to_string(f_ta) +
+                        " is a flag, read only as 0 or not 0: it is compiled as 1 (marker cells before the warning "
+                        "board); write 0 or 1");
       warn_->SixteenBits(ValueAt(3), "the slowdown's f_tt", f_tt);
       if (d_v != 0) warn_->SixteenBits(ValueAt(5), "the slowdown's d_v", d_v);
     }
@@ -599,6 +637,16 @@ class TrainServiceReading {
     const int32_t seconds = fields_.ReadLong();
     record.nome = fields_.ReadText();
     if (warn_) {
+      const uint8_t flags[] = {record.par_1, record.par_2, record.par_3};
+      for (size_t f = 0; f < 3; ++f) {
+        if (flags[f] <= 1) continue;
+        warn_->Warn(ValueAt(3 + f), WarningKind::UnknownCode,
+                    "the station's par_" + std::to_string(f + 1) + " " + std::to_string(flags[f]) +
+                        " is a flag, 0 or 1" +
+                        (f == 2 ? ": the zone reads it only as 0 or not 0, as 1, and it is stored as it stands"
+                                : ": it is stored as it stands") +
+                        "; write 0 or 1");
+      }
       warn_->TextRead("station name", record.nome, fields_.last_text());
       if (hours != 0 || minutes != 0 || seconds != 0) WarnTimeOfDay("the timetable's", hours, minutes, seconds, 13);
     }
