@@ -237,6 +237,18 @@ Cause StationZone(const RuntimeFailure& failure, const rec_stazione& record, int
   return {kKeyword, Unnamed(failure)};
 }
 
+std::string SpacingOverflow(const rec_stazione& record) {
+  return "the zone of the station " + Quoted(record.nome) + " begins at " + Metres(record.inizio_zona) +
+         ", and the test of the distance from the station before takes 350 m from that start, which passes " +
+         kLongRange + ": write the position in metres along the line";
+}
+
+std::string SourceNotDeleted(const std::string& name, const std::string& reason) {
+  return "the source '" + name + "' was read, but it could not be deleted afterwards, as every source is once "
+         "read: " + reason + "; let the directory that holds the sources allow files to be deleted (write "
+         "permission, no other program holding the file open)";
+}
+
 std::string NoRoute() {
   return "the line description gives no 'lunghezza percorso' in its general section, so the route has no length "
          "and nothing can be placed on it: write 'lunghezza percorso' with the length in metres after [generale]";

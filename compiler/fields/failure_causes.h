@@ -48,6 +48,12 @@ std::string TimetableOverflow(int32_t hours, int32_t minutes, int32_t seconds);
 Cause StationZone(const RuntimeFailure& failure, const rec_stazione& record, int32_t length,
                   const ScenarioModel& model);
 
+// The spacing test of the station `record` (its zone's start less 350 m)
+// passes a Long.
+std::string SpacingOverflow(const rec_stazione& record);
+// Either source: the source `name` was read but could not be deleted.
+std::string SourceNotDeleted(const std::string& name, const std::string& reason);
+
 // Causes of error numbers that stop a reading, for the author.
 // Error 15: the item at `position` leaves less than `margin` metres of
 // route after it.

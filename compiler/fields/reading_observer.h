@@ -42,6 +42,10 @@ enum class WarningKind {
   MountainType,         // a mountain close after the one before, compiled as type 3
   FirstStep,            // a first speed or adhesion step after 0 m, with 0 before it
   NoWarningBoard,       // a slowdown within the first 1500 m, which gets no warning board
+  MarksReplaced,        // approach marks written over the marks of another item
+  CellRules,            // an item the compactor's own cell rules change or take
+  SeveralKeywords,      // a keyword field that several keyword tests recognise
+  UnknownCode,          // a flag or code outside the codes the compile tells apart
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...
@@ -61,6 +65,7 @@ struct CellHolder {
   std::string item;  // "the stop cell of the station 'PRAGELLO'"
   std::string file;
   int line = 0;
+  int column = 0;
 };
 
 class ReadingObserver {
@@ -77,6 +82,9 @@ class ReadingObserver {
   // The items that took route cells so far, by cell, across both sources:
   // a later item that finds its cell taken is told what took it.
   std::map<int64_t, CellHolder> held_cells;
+  // The mountain markers the reading placed, by cell, with their mountain:
+  // a marker counts as free, so a later item or a cell rule may take it.
+  std::map<int64_t, CellHolder> mountain_markers;
 };
 
 // An observer that keeps every warning, in the order given.

@@ -105,6 +105,10 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::MountainType: return "mountain-type";
     case WarningKind::FirstStep: return "first-step";
     case WarningKind::NoWarningBoard: return "no-warning-board";
+    case WarningKind::MarksReplaced: return "marks-replaced";
+    case WarningKind::CellRules: return "cell-rules";
+    case WarningKind::SeveralKeywords: return "several-keywords";
+    case WarningKind::UnknownCode: return "unknown-code";
   }
   return "unknown";
 }
@@ -269,6 +273,29 @@ void SourceWarnings::OutsideRange(FieldPosition at, const std::string& what, int
        what + " " + std::to_string(value) + " lies outside " + std::to_string(low) + " to " + std::to_string(high) +
            ", the range of " + meaning + ": it is compiled as it stands; write a value from " +
            std::to_string(low) + " to " + std::to_string(high));
+}
+
+void SourceWarnings::SeveralKeywords(std::string_view field, FieldPosition at,
+                                     const std::vector<std::string>& keywords) {
+  if (keywords.size() < 2) return;
+  std::string names;
+  for (size_t i = 0; i < keywords.size(); ++i) {
+    if (i > 0) names += i + 1 == keywords.size() ? " and " : ", ";
+    names += "'" + keywords[i] + "'";
+  }
+  Warn(at, WarningKind::SeveralKeywords,
+       Quoted(Trimmed(field)) + " holds the keywords " + names + ": each is read in turn, '" + keywords[0] +
+           "' first with the values of this line, and the others take the fields after them as their own values; "
+           "keep one keyword on the line");
+}
+
+void SourceWarnings::SixteenBits(FieldPosition at, const std::string& what, int64_t value) {
+  if (value >= -32768 && value <= 32767) return;
+  if (value < INT32_MIN || value > INT32_MAX) return;
+  const int stored = static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
+  Warn(at, WarningKind::LowBits,
+       what + " " + std::to_string(value) + " does not fit the cell's 16 bits (-32768 to 32767): only its low 16 bits "
+       "are kept, and the compiled cell holds " + std::to_string(stored) + "; write a smaller value");
 }
 
 void SourceWarnings::Recognised(std::string_view keyword, std::string_view section, FieldPosition at) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/fields/field_stream.h"
 #include "compiler/fields/reading_observer.h"
@@ -62,9 +63,21 @@ class SourceWarnings {
   // in which it means `meaning`.
   void OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low, int64_t high,
                     const std::string& meaning);
+  // A keyword field that the tests `keywords`, in their order, all
+  // recognise: each reads its values in turn.
+  void SeveralKeywords(std::string_view field, FieldPosition at, const std::vector<std::string>& keywords);
+  // A value stored in a cell's 16-bit field: warned of when it lies
+  // outside -32768 to 32767 but within a Long (beyond a Long the reading
+  // fails instead).
+  void SixteenBits(FieldPosition at, const std::string& what, int64_t value);
   // The item `item`, written at `at`, has taken route cell `cell`.
   void Holds(int64_t cell, std::string item, FieldPosition at) {
-    observer_.held_cells[cell] = CellHolder{std::move(item), file_, at.line};
+    observer_.held_cells[cell] = CellHolder{std::move(item), file_, at.line, at.column};
+  }
+  // The mountain `item`, written at `at`, has put a marker in route cell
+  // `cell`.
+  void MountainMarker(int64_t cell, std::string item, FieldPosition at) {
+    observer_.mountain_markers[cell] = CellHolder{std::move(item), file_, at.line, at.column};
   }
   // What took route cell `cell`, with its line: empty when no item is known.
   std::string HolderOf(int64_t cell) const;

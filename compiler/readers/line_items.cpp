@@ -52,6 +52,10 @@ void LineReader::WarnRestField(const std::string& riga) {
       {ContainsIgnoringCase(riga, "indicatori_v"), "indicatori_vmax", "cartelli"},
       {ContainsIgnoringCase(riga, "indicat") && ContainsIgnoringCase(riga, "cartello"), "cartello_indicatore",
        "indicazioni"}};
+  std::vector<std::string> keywords;
+  for (const Test& test : tests)
+    if (test.matched) keywords.push_back(test.keyword);
+  warn_->SeveralKeywords(riga, ws_.at, keywords);
   for (const Test& test : tests) {
     if (test.matched) {
       warn_->Recognised(test.keyword, test.section, ws_.at);
@@ -250,11 +254,21 @@ AfterLine LineReader::ReadMountain() {
   int32_t tipo = ReadLong();
   if (FailsRangeTest(inizio, "the mountain")) return AfterLine::Close;
   if (warn_) WarnMountain(inizio, fine, tipo);
+  const bool markers = tipo > 10;
   NamingCause([&] { memo_montagna(model_, inizio, fine, tipo); },
               [&](RuntimeFailure& failure) {
                 const causes::Cause cause = causes::MountainOutside(failure, inizio, fine, model_);
                 failure.SetCause(ValueAt(cause.value), cause.text);
               });
+  if (warn_ && markers) {
+    // Every fourth cell of the section that now holds a marker.
+    const int64_t prima = round_half_even(InCells(inizio));
+    const int64_t ultima = round_half_even(InCells(fine) - 1);
+    for (int64_t indice = prima + 3; indice <= ultima; indice += 4) {
+      if (cella(model_, indice).tipo_cella == tipo::marcatore_montagna)
+        warn_->MountainMarker(indice, "the mountain from " + Metres(inizio), ValueAt(causes::kKeyword));
+    }
+  }
   return AfterLine::GoOn;
 }
 
@@ -288,7 +302,18 @@ AfterLine LineReader::ReadIndicator() {
   for (int32_t& value : v) value = ReadLong();
   const int32_t posizione = v[0];
   if (FailsRangeTest(posizione, "the maximum-speed indicator")) return AfterLine::Close;
-  if (warn_) WarnRunOut("the maximum-speed indicator", posizione);
+  if (warn_) {
+    WarnRunOut("the maximum-speed indicator", posizione);
+    // A sum beyond 16 bits is told as such; within, each count in its range.
+    const int64_t stripes = int64_t{v[4]} * 10 + v[8];
+    if (stripes < -32768 || stripes > 32767) {
+      if (int64_t{v[4]} * 10 >= INT32_MIN && int64_t{v[4]} * 10 <= INT32_MAX)
+        warn_->SixteenBits(ValueAt(4), "the indicator's strisces × 10 + strisced (valore_4),", stripes);
+    } else {
+      warn_->OutsideRange(ValueAt(4), "the indicator's strisces", v[4], 0, 9, "a stripe count");
+      warn_->OutsideRange(ValueAt(8), "the indicator's strisced", v[8], 0, 9, "a stripe count");
+    }
+  }
   std::optional<MarkerWatch> watch;
   if (warn_) watch.emplace(model_);
   NamingCause(

@@ -55,7 +55,20 @@ bool LineReader::FindGeneralSection() {
       if (warn_) warn_->EnterSection("generale");
       return true;
     }
+    if (warn_) WarnBeforeGeneral();
   }
+}
+
+// A field before the general section, which the reading passes over: told
+// once, at the first that is neither a comment nor a header.
+void LineReader::WarnBeforeGeneral() {
+  const std::string& field = state_.riga;
+  if (ws_.before_general_told || field.find_first_not_of(" \t") == std::string::npos || IsComment(field) ||
+      !HeaderName(field).empty())
+    return;
+  ws_.before_general_told = true;
+  warn_->Warn(source_.fields().last_field(), WarningKind::WrongSection,
+              "'" + field + "' stands before [generale]: everything before that line is skipped");
 }
 
 bool LineReader::ReadGeneralSection() {
@@ -121,6 +134,10 @@ void LineReader::WarnGeneralField(const std::string& riga) {
       Contains(riga, "sfondo") && Contains(riga, "due"),
       Contains(riga, "sfondo") && Contains(riga, "tre"),
       Contains(riga, "segnali") && Contains(riga, "ripetizione")};
+  std::vector<std::string> keywords;
+  for (size_t i = 0; i < 8; ++i)
+    if (tests[i]) keywords.push_back(kGeneralValues[i]);
+  warn_->SeveralKeywords(riga, at, keywords);
   bool matched = false;
   for (size_t i = 0; i < 8; ++i) {
     if (!tests[i]) continue;

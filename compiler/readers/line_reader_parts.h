@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/fields/arithmetic.h"
 #include "compiler/fields/keyword_match.h"
@@ -136,6 +137,7 @@ struct LineWarningState {
   bool curve_seen = false;
   int32_t curve_end = 0;
   int boards = 0;
+  bool before_general_told = false;
 };
 
 inline std::string Metres(int64_t metres) { return std::to_string(metres) + " m"; }
@@ -174,6 +176,7 @@ class LineReader {
   // The warnings of a keyword field of the general section: a value given
   // twice, an item of the rest of the file that the general section skips, a
   // field no test knows.
+  void WarnBeforeGeneral();
   void WarnGeneralField(const std::string& riga);
 
   bool ReadRouteLength();

@@ -91,7 +91,11 @@ bool OpenSource::WarnLastField(const std::string& keyword) {
 
 void OpenSource::CloseAndDelete() {
   Status status = workspace_.files.DeleteFile(workspace_.PathOf(name_));
-  if (!status.ok()) throw RuntimeFailure("cannot delete '" + name_ + "': " + status.reason());
+  if (!status.ok()) {
+    RuntimeFailure failure("cannot delete '" + name_ + "': " + status.reason());
+    failure.SetCause({}, causes::SourceNotDeleted(name_, status.reason()));
+    throw failure;
+  }
 }
 
 void memorizza_dati(ScenarioModel& model, const Workspace& workspace, ReadingPlace* place,

@@ -72,5 +72,28 @@ TEST(MemorizzaDati, AFailureInTheTrainHalfIsTrappedKeepingWhatWasRead) {
   }
 }
 
+TEST(MemorizzaDati, ASourceThatCannotBeDeletedIsTrappedWithItsCause) {
+  for (const std::string& path : {kLinePath, kTrainPath}) {
+    SCOPED_TRACE(path);
+    FakeFileSystem files;
+    files.files[kLinePath] = BuiltInLineText();
+    files.files[kTrainPath] = TrainText(BuiltInTrainLines());
+    files.FailOn(FakeFileSystem::Step::Delete, path, StatusCode::PermissionDenied);
+    ScenarioModel model;
+    model.nome_linea = "Calvisio -Sambreta";
+    model.numero_treno = "31613";
+    model.compila_linea = 1;
+    ReadingPlace place;
+    memorizza_dati(model, Workspace{files, "/p/"}, &place);
+    EXPECT_EQ(model.codice_errore, 25);
+    ASSERT_TRUE(place.failure.has_value());
+    const std::string name = path.substr(3);
+    EXPECT_EQ(place.failure->at.line, 0);
+    EXPECT_EQ(place.failure->cause.rfind("the source '" + name + "' was read, but it could not be deleted afterwards", 0),
+              0u)
+        << place.failure->cause;
+  }
+}
+
 }  // namespace
 }  // namespace scenario

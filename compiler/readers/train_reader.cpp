@@ -1,10 +1,13 @@
 #include "compiler/readers/train_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/fields/arithmetic.h"
 #include "compiler/fields/keyword_match.h"
@@ -57,6 +60,8 @@ struct TrainWarningState {
   // The timetable time of the last station that has one.
   int32_t last_orario = 0;
   std::string last_timed_station;
+  // Which item wrote the approach mark each cell holds, with its line.
+  std::map<int64_t, std::pair<std::string, int>> marks;
 };
 
 uint8_t AdhesionByte(int32_t adhesion) { return Low8(adhesion); }
@@ -185,6 +190,10 @@ class TrainServiceReading {
         {ContainsIgnoringCase(riga, "abbattimento"), "abbattimento", "codici", -1},
         {ContainsIgnoringCase(riga, "stazione"), "stazione", "stazioni", -1}};
     bool matched = false;
+    std::vector<std::string> keywords;
+    for (const Test& test : tests)
+      if (test.matched) keywords.push_back(test.keyword);
+    warn_->SeveralKeywords(riga, ws_.at, keywords);
     for (const Test& test : tests) {
       if (!test.matched) continue;
       if (!matched) warn_->Recognised(test.keyword, test.section, ws_.at);
@@ -343,6 +352,8 @@ class TrainServiceReading {
     if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the signal");
     if (warn_) {
       WarnRunOut("the signal", posizione);
+      WarnSignalBits(sx, s1, s2, s3, rapp, dx, d1, d2, d3);
+      WarnSignalCodes(sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
       if (sx == 2 && (tempo < 0 || tempo > 255))
         warn_->Warn(ws_.at, WarningKind::LowBits,
                     "the signal's time " + std::to_string(tempo) + " does not fit a byte: only its low 8 bits are kept (" +
@@ -351,6 +362,10 @@ class TrainServiceReading {
     const std::array<int32_t, 11> read = {posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo};
     std::optional<MarkerWatch> watch;
     if (warn_) watch.emplace(model_);
+    const int64_t signal_cell = round_half_even(InCells(posizione) + 1);
+    std::vector<int64_t> mark_cells;
+    for (int64_t n = 1; n <= 4; ++n) mark_cells.push_back(signal_cell - 2 * n);
+    const std::vector<int> marks_before = warn_ ? MarksOn(mark_cells) : std::vector<int>();
     NamingCause([&] { memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo); },
                 [&](RuntimeFailure& failure) {
                   const causes::Cause cause = causes::SignalOutside(failure, read);
@@ -358,13 +373,72 @@ class TrainServiceReading {
                 });
     // Any error in the slot stops the reading here, also one left by the
     // line description.
-    const int64_t signal_cell = round_half_even(InCells(posizione) + 1);
     if (model_.codice_errore == error_number::kSignalCellTaken)
       source_.ExplainStop(ValueAt(0), CellTaken("the signal", posizione, signal_cell, 1, HolderOf(signal_cell), model_));
     if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
-    if (warn_) warn_->Holds(signal_cell, "the signal at " + Metres(posizione), ValueAt(0));
+    if (warn_) {
+      warn_->Holds(signal_cell, "the signal at " + Metres(posizione), ValueAt(0));
+      WarnMarksReplaced("the signal at " + Metres(posizione), mark_cells, marks_before);
+    }
     if (watch) watch->After(*warn_, model_, ValueAt(0), "the signal", posizione);
     return AfterLine::GoOn;
+  }
+
+  // The signal's values as its cell stores them: each sum in 16 bits, the
+  // code of the approach marks in 8.
+  void WarnSignalBits(int64_t sx, int64_t s1, int64_t s2, int64_t s3, int64_t rapp, int64_t dx, int64_t d1,
+                      int64_t d2, int64_t d3) {
+    const auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+    if (fits(rapp * 10) && fits(sx * 3) && fits(rapp * 10 + sx * 3))
+      warn_->SixteenBits(ValueAt(5), "the signal's rapp × 10 + sx × 3 + dx (valore_4),", rapp * 10 + sx * 3 + dx);
+    const int64_t tens[3] = {s1, s2, s3};
+    const int64_t units[3] = {d1, d2, d3};
+    for (size_t i = 0; i < 3; ++i) {
+      const std::string n = std::to_string(i + 1);
+      if (fits(tens[i] * 10))
+        warn_->SixteenBits(ValueAt(2 + i), "the signal's s" + n + " × 10 + d" + n + " (valore_" + n + "),",
+                           tens[i] * 10 + units[i]);
+    }
+    const int64_t code = sx * 3 + dx;
+    if (fits(sx * 3) && fits(code) && fits(code * 10) && (code * 10 + 1 < 0 || code * 10 + 4 > 255))
+      warn_->Warn(ValueAt(1), WarningKind::LowBits,
+                  "the signal's approach marks, (sx × 3 + dx) × 10 + 1 to 4 = " + std::to_string(code * 10 + 1) +
+                      " to " + std::to_string(code * 10 + 4) +
+                      ", do not fit a byte (0 to 255): only their low 8 bits are kept, " +
+                      std::to_string(Low8(code * 10 + 1)) + " to " + std::to_string(Low8(code * 10 + 4)) +
+                      "; write sx and dx so that sx × 3 + dx lies from 0 to 25");
+  }
+
+  // Signal values outside what the packed cell reads back as, and a tempo
+  // that the compile bends or drops.
+  void WarnSignalCodes(int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx, int32_t d1,
+                       int32_t d2, int32_t d3, int32_t tempo) {
+    const char* const names[] = {"s1", "s2", "s3"};
+    const int32_t tens[] = {s1, s2, s3};
+    const int32_t units[] = {d1, d2, d3};
+    for (size_t i = 0; i < 3; ++i) {
+      const std::string n = std::to_string(i + 1);
+      warn_->OutsideRange(ValueAt(7 + i), std::string("the signal's d") + n, units[i], 0, 9,
+                          "the units of valore_" + n + " (s" + n + " × 10 + d" + n + ")");
+      if (tens[i] < 0)
+        warn_->OutsideRange(ValueAt(2 + i), std::string("the signal's ") + names[i], tens[i], 0, INT32_MAX / 10,
+                            "the tens of valore_" + n);
+    }
+    warn_->OutsideRange(ValueAt(6), "the signal's dx", dx, 0, 2, "dx in valore_4 (rapp × 10 + sx × 3 + dx)");
+    if (rapp < 0) warn_->OutsideRange(ValueAt(5), "the signal's rapp", rapp, 0, 3276, "the tens of valore_4");
+    if (int64_t{sx} * 3 + dx == 8)
+      warn_->Warn(ValueAt(1), WarningKind::UnknownCode,
+                  "the signal's sx " + std::to_string(sx) + " and dx " + std::to_string(dx) +
+                      " give sx × 3 + dx = 8, so its approach marks are 81 to 84, the marks of a station's stop: in "
+                      "the compiled cells the two cannot be told apart; choose another sx or dx");
+    if (sx == 2 && tempo >= 1 && tempo <= 100)
+      warn_->Warn(ValueAt(10), WarningKind::UnknownCode,
+                  "the signal's tempo " + std::to_string(tempo) +
+                      " lies from 1 to 100, and every such tempo is compiled as 101; write 0, or 101 to 255");
+    else if (sx != 2 && tempo != 0)
+      warn_->Warn(ValueAt(10), WarningKind::UnknownCode,
+                  "the signal's tempo " + std::to_string(tempo) + " is dropped: only a signal with sx 2 keeps its "
+                  "tempo, and this one has sx " + std::to_string(sx) + "; write 0, or sx 2");
   }
 
   AfterLine ReadSlowdown() {
@@ -376,7 +450,17 @@ class TrainServiceReading {
     int32_t f_ta = fields_.ReadLong();
     int32_t d_v = fields_.ReadLong();
     if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x, "the slowdown");
-    if (warn_) WarnSlowdown(x, l);
+    if (warn_) {
+      WarnSlowdown(x, l);
+      warn_->SixteenBits(ValueAt(1), "the slowdown's speed v", v);
+      if (f_ta != 0 && f_ta != 1)
+        warn_->Warn(ValueAt(4), WarningKind::UnknownCode,
+                    "the slowdown's f_ta " + std::to_string(f_ta) +
+                        " is a flag, read only as 0 or not 0: it is compiled as 1 (marker cells before the warning "
+                        "board); write 0 or 1");
+      warn_->SixteenBits(ValueAt(3), "the slowdown's f_tt", f_tt);
+      if (d_v != 0) warn_->SixteenBits(ValueAt(5), "the slowdown's d_v", d_v);
+    }
     std::optional<MarkerWatch> watch;
     if (warn_) watch.emplace(model_);
     NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
@@ -482,7 +566,10 @@ class TrainServiceReading {
         [&] {
           SetStationZone(record, i, length);
           if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
-          if (i > 1 && SubtractLong(record.inizio_zona, kStationSpacing) < stazione(model_, i - 1).fine_zona) {
+          if (i > 1 && NamingCause([&] { return SubtractLong(record.inizio_zona, kStationSpacing); },
+                                   [&](RuntimeFailure& failure) {
+                                     failure.SetCause(ValueAt(0), causes::SpacingOverflow(record));
+                                   }) < stazione(model_, i - 1).fine_zona) {
             source_.ExplainStop(ValueAt(0), causes::StationsTooClose(record, stazione(model_, i - 1),
                                                                      previous_station_line_));
             return Stop(error_number::kStationsTooClose, p);
@@ -550,6 +637,16 @@ class TrainServiceReading {
     const int32_t seconds = fields_.ReadLong();
     record.nome = fields_.ReadText();
     if (warn_) {
+      const uint8_t flags[] = {record.par_1, record.par_2, record.par_3};
+      for (size_t f = 0; f < 3; ++f) {
+        if (flags[f] <= 1) continue;
+        warn_->Warn(ValueAt(3 + f), WarningKind::UnknownCode,
+                    "the station's par_" + std::to_string(f + 1) + " " + std::to_string(flags[f]) +
+                        " is a flag, 0 or 1" +
+                        (f == 2 ? ": the zone reads it only as 0 or not 0, as 1, and it is stored as it stands"
+                                : ": it is stored as it stands") +
+                        "; write 0 or 1");
+      }
       warn_->TextRead("station name", record.nome, fields_.last_text());
       if (hours != 0 || minutes != 0 || seconds != 0) WarnTimeOfDay("the timetable's", hours, minutes, seconds, 13);
     }
@@ -592,10 +689,17 @@ class TrainServiceReading {
     const uint8_t t = record.tipo_stazione;
     const double last_zone_cell = InCells(record.fine_zona);
     if (t < 25 && t != 5 && t != 6) {
+      std::vector<int64_t> mark_cells;
+      for (int j = 1; j <= 4; ++j) {
+        const double y = last_zone_cell - j - 1;
+        if (y > 1) mark_cells.push_back(round_half_even(y));
+      }
+      const std::vector<int> marks_before = warn_ ? MarksOn(mark_cells) : std::vector<int>();
       for (int j = 1; j <= 4; ++j) {
         const double y = last_zone_cell - j - 1;
         if (y > 1) cella(model_, round_half_even(y)).avviso = static_cast<uint8_t>(80 + j);
       }
+      if (warn_) WarnMarksReplaced("the station '" + record.nome + "'", mark_cells, marks_before);
     }
     if (t < 25) {
       const double y = last_zone_cell - 1;
@@ -609,6 +713,63 @@ class TrainServiceReading {
       stop_cell.valore_1 = Low16(i);
     }
     return AfterLine::GoOn;
+  }
+
+  // The approach marks `cells` hold now; -1 for a cell outside the route.
+  std::vector<int> MarksOn(const std::vector<int64_t>& cells) const {
+    std::vector<int> marks;
+    for (int64_t cell : cells)
+      marks.push_back(cell >= 0 && static_cast<size_t>(cell) < model_.percorso.size()
+                          ? model_.percorso[static_cast<size_t>(cell)].avviso
+                          : -1);
+    return marks;
+  }
+
+  // `item` has written its approach marks on `cells`, which held `before`:
+  // a mark of another item that it replaced by a different one is lost, as
+  // a cell keeps one mark, the last written. Told once for each item that
+  // lost marks, with the cells.
+  void WarnMarksReplaced(const std::string& item, const std::vector<int64_t>& cells, const std::vector<int>& before) {
+    const int line = fields_.keyword_position().line;
+    struct Lost {
+      std::string owner;
+      int line;
+      std::vector<std::string> cells, was, now;
+    };
+    std::vector<Lost> lost;
+    for (size_t i = 0; i < cells.size(); ++i) {
+      if (before[i] < 0) continue;
+      const int now = model_.percorso[static_cast<size_t>(cells[i])].avviso;
+      const auto writer = ws_.marks.find(cells[i]);
+      if (writer != ws_.marks.end() && before[i] != now) {
+        auto same = std::find_if(lost.begin(), lost.end(), [&](const Lost& l) {
+          return l.owner == writer->second.first && l.line == writer->second.second;
+        });
+        if (same == lost.end()) same = lost.insert(lost.end(), Lost{writer->second.first, writer->second.second, {}, {}, {}});
+        same->cells.push_back(std::to_string(cells[i]));
+        same->was.push_back(std::to_string(before[i]));
+        same->now.push_back(std::to_string(now));
+      }
+      ws_.marks[cells[i]] = {item, line};
+    }
+    for (const Lost& l : lost) {
+      const bool one = l.cells.size() == 1;
+      warn_->Warn(ws_.at, WarningKind::MarksReplaced,
+                  "the approach marks of " + item + " are written over those of " + l.owner + " (line " +
+                      std::to_string(l.line) + ") in route " + (one ? "cell " : "cells ") + Joined(l.cells) + ": " +
+                      (one ? "the mark " : "the marks ") + Joined(l.was) + (one ? " becomes " : " become ") +
+                      Joined(l.now) + ", as a cell keeps only the mark written last, and " + l.owner +
+                      " loses " + (one ? "it" : "them") + "; move one of the two so that their marks do not meet");
+    }
+  }
+
+  static std::string Joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (size_t i = 0; i < words.size(); ++i) {
+      if (i > 0) text += i + 1 == words.size() ? " and " : ", ";
+      text += words[i];
+    }
+    return text;
   }
 
   void WarnStopCellTaken(const rec_stazione& record, const rec_cella& cell, int64_t k) {
@@ -626,6 +787,8 @@ class TrainServiceReading {
       case tipo::cartello: held = "an indication board"; break;
       default: break;
     }
+    const std::string holder = HolderOf(k);
+    if (!holder.empty()) held = holder.c_str();
     warn_->Warn(ws_.at, WarningKind::CellReplaced,
                 "the stop cell of the station '" + record.nome + "' (route cell " + std::to_string(k) + ") replaces " + held +
                     " that stood there");

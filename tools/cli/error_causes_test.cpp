@@ -167,6 +167,14 @@ TEST(ErrorCauses, EachFailedReadingNamesItsCauseWhereTheAuthorMustLook) {
        },
        kTrainFile, 28, 64, "the timetable time 900000 h 38 min 0 s"},
 
+      {"a station whose spacing test passes a Long",
+       [](Lines&, Lines& t) {
+         Put(t, 13, "stazione,   -2147483600, 30,  0,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO");
+       },
+       kTrainFile, 13, 13,
+       "the zone of the station 'PRAGELLO' begins at -2147483600 m, and the test of the distance from the station "
+       "before takes 350 m from that start, which passes the Long range"},
+
       {"a chainage that passes a Long once 100 is added",
        [](Lines& l, Lines&) { Put(l, 3, "progressiva chilometrica uno,    0,    2147483600,    1"); }, kLineFile, 3,
        40, "the chainage of 'progressiva chilometrica uno', 2147483600 m, is stored 100 m higher"},
