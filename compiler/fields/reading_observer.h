@@ -46,6 +46,7 @@ enum class WarningKind {
   CellRules,            // an item the compactor's own cell rules change or take
   SeveralKeywords,      // a keyword field that several keyword tests recognise
   UnknownCode,          // a flag or code outside the codes the compile tells apart
+  ValueDropped,         // a value given but stored as 0 by the rules of its item
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

@@ -109,6 +109,7 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::CellRules: return "cell-rules";
     case WarningKind::SeveralKeywords: return "several-keywords";
     case WarningKind::UnknownCode: return "unknown-code";
+    case WarningKind::ValueDropped: return "value-dropped";
   }
   return "unknown";
 }

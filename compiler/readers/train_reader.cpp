@@ -564,7 +564,10 @@ class TrainServiceReading {
     if (warn_) WarnStation(record, length);
     const AfterLine placed = NamingCause(
         [&] {
+          const uint8_t par_2 = record.par_2;
+          const uint8_t par_3 = record.par_3;
           SetStationZone(record, i, length);
+          if (warn_) WarnFlagsDropped(record, i, length, par_2, par_3);
           if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
           if (i > 1 && NamingCause([&] { return SubtractLong(record.inizio_zona, kStationSpacing); },
                                    [&](RuntimeFailure& failure) {
@@ -656,6 +659,27 @@ class TrainServiceReading {
           failure.SetCause(ValueAt(13), causes::TimetableOverflow(hours, minutes, seconds));
         });
     return AfterLine::GoOn;
+  }
+
+  // The flags the station's zone rules store as 0, where the source gives
+  // them. The first station's par_2 is left unsaid: every service gives it
+  // there and every compile clears it.
+  void WarnFlagsDropped(const rec_stazione& record, int32_t i, int32_t length, uint8_t par_2, uint8_t par_3) {
+    const std::string station = "the station '" + record.nome + "'";
+    if (par_2 != 0 && record.par_2 == 0 && i != 1)
+      warn_->Warn(ValueAt(4), WarningKind::ValueDropped,
+                  "the par_2 " + std::to_string(par_2) + " of " + station + " is stored as 0: a station shorter than "
+                      "600 m (this one is " + std::to_string(length) + " m) keeps no par_2; write 0, or make the "
+                      "station 600 m long or more");
+    if (par_3 != 0 && record.par_3 == 0) {
+      const uint8_t t = record.tipo_stazione;
+      const std::string why = t >= 5 && t <= 8 ? "a station of kind " + std::to_string(t) +
+                                                     " (5 to 8) keeps no par_3, and its zone does not read it"
+                                               : "the first station keeps no par_3 (it still makes the zone end "
+                                                 "50 m further)";
+      warn_->Warn(ValueAt(5), WarningKind::ValueDropped,
+                  "the par_3 " + std::to_string(par_3) + " of " + station + " is stored as 0: " + why + "; write 0");
+    }
   }
 
   // The station's zone around its position, by its kind; and the flags that
