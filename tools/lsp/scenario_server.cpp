@@ -187,6 +187,21 @@ void ScenarioServer::MarkPending(const std::string& path) {
       pending_.insert(other);
 }
 
+std::optional<std::string> ScenarioServer::FindSource(const std::string& directory,
+                                                      const std::function<bool(const std::string&)>& wanted) {
+  for (const std::string& open : drafts_.Paths())
+    if (wanted(open)) return open;
+  std::vector<std::string> names;
+  if (files_.ListDirectory(directory.empty() ? "." : directory, &names).ok()) {
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+      const std::string candidate = Join(directory, name);
+      if (wanted(candidate) && files_.FileExists(candidate)) return candidate;
+    }
+  }
+  return std::nullopt;
+}
+
 ScenarioServer::Pair ScenarioServer::PairOf(const std::string& path) {
   Pair pair;
   const std::string directory = DirectoryOf(path);
@@ -194,31 +209,12 @@ ScenarioServer::Pair ScenarioServer::PairOf(const std::string& path) {
     pair.line_path = path;
     pair.line_found = true;
     pair.line_name = LineNameOfLine(path);
-    const auto of_this_line = [&](const std::string& candidate) {
+    const std::optional<std::string> train = FindSource(directory, [&](const std::string& candidate) {
       return RoleOf(candidate) == SourceRole::TrainService && DirectoryOf(candidate) == directory &&
              SameLineName(LineNameOfTrain(candidate), pair.line_name);
-    };
-    // An open train service first, then the first one on disk.
-    for (const std::string& open : drafts_.Paths()) {
-      if (of_this_line(open)) {
-        pair.train_path = open;
-        pair.train_found = true;
-        return pair;
-      }
-    }
-    std::vector<std::string> names;
-    if (files_.ListDirectory(directory.empty() ? "." : directory, &names).ok()) {
-      std::sort(names.begin(), names.end());
-      for (const std::string& name : names) {
-        const std::string candidate = Join(directory, name);
-        if (of_this_line(candidate) && files_.FileExists(candidate)) {
-          pair.train_path = candidate;
-          pair.train_found = true;
-          return pair;
-        }
-      }
-    }
-    pair.train_path = Join(directory, pair.line_name + "_0-.txt");
+    });
+    pair.train_found = train.has_value();
+    pair.train_path = train.value_or(Join(directory, pair.line_name + "_0-.txt"));
     return pair;
   }
   pair.train_path = path;
@@ -226,33 +222,13 @@ ScenarioServer::Pair ScenarioServer::PairOf(const std::string& path) {
   pair.line_name = LineNameOfTrain(path);
   pair.line_path = Join(directory, pair.line_name + std::string(kLineEnding));
   if (pair.line_name.empty()) return pair;
-  const auto of_this_train = [&](const std::string& candidate) {
+  // By the name it has ("VALLE_LINEA.TXT" where names ignore case).
+  const std::optional<std::string> line = FindSource(directory, [&](const std::string& candidate) {
     return RoleOf(candidate) == SourceRole::LineDescription && DirectoryOf(candidate) == directory &&
            SameLineName(LineNameOfLine(candidate), pair.line_name);
-  };
-  // The open line description first, then the one on disk, by the name it
-  // has there ("VALLE_LINEA.TXT" where names ignore case).
-  for (const std::string& open : drafts_.Paths()) {
-    if (of_this_train(open)) {
-      pair.line_path = open;
-      pair.line_found = true;
-      return pair;
-    }
-  }
-  if (files_.FileExists(pair.line_path)) {
-    pair.line_found = true;
-    if (FileNamesIgnoreCase()) {
-      std::vector<std::string> names;
-      if (files_.ListDirectory(directory.empty() ? "." : directory, &names).ok()) {
-        std::sort(names.begin(), names.end());
-        for (const std::string& name : names)
-          if (of_this_train(Join(directory, name))) {
-            pair.line_path = Join(directory, name);
-            break;
-          }
-      }
-    }
-  }
+  });
+  pair.line_found = line.has_value();
+  if (line) pair.line_path = *line;
   return pair;
 }
 

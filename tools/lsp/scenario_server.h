@@ -4,6 +4,7 @@
 // editor's terms. No JSON here: the server glue turns this into messages.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -115,6 +116,10 @@ class ScenarioServer {
     bool train_found = false;
   };
   Pair PairOf(const std::string& path);
+  // The first source `wanted` takes in `directory`: an open one first, then
+  // one on disk, in the order of their names.
+  std::optional<std::string> FindSource(const std::string& directory,
+                                        const std::function<bool(const std::string&)>& wanted);
   SourceText TextOf(const std::string& path);
   // Compiles the pair of `path` and places what it found; Check adds the
   // fixes and keeps what it showed.
