@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,6 +45,8 @@ class ChildProcess {
   std::optional<std::string> ReadOutputLine(std::chrono::milliseconds timeout);
   // Whether the child is still running.
   bool Running();
+  // The child's process number, as the system knows it.
+  std::int64_t Id() const;
   // Ends the child at once, as a power cut or a kill from the task manager
   // would, without letting it finish what it is doing.
   void Kill();

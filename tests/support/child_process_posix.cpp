@@ -140,6 +140,8 @@ void ChildProcess::Kill() {
     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+std::int64_t ChildProcess::Id() const { return handles_->pid; }
+
 bool ChildProcess::Running() {
   Drain();
   if (status_) return false;

@@ -165,6 +165,8 @@ void ChildProcess::Kill() {
   Running();
 }
 
+std::int64_t ChildProcess::Id() const { return GetProcessId(handles_->process); }
+
 bool ChildProcess::Running() {
   Drain();
   if (status_) return false;

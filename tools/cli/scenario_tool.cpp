@@ -43,6 +43,13 @@ struct Options {
   DecompileRequest decompile;
   std::string decompile_line_name;
   std::string decompile_train_number;
+
+  LanguageServerLaunch lsp_launch;
+  bool lsp_stdio = false;  // the channel it always talks on
+  // Channels other than the standard streams, which clients may ask for.
+  bool lsp_node_ipc = false;
+  std::string lsp_pipe;
+  std::string lsp_socket;
 };
 
 constexpr const char* kCompileFooter =
@@ -272,15 +279,44 @@ CLI::App* AddDecompileCommand(CLI::App& app, Options& options, Commands& command
   return decompile;
 }
 
-CLI::App* AddLspCommand(CLI::App& app) {
+CLI::App* AddLspCommand(CLI::App& app, Options& options) {
   CLI::App* lsp = app.add_subcommand(
       "lsp", "Serve editors as a language server (Language Server Protocol 3.17) on standard input and output.");
-  lsp->footer("Started by an editor, not by hand: see the README, \"Editors\". The sources are compiled in\n"
+  // The arguments language clients add by convention.
+  lsp->add_flag("--stdio", options.lsp_stdio, "talk on standard input and output (the only way this server talks)");
+  lsp->add_option("--clientProcessId", options.lsp_launch.client_process_id,
+                  "the editor's process: end when it is gone");
+  lsp->add_flag("--node-ipc", options.lsp_node_ipc, "refused: use --stdio");
+  lsp->add_option("--pipe", options.lsp_pipe, "refused: use --stdio");
+  lsp->add_option("--socket", options.lsp_socket, "refused: use --stdio");
+  lsp->footer("Started by an editor, not by hand: see docs/editors.md. The sources are compiled in\n"
               "memory as they are edited, with the editor's unsaved texts; nothing is written to disk.\n"
               "\n"
-              "Exit status: 0 after the editor's shutdown and exit; 1 when the input ended or exit came\n"
-              "without shutdown.");
+              "Exit status: 0 after the editor's shutdown and exit; 1 when the input ended, exit came\n"
+              "without shutdown, or the process given by --clientProcessId ended; 64 a wrong command\n"
+              "line.");
   return lsp;
+}
+
+// The server talks on its standard streams only; a client set to another
+// channel is told what to set instead.
+int RunLsp(const Options& options, FileSystem& files, std::ostream& err, const std::string& command,
+           const LanguageServerRun& lsp) {
+  std::string channel;
+  if (options.lsp_node_ipc) channel = "--node-ipc";
+  if (!options.lsp_pipe.empty()) channel = "--pipe=" + options.lsp_pipe;
+  if (!options.lsp_socket.empty()) channel = "--socket=" + options.lsp_socket;
+  if (!channel.empty())
+    return Fail(err, kExitUsage, command,
+                "'" + channel + "' asks for a channel this server does not speak: it talks on standard input "
+                "and output only; start it with --stdio (VS Code: TransportKind.stdio) or with no channel "
+                "argument");
+  if (options.lsp_launch.client_process_id && *options.lsp_launch.client_process_id <= 0)
+    return Fail(err, kExitUsage, command,
+                "--clientProcessId=" + std::to_string(*options.lsp_launch.client_process_id) +
+                    " names no process: give the editor's process number, or leave the argument out");
+  if (!lsp) return Fail(err, kExitUsage, command, "this build has no language server");
+  return lsp(files, options.lsp_launch);
 }
 
 // Runs the subcommand given; a failure it throws becomes its message and
@@ -288,10 +324,7 @@ CLI::App* AddLspCommand(CLI::App& app) {
 int RunCommand(const Commands& commands, const std::string& command, const Options& options,
                FileSystem& files, std::ostream& out, std::ostream& err, const LanguageServerRun& lsp) {
   try {
-    if (*commands.lsp) {
-      if (!lsp) return Fail(err, kExitUsage, command, "this build has no language server");
-      return lsp(files);
-    }
+    if (*commands.lsp) return RunLsp(options, files, err, command, lsp);
     if (*commands.sources) return RunSources(options, files, out, err);
     if (*commands.compile) return RunCompileCommand(options, files, out, err);
     if (*commands.check) return RunCheckCommand(options, files, out, err);
@@ -338,7 +371,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   commands.plot = AddPlotCommand(app, options);
   commands.view = AddViewCommand(app, options);
   commands.decompile = AddDecompileCommand(app, options, commands);
-  commands.lsp = AddLspCommand(app);
+  commands.lsp = AddLspCommand(app, options);
 
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     return scenario::tool::kExitUsage;
   }
   scenario::RealFileSystem files;
-  return scenario::tool::RunScenarioTool(args, files, std::cout, std::cerr, [](scenario::FileSystem& real) -> int {
-    scenario::lsp::RunStdioLanguageServer(real);
+  return scenario::tool::RunScenarioTool(args, files, std::cout, std::cerr, [](scenario::FileSystem& real, const scenario::tool::LanguageServerLaunch& launch) -> int {
+    scenario::lsp::RunStdioLanguageServer(real, launch.client_process_id);
   });
 }

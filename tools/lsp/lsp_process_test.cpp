@@ -48,7 +48,7 @@ std::vector<Json> Messages(const std::string& output) {
 
 class LspProcess {
  public:
-  LspProcess() : child_({SCENARIO_TOOL_PATH, "lsp"}, {}) {}
+  explicit LspProcess(const std::vector<std::string>& arguments = {}) : child_(Command(arguments), {}) {}
   void Send(const Json& message) { child_.WriteInput(FrameMessage(message.dump())); }
   void SendBytes(const std::string& bytes) { child_.WriteInput(bytes); }
   // Waits (at most 30 s) for a message that satisfies `wanted`.
@@ -68,6 +68,11 @@ class LspProcess {
   ChildProcess& child() { return child_; }
 
  private:
+  static std::vector<std::string> Command(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {SCENARIO_TOOL_PATH, "lsp"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+  }
   ChildProcess child_;
 };
 
@@ -146,6 +151,19 @@ TEST(LspProcess, EndsWithStatusOneWhenTheInputEndsWithoutShutdown) {
   server.WaitForAnswer(1);
   server.child().CloseInput();
   EXPECT_EQ(server.child().Wait(std::chrono::seconds(30)), 1);
+}
+
+// As VS Code starts it: with --stdio and the editor's process. When that
+// process is gone the server ends by itself, though nobody closed its input.
+TEST(LspProcess, StartedAsVsCodeStartsItEndsWhenTheEditorIsGone) {
+  LspProcess editor;  // any process that stays until it is killed
+  LspProcess server({"--stdio", "--clientProcessId=" + std::to_string(editor.child().Id())});
+  server.Send(Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", {{"capabilities", Json::object()}}}});
+  EXPECT_EQ(server.WaitForAnswer(1)["result"]["capabilities"]["positionEncoding"], "utf-16");
+  EXPECT_FALSE(server.child().Wait(std::chrono::milliseconds(1500))) << "ended while the editor runs";
+  editor.child().Kill();
+  EXPECT_EQ(server.child().Wait(std::chrono::seconds(20)), 1);
+  EXPECT_EQ(server.child().errors(), "");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/lsp/server_loop.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "platform/system/binary_streams.h"
+#include "platform/system/process_status.h"
 #include "tools/lsp/language_server.h"
 
 namespace scenario::lsp {
@@ -83,8 +85,16 @@ int ServeLanguage(Transport& transport, FileSystem& files) {
   return status;
 }
 
-void RunStdioLanguageServer(FileSystem& files) {
+void RunStdioLanguageServer(FileSystem& files, std::optional<std::int64_t> client_process_id) {
   SetStandardStreamsBinary();
+  if (client_process_id) {
+    const std::int64_t client = *client_process_id;
+    std::thread([client] {
+      while (ProcessIsRunning(client)) std::this_thread::sleep_for(std::chrono::seconds(1));
+      // Nobody is left to read an answer: end without finishing one.
+      std::_Exit(1);
+    }).detach();
+  }
   // stdout carries the protocol alone.
   static StreamTransport transport(stdin, stdout);
   const int status = ServeLanguage(transport, files);

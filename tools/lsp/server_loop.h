@@ -4,6 +4,9 @@
 // compiled once, with the latest text.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "platform/files/file_system.h"
 #include "tools/lsp/transport.h"
 
@@ -15,7 +18,10 @@ namespace scenario::lsp {
 int ServeLanguage(Transport& transport, FileSystem& files);
 
 // `scenario-tool lsp`: serves over standard input and output, in binary
-// mode, and ends the process with the status.
-[[noreturn]] void RunStdioLanguageServer(FileSystem& files);
+// mode, and ends the process with the status. Given the editor's process,
+// it also ends (with status 1) once that process is gone, whether or not
+// its input has ended: an editor that was killed may leave the pipe open in
+// a process of its own.
+[[noreturn]] void RunStdioLanguageServer(FileSystem& files, std::optional<std::int64_t> client_process_id);
 
 }  // namespace scenario::lsp
