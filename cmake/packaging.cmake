@@ -4,12 +4,12 @@
 # Linux: scenario-tool in bin/, a command on the path; the compactor in
 # lib/scenario-compactor/, off the path, since it writes its files beside
 # itself and is to be copied into a folder of the user's own (run from a
-# folder of the system's programs it refuses). The README and the authors'
-# reference in share/doc/scenario-compactor/ (the reference under docs/,
-# where the README's link points).
+# folder of the system's programs it refuses). The README and the pages it
+# links to in share/doc/scenario-compactor/ (the pages under docs/, where
+# the README's links point).
 #
 # Windows: one folder, as an author unpacks it: both .exe files, the README
-# and docs/format.md. The compactor writes its files into the folder it
+# and its docs/. The compactor writes its files into the folder it
 # stands in.
 include(GNUInstallDirs)
 
@@ -31,8 +31,16 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
 install(TARGETS scenario-compactor RUNTIME DESTINATION ${COMPACTOR_DESTINATION})
 install(TARGETS scenario-tool RUNTIME DESTINATION ${PROGRAM_DESTINATION})
+# The README and every page it links to, with their pictures, so that its
+# links work where it is installed.
+set(installed_documents docs/format.md docs/scenario-tool.md docs/editors.md docs/compactor.md
+                        docs/development.md docs/performance.md docs/architecture.md docs/viewer.png
+                        docs/images/lsp-neovim.svg)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${DOCUMENT_DESTINATION})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/format.md DESTINATION ${DOCUMENT_DESTINATION}/docs)
+foreach(document IN LISTS installed_documents)
+  get_filename_component(document_folder ${document} DIRECTORY)
+  install(FILES ${PROJECT_SOURCE_DIR}/${document} DESTINATION ${DOCUMENT_DESTINATION}/${document_folder})
+endforeach()
 
 set(CPACK_PACKAGE_NAME ${PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -65,13 +73,16 @@ scenarios for their authors.")
 endif()
 include(CPack)
 
-# The install tree holds the two programs and the two documents, and nothing
+# The install tree holds the two programs and the documents, and nothing
 # else (no library, header or test program).
 if(WIN32)
-  set(installed_files scenario-compactor.exe scenario-tool.exe README.md docs/format.md)
+  set(installed_files scenario-compactor.exe scenario-tool.exe README.md ${installed_documents})
 else()
   set(installed_files ${COMPACTOR_DESTINATION}/scenario-compactor ${PROGRAM_DESTINATION}/scenario-tool
-                      ${DOCUMENT_DESTINATION}/README.md ${DOCUMENT_DESTINATION}/docs/format.md)
+                      ${DOCUMENT_DESTINATION}/README.md)
+  foreach(document IN LISTS installed_documents)
+    list(APPEND installed_files ${DOCUMENT_DESTINATION}/${document})
+  endforeach()
 endif()
 add_test(NAME InstallTree
          COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
