@@ -156,23 +156,23 @@ void DumpCells(const std::string& path, const std::vector<rec_cella>& percorso, 
   }
   out << path << ": " << KindName(CompiledFileKind::Cell) << ", "
       << Counted(static_cast<long long>(percorso.size()), "cell") << " (0 to " << percorso.size() - 1 << "); cell k begins at metre 50 x (k - 1)\n";
-  TextTable table({"cell", "from_m", "kind", "tipo_cella", "valore_1", "valore_2", "valore_3", "valore_4",
-                   "tempo_segnale", "avviso", "montagna", "velocita_limite", "velocita_limite_kmh", "pendenza",
-                   "pendenza_per_mille", "aderenza", "source"});
+  std::vector<std::string> header = {"cell", "from_m", "kind"};
+  for (const CellField& field : CellFields()) {
+    header.push_back(field.name);
+    if (field.author_name) header.push_back(field.author_name);
+  }
+  header.push_back("source");
+  TextTable table(header);
   for (size_t k = 0; k < percorso.size(); ++k) {
     const rec_cella& c = percorso[k];
     table.NewRow();
     table.Add(static_cast<long long>(k));
     table.Add(static_cast<long long>(CellStart(static_cast<int64_t>(k))));
     table.Add(CellKindName(c.tipo_cella));
-    for (long long value : {static_cast<long long>(c.tipo_cella), static_cast<long long>(c.valore_1),
-                            static_cast<long long>(c.valore_2), static_cast<long long>(c.valore_3),
-                            static_cast<long long>(c.valore_4), static_cast<long long>(c.tempo_segnale),
-                            static_cast<long long>(c.avviso), static_cast<long long>(c.montagna),
-                            static_cast<long long>(c.velocita_limite),
-                            static_cast<long long>(SpeedKmh(c.velocita_limite)), static_cast<long long>(c.pendenza),
-                            static_cast<long long>(GradientPerMille(c.pendenza)), static_cast<long long>(c.aderenza)})
-      table.Add(value);
+    for (const CellField& field : CellFields()) {
+      table.Add(static_cast<long long>(field.value(c)));
+      if (field.author_name) table.Add(static_cast<long long>(field.author_value(c)));
+    }
     table.Add(SourceText(CellInSources(static_cast<int64_t>(k), c)));
   }
   table.Print(out);

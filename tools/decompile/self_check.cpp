@@ -3,8 +3,8 @@
 // record by record, cell by cell and point by point.
 #include "tools/decompile/self_check.h"
 
-#include <functional>
 #include <utility>
+#include <variant>
 
 #include "compiler/compile_run.h"
 #include "compiler/compiled_files.h"
@@ -17,6 +17,7 @@
 #include "tools/common/counted.h"
 #include "tools/decompile/recovered_items.h"
 #include "tools/readback/author_units.h"
+#include "tools/readback/stored_fields.h"
 
 namespace scenario::tool::recovery {
 
@@ -57,54 +58,30 @@ Recompiled CompileInMemory(const std::string& nome_linea, const std::string& num
 
 namespace {
 
-template <typename Record>
-using Fields = std::vector<std::pair<const char*, std::function<std::string(const Record&)>>>;
-
-const Fields<rec_stazione>& StationFields() {
-  static const Fields<rec_stazione> fields = [] {
-    Fields<rec_stazione> list = {
-        {"tipo_stazione", [](const rec_stazione& r) { return Num(r.tipo_stazione); }},
-        {"inizio_zona", [](const rec_stazione& r) { return Num(r.inizio_zona); }},
-        {"fine_zona", [](const rec_stazione& r) { return Num(r.fine_zona); }},
-        {"progressiva", [](const rec_stazione& r) { return Num(r.progressiva); }},
-        {"nome", [](const rec_stazione& r) { return "\"" + r.nome + "\""; }},
-        {"sosta", [](const rec_stazione& r) { return Num(r.sosta); }},
-        {"orario", [](const rec_stazione& r) { return Num(r.orario); }},
-    };
-    static constexpr const char* kParNames[9] = {"par_1", "par_2", "par_3", "par_4", "par_5",
-                                                 "par_6", "par_7", "par_8", "par_9"};
-    for (size_t n = 0; n < 9; ++n)
-      list.push_back({kParNames[n], [n](const rec_stazione& r) { return Num(ParValues(r)[n]); }});
-    return list;
-  }();
-  return fields;
+// A stored value as the self-check lists it: a number, or a text in quotes.
+std::string StoredText(const FieldValue& value) {
+  if (const std::string* text = std::get_if<std::string>(&value)) return "\"" + *text + "\"";
+  return Num(std::get<int64_t>(value));
 }
 
-const Fields<rec_cella>& CellFields() {
-  static const Fields<rec_cella> fields = {
-      {"tipo_cella", [](const rec_cella& c) { return Num(c.tipo_cella); }},
-      {"valore_1", [](const rec_cella& c) { return Num(c.valore_1); }},
-      {"valore_2", [](const rec_cella& c) { return Num(c.valore_2); }},
-      {"valore_3", [](const rec_cella& c) { return Num(c.valore_3); }},
-      {"valore_4", [](const rec_cella& c) { return Num(c.valore_4); }},
-      {"tempo_segnale", [](const rec_cella& c) { return Num(c.tempo_segnale); }},
-      {"avviso", [](const rec_cella& c) { return Num(c.avviso); }},
-      {"montagna", [](const rec_cella& c) { return Num(c.montagna); }},
-      {"velocita_limite", [](const rec_cella& c) { return Num(c.velocita_limite); }},
-      {"pendenza", [](const rec_cella& c) { return Num(c.pendenza); }},
-      {"aderenza", [](const rec_cella& c) { return Num(c.aderenza); }},
-  };
-  return fields;
-}
-
-template <typename Record>
-std::string FieldDifferences(const Record& given, const Record& recompiled, const Fields<Record>& fields) {
+std::string FieldDifferences(const rec_stazione& given, const rec_stazione& recompiled) {
   std::string text;
-  for (const auto& [name, value] : fields) {
-    const std::string a = value(given), b = value(recompiled);
+  for (const StoredField& field : StationFields()) {
+    const std::string a = StoredText(field.value(given)), b = StoredText(field.value(recompiled));
     if (a == b) continue;
     if (!text.empty()) text += ", ";
-    text += std::string(name) + " " + a + " in the file, " + b + " recompiled";
+    text += std::string(field.name) + " " + a + " in the file, " + b + " recompiled";
+  }
+  return text;
+}
+
+std::string FieldDifferences(const rec_cella& given, const rec_cella& recompiled) {
+  std::string text;
+  for (const CellField& field : CellFields()) {
+    const int64_t a = field.value(given), b = field.value(recompiled);
+    if (a == b) continue;
+    if (!text.empty()) text += ", ";
+    text += std::string(field.name) + " " + Num(a) + " in the file, " + Num(b) + " recompiled";
   }
   return text;
 }
@@ -145,7 +122,7 @@ void CompareStations(const CompiledInput& input, const std::string& bytes, Diffe
   }
   const std::vector<RecordRole> roles = RecordRoles(input.stazioni);
   for (size_t i = 0; i < recompiled.size(); ++i) {
-    const std::string diff = FieldDifferences(input.stazioni[i], recompiled[i], StationFields());
+    const std::string diff = FieldDifferences(input.stazioni[i], recompiled[i]);
     if (!diff.empty()) out->Add("station record " + std::to_string(i) + " (" + RoleName(roles[i]) + "): " + diff);
   }
 }
@@ -162,7 +139,7 @@ void CompareCells(const CompiledInput& input, const std::string& bytes, Differen
              std::to_string(recompiled.size()) + " recompiled");
   const size_t n = std::min(recompiled.size(), input.percorso.size());
   for (size_t k = 0; k < n; ++k) {
-    const std::string diff = FieldDifferences(input.percorso[k], recompiled[k], CellFields());
+    const std::string diff = FieldDifferences(input.percorso[k], recompiled[k]);
     if (!diff.empty())
       out->Add("cell " + std::to_string(k) + " (" + std::to_string((static_cast<int64_t>(k) - 1) * kCellMetres) +
                " m, " + CellKindName(input.percorso[k].tipo_cella) + "): " + diff);

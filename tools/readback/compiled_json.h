@@ -14,21 +14,13 @@
 #include "model/scenario_model.h"
 #include "tools/readback/author_units.h"
 #include "tools/readback/route_features.h"
+#include "tools/readback/stored_fields.h"
 
 namespace scenario::tool {
 
 // The tool's JSON, its keys in the order they were added (the type that
 // tools/cli/json_output.h prints).
 using Json = nlohmann::ordered_json;
-
-// A stored field of a station record, in the order of the file.
-struct StoredField {
-  const char* name;
-  FieldValue (*value)(const rec_stazione&);
-};
-const std::vector<StoredField>& StationFields();
-// The stored field of that name, or nothing.
-std::optional<FieldValue> StoredValue(const rec_stazione& record, const std::string& field);
 
 // A number as a number, a text as UTF-8 (read as Windows-1252).
 Json ValueJson(const FieldValue& value);
