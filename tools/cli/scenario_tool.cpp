@@ -10,6 +10,7 @@
 #include "tools/cli/compile_report.h"
 #include "tools/cli/decompile_command.h"
 #include "tools/cli/dump_command.h"
+#include "tools/cli/new_command.h"
 #include "tools/cli/exit_status.h"
 #include "tools/cli/plot_command.h"
 #include "tools/common/refusal.h"
@@ -21,6 +22,8 @@ namespace scenario::tool {
 namespace {
 
 struct Options {
+  NewRequest new_scenario;
+
   std::string sources_directory;
   bool sources_force = false;
 
@@ -71,6 +74,10 @@ constexpr const char* kCompileFooter =
 int Fail(std::ostream& err, int status, const std::string& command, const std::string& message) {
   err << kToolName << " " << command << ": " << message << "\n";
   return status;
+}
+
+int RunNewCommand(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
+  return RunNew(options.new_scenario, files, out, err);
 }
 
 int RunSources(const Options& options, FileSystem& files, std::ostream& out, std::ostream& err) {
@@ -133,6 +140,7 @@ int RunDecompileCommand(const Options& options, FileSystem& files, std::ostream&
 
 // The subcommands as parsed: each is set when it was given.
 struct Commands {
+  CLI::App* new_scenario = nullptr;
   CLI::App* sources = nullptr;
   CLI::App* compile = nullptr;
   CLI::App* check = nullptr;
@@ -148,6 +156,44 @@ struct Commands {
   CLI::Option* decompile_line_name = nullptr;
   CLI::Option* decompile_train_number = nullptr;
 };
+
+CLI::App* AddNewCommand(CLI::App& app, Options& options) {
+  NewRequest& request = options.new_scenario;
+  CLI::App* command = app.add_subcommand(
+      "new", "Write the two sources of a new scenario, a short line and a train on it, to start from.");
+  command->add_option("LINE_NAME", request.line_name, "the line name (nome_linea), as in LINE_NAME_linea.txt")
+      ->required();
+  command->add_option("TRAIN", request.train_number, "the train number (numero_treno), as in LINE_NAME_TRAIN-.txt")
+      ->required();
+  command->add_option("--length", request.length,
+                      "the line's length in metres, a whole number from " + std::to_string(kNewLineShortest) +
+                          " to " + std::to_string(kNewLineLongest))
+      ->type_name("M")
+      ->capture_default_str();
+  command->add_option("-o,--output", request.output_directory,
+                      "directory to write into (default: the working directory; created when missing)")
+      ->type_name("DIR");
+  command->add_flag("--force", request.force, "replace sources of the same names that are already there");
+  command->footer(
+      "Writes LINE_NAME_linea.txt and LINE_NAME_TRAIN-.txt (Windows-1252, CR LF), named as compile and check\n"
+      "read them: a line M metres long and a train to drive on it. The line description holds the general\n"
+      "values and a level gradient; the train service a train of 4 coaches, adhesion 100 and 100 km/h from\n"
+      "0 m, and two stations with their times, PARTENZA at 0 m and ARRIVO 500 m before the line's end. Every\n"
+      "section but [generale] and [fine] holds one example line written as a comment (\"-- ...\"): take off\n"
+      "the quotes and the hyphens to use it. As written, the two sources compile with no error and no warning:\n"
+      "\n"
+      "  scenario-tool check DIR/LINE_NAME_linea.txt DIR/LINE_NAME_TRAIN-.txt\n"
+      "\n"
+      "The names are written as the simulator reads them, in Windows-1252 (a name given in UTF-8, as Linux\n"
+      "gives \"Città\", is turned into it): a letter it cannot hold, or a character that no file name holds on\n"
+      "Windows (< > : \" / \\ | ? *), is refused. What each line means: docs/format.md. A step-by-step\n"
+      "start: docs/tutorial.md.\n"
+      "\n"
+      "Exit status: 0 written; 1 sources of the same names are there already (see --force); 3 a file could\n"
+      "not be written, or another run held DIR for more than a minute; 64 a wrong command line (a length or\n"
+      "a name that cannot be used).");
+  return command;
+}
 
 CLI::App* AddSourcesCommand(CLI::App& app, Options& options) {
   CLI::App* sources = app.add_subcommand(
@@ -325,6 +371,7 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
                FileSystem& files, std::ostream& out, std::ostream& err, const LanguageServerRun& lsp) {
   try {
     if (*commands.lsp) return RunLsp(options, files, err, command, lsp);
+    if (*commands.new_scenario) return RunNewCommand(options, files, out, err);
     if (*commands.sources) return RunSources(options, files, out, err);
     if (*commands.compile) return RunCompileCommand(options, files, out, err);
     if (*commands.check) return RunCheckCommand(options, files, out, err);
@@ -350,8 +397,8 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
 
 int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std::ostream& out,
                     std::ostream& err, const LanguageServerRun& lsp) {
-  CLI::App app{"The scenario compactor's companion for authors: write the built-in sources, compile "
-               "your own, look into compiled files and draw a compiled scenario.",
+  CLI::App app{"The scenario compactor's companion for authors: start a new scenario or write the built-in "
+               "sources, compile your own, look into compiled files and draw a compiled scenario.",
                kToolName};
   app.require_subcommand(1);
   // A path such as /Scenari/Valle_linea.txt is a path on Windows too, not
@@ -364,6 +411,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
              "share/doc/scenario-compactor/docs/format.md; in the Windows folder: docs/format.md).");
   Options options;
   Commands commands;
+  commands.new_scenario = AddNewCommand(app, options);
   commands.sources = AddSourcesCommand(app, options);
   commands.compile = AddCompileCommand(app, options, commands);
   commands.check = AddCheckCommand(app, options, commands);

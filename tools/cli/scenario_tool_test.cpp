@@ -14,7 +14,7 @@ using testing::RunTool;
 
 TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
   EXPECT_EQ(RunProcess({SCENARIO_TOOL_PATH, "--help"}).exit_status, 0);
-  for (const char* command : {"sources", "compile", "dump", "plot"}) {
+  for (const char* command : {"new", "sources", "compile", "dump", "plot"}) {
     SCOPED_TRACE(command);
     const testing::ToolRun help = RunTool({command, "--help"});
     EXPECT_EQ(help.status, 0);
@@ -47,7 +47,7 @@ TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
     const testing::ToolRun mistyped = RunTool(args);
     EXPECT_EQ(mistyped.status, 64);
     EXPECT_EQ(mistyped.err.rfind("scenario-tool: '" + args[0] +
-                                     "' is no subcommand; the subcommands are sources, compile, check, dump, "
+                                     "' is no subcommand; the subcommands are new, sources, compile, check, dump, "
                                      "plot, view, decompile, lsp\n",
                                  0),
               0u)
