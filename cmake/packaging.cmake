@@ -33,7 +33,7 @@ install(TARGETS scenario-compactor RUNTIME DESTINATION ${COMPACTOR_DESTINATION})
 install(TARGETS scenario-tool RUNTIME DESTINATION ${PROGRAM_DESTINATION})
 # The README and every page it links to, with their pictures, so that its
 # links work where it is installed.
-set(installed_documents docs/format.md docs/scenario-tool.md docs/editors.md docs/compactor.md
+set(installed_documents docs/format.md docs/tutorial.md docs/scenario-tool.md docs/editors.md docs/compactor.md
                         docs/development.md docs/performance.md docs/architecture.md docs/viewer.png
                         docs/images/lsp-neovim.svg)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${DOCUMENT_DESTINATION})

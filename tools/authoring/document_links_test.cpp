@@ -4,24 +4,19 @@
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace scenario::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using scenario::testing_support::ReadWholeFile;
 
 // The anchor a heading gets where Markdown is shown: lower case, letters,
 // digits, blanks and hyphens kept, blanks turned into hyphens.
@@ -61,7 +56,7 @@ TEST(DocumentLinks, EveryLinkOfTheReadmeAndTheDocsReachesItsFileAndHeading) {
   const std::regex link(R"(\]\(([^)\s]+)\))");
   int links = 0;
   for (const fs::path& page : pages) {
-    const std::string text = ReadText(page);
+    const std::string text = ReadWholeFile(page);
     for (std::sregex_iterator it(text.begin(), text.end(), link), end; it != end; ++it) {
       const std::string target = (*it)[1];
       if (target.find("://") != std::string::npos || target.rfind("mailto:", 0) == 0) continue;
@@ -72,7 +67,7 @@ TEST(DocumentLinks, EveryLinkOfTheReadmeAndTheDocsReachesItsFileAndHeading) {
       EXPECT_TRUE(fs::exists(reached)) << page.filename() << " links to '" << target << "', which is no file";
       if (hash == std::string::npos || !fs::exists(reached) || reached.extension() != ".md") continue;
       const std::string anchor = target.substr(hash + 1);
-      EXPECT_EQ(Anchors(ReadText(reached)).count(anchor), 1u)
+      EXPECT_EQ(Anchors(ReadWholeFile(reached)).count(anchor), 1u)
           << page.filename() << " links to '" << target << "', but " << reached.filename()
           << " has no heading with that anchor";
     }
