@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/files/real_file_system.h"
@@ -95,16 +96,18 @@ TEST(NewScenario, TheRangeOfLengthsEndsWhereTheReadersStop) {
 // Both files hold every section the compactor writes, in its order; each
 // section other than [generale] and [fine] holds one example as a comment.
 TEST(NewScenario, EverySectionOfTheBuiltInFilesWithOneCommentedExample) {
-  for (const auto& [lines, built_in] :
-       {std::pair{NewLineDescription(kNewLineDefault), BuiltInLineDescription()},
-        std::pair{NewTrainService(kNewLineDefault), BuiltInTrainService()}}) {
-    SCOPED_TRACE(lines.front());
+  for (const auto& [file, lines, built_in] :
+       {std::tuple{"the line description", NewLineDescription(kNewLineDefault), BuiltInLineDescription()},
+        std::tuple{"the train service", NewTrainService(kNewLineDefault), BuiltInTrainService()}}) {
+    SCOPED_TRACE(file);
     ASSERT_EQ(Headers(lines), Headers(built_in));
     std::string section;
     int examples = 0;
     for (const std::string& line : lines) {
       if (line.front() == '[') {
-        if (!section.empty() && section != "[generale]") EXPECT_EQ(examples, 1) << section;
+        if (!section.empty() && section != "[generale]") {
+          EXPECT_EQ(examples, 1) << section;
+        }
         section = line;
         examples = 0;
       }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files/real_file_system.h"
+#include "platform/system/program_directory.h"
 #include "sources/text_file_writer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tool_run.h"
@@ -69,8 +70,9 @@ TEST(NewCommand, EveryLengthAndNameCompilesWithNoErrorAndNoWarning) {
       const testing::ToolRun run = RunTool(args);
       ASSERT_EQ(run.status, 0) << run.err;
       EXPECT_EQ(run.err, "");
-      const std::string line_file = dir.PathOf("new/" + name.written + "_linea.txt");
-      const std::string train_file = dir.PathOf("new/" + name.written + "_42-.txt");
+      // Joined as the tool joins them, with the system's separator.
+      const std::string line_file = JoinPath(dir.PathOf("new"), name.written + "_linea.txt");
+      const std::string train_file = JoinPath(dir.PathOf("new"), name.written + "_42-.txt");
       EXPECT_EQ(run.out, "wrote " + line_file + "\nwrote " + train_file + "\n");
       const int32_t metres = std::stoi(length_text);
       EXPECT_EQ(Read(line_file), Bytes(NewLineDescription(metres)));
@@ -101,7 +103,7 @@ TEST(NewCommand, TheSourcesAreWindows1252WithCrLf) {
   ASSERT_EQ(RunTool({"new", "Valle", "42", "-o", dir.path().string()}).status, 0);
   for (const char* name : {"Valle_linea.txt", "Valle_42-.txt"}) {
     SCOPED_TRACE(name);
-    const std::string bytes = Read(dir.PathOf(name));
+    const std::string bytes = Read(JoinPath(dir.path().string(), name));
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -163,8 +165,8 @@ TEST(NewCommand, WhatCannotBeUsedIsRefusedWithTheValueAndWhatToWrite) {
 
 TEST(NewCommand, ExistingSourcesAreKeptUnlessReplacingIsAskedFor) {
   TempDir dir;
-  const std::string line = dir.PathOf("Valle_linea.txt");
-  const std::string train = dir.PathOf("Valle_42-.txt");
+  const std::string line = JoinPath(dir.path().string(), "Valle_linea.txt");
+  const std::string train = JoinPath(dir.path().string(), "Valle_42-.txt");
   scenario::testing_support::WriteWholeFile(train, "my edited service\r\n");
 
   const testing::ToolRun refused = RunTool({"new", "Valle", "42", "-o", dir.path().string()});
