@@ -7,11 +7,13 @@
 // and its reveal of a line, and an accented name saved as Windows-1252.
 //
 //   node workbench_test.mjs --code-server DIR --vsix FILE --out DIR
-//        [--chromium PATH] [--server PATH]
+//        [--chromium PATH] [--server PATH] [--wine PREFIX]
 //
 // DIR holds node_modules/code-server; it runs on the Node.js that runs this
 // script (code-server wants Node.js 24). --server sets scenarioSources.serverPath
-// instead of the server in the extension. Every step saves a screenshot in
+// instead of the server in the extension. --wine PREFIX is for the win32-x64
+// package: its server/scenario-tool.exe then runs under Wine in PREFIX (the
+// extension host is a Linux one, which would look for server/scenario-tool). Every step saves a screenshot in
 // --out; each check prints a line, and the last line is "N passed, N failed";
 // the status is 1 on any failure. Every wait is bounded.
 import { spawn, spawnSync } from 'node:child_process';
@@ -132,7 +134,20 @@ const settings = {
   'git.enabled': false,
   'window.restoreWindows': 'none',
 };
+// The Windows server of the package, under Wine: started from / (Wine's
+// drive Z:), where the Linux paths that the client and the route viewer
+// hand it name the same files.
+const wineServer = path.join(scratch, 'scenario-tool-under-wine');
+if (options.wine) {
+  fs.writeFileSync(wineServer, [
+    '#!/bin/sh',
+    `export WINEPREFIX='${path.resolve(options.wine)}' WINEDEBUG=-all DISPLAY=`,
+    'cd /',
+    `exec wine '${extensions}'/*/server/scenario-tool.exe "$@"`,
+    ''].join('\n'), { mode: 0o755 });
+}
 if (options.server) settings['scenarioSources.serverPath'] = path.resolve(options.server);
+else if (options.wine) settings['scenarioSources.serverPath'] = wineServer;
 fs.writeFileSync(path.join(userData, 'User', 'settings.json'), JSON.stringify(settings, null, 2));
 // code-server's own configuration and logs stay in the scratch folder too.
 const childEnv = {
@@ -288,7 +303,8 @@ try {
   if (!bundledServer) throw new Error(`the installed extension holds no server/scenario-tool under ${extensions}`);
   // The sources come from the extension's own server (also when --server
   // names another program: that one may refuse to start as a server).
-  const made = spawnSync(bundledServer, ['sources', folder], { encoding: 'utf8', timeout: 30000 });
+  if (options.wine && !bundledServer.endsWith('.exe')) throw new Error(`--wine is for the win32-x64 package, and ${path.basename(vsix)} holds ${path.basename(bundledServer)}`);
+  const made = spawnSync(options.wine ? wineServer : bundledServer, ['sources', folder], { encoding: 'utf8', timeout: 60000 });
   if (made.status !== 0) throw new Error('scenario-tool sources did not write the built-in sources: ' + (made.stderr || '') + (made.error ? made.error.message : ''));
   const lineName = fs.readdirSync(folder).find((n) => n.endsWith('_linea.txt'));
   const trainName = fs.readdirSync(folder).find((n) => n.endsWith('-.txt'));
@@ -498,10 +514,15 @@ try {
   // --- The language server's process ----------------------------------------
   const servers = fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p)).map((p) => {
     try { return fs.readFileSync(`/proc/${p}/cmdline`, 'utf8').split('\0').filter(Boolean); } catch { return []; }
-  }).filter((args) => args.length > 1 && args[1] === 'lsp' && args[0].startsWith(options.server ? path.resolve(options.server) : extensions));
-  check('one language server runs, started as "scenario-tool lsp --stdio --clientProcessId=N"',
-        servers.length === 1 && servers[0].includes('--stdio') && servers[0].some((a) => /^--clientProcessId=\d+$/.test(a)),
-        JSON.stringify(servers));
+  }).filter((args) => {
+    // The program and its first argument; under Wine, with a Windows path.
+    const at = args.findIndex((a, i) => /(^|[\\/])scenario-tool(\.exe)?$/i.test(a) && args[i + 1] === 'lsp');
+    return at >= 0 && (options.server ? args[at] === path.resolve(options.server) : args[at].includes(path.basename(scratch)));
+  });
+  // vscode-languageclient adds --stdio to a program's arguments (and
+  // --clientProcessId only to a Node.js module's).
+  check('one language server runs, started by the client as "scenario-tool lsp --stdio"',
+        servers.length === 1 && JSON.stringify(servers[0].slice(-2)) === '["lsp","--stdio"]', JSON.stringify(servers));
   if (blocked.length) console.log(`(${blocked.length} requests outside code-server were blocked, the first: ${blocked[0]})`);
 } catch (error) {
   check('the workbench test ran to its end', false, error.message);
