@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the workbench test needs, the parts that are missing only, and
 # prints on its last line the folder that holds code-server:
-#   editors/vscode/workbench_test/install.sh
+#   editors/vscode/workbench_test/install.sh [windows]
 #
 # - Debian packages: Chromium to drive the workbench, and what code-server's
 #   native add-ons need to build from source (their prebuilt binaries come
 #   from a host that is not reachable): kerberos wants gssapi/gssapi.h from
-#   libkrb5-dev, node-gyp wants python3, make and g++.
+#   libkrb5-dev, node-gyp wants python3, make and g++. With "windows", also
+#   Wine, to run the server of the win32-x64 package.
 # - Node.js 24 (code-server wants it), code-server and playwright-core, from
 #   this folder's lock file, into a cache outside the work tree:
 #   ${XDG_CACHE_HOME:-$HOME/.cache}/scenario-compactor/vscode-client/HASH/
@@ -18,6 +19,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(chromium libkrb5-dev python3 make g++)
+if [ "${1:-}" = "windows" ]; then
+  packages+=(wine wine64)
+fi
 # A machine that has node already (with its own npm inside) keeps it:
 # Debian's npm would not install beside another build's nodejs.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
@@ -33,8 +37,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "install.sh: installing the Debian packages ${missing[*]}" >&2
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update >&2
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}" >&2
+  $sudo apt-get update -qq >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2
 fi
 
 cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/scenario-compactor/vscode-client"
