@@ -3,12 +3,15 @@
 // and the names it is given. The text is made here only, so that every tool
 // that starts an author on a new scenario starts from the same one.
 //
-// The sources hold every section of both files, each with one example line
-// written as a comment, and what a drivable scenario needs: the route
-// length, a gradient, an adhesion and a speed step from 0 m, a first
-// station at 0 m and a last one 500 m before the line's end, each with its
-// timetable time. They compile with no error and no warning for every
-// length from kNewLineShortest to kNewLineLongest.
+// The sources hold every section of both files and what a drivable
+// scenario needs: the general values, a gradient, an adhesion and a speed
+// step from 0 m, a first station at 0 m and a last one 500 m before the
+// line's end, each with its timetable time. Every section but [generale]
+// (which writes all its keywords, and a comment on the units) and [fine]
+// holds one example line as a comment: in double quotes, since it holds
+// commas, after "-- ". They compile with no error and no warning for every
+// length from kNewLineShortest to kNewLineLongest; the examples taken out
+// of their comments, all together, from 5858 m on.
 #pragma once
 
 #include <cstddef>
