@@ -191,8 +191,15 @@ class Tracciato {
       x_.reset();
       y_.reset();
       room_ = 0;
+#ifdef __cpp_lib_smart_ptr_for_overwrite
       x_ = std::make_unique_for_overwrite<double[]>(computable);
       y_ = std::make_unique_for_overwrite<double[]>(computable);
+#else
+      // A standard library without it (Emscripten's): the same allocation,
+      // its values left unset.
+      x_.reset(new double[computable]);
+      y_.reset(new double[computable]);
+#endif
       room_ = computable;
     }
     points_ = points;

@@ -1,0 +1,201 @@
+#include "web/web_compiler.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+#include "app/form_load.h"
+#include "compiler/fields/error_numbers.h"
+#include "encoding/text_encoding.h"
+#include "model/file_names.h"
+#include "model/scenario_model.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/files/workspace.h"
+#include "platform/system/status.h"
+#include "sources/scenario_sources.h"
+#include "tools/authoring/author_compile.h"
+#include "tools/authoring/error_messages.h"
+#include "tools/common/refusal.h"
+#include "tools/lsp/language_server.h"
+#include "tools/lsp/transport.h"
+
+namespace scenario::web {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using tool::CompileReport;
+using tool::SourcePlace;
+
+// The directory in memory the compiled files are written to; the sources
+// stand under their own names beside it.
+constexpr const char* kOutputDirectory = "compiled";
+
+std::string BaseName(const std::string& path) {
+  const std::string::size_type slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// "file", "line" and "column" of a place; null where it has none. (The
+// fields and texts of the report are those of `scenario-tool compile
+// --json`: the native-against-web differential holds them equal.)
+void PutPlace(Json& json, const std::optional<SourcePlace>& place) {
+  json["file"] = place ? Json(MessageToUtf8(place->file)) : nullptr;
+  const bool has_line = place && place->line > 0;
+  json["line"] = has_line ? Json(place->line) : nullptr;
+  json["column"] = has_line ? Json(place->column) : nullptr;
+}
+
+std::string StopText(int32_t numero) {
+  if (tool::SourceOf(numero) == ErrorSource::CompileRun) return tool::ErrorText(numero);
+  return "no route was read, so there is nothing to compile";
+}
+
+const char* OutcomeOf(const CompileReport& report) {
+  if (report.stopped_with) return "stopped";
+  if (report.codice_errore != 0) return "error";
+  return "compiled";
+}
+
+Json ReportJson(const CompileReport& report, const std::vector<NamedBytes>& files) {
+  Json json;
+  json["outcome"] = OutcomeOf(report);
+  json["nome_linea"] = Windows1252ToUtf8(report.names.nome_linea);
+  json["numero_treno"] = Windows1252ToUtf8(report.names.numero_treno);
+  json["codice_errore"] = report.codice_errore;
+  json["posizione_errore"] = report.posizione_errore;
+  // A run stopped with no error in the slot tells the number it stopped with.
+  json["message"] = tool::ErrorText(report.codice_errore == 0 && report.stopped_with ? *report.stopped_with
+                                                                                      : report.codice_errore);
+  json["cause"] = report.cause ? Json(*report.cause) : nullptr;
+  PutPlace(json, report.place);
+  if (report.stopped_with)
+    json["files_hold_everything_read"] = nullptr;
+  else
+    json["files_hold_everything_read"] = report.codice_errore == 0 ||
+                                         tool::SourceOf(report.codice_errore) == ErrorSource::AfterReading ||
+                                         tool::SourceOf(report.codice_errore) == ErrorSource::CellRules;
+  json["stopped_with"] = report.stopped_with ? Json(*report.stopped_with) : nullptr;
+  json["stopped_message"] = report.stopped_with ? Json(StopText(*report.stopped_with)) : nullptr;
+  if (report.line_stop_place) {
+    Json stop;
+    PutPlace(stop, report.line_stop_place);
+    stop["codice_errore"] = error_number::kBeyondRoute;
+    stop["posizione_errore"] = report.line_stop_position;
+    json["line_description_stop"] = stop;
+  } else {
+    json["line_description_stop"] = nullptr;
+  }
+  Json notes = Json::array();
+  for (const tool::CompileNote& note : report.notes) {
+    Json entry;
+    PutPlace(entry, note.place);
+    entry["message"] = note.message;
+    notes.push_back(entry);
+  }
+  json["notes"] = notes;
+  Json warnings = Json::array();
+  for (const tool::CompileWarning& warning : report.warnings) {
+    Json entry;
+    PutPlace(entry, warning.place);
+    entry["message"] = warning.message;
+    entry["kind"] = warning.kind;
+    warnings.push_back(entry);
+  }
+  json["warnings"] = warnings;
+  Json names = Json::array();
+  for (const NamedBytes& file : files) names.push_back(MessageToUtf8(file.name));
+  json["files"] = names;
+  return json;
+}
+
+Json RefusalJson(const std::string& why) {
+  Json json;
+  json["outcome"] = "refused";
+  json["refusal"] = why;
+  return json;
+}
+
+std::string Dump(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+}  // namespace
+
+WebCompileResult CompileSources(const WebCompileRequest& request) {
+  MemoryFileSystem memory;
+  memory.files[request.line_description.name] = request.line_description.bytes;
+  if (request.train_service.name != request.line_description.name)
+    memory.files[request.train_service.name] = request.train_service.bytes;
+
+  tool::CompileRequest compile;
+  compile.line_file = request.line_description.name;
+  compile.train_file = request.train_service.name;
+  compile.output_directory = kOutputDirectory;
+  compile.line_name = request.line_name;
+  compile.train_number = request.train_number;
+  compile.no_line = request.no_line;
+  compile.warnings = request.warnings;
+
+  WebCompileResult result;
+  // What the tool refuses before compiling (a name it cannot take the
+  // scenario's names from, a source in UTF-16, the same file given twice)
+  // is the page's to show: the message names the file and what to change.
+  try {
+    const CompileReport report = tool::RunCompile(compile, memory);
+    for (const std::string& path : report.files_written)
+      result.files.push_back({BaseName(path), memory.files.at(path)});
+    result.report_json = Dump(ReportJson(report, result.files));
+  } catch (const std::invalid_argument& refused) {
+    result.report_json = Dump(RefusalJson(refused.what()));
+  } catch (const tool::UnusableSource& refused) {
+    result.report_json = Dump(RefusalJson(refused.what()));
+  } catch (const SystemFailure& failed) {
+    result.report_json = Dump(RefusalJson(failed.what()));
+  }
+  return result;
+}
+
+std::vector<NamedBytes> BuiltInSources() {
+  MemoryFileSystem memory;
+  const Workspace workspace{memory, "built-in"};
+  ScenarioModel model;
+  model.nome_linea = kNomeLinea;
+  model.numero_treno = kNumeroTreno;
+  dati_linea(model, workspace);
+  dati_treno(model, workspace);
+  std::vector<NamedBytes> sources;
+  for (const std::string& name : {LineSourceName(kNomeLinea), TrainSourceName(kNomeLinea, kNumeroTreno)})
+    sources.push_back({name, memory.files.at(workspace.PathOf(name))});
+  return sources;
+}
+
+struct WebLanguageServer::State {
+  MemoryFileSystem files;
+  std::vector<std::string> sent;
+  lsp::LanguageServer server{files, [this](const std::string& body) { sent.push_back(body); }};
+
+  std::vector<std::string> TakeSent() { return std::exchange(sent, {}); }
+};
+
+WebLanguageServer::WebLanguageServer() : state_(std::make_unique<State>()) {}
+WebLanguageServer::~WebLanguageServer() = default;
+
+std::vector<std::string> WebLanguageServer::Receive(const std::string& body) {
+  state_->server.Receive(lsp::Frame{body, ""});
+  return state_->TakeSent();
+}
+
+std::vector<std::string> WebLanguageServer::CheckPending() {
+  state_->server.CheckPending();
+  return state_->TakeSent();
+}
+
+bool WebLanguageServer::HasPendingWork() const { return state_->server.HasPendingWork(); }
+
+int WebLanguageServer::ExitStatus() const { return state_->server.exit_status().value_or(-1); }
+
+void WebLanguageServer::PutFile(const std::string& path, const std::string& bytes) {
+  state_->files.files[path] = bytes;
+}
+
+}  // namespace scenario::web
