@@ -91,7 +91,10 @@ if [ "$windows" = true ]; then
       finish_failed "Wine could not make its prefix in $WINEPREFIX (see above)"
     fi
   fi
+  # Wine's services start here with their output going nowhere: started by
+  # the test's first Windows process, they would hold its pipes open.
   wineserver -p >/dev/null 2>&1 </dev/null
+  DISPLAY= timeout 120 wineboot >/dev/null 2>&1 </dev/null || finish_failed "Wine did not start in $WINEPREFIX (wineboot)"
   trap 'status=$?; stop_wine; if [ $status -ne 0 ] && [ "$summary_printed" = false ]; then echo "run.sh: stopped with status $status"; echo "0 passed, 1 failed"; fi' EXIT
   wine_options=(--wine "$WINEPREFIX")
 fi

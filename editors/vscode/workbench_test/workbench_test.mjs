@@ -382,7 +382,7 @@ try {
     await page.keyboard.press('Home');
     for (let i = 0; i < 'stazione'.length; ++i) await page.keyboard.press('Shift+ArrowRight');
     await page.keyboard.type('stazone');
-    equal(`line ${mistakeLine} reads as typed`, (await lineText(mistakeLine) || '').slice(0, 8), 'stazone,');
+    equal(`line ${mistakeLine} reads as typed`, await settled(async () => ((await lineText(mistakeLine)) || '').slice(0, 8), 'stazone,', 5000), 'stazone,');
     const squiggles = await waitFor(`a squiggle on line ${mistakeLine}`, () => squigglesOn(mistakeLine).then((s) => (s.length ? s : null)), 30000)
       .catch((error) => error.message);
     check(`a squiggle marks the misspelt keyword on line ${mistakeLine}`, Array.isArray(squiggles), squiggles);
