@@ -56,8 +56,10 @@ class ConsoleText {
  private:
   std::unique_ptr<std::streambuf> output_;
   std::unique_ptr<std::streambuf> errors_;
-  std::streambuf* previous_output_ = nullptr;
-  std::streambuf* previous_errors_ = nullptr;
+  // Used where the streams are swapped (Windows); clang sees them unused
+  // elsewhere.
+  [[maybe_unused]] std::streambuf* previous_output_ = nullptr;
+  [[maybe_unused]] std::streambuf* previous_errors_ = nullptr;
 };
 
 // One line of the program's on standard error, flushed.
