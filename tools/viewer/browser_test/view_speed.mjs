@@ -4,7 +4,8 @@
 //
 //   node view_speed.mjs PAGE.html [ROUNDS] [--chromium PATH]
 //
-// Per round: a fresh browser context opens the page; then 60 steps, zooming
+// Per round: a fresh browser context opens the page and waits for its map
+// (drawn once the strips are on the screen); then 60 steps, zooming
 // in and out about the middle and moving left and right by the keys, each
 // step timed twice: the drawing itself (the script's time, performance.now
 // around the draw), and the whole step (from the key to the start of the
@@ -33,19 +34,22 @@ const browser = await chromium.launch({
   args: ['--no-sandbox', '--no-first-run', '--disable-background-networking', '--disable-component-update',
          '--disable-sync', '--log-level=3', '--disable-frame-rate-limit', '--disable-gpu-vsync'],
 });
-const first = [], paint = [], draws = [], frames = [], idle = [];
+const first = [], paint = [], map = [], draws = [], frames = [], idle = [];
 for (let round = 0; round < rounds; ++round) {
   const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
   const page = await context.newPage();
   await page.goto(pathToFileURL(file).href);
+  // The steps begin once the map, drawn after the first picture, is there.
   await page.waitForFunction(() => performance.getEntriesByName('viewer-first-picture').length > 0 &&
-    performance.getEntriesByName('first-contentful-paint').length > 0);
+    performance.getEntriesByName('first-contentful-paint').length > 0 && performance.getEntriesByName('viewer-map').length > 0);
   const times = await page.evaluate(() => ({
     picture: performance.getEntriesByName('viewer-first-picture')[0].startTime,
     paint: performance.getEntriesByName('first-contentful-paint')[0].startTime,
+    map: performance.getEntriesByName('viewer-map')[0].startTime,
   }));
   first.push(times.picture);
   paint.push(times.paint);
+  map.push(times.map);
   const steps = await page.evaluate(async () => {
     const keys = ['+', '+', '+', 'ArrowRight', 'ArrowRight', '-', 'ArrowLeft', '+', '-', '-'];
     const viewer = window.routeViewer;
@@ -82,6 +86,7 @@ const ms = (v) => v.toFixed(1) + ' ms';
 console.log('page: ' + file);
 console.log(rounds + ' rounds; medians');
 console.log('first picture after navigation start: ' + ms(median(first)) + ' (first contentful paint ' + ms(median(paint)) + ')');
+console.log('the map drawn after navigation start: ' + ms(median(map)));
 console.log('zoom or pan step, drawing: ' + ms(median(draws)) + ' (slowest ' + ms(Math.max(...draws)) + ', ' + draws.length + ' steps)');
 console.log('zoom or pan step, key to the next frame: ' + ms(median(frames)) + ' (slowest ' + ms(Math.max(...frames)) +
             '); the same two frames after a key that changes nothing: ' + ms(median(idle)));

@@ -78,8 +78,8 @@ const browser = await chromium.launch({
 
 // A page of its own, the network blocked: every request that is not for a
 // file or data URL is aborted and counted, and so is every console error.
-async function openPage(file, hash = '', init = null) {
-  const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
+async function openPage(file, hash = '', init = null, viewport = { width: 1400, height: 900 }) {
+  const context = await browser.newContext({ viewport });
   if (init) await context.addInitScript(init.script, init.arg);
   const problems = [];
   await context.route((url) => !/^(file|data):/.test(url.href), (route) => {
@@ -117,7 +117,7 @@ async function readPanel(page) {
     }
     const sources = [...panel.querySelectorAll('table.source')].map((table) =>
       [...table.querySelectorAll('tbody tr')].map((row) => ({
-        keyword: row.dataset.keyword, key: row.dataset.key, text: row.querySelector('td').innerText,
+        keyword: row.dataset.keyword, key: row.dataset.key, text: row.querySelector('td.value').innerText,
       })));
     return { headings: [...panel.querySelectorAll('h3')].map((h) => h.innerText), tables, sources };
   });
@@ -281,15 +281,38 @@ async function moveAround(scenario) {
   await page.getByRole('button', { name: 'Zoom out' }).click();
   await page.getByRole('button', { name: 'Whole line' }).click();
   equal('the whole line again', (await place(page)).span, whole.span);
-  for (const [text, metre] of [['12.5 km', 12500], ['km 3', 3000], ['2400 m', 2400]]) {
-    await page.getByRole('textbox', { name: 'Go to' }).fill(text);
-    await page.getByRole('textbox', { name: 'Go to' }).press('Enter');
+  // Route kilometres and metres, and the chainage the driver reads, as the
+  // kilometric progressive record gives it (its position, its chainage
+  // there, and 1 where the chainage falls along the route).
+  const zone = dumpJson(scenario.station).records.map((r) => r.role === 'km progressive' && r.source['progressiva chilometrica'])
+    .find((z) => z && z.direction !== 0);
+  const [zoneAt, zoneChainage, zoneDirection] = [zone.position_m, zone.chainage_m, zone.direction];
+  const routeMetreOf = (c) => (zoneDirection === 1 ? zoneAt + (zoneChainage - c) : zoneAt + (c - zoneChainage));
+  const chainageWhole = Math.floor((zoneChainage - 20000) / 1000);
+  const places = [['12.5 km', 12500], ['2400 m', 2400],
+                  ['km ' + (chainageWhole + 0.4), routeMetreOf(chainageWhole * 1000 + 400)],
+                  ['KM ' + chainageWhole + ',4', routeMetreOf(chainageWhole * 1000 + 400)],
+                  [chainageWhole + '+650', routeMetreOf(chainageWhole * 1000 + 650)],
+                  [String(chainageWhole - 3.25), routeMetreOf((chainageWhole - 3.25) * 1000)]];
+  for (const [text, metre] of places) {
+    await goToText(page, text);
     const at = await place(page);
-    check('"' + text + '" goes to ' + metre + ' m', Math.abs(Number(at.m) - metre) <= 1 && at.cell === String(Math.floor(metre / 50) + 1), JSON.stringify(at));
+    check('"' + text + '" goes to ' + metre + ' m of the route', Math.abs(Number(at.m) - metre) <= 1 && at.cell === String(Math.floor(metre / 50) + 1),
+          JSON.stringify(at) + ' ' + await status(page));
   }
-  await page.getByRole('textbox', { name: 'Go to' }).fill('nowhere at all');
-  await page.getByRole('textbox', { name: 'Go to' }).press('Enter');
-  check('a place that is nowhere is told', /No station, kilometre, metre or cell/.test(await status(page)), await status(page));
+  // A place off the route is told, naming what was asked and where the
+  // route ends, and the view stays.
+  const before = await place(page);
+  const routeEnd = (await page.evaluate(() => window.routeViewer.cellCount - 1)) * 50;
+  for (const text of ['150 km', '900000 m', 'cell 5000', 'km ' + (zoneChainage / 1000 + 60), (zoneChainage / 1000 + 61) + '+200', '-3 km']) {
+    await goToText(page, text);
+    const told = await page.getByRole('status').filter({ hasText: text }).innerText().catch(() => '');
+    check('"' + text + '" is told to lie off the route, with where it ends', told.includes('not on the route') &&
+          told.includes(String(routeEnd / 1000)), told || await status(page));
+    equal('and the view stays where it was after "' + text + '"', JSON.stringify(await place(page)), JSON.stringify(before));
+  }
+  await goToText(page, 'nowhere at all');
+  check('a place that is nowhere is told', /No station, kilometre, chainage, metre or cell is "nowhere at all"/.test(await status(page)), await status(page));
   check('the legend tells written code changes from the rules\' ones',
         (await page.getByRole('region', { name: 'Legend' }).innerText()).includes('code change placed by the cell rules'));
   check('moving around: no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
@@ -301,6 +324,220 @@ async function moveAround(scenario) {
   await stretch.page.screenshot({ path: path.join(out, 'viewer-stretch.png'), fullPage: true });
   check('the stretch: no console error and no request outside the file', stretch.problems.length === 0, stretch.problems.join('\n  '));
   await stretch.context.close();
+}
+
+// --- Readable at the sizes authors use -----------------------------------
+const SIZES = [{ width: 1024, height: 768 }, { width: 1920, height: 1080 }];
+
+// What is wrong with the labels the page drew last: two that overlap, one
+// cut by the canvas's edge or drawn over the lane names.
+async function labelFaults(page) {
+  await place(page);
+  const { labels, canvasWidth } = await page.evaluate(() => ({
+    labels: window.routeViewer.labels(), canvasWidth: document.getElementById('strips').getBoundingClientRect().width,
+  }));
+  const faults = [];
+  for (let i = 0; i < labels.length; ++i) {
+    const a = labels[i];
+    if (a.x < 0 || a.x + a.w > canvasWidth + 0.5 || (a.lane !== 'gutter' && a.x < 138)) faults.push('"' + a.text + '" cut at x ' + a.x.toFixed(1));
+    for (let j = i + 1; j < labels.length; ++j) {
+      const b = labels[j];
+      if (a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h)
+        faults.push('"' + a.text + '" (' + a.lane + ') over "' + b.text + '" (' + b.lane + ')');
+    }
+  }
+  return { labels, faults };
+}
+
+// A station's name as the page shows it: without the record's padding.
+const shownName = (name) => name.trim().replace(/\s+/g, ' ');
+
+async function goToText(page, text) {
+  const box = page.getByRole('textbox', { name: 'Go to' });
+  await box.fill(text);
+  await box.press('Enter');
+}
+
+// At each size: the whole line, the first station, and every zoom step
+// from the whole line down to a few cells; no label over another, none cut;
+// the first and the last station named at the whole line; the text that
+// describes the strips names what they show.
+async function readable(label, scenario, sizes = SIZES) {
+  const stations = dumpJson(scenario.station).records.filter((r) => r.role === 'station');
+  const first = shownName(stations[0].nome), last = shownName(stations[stations.length - 1].nome);
+  for (const size of sizes) {
+    const at = label + ' at ' + size.width + ' x ' + size.height;
+    const { page, context, problems } = await openPage(scenario.page, '', null, size);
+    let { labels, faults } = await labelFaults(page);
+    check(at + ': the whole line\'s ' + labels.length + ' labels keep clear of each other and are whole', faults.length === 0, faults.slice(0, 6).join('; '));
+    const names = labels.filter((l) => l.lane === 'stations').map((l) => l.full);
+    check(at + ': the whole line names the first station, ' + first + ', and the last, ' + last,
+          names.includes(first) && names.includes(last), JSON.stringify(names));
+    check(at + ': the whole line names most stations', names.length >= Math.min(stations.length, 4), JSON.stringify(names));
+    const scale = labels.filter((l) => l.lane === 'gutter').map((l) => l.text);
+    check(at + ': the speed limit and the gradient have a scale with their units',
+          scale.some((t) => /^\d+ km\/h$/.test(t)) && scale.some((t) => /^\+\d+ \u2030$/.test(t)) && scale.filter((t) => /^\d+$/.test(t)).length >= 4,
+          JSON.stringify(scale));
+    // The description the canvas points to names the stations drawn.
+    await page.waitForFunction(() => document.getElementById('strips-text').textContent.includes('stations:'));
+    const described = await page.evaluate(() => document.getElementById(document.getElementById('strips').getAttribute('aria-describedby')).innerText);
+    const missing = names.filter((n) => !described.includes(n));
+    check(at + ': the strips\' description names every station named in them', missing.length === 0, missing.join(', ') + ' not in ' + described.slice(0, 300));
+
+    await goToText(page, first);
+    ({ labels, faults } = await labelFaults(page));
+    check(at + ': going to ' + first + ' names it', labels.some((l) => l.lane === 'stations' && l.full === first),
+          JSON.stringify(labels.filter((l) => l.lane === 'stations')));
+    check(at + ': and its labels keep clear of each other', faults.length === 0, faults.slice(0, 6).join('; '));
+    // Zoom in step by step about the middle of the line.
+    await page.getByRole('button', { name: 'Whole line' }).click();
+    const bad = [];
+    let steps = 0;
+    for (let i = 0; i < 40; ++i) {
+      const before = (await place(page)).span;
+      ({ labels, faults } = await labelFaults(page));
+      if (faults.length > 0) bad.push('span ' + before + ' m: ' + faults.slice(0, 3).join('; '));
+      await page.getByRole('button', { name: 'Zoom in' }).click();
+      ++steps;
+      if ((await place(page)).span === before) break;
+    }
+    check(at + ': at each of ' + steps + ' zoom steps the labels keep clear of each other', bad.length === 0, bad.slice(0, 4).join('\n  '));
+    check(at + ': no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+    await context.close();
+  }
+}
+
+// The detail panel fits its column at each size, for every cell (with the
+// station record of its zone or stop, and the values with their lines, on
+// a page made from the sources), and its edge widens it.
+async function panelFits(label, file, cellsDump, stationsDump) {
+  for (const size of SIZES) {
+    const at = label + ' at ' + size.width + ' x ' + size.height;
+    const { page, context, problems } = await openPage(file, '', null, size);
+    const overflowing = () => page.evaluate(() => {
+      const panel = document.getElementById('details'), bad = [];
+      for (let k = 0; k < window.routeViewer.cellCount; ++k) {
+        window.routeViewer.showDetails(k);
+        if (panel.scrollWidth > panel.clientWidth) bad.push(k + ' (' + panel.scrollWidth + ' px in ' + panel.clientWidth + ')');
+      }
+      return bad;
+    });
+    let bad = await overflowing();
+    check(at + ': the panel shows every cell without sideways scrolling', bad.length === 0, bad.slice(0, 8).join(', '));
+    // A board's caption, as its lines; the line that wrote each value first
+    // in its row.
+    const board = cellsDump.cells.find((c) => c.kind === 'indication board');
+    check(at + ': the route has an indication board', board !== undefined);
+    if (board) {
+      await page.evaluate((k) => window.routeViewer.showDetails(k), board.index);
+      const caption = await page.locator('#details .caption').innerText().catch(() => '');
+      const lines = stationsDump.records[board.valore_1].nome.match(/\(([^)]*)\)/g).map((l) => l.slice(1, -1).trim()).filter((l) => l !== '');
+      equal(at + ': board cell ' + board.index + ' shows its caption, line by line', caption, 'Caption: ' + lines.join('\n'));
+      const order = await page.evaluate(() => [...document.querySelectorAll('#details table.source tbody tr')].map((row) => row.firstElementChild.className));
+      check(at + ': the line that wrote a value comes first in its row', order.length > 0 && order.every((c) => c === 'line'), JSON.stringify(order));
+    }
+    // Its edge, dragged to the left, widens the panel; the arrow keys too.
+    const edge = page.getByRole('separator', { name: 'Width of the side panel' });
+    const side = page.locator('#side');
+    const wide = (await side.boundingBox()).width;
+    const box = await edge.boundingBox();
+    await page.mouse.move(box.x + box.width / 2, box.y + 40);
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width / 2 - 160, box.y + 40, { steps: 4 });
+    await page.mouse.up();
+    const wider = (await side.boundingBox()).width;
+    check(at + ': dragging the panel\'s edge 160 px to the left widens it by as much', Math.abs(wider - wide - 160) <= 2, wide + ' then ' + wider);
+    await edge.focus();
+    await page.keyboard.press('ArrowRight');
+    check(at + ': the right arrow on the edge narrows it', (await side.boundingBox()).width < wider, String((await side.boundingBox()).width));
+    const whole = await place(page);
+    check(at + ': the strips still show the whole line', Number(whole.span) > 0 && (await status(page)).includes('(cells 0 to '), await status(page));
+    bad = await page.evaluate(() => {
+      const panel = document.getElementById('details');
+      window.routeViewer.showDetails(window.routeViewer.cellCount - 1);
+      return panel.scrollWidth > panel.clientWidth ? [panel.scrollWidth + ' in ' + panel.clientWidth] : [];
+    });
+    check(at + ': and the panel still fits', bad.length === 0, bad.join());
+    check(at + ': the panel: no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+    await context.close();
+  }
+}
+
+// The map: there, named "Map", drawn from the page's own data; a click and
+// a drag on it move the strips there, the wheel zooms it.
+async function mapMoves(label, file, stationsDump, sizes = SIZES) {
+  const stations = stationsDump.records.filter((r) => r.role === 'station');
+  const first = shownName(stations[0].nome), last = shownName(stations[stations.length - 1].nome);
+  for (const size of sizes) {
+    const at = label + ' at ' + size.width + ' x ' + size.height;
+    const { page, context, problems } = await openPage(file, '', null, size);
+    const map = page.getByRole('img', { name: 'Map', exact: true });
+    check(at + ': the map is shown', await map.isVisible());
+    await page.waitForFunction(() => window.routeViewer.mapReady);
+    const names = await page.evaluate(() => window.routeViewer.mapLabels().map((b) => b.text));
+    check(at + ': the map names the first and the last station', names.includes(first) && names.includes(last), JSON.stringify(names));
+    const described = await page.waitForFunction((name) => {
+      const text = document.getElementById(document.querySelector('#map').getAttribute('aria-describedby')).textContent;
+      return text.includes('from above') && text.includes(name) && text;
+    }, first, { timeout: 5000 }).then((h) => h.jsonValue()).catch((e) => e.message);
+    check(at + ': the map is described in words, with its stations', described.includes('from above'), described);
+    const end = (await page.evaluate(() => window.routeViewer.cellCount - 1)) * 50;
+    await goToText(page, 'cell 100');
+    const mapBox = await map.boundingBox();
+    const pixelOf = (m) => page.evaluate((metre) => window.routeViewer.mapPixelOf(metre), m);
+    const target = Math.round(end * 0.6);
+    let [px, py] = await pixelOf(target);
+    await page.mouse.click(mapBox.x + px, mapBox.y + py);
+    let now = await place(page);
+    check(at + ': a click on the map at ' + target + ' m moves the strips there', Math.abs(Number(now.m) - target) <= 100, JSON.stringify(now));
+    const [ax, ay] = await pixelOf(Math.round(end * 0.2));
+    const [bx, by] = await pixelOf(Math.round(end * 0.8));
+    await page.mouse.move(mapBox.x + ax, mapBox.y + ay);
+    await page.mouse.down();
+    now = await place(page);
+    check(at + ': pressing on the map moves the strips to the place pressed', Math.abs(Number(now.m) - end * 0.2) <= 100, JSON.stringify(now));
+    await page.mouse.move(mapBox.x + bx, mapBox.y + by, { steps: 6 });
+    await page.mouse.up();
+    now = await place(page);
+    check(at + ': dragging on the map takes the strips along', Math.abs(Number(now.m) - end * 0.8) <= 100, JSON.stringify(now));
+    const spread = async () => { const [p, q] = [await pixelOf(Math.round(end * 0.4)), await pixelOf(Math.round(end * 0.5))]; return Math.hypot(p[0] - q[0], p[1] - q[1]); };
+    const before = await spread();
+    [px, py] = await pixelOf(Math.round(end * 0.45));
+    await page.mouse.move(mapBox.x + px, mapBox.y + py);
+    await page.mouse.wheel(0, -600);
+    await place(page);
+    const after = await spread();
+    check(at + ': the wheel zooms the map in', after > before * 1.5, before.toFixed(1) + ' then ' + after.toFixed(1));
+    check(at + ': the map: no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+    await context.close();
+  }
+}
+
+// Station names found as an author writes them: any case, with or without
+// accents, a name's start before a part of a longer name. The built-in
+// sources with two stations renamed, PIANSECCO to PIÈ SECCO and SABBIONERA
+// to STRELLA ALTA (after CAMPOSTRELLA).
+async function findByName(builtIn) {
+  const dir = path.join(out, 'accented');
+  fs.mkdirSync(dir);
+  for (const name of fs.readdirSync(builtIn)) {
+    const from = path.join(builtIn, name);
+    if (!fs.statSync(from).isFile()) continue;
+    let text = fs.readFileSync(from, 'latin1');
+    if (name.endsWith('-.txt')) text = text.replace(/PIANSECCO/g, 'PI\u00c8 SECCO').replace(/SABBIONERA/g, 'STRELLA ALTA');
+    fs.writeFileSync(path.join(dir, name), text, 'latin1');
+  }
+  const scenario = makeScenario(dir);
+  const records = dumpJson(scenario.station).records.filter((r) => r.role === 'station');
+  const indexOf = (name) => String(records.find((r) => r.nome.trim() === name).index);
+  const { page, context, problems } = await openPage(scenario.page);
+  for (const [text, name] of [['pie secco', 'PI\u00c8 SECCO'], ['pie', 'PI\u00c8 SECCO'], ['Piè', 'PI\u00c8 SECCO'], ['strella', 'STRELLA ALTA'],
+                              ['campo', 'CAMPOSTRELLA'], ['orsolo', 'S. ORSOLO'], ['cervelle', 'CERVELLE'], ['SECCO', 'PI\u00c8 SECCO']]) {
+    await goToText(page, text);
+    equal('"' + text + '" finds ' + name, (await place(page)).station, indexOf(name));
+  }
+  check('finding names: no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+  await context.close();
 }
 
 // The page made from the sources, inside the editor: a stand-in for the
@@ -365,6 +602,15 @@ try {
   const sources = tool(['sources', builtIn]);
   if (sources.status !== 0) throw new Error('sources: ' + sources.err);
   const scenario = makeScenario(builtIn);
+  await readable('built-in', scenario);
+  const sourcesPage = path.join(builtIn, 'sources-view.html');
+  const names = fs.readdirSync(builtIn);
+  const sourcesMade = tool(['view', path.join(builtIn, names.find((n) => n.endsWith('_linea.txt'))),
+                            path.join(builtIn, names.find((n) => n.endsWith('-.txt'))), '-o', sourcesPage]);
+  equal('a page is made from the two built-in sources', sourcesMade.status, 0);
+  await panelFits('built-in from its sources', sourcesPage, dumpJson(scenario.cell), dumpJson(scenario.station));
+  await mapMoves('built-in', scenario.page, dumpJson(scenario.station));
+  await findByName(builtIn);
   await lookAtScenario('built-in', scenario, true);
   await moveAround(scenario);
   await inTheEditor(builtIn);
@@ -388,6 +634,7 @@ try {
     const made = makeScenario(dir, line.split('\t')[1] === 'plan');
     if (made === null) { console.log('skipped: ' + dir + ' stops when compiled'); continue; }
     await lookAtScenario('made-up ' + path.basename(dir) + ' (' + line.split('\t')[1] + ')', made, false);
+    await readable('made-up ' + path.basename(dir) + ' (' + line.split('\t')[1] + ')', made, SIZES.slice(0, 1));
   }
 } catch (error) {
   check('the tests ran to their end', false, error.stack);
