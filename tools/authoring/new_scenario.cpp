@@ -25,19 +25,19 @@ std::string Aligned(int64_t value, int width) {
 }
 
 // The multiple of 50 at or below `metres`: where items go.
-int32_t Cell50(int64_t metres) { return static_cast<int32_t>(metres / 50 * 50); }
+int32_t FloorTo50(int64_t metres) { return static_cast<int32_t>(metres / 50 * 50); }
 
 // The position of an example item: a share of the line, in twentieths, so
 // that the examples stand apart on a line of any length (on the default
 // line of 10000 m, 500 m a twentieth).
-int32_t ExampleAt(int32_t length, int twentieths) { return Cell50(int64_t{length} * twentieths / 20); }
+int32_t ExampleAt(int32_t length, int twentieths) { return FloorTo50(int64_t{length} * twentieths / 20); }
 
 // Where the last station stands.
-int32_t LastStation(int32_t length) { return Cell50(length) - kNewLastStationBeforeEnd; }
+int32_t LastStation(int32_t length) { return FloorTo50(length) - kNewLastStationBeforeEnd; }
 
 // The chainage at the start of the line: it falls along the route, to 0 at
 // the line's end (or less than 50 m before it), as on the built-in line.
-int32_t StartChainage(int32_t length) { return Cell50(int64_t{length} + 49); }
+int32_t StartChainage(int32_t length) { return FloorTo50(int64_t{length} + 49); }
 
 // A line written as a comment: in double quotes, since it holds commas, with
 // the hyphens that make it one. Take off the quotes and the hyphens to use it.
