@@ -912,7 +912,9 @@
   }
   function sizeMap() {
     const ratio = window.devicePixelRatio || 1;
-    mapWidth = Math.max(160, Math.floor(mapCanvas.getBoundingClientRect().width));
+    const rect = mapCanvas.getBoundingClientRect();
+    mapWidth = Math.max(160, Math.floor(rect.width));
+    mapHeight = Math.max(120, Math.floor(rect.height));
     mapCanvas.width = Math.round(mapWidth * ratio);
     mapCanvas.height = Math.round(mapHeight * ratio);
     mctx.setTransform(ratio, 0, 0, ratio, 0, 0);
