@@ -1,5 +1,8 @@
 #include "compiler/fields/keyword_table.h"
 
+#include "compiler/fields/error_numbers.h"
+#include "compiler/fields/keyword_match.h"
+
 namespace scenario {
 
 namespace {
@@ -52,33 +55,35 @@ constexpr ValueSpec kStation[] = {{"the position", L},
 
 constexpr SourceFile kLine = SourceFile::LineDescription;
 constexpr SourceFile kTrain = SourceFile::TrainService;
+constexpr FirstValue kPlace = FirstValue::Place;
+constexpr FirstValue kSetting = FirstValue::Setting;
 
 }  // namespace
 
 namespace keyword {
-const KeywordSpec kLunghezzaPercorso{kLine, "lunghezza percorso", kRouteLength};
-const KeywordSpec kProgressivaTre{kLine, "progressiva chilometrica tre", kProgressive};
-const KeywordSpec kProgressivaDue{kLine, "progressiva chilometrica due", kProgressive};
-const KeywordSpec kProgressivaUno{kLine, "progressiva chilometrica uno", kProgressive};
-const KeywordSpec kSfondoUno{kLine, "sfondo uno", kBackground};
-const KeywordSpec kSfondoDue{kLine, "sfondo due", kBackground};
-const KeywordSpec kSfondoTre{kLine, "sfondo tre", kBackground};
-const KeywordSpec kRipetizioneSegnali{kLine, "ripetizione segnali 4 codici", kCabSignalling};
-const KeywordSpec kPendenza{kLine, "pendenza", kGradient};
-const KeywordSpec kCurva{kLine, "curvas3", kCurve};
-const KeywordSpec kMontagna{kLine, "montagna", kMountain};
-const KeywordSpec kIndicatoriVmax{kLine, "indicatori_vmax", kIndicator};
-const KeywordSpec kCartelloIndicatore{kLine, "cartello_indicatore", kBoard};
-const KeywordSpec kMassaFrenata{kTrain, "percentuale massa frenata", kBrakedMass};
-const KeywordSpec kNumeroVetture{kTrain, "numero vetture", kCoaches};
-const KeywordSpec kVelocita{kTrain, "velocita", kSpeedStep};
-const KeywordSpec kAderenza{kTrain, "aderenza", kAdhesionStep};
-const KeywordSpec kOrologio{kTrain, "orologio", kClock};
-const KeywordSpec kSabbia{kTrain, "sabbia", kSand};
-const KeywordSpec kSegnale{kTrain, "segnale", kSignal};
-const KeywordSpec kRallentamento{kTrain, "rallentamento", kSlowdown};
-const KeywordSpec kAbbattimento{kTrain, "abbattimento", kCodeChange};
-const KeywordSpec kStazione{kTrain, "stazione", kStation};
+const KeywordSpec kLunghezzaPercorso{kLine, "lunghezza percorso", kRouteLength, kSetting};
+const KeywordSpec kProgressivaTre{kLine, "progressiva chilometrica tre", kProgressive, kSetting};
+const KeywordSpec kProgressivaDue{kLine, "progressiva chilometrica due", kProgressive, kSetting};
+const KeywordSpec kProgressivaUno{kLine, "progressiva chilometrica uno", kProgressive, kSetting};
+const KeywordSpec kSfondoUno{kLine, "sfondo uno", kBackground, kSetting};
+const KeywordSpec kSfondoDue{kLine, "sfondo due", kBackground, kSetting};
+const KeywordSpec kSfondoTre{kLine, "sfondo tre", kBackground, kSetting};
+const KeywordSpec kRipetizioneSegnali{kLine, "ripetizione segnali 4 codici", kCabSignalling, kSetting};
+const KeywordSpec kPendenza{kLine, "pendenza", kGradient, kPlace};
+const KeywordSpec kCurva{kLine, "curvas3", kCurve, kPlace};
+const KeywordSpec kMontagna{kLine, "montagna", kMountain, kPlace};
+const KeywordSpec kIndicatoriVmax{kLine, "indicatori_vmax", kIndicator, kPlace};
+const KeywordSpec kCartelloIndicatore{kLine, "cartello_indicatore", kBoard, kPlace};
+const KeywordSpec kMassaFrenata{kTrain, "percentuale massa frenata", kBrakedMass, kSetting};
+const KeywordSpec kNumeroVetture{kTrain, "numero vetture", kCoaches, kSetting};
+const KeywordSpec kVelocita{kTrain, "velocita", kSpeedStep, kPlace};
+const KeywordSpec kAderenza{kTrain, "aderenza", kAdhesionStep, kPlace};
+const KeywordSpec kOrologio{kTrain, "orologio", kClock, kSetting};
+const KeywordSpec kSabbia{kTrain, "sabbia", kSand, kSetting};
+const KeywordSpec kSegnale{kTrain, "segnale", kSignal, kPlace};
+const KeywordSpec kRallentamento{kTrain, "rallentamento", kSlowdown, kPlace};
+const KeywordSpec kAbbattimento{kTrain, "abbattimento", kCodeChange, kPlace};
+const KeywordSpec kStazione{kTrain, "stazione", kStation, kPlace};
 }  // namespace keyword
 
 std::span<const KeywordSpec* const> AllKeywords() {
@@ -92,6 +97,37 @@ std::span<const KeywordSpec* const> AllKeywords() {
       &keyword::kSabbia,            &keyword::kSegnale,            &keyword::kRallentamento,
       &keyword::kAbbattimento,      &keyword::kStazione};
   return all;
+}
+
+std::optional<CurveKeyword> ReadCurveKeyword(std::string_view field) {
+  for (char digit = '1'; digit <= '6'; ++digit)
+    if (Contains(field, std::string_view(&digit, 1)))
+      return CurveKeyword{digit - '0', ContainsIgnoringCase(field, "s")};
+  return std::nullopt;
+}
+
+int CabSignallingCodes(std::string_view field) {
+  if (Contains(field, "4")) return 4;
+  if (Contains(field, "9")) return 9;
+  return 0;
+}
+
+std::string KeywordMeaning(const KeywordSpec& spec, std::string_view field) {
+  if (&spec == &keyword::kCurva) {
+    const std::optional<CurveKeyword> curve = ReadCurveKeyword(field);
+    if (!curve)
+      return "a curve without a class: the keyword holds no digit 1 to 6, and the reading stops with error " +
+             std::to_string(error_number::kCurve);
+    return std::string("a ") + (curve->left ? "left" : "right") + " curve of class " + std::to_string(curve->classe);
+  }
+  if (&spec == &keyword::kRipetizioneSegnali) {
+    const int codes = CabSignallingCodes(field);
+    if (codes == 0)
+      return "cab signalling without a number of codes: the keyword holds neither 4 nor 9, and the reading stops "
+             "with error " + std::to_string(error_number::kCabSignallingCodes);
+    return "cab signalling with " + std::to_string(codes) + " codes";
+  }
+  return "";
 }
 
 }  // namespace scenario

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace scenario {
 
@@ -20,11 +23,19 @@ struct ValueSpec {
   ValueKind type;
 };
 
+// What a line's first value is: the place on the route, in metres, where
+// its item stands or from which it holds, or a setting of the whole
+// scenario (a length, a count, a clock, a background).
+enum class FirstValue : uint8_t { Place, Setting };
+
 struct KeywordSpec {
   SourceFile file;
-  // The keyword as an author writes it: "segnale", "curvas3".
+  // The keyword as the readers' messages name it: "segnale", "curvas3".
+  // A family of keywords shares one entry: the curves curvas1 to curvad6,
+  // the cab signalling of 4 or of 9 codes.
   const char* keyword;
   std::span<const ValueSpec> values;
+  FirstValue first;
 };
 
 namespace keyword {
@@ -56,5 +67,26 @@ extern const KeywordSpec kStazione;
 // Every keyword, line description first, each file in the order its reader
 // tests them.
 std::span<const KeywordSpec* const> AllKeywords();
+
+// What the readers make of the keyword field of a curve line: its class
+// (1 to 6) is the lowest digit 1 to 6 in the field, and any 's' in it,
+// either case, makes it turn left. Nothing when the field holds no such
+// digit, which stops the reading with error 103.
+struct CurveKeyword {
+  int classe;
+  bool left;
+};
+std::optional<CurveKeyword> ReadCurveKeyword(std::string_view field);
+
+// The number of codes the keyword field of a cab-signalling line gives: 4
+// when it holds a '4' (also beside a '9'), else 9 when it holds a '9', else
+// 0, which stops the reading with error 5.
+int CabSignallingCodes(std::string_view field);
+
+// What the readers make of the keyword field `field` that the test of
+// `spec` recognised, in words for an author: "a right curve of class 4",
+// "cab signalling with 9 codes"; empty for a keyword whose field says
+// nothing more than its name.
+std::string KeywordMeaning(const KeywordSpec& spec, std::string_view field);
 
 }  // namespace scenario

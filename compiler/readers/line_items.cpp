@@ -201,17 +201,13 @@ AfterLine LineReader::ReadCurve() {
   const int32_t inizio = ReadLong();
   const int32_t lunghezza = ReadLong();
   if (FailsRangeTest(inizio, "the curve")) return AfterLine::Close;
-  // The class is the lowest digit 1 to 6 in the keyword.
-  size_t classe = 0;
-  while (classe < kCurvatura.size() &&
-         !Contains(state_.riga, std::string(1, static_cast<char>('1' + classe))))
-    ++classe;
-  if (classe == kCurvatura.size()) {
+  const std::optional<CurveKeyword> curve = ReadCurveKeyword(state_.riga);
+  if (!curve) {
     Stop(error_number::kCurve);
     return AfterLine::Stopped;
   }
-  state_.curvatura = kCurvatura[classe];
-  if (ContainsIgnoringCase(state_.riga, "s")) state_.curvatura = -state_.curvatura;
+  const size_t classe = static_cast<size_t>(curve->classe - 1);
+  state_.curvatura = curve->left ? -kCurvatura[classe] : kCurvatura[classe];
   if (warn_) {
     WarnCurveKeyword(classe);
     WarnCurve(inizio, lunghezza);

@@ -253,11 +253,8 @@ bool LineReader::ReadCabSignalling() {
     Stop(error_number::kCabSignallingEndOffCell);
     return false;
   }
-  if (Contains(state_.riga, "4")) {
-    treno.progressiva = 4;
-  } else if (Contains(state_.riga, "9")) {
-    treno.progressiva = 9;
-  } else {
+  treno.progressiva = CabSignallingCodes(state_.riga);
+  if (treno.progressiva == 0) {
     Stop(error_number::kCabSignallingCodes);
     return false;
   }

@@ -26,9 +26,18 @@ std::string FileTitle(SourceFile file) {
 
 std::string ValueLabel(const ValueSpec& value) { return value.name; }
 
-std::string KeywordMarkdown(const KeywordReference& reference) {
+// The keyword `written` (as the line has it, or as the table names it) and
+// what the readers make of it: "**curvad4** — a right curve of class 4".
+std::string KeywordHeading(const KeywordSpec& spec, std::string_view written) {
+  std::string heading = "**" + std::string(written) + "**";
+  const std::string meaning = KeywordMeaning(spec, written);
+  if (!meaning.empty()) heading += " — " + meaning;
+  return heading;
+}
+
+std::string KeywordMarkdown(const KeywordReference& reference, std::string_view written) {
   const KeywordSpec& spec = *reference.spec;
-  std::string text = "**" + std::string(spec.keyword) + "** — " + FileTitle(spec.file) + ", under `[" +
+  std::string text = KeywordHeading(spec, written) + " — " + FileTitle(spec.file) + ", under `[" +
                      reference.section + "]`\n\n" + reference.summary + "\n\n| # | Value | Unit | Range | Stored as |\n|---|---|---|---|---|\n";
   for (size_t k = 0; k < spec.values.size(); ++k) {
     const ValueReference& value = reference.values[k];
@@ -107,7 +116,9 @@ std::string ValueMarkdown(const LineFields& fields, size_t k) {
   const KeywordSpec& spec = *fields.reference->spec;
   const ValueReference& value = fields.reference->values[k];
   std::string text = "**" + ValueLabel(spec.values[k]) + "** — value " + std::to_string(k + 1) + " of " +
-                     std::to_string(spec.values.size()) + " of `" + spec.keyword + "`";
+                     std::to_string(spec.values.size()) + " of `" + fields.keyword_text + "`";
+  const std::string meaning = KeywordMeaning(spec, fields.keyword_text);
+  if (!meaning.empty()) text += " (" + meaning + ")";
   if (*value.unit) text += ", in " + std::string(value.unit);
   text += "\n\nRange: " + std::string(value.range) + " (read as " + SizeText(spec.values[k].type) + ")";
   if (*value.stored) text += "\n\nStored: " + std::string(value.stored);
@@ -223,7 +234,7 @@ std::optional<HoverText> HoverAt(const SourceDocument& document, TextPosition po
   const LineFields& fields = at->fields;
   if (at->value < 0) {
     if (at->offset < fields.keyword.start) return std::nullopt;
-    std::string markdown = KeywordMarkdown(*fields.reference);
+    std::string markdown = KeywordMarkdown(*fields.reference, fields.keyword_text);
     if (compiled)
       if (const std::optional<long long> cell = CellOfLine(fields, *compiled)) markdown += CellsMarkdown(*cell, *compiled);
     return HoverText{markdown, SpanRange(document, position.line, fields.keyword)};
@@ -249,7 +260,7 @@ std::vector<Completion> CompletionsAt(const SourceDocument& document, TextPositi
     const ValueReference& value = at->fields.reference->values[k];
     completions.push_back({ValueLabel(spec.values[k]), CompletionKind::Value,
                            "value " + std::to_string(k + 1) + " of " + std::to_string(spec.values.size()) + " of '" +
-                               spec.keyword + "'" + (*value.unit ? ", " + std::string(value.unit) : "") + ": " +
+                               at->fields.keyword_text + "'" + (*value.unit ? ", " + std::string(value.unit) : "") + ": " +
                                value.range,
                            *value.stored ? "Stored: " + std::string(value.stored) : "",
                            "${1:" + std::string(value.placeholder) + "}"});
@@ -263,7 +274,7 @@ std::vector<Completion> CompletionsAt(const SourceDocument& document, TextPositi
   for (const KeywordReference& reference : KeywordReferences()) {
     if (reference.spec->file != document.file || section != reference.section) continue;
     completions.push_back({reference.spec->keyword, CompletionKind::Keyword, reference.summary,
-                           KeywordMarkdown(reference), Snippet(reference)});
+                           KeywordMarkdown(reference, reference.spec->keyword), Snippet(reference)});
   }
   return completions;
 }
@@ -273,14 +284,23 @@ std::optional<Signature> SignatureAt(const SourceDocument& document, TextPositio
   if (!at || !at->fields.reference || at->value < 0) return std::nullopt;
   const KeywordReference& reference = *at->fields.reference;
   Signature signature;
-  signature.label = reference.spec->keyword;
+  // The keyword as written, which may hold letters of more than one byte:
+  // the places of the values are counted in UTF-16 units.
+  signature.label = at->fields.keyword_text;
+  std::vector<std::pair<size_t, size_t>> bytes;
   for (const ValueReference& value : reference.values) {
     signature.label += ", ";
-    const int start = static_cast<int>(signature.label.size());
+    const size_t start = signature.label.size();
     signature.label += value.placeholder;
-    signature.parameters.emplace_back(start, static_cast<int>(signature.label.size()));
+    bytes.emplace_back(start, signature.label.size());
   }
-  signature.documentation = reference.summary;
+  const LineTable label_lines(signature.label);
+  const auto units = [&](size_t byte) {
+    return PositionOfLineByte(signature.label, label_lines, 0, byte).character;
+  };
+  for (const auto& [start, end] : bytes) signature.parameters.emplace_back(units(start), units(end));
+  const std::string meaning = KeywordMeaning(*reference.spec, at->fields.keyword_text);
+  signature.documentation = meaning.empty() ? reference.summary : "The keyword reads as " + meaning + ". " + reference.summary;
   signature.active = std::min(at->value, static_cast<int>(reference.values.size()) - 1);
   return signature;
 }
@@ -297,11 +317,19 @@ std::vector<Symbol> SymbolsOf(const SourceDocument& document) {
     }
     if (!fields.reference) continue;
     const KeywordSpec* spec = fields.reference->spec;
+    // Only an item that stands at a place is named by its metres; a
+    // setting of the whole scenario shows its values instead.
     long long position = 0;
-    const bool placed = !fields.value_texts.empty() && WholeNumber(fields.value_texts[0], &position);
-    Symbol symbol{fields.keyword_text, "", SymbolKind::Item, whole, SpanRange(document, line, fields.keyword), {}};
-    const std::string at = placed ? " at " + std::to_string(position) + " m" : "";
-    if (spec == &keyword::kStazione) {
+    const bool placed = spec->first == FirstValue::Place && !fields.value_texts.empty() &&
+                        WholeNumber(fields.value_texts[0], &position);
+    const std::string meaning = KeywordMeaning(*spec, fields.keyword_text);
+    Symbol symbol{fields.keyword_text, meaning, SymbolKind::Item, whole, SpanRange(document, line, fields.keyword), {}};
+    if (placed) symbol.name += " at " + std::to_string(position) + " m";
+    if (spec->first == FirstValue::Setting) {
+      std::string values;
+      for (const std::string& value : fields.value_texts) values += (values.empty() ? "" : ", ") + value;
+      symbol.detail = meaning.empty() ? values : values.empty() ? meaning : meaning + ": " + values;
+    } else if (spec == &keyword::kStazione) {
       symbol.kind = SymbolKind::Station;
       if (fields.value_texts.size() == spec->values.size()) symbol.name = fields.value_texts.back();
       char km[32];
@@ -309,20 +337,14 @@ std::vector<Symbol> SymbolsOf(const SourceDocument& document) {
       symbol.detail = km;
     } else if (spec == &keyword::kSegnale) {
       symbol.kind = SymbolKind::Signal;
-      symbol.name = "segnale" + at;
     } else if (spec == &keyword::kRallentamento) {
       symbol.kind = SymbolKind::Slowdown;
-      symbol.name = "rallentamento" + at;
       if (fields.value_texts.size() > 1) symbol.detail = fields.value_texts[1] + " km/h";
     } else if (spec == &keyword::kCurva) {
       symbol.kind = SymbolKind::Curve;
-      symbol.name = fields.keyword_text + at;
     } else if (spec == &keyword::kCartelloIndicatore || spec == &keyword::kIndicatoriVmax) {
       symbol.kind = SymbolKind::Board;
-      symbol.name = std::string(spec->keyword) + at;
       if (spec == &keyword::kCartelloIndicatore && fields.value_texts.size() > 1) symbol.detail = fields.value_texts[1];
-    } else if (placed) {
-      symbol.name = std::string(spec->keyword) + at;
     }
     if (symbols.empty() || symbols.back().kind != SymbolKind::Section) {
       symbols.push_back(std::move(symbol));

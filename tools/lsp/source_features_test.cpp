@@ -8,6 +8,7 @@
 #include "tools/lsp/keyword_reference.h"
 #include "tools/lsp/scenario_server.h"
 #include "tests/support/lsp_source_texts.h"
+#include "tools/authoring/author_compile.h"
 
 namespace scenario::lsp {
 namespace {
@@ -81,6 +82,72 @@ TEST(Hover, TellsTheKeywordAndTheValueAndWhatItIsStoredAs) {
   // Nothing on a comment or in the blanks before a value.
   EXPECT_FALSE(HoverAt(line, {0, 3}, nullptr));
   EXPECT_FALSE(HoverAt(line, {2, 9}, nullptr));
+}
+
+// The heading names the keyword as written and what the readers make of
+// it, never the first keyword of its family.
+TEST(Hover, NamesTheKeywordAsWrittenAndWhatTheReadersMakeOfIt) {
+  struct Case {
+    std::string keyword;
+    std::string heading;
+  };
+  std::vector<Case> cases;
+  for (const char side : {'s', 'd'})
+    for (int classe = 1; classe <= 6; ++classe)
+      cases.push_back({std::string("curva") + side + std::to_string(classe),
+                       std::string(side == 's' ? "a left" : "a right") + " curve of class " + std::to_string(classe)});
+  // Read as the readers read them: the lowest digit 1 to 6, and any 's'.
+  cases.push_back({"curva destra 4", "a left curve of class 4"});
+  cases.push_back({"CURVAD52", "a right curve of class 2"});
+  cases.push_back({"curvad", "a curve without a class: the keyword holds no digit 1 to 6, and the reading stops with error 103"});
+  cases.push_back({"ripetizione segnali 4 codici", "cab signalling with 4 codes"});
+  cases.push_back({"ripetizione segnali 9 codici", "cab signalling with 9 codes"});
+  cases.push_back({"ripetizione segnali 9 o 4 codici", "cab signalling with 4 codes"});
+  cases.push_back({"ripetizione segnali codici", "cab signalling without a number of codes: the keyword holds "
+                                                 "neither 4 nor 9, and the reading stops with error 5"});
+  for (const Case& c : cases) {
+    const std::string section = c.keyword.rfind("ripetizione", 0) == 0 ? "[generale]" : "[curve]";
+    const SourceDocument document(SourceFile::LineDescription,
+                                  "[generale]\r\n" + section + "\r\n" + c.keyword + ", 1700, 850\r\n");
+    const std::optional<HoverText> hover = HoverAt(document, {2, 1}, nullptr);
+    ASSERT_TRUE(hover) << c.keyword;
+    const std::string heading = hover->markdown.substr(0, hover->markdown.find('\n'));
+    EXPECT_EQ(heading, "**" + c.keyword + "** — " + c.heading + " — line description, under `" +
+                           (section == "[curve]" ? "[curve]" : "[generale]") + "`")
+        << c.keyword;
+    // A value's hover names the line's own keyword too.
+    const std::optional<HoverText> value = HoverAt(document, {2, static_cast<int>(c.keyword.size()) + 3}, nullptr);
+    ASSERT_TRUE(value) << c.keyword;
+    EXPECT_TRUE(Contains(value->markdown, "of `" + c.keyword + "` (" + c.heading + ")")) << value->markdown;
+  }
+}
+
+// What the hover says of a cab-signalling keyword is what the compile
+// stores: record 86 holds the number of codes.
+TEST(Hover, TellsTheCodesTheCompiledRecordHolds) {
+  for (const char* keyword : {"ripetizione segnali 4 codici", "ripetizione segnali 9 codici",
+                              "ripetizione 9 segnali 4 codici"}) {
+    std::string text = BuiltInLineText();
+    const int line = LineStartingWith(text, "ripetizione segnali 4 codici");
+    text = testing::WithLine(text, line, std::string(keyword) + ",    2700,    95900");
+    MemoryFileSystem files;
+    files.files["/s/Valle_42-.txt"] = BuiltInTrainText();
+    ScenarioServer server(files);
+    server.Open("/s/Valle_linea.txt", text, 1);
+    const std::map<std::string, FileDiagnostics> shown = server.CheckPending();
+    const std::optional<HoverText> hover = server.Hover("/s/Valle_linea.txt", {line, 1});
+    ASSERT_TRUE(hover) << keyword;
+    tool::CompileRequest request;
+    request.line_file = "/s/Valle_linea.txt";
+    request.train_file = "/s/Valle_42-.txt";
+    files.files[request.line_file] = text;
+    ScenarioModel model;
+    tool::RunCheck(request, files, &model);
+    const int codes = model.stazioni[kRecordTreno].progressiva;
+    EXPECT_TRUE(codes == 4 || codes == 9) << keyword;
+    EXPECT_TRUE(Contains(hover->markdown, "cab signalling with " + std::to_string(codes) + " codes"))
+        << keyword << ":\n" << hover->markdown;
+  }
 }
 
 TEST(Hover, ShowsWhatTheCompiledCellHoldsOnAnItemsLine) {
@@ -167,6 +234,66 @@ TEST(Outline, ListsSectionsStationsAndItemsByPosition) {
   EXPECT_EQ(line_symbols[1].name, "[curve]");
   EXPECT_EQ(line_symbols[1].children[0].name, "curvas3 at 1700 m");
   EXPECT_EQ(line_symbols.back().name, "[fine]");
+}
+
+// Metres name only an item that stands at a place; a setting of the whole
+// scenario shows its values.
+TEST(Outline, GivesMetresOnlyToItemsThatStandAtAPlace) {
+  const SourceDocument train(SourceFile::TrainService, BuiltInTrainText());
+  const std::vector<Symbol> general = SymbolsOf(train)[0].children;
+  std::vector<std::pair<std::string, std::string>> seen;
+  for (const Symbol& symbol : general) seen.emplace_back(symbol.name, symbol.detail);
+  EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::string>>{{"numero vetture", "4"},
+                                                                     {"percentuale massa frenata", "120"},
+                                                                     {"sabbia", "300"},
+                                                                     {"orologio", "8, 12, 45"}}));
+  std::string line_text = BuiltInLineText();
+  line_text = testing::WithLine(line_text, LineStartingWith(line_text, "ripetizione segnali 4 codici"),
+                                "ripetizione segnali 9 codici,    2700,    95900");
+  const std::vector<Symbol> line_general = SymbolsOf(SourceDocument(SourceFile::LineDescription, line_text))[0].children;
+  ASSERT_EQ(line_general.size(), 8u);
+  EXPECT_EQ(line_general[0].name, "lunghezza percorso");
+  EXPECT_EQ(line_general[4].name, "sfondo uno");
+  EXPECT_EQ(line_general[4].detail, "1");
+  EXPECT_EQ(line_general[7].name, "ripetizione segnali 9 codici");
+  EXPECT_EQ(line_general[7].detail, "cab signalling with 9 codes: 2700, 95900");
+
+  // Every keyword, with 700 as its first value.
+  struct Case {
+    SourceFile file;
+    std::string keyword;
+    std::string name;
+  };
+  const SourceFile L = SourceFile::LineDescription;
+  const SourceFile T = SourceFile::TrainService;
+  const Case cases[] = {
+      {L, "lunghezza percorso", "lunghezza percorso"},
+      {L, "progressiva chilometrica uno", "progressiva chilometrica uno"},
+      {L, "sfondo due", "sfondo due"},
+      {L, "ripetizione segnali 4 codici", "ripetizione segnali 4 codici"},
+      {L, "pendenza", "pendenza at 700 m"},
+      {L, "curvad4", "curvad4 at 700 m"},
+      {L, "montagna", "montagna at 700 m"},
+      {L, "indicatori_vmax", "indicatori_vmax at 700 m"},
+      {L, "cartello_indicatore", "cartello_indicatore at 700 m"},
+      {T, "percentuale massa frenata", "percentuale massa frenata"},
+      {T, "numero vetture", "numero vetture"},
+      {T, "velocita", "velocita at 700 m"},
+      {T, "aderenza", "aderenza at 700 m"},
+      {T, "orologio", "orologio"},
+      {T, "sabbia", "sabbia"},
+      {T, "segnale", "segnale at 700 m"},
+      {T, "rallentamento", "rallentamento at 700 m"},
+      {T, "abbattimento", "abbattimento at 700 m"},
+      {T, "Segnale", "Segnale at 700 m"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Symbol> symbols =
+        SymbolsOf(SourceDocument(c.file, "[x]\r\n" + c.keyword + ", 700, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11\r\n"));
+    ASSERT_EQ(symbols.size(), 1u) << c.keyword;
+    ASSERT_EQ(symbols[0].children.size(), 1u) << c.keyword;
+    EXPECT_EQ(symbols[0].children[0].name, c.name);
+  }
 }
 
 }  // namespace
