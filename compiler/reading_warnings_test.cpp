@@ -3,6 +3,8 @@
 // silent; and listening never changes what is compiled.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -298,6 +300,52 @@ TEST(ReadingWarnings, EachMistakeIsToldOnceWhereItStands) {
     EXPECT_EQ(WarningKindName(w.kind), std::string(WarningKindName(c.kind))) << w.message;
     EXPECT_NE(w.message.find(c.says), std::string::npos) << w.message;
   }
+}
+
+// The warnings that know their fix carry it, made where the message is:
+// what to write, from where, and how far the edit reaches.
+TEST(ReadingWarnings, AFixComesWithTheWarningThatKnowsIt) {
+  struct FixCase {
+    const char* what;  // one of kCases
+    std::optional<SourceEdit> fix;
+  };
+  const FixCase cases[] = {
+      {"misspelt station keyword", SourceEdit{"Write 'stazione'", {13, 1}, EditReach::Field, "stazione"}},
+      {"misspelt gradient keyword", SourceEdit{"Write 'pendenza'", {23, 1}, EditReach::Field, "pendenza"}},
+      {"background keyword with a capital", SourceEdit{"Write 'sfondo due'", {7, 1}, EditReach::Field, "sfondo due"}},
+      {"misspelt section header",
+       SourceEdit{"Write '[rallentamenti]'", {29, 1}, EditReach::Field, "[rallentamenti]"}},
+      {"caption cut at a comma", SourceEdit{"Put the text in double quotes", {41, 31}, EditReach::LineEnd,
+                                            "\"(P.L.      )(Km. 90,950)\""}},
+      {"station name cut at a comma",
+       SourceEdit{"Put the text in double quotes", {13, 73}, EditReach::LineEnd, "\"PRAGELLO, ALTA\""}},
+      {"value left over at the end of a line", std::nullopt},
+      {"gradient under the mountains' header", std::nullopt},
+  };
+  for (const FixCase& f : cases) {
+    SCOPED_TRACE(f.what);
+    const Case* c = std::find_if(std::begin(kCases), std::end(kCases),
+                                 [&](const Case& k) { return std::string(k.what) == f.what; });
+    ASSERT_NE(c, std::end(kCases));
+    WarningList warnings;
+    Compile(Text(Edited(BuiltInLineLines(), c->line_edits)), Text(Edited(BuiltInTrainLines(), c->train_edits)),
+            &warnings);
+    ASSERT_EQ(warnings.warnings.size(), 1u) << Describe(warnings.warnings);
+    const std::optional<SourceEdit>& fix = warnings.warnings[0].fix;
+    ASSERT_EQ(fix.has_value(), f.fix.has_value());
+    if (!fix) continue;
+    EXPECT_EQ(fix->title, f.fix->title);
+    EXPECT_EQ(fix->from, f.fix->from);
+    EXPECT_EQ(fix->reach, f.fix->reach);
+    EXPECT_EQ(fix->replacement, f.fix->replacement);
+  }
+  // A caption with a quote in what follows its comma is not quoted again.
+  WarningList quoted;
+  Compile(Text(Edited(BuiltInLineLines(), {{41, "cartello_indicatore,  6050,   (P.L.      )(Km. 90,950 \"A\")"}})),
+          Text(BuiltInTrainLines()), &quoted);
+  ASSERT_EQ(quoted.warnings.size(), 1u) << Describe(quoted.warnings);
+  EXPECT_EQ(quoted.warnings[0].kind, WarningKind::TextCut);
+  EXPECT_FALSE(quoted.warnings[0].fix);
 }
 
 TEST(ReadingWarnings, TheEightyFirstBoardTakesRecordZero) {

@@ -164,6 +164,11 @@ std::string SpeedFifth(int32_t speed, FieldPosition at) {
   return start + "; at most 255 fit: write a speed of at most 1275 km/h";
 }
 
+SourceEdit SpeedFifthFix(int32_t speed, FieldPosition at) {
+  const std::string nearest = Rounded(speed / 5.0) < 0 ? "0" : "1275";
+  return {"Write " + nearest + " km/h, the nearest speed that fits", at, EditReach::Field, nearest};
+}
+
 Cause SignalOutside(const RuntimeFailure& failure, const std::array<int32_t, 11>& v) {
   const int32_t posizione = v[0];
   if (failure.kind() == Kind::MissingCell) {

@@ -41,6 +41,8 @@ std::string PointBeforeRoute(const std::string& item, int32_t position, int64_t 
 
 // Train service.
 std::string SpeedFifth(int32_t speed, FieldPosition at);
+// Its fix: the nearest speed that fits, written over the speed at `at`.
+SourceEdit SpeedFifthFix(int32_t speed, FieldPosition at);
 // The eleven values of a signal line, in order.
 Cause SignalOutside(const RuntimeFailure& failure, const std::array<int32_t, 11>& v);
 Cause SlowdownOutside(const RuntimeFailure& failure, int32_t x, int32_t l, const ScenarioModel& model);

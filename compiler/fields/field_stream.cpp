@@ -109,6 +109,16 @@ std::string_view FieldStream::KeywordText() const {
   return text_.substr(keyword_offset_, end - keyword_offset_);
 }
 
+std::string_view FieldStream::LineFrom(FieldPosition at) const {
+  if (at.line != last_field_.line || at.column < 1 || last_field_.column < 1) return {};
+  const size_t line_start = last_field_offset_ - static_cast<size_t>(last_field_.column - 1);
+  const size_t start = line_start + static_cast<size_t>(at.column - 1);
+  if (start > text_.size()) return {};
+  size_t end = start;
+  while (end < text_.size() && !IsLineEnd(text_[end])) ++end;
+  return text_.substr(start, end - start);
+}
+
 FieldPosition FieldStream::EndOfValuesLine() const {
   // The cut line is the line of the last field of this line that was read:
   // its end is where the missing values belong.

@@ -83,6 +83,9 @@ class FieldStream {
   // The keyword field of the current line as the author wrote it, up to its
   // first comma or line end, unquoted and uncut.
   std::string_view KeywordText() const;
+  // The bytes from `at` to the end of its line, which must be the line of
+  // the field read last; empty for a place on another line.
+  std::string_view LineFrom(FieldPosition at) const;
 
   // The fields read next are the values of `spec`'s line, in order, after
   // its keyword field (the field read last).

@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "compiler/fields/field_stream.h"
+#include "compiler/fields/source_edit.h"
 
 namespace scenario {
 
@@ -59,6 +61,8 @@ struct ReadingWarning {
   FieldPosition at;
   WarningKind kind;
   std::string message;
+  // The edit that puts it right, where the reader knows one.
+  std::optional<SourceEdit> fix = {};
 };
 
 // An item that took a route cell: what it is and where it was written.

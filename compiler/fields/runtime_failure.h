@@ -8,11 +8,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "compiler/fields/field_stream.h"
+#include "compiler/fields/source_edit.h"
 
 namespace scenario {
 
@@ -39,11 +41,15 @@ class RuntimeFailure : public std::runtime_error {
   // file.
   const FieldPosition& at() const { return at_; }
   const std::string& cause() const { return cause_; }
-  // Gives the failure its cause, unless it has one already.
-  void SetCause(FieldPosition at, std::string cause) {
+  // The edit that puts the cause right, where the one who named it knows it.
+  const std::optional<SourceEdit>& fix() const { return fix_; }
+  // Gives the failure its cause, and its fix when known, unless it has a
+  // cause already.
+  void SetCause(FieldPosition at, std::string cause, std::optional<SourceEdit> fix = std::nullopt) {
     if (has_cause()) return;
     at_ = at;
     cause_ = std::move(cause);
+    fix_ = std::move(fix);
   }
 
  private:
@@ -51,6 +57,7 @@ class RuntimeFailure : public std::runtime_error {
   int64_t index_;
   FieldPosition at_;
   std::string cause_;
+  std::optional<SourceEdit> fix_;
 };
 
 // Runs `action`; a failure inside it that has no cause yet is given one by

@@ -155,9 +155,9 @@ std::string HeaderName(std::string_view field) {
   return LowerCase(Trimmed(field.substr(open + 1, close - open - 1)));
 }
 
-void SourceWarnings::Warn(FieldPosition at, WarningKind kind, std::string message) {
+void SourceWarnings::Warn(FieldPosition at, WarningKind kind, std::string message, std::optional<SourceEdit> fix) {
   if (at.line > 0) last_warned_line_ = at.line;
-  observer_.Warn(ReadingWarning{file_, at, kind, std::move(message)});
+  observer_.Warn(ReadingWarning{file_, at, kind, std::move(message), std::move(fix)});
 }
 
 void SourceWarnings::WarnQuote(const TextShape& shape) {
@@ -194,17 +194,26 @@ void SourceWarnings::CommentTaken(std::string_view field, FieldPosition at, int 
            "or join them into one");
 }
 
-void SourceWarnings::KeywordRead(std::string_view field, const TextShape& shape) {
+void SourceWarnings::KeywordRead(std::string_view field, const FieldStream& stream) {
+  const TextShape& shape = stream.last_text();
   WarnQuote(shape);
   const FieldPosition at = shape.at;
   if (text_line_ == 0) return;
   const int line = text_line_;
   text_line_ = 0;
   if (at.line != line) return;
+  // The fix: the text and the rest of its line, in double quotes, when no
+  // quote stands in them already.
+  std::optional<SourceEdit> fix;
+  std::string_view cut = stream.LineFrom(text_at_);
+  while (!cut.empty() && (cut.back() == ' ' || cut.back() == '\t')) cut.remove_suffix(1);
+  if (!cut.empty() && cut.find('"') == std::string_view::npos)
+    fix = SourceEdit{"Put the text in double quotes", text_at_, EditReach::LineEnd, "\"" + std::string(cut) + "\""};
   Warn(text_at_, WarningKind::TextCut,
        "the " + text_what_ + " " + Quoted(text_) + " ends at a comma; the rest of the line, from " +
            Quoted(Trimmed(field)) + ", is read as further fields and skipped: write the " + text_what_ +
-           " in double quotes to keep its comma");
+           " in double quotes to keep its comma",
+       std::move(fix));
 }
 
 void SourceWarnings::TextRead(std::string_view what, std::string_view text, const TextShape& shape) {
@@ -242,8 +251,12 @@ void SourceWarnings::Unrecognised(std::string_view field, FieldPosition at) {
     if (section_known_) return;
     std::string message = "unknown section header " + Quoted(word);
     const std::string closest = ClosestKeyword(header, vocabulary_.headers);
-    if (!closest.empty()) message += "; did you mean '[" + closest + "]'?";
-    Warn(at, WarningKind::UnknownKeyword, message);
+    std::optional<SourceEdit> fix;
+    if (!closest.empty()) {
+      message += "; did you mean '[" + closest + "]'?";
+      fix = SourceEdit{"Write '[" + closest + "]'", at, EditReach::Field, "[" + closest + "]"};
+    }
+    Warn(at, WarningKind::UnknownKeyword, message, std::move(fix));
     return;
   }
   if (IsNumber(word)) {
@@ -257,14 +270,19 @@ void SourceWarnings::Unrecognised(std::string_view field, FieldPosition at) {
   if (Known(vocabulary_.keywords, lower)) {
     Warn(at, WarningKind::UnknownKeyword,
          Quoted(word) + " is not recognised with its capital letters, and it is skipped with its values: write '" +
-             lower + "'");
+             lower + "'",
+         SourceEdit{"Write '" + lower + "'", at, EditReach::Field, lower});
     return;
   }
   std::string message = Quoted(word) + " is no keyword of " + vocabulary_.file_title +
                         "; it is skipped, and so are the values after it";
   const std::string closest = ClosestKeyword(word, vocabulary_.keywords);
-  if (!closest.empty()) message += " (did you mean '" + closest + "'?)";
-  Warn(at, WarningKind::UnknownKeyword, message);
+  std::optional<SourceEdit> fix;
+  if (!closest.empty()) {
+    message += " (did you mean '" + closest + "'?)";
+    fix = SourceEdit{"Write '" + closest + "'", at, EditReach::Field, closest};
+  }
+  Warn(at, WarningKind::UnknownKeyword, message, std::move(fix));
 }
 
 void SourceWarnings::OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low,

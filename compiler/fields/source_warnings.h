@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,12 +42,13 @@ class SourceWarnings {
   SourceWarnings(ReadingObserver& observer, std::string file, const SourceVocabulary& vocabulary)
       : observer_(observer), file_(std::move(file)), vocabulary_(vocabulary) {}
 
-  void Warn(FieldPosition at, WarningKind kind, std::string message);
+  void Warn(FieldPosition at, WarningKind kind, std::string message, std::optional<SourceEdit> fix = std::nullopt);
   bool WarnedOnLine(int line) const { return line > 0 && line == last_warned_line_; }
 
-  // Every keyword field as it is read, comments included: the rest of a text
-  // cut at a comma shows here as a field on the text's own line.
-  void KeywordRead(std::string_view field, const TextShape& shape);
+  // Every keyword field as it is read from `stream`, comments included: the
+  // rest of a text cut at a comma shows here as a field on the text's own
+  // line.
+  void KeywordRead(std::string_view field, const FieldStream& stream);
   // A caption or a station name as read (`what` says which).
   void TextRead(std::string_view what, std::string_view text, const TextShape& shape);
   // A comment field read as a keyword field: `passed` comments in a row

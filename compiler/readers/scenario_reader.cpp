@@ -30,7 +30,7 @@ void DeleteIfPresent(const Workspace& workspace, const std::string& name) {
 // placed at the last field begun; one on a route never sized is the line
 // description's, as a whole.
 ReadingFailure CauseOf(const RuntimeFailure& failure, const ScenarioModel& model, const ReadingPlace& place) {
-  if (failure.has_cause()) return {failure.at(), failure.cause()};
+  if (failure.has_cause()) return {failure.at(), failure.cause(), failure.fix()};
   if (model.percorso.empty() && (failure.kind() == RuntimeFailure::Kind::MissingCell ||
                                  failure.kind() == RuntimeFailure::Kind::MissingPlanPoint))
     return {{}, causes::NoRoute()};
@@ -61,7 +61,7 @@ std::string OpenSource::ReadKeyword() {
   stream_.EndValues();
   std::string keyword = stream_.ReadText();
   if (place_ != nullptr) place_->keyword = stream_.last_field();
-  if (warnings_) warnings_->KeywordRead(keyword, stream_.last_text());
+  if (warnings_) warnings_->KeywordRead(keyword, stream_);
   if (observer_ != nullptr) observer_->KeywordField(name_, keyword, stream_.last_field());
   return keyword;
 }

@@ -23,6 +23,8 @@ namespace scenario {
 struct ReadingFailure {
   FieldPosition at;
   std::string cause;
+  // The edit that puts the cause right, where the reader knows one.
+  std::optional<SourceEdit> fix = {};
 };
 
 // Where the reading stood when it ended: the source being read, the keyword

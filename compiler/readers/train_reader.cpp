@@ -303,7 +303,8 @@ class TrainServiceReading {
   template <typename ValueOf>
   uint8_t StepValue(const StepFill& fill, ValueOf value_of) {
     return NamingCause([&] { return value_of(fill.previous); }, [&](RuntimeFailure& failure) {
-      failure.SetCause(fill.previous_at, causes::SpeedFifth(fill.previous, fill.previous_at));
+      failure.SetCause(fill.previous_at, causes::SpeedFifth(fill.previous, fill.previous_at),
+                       causes::SpeedFifthFix(fill.previous, fill.previous_at));
     });
   }
 

@@ -138,6 +138,15 @@ class ErrorLocator {
     return at;
   }
 
+  // A reader's edit of the source `file` (as the run names it), in the
+  // author's file names and in UTF-8: the sources are Windows-1252.
+  std::optional<SourceFix> Fix(const std::string& file, const std::optional<SourceEdit>& edit) const {
+    if (!edit) return std::nullopt;
+    const std::optional<SourcePlace> from = At({file, {}, {}, std::nullopt, std::nullopt}, edit->from);
+    if (!from || from->line <= 0) return std::nullopt;
+    return SourceFix{Windows1252ToUtf8(edit->title), *from, edit->reach, Windows1252ToUtf8(edit->replacement)};
+  }
+
   void Locate(CompileReport* report, const ReadingPlace& end,
               const std::optional<LineHalfEnd>& line_half) const {
     const int32_t numero = report->codice_errore;
@@ -198,6 +207,7 @@ class ErrorLocator {
           // stood: the end of a line cut short, the value of an earlier line.
           report->place = At(end, end.failure->at);
           report->cause = MessageToUtf8(end.failure->cause);
+          report->cause_fix = Fix(end.file, end.failure->fix);
         } else {
           report->place = At(end, numero == error_number::kReadFailure ? end.field : end.keyword);
         }
@@ -323,7 +333,7 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
       std::optional<SourcePlace> at = locator.At(in_file, warning.at);
       // The message quotes the sources' own bytes, which are Windows-1252.
       report.warnings.push_back({at.value_or(SourcePlace{warning.file, 0, 0}), WarningKindName(warning.kind),
-                                 MessageToUtf8(warning.message)});
+                                 MessageToUtf8(warning.message), locator.Fix(warning.file, warning.fix)});
     }
 
     report.codice_errore = model.codice_errore;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/fields/source_edit.h"
 #include "model/scenario_model.h"
 #include "platform/files/file_system.h"
 #include "platform/files/workspace.h"
@@ -39,6 +40,17 @@ struct SourcePlace {
   int column = 0;
 };
 
+// An edit that puts right what a warning or an error's cause tells of, as
+// the reader that made the message gave it, placed in the author's files:
+// the text from `place` to the end of its field or of its line (as `reach`
+// says) becomes `replacement`.
+struct SourceFix {
+  std::string title;
+  SourcePlace place;
+  EditReach reach = EditReach::Field;
+  std::string replacement;  // UTF-8
+};
+
 // A further place that the error leads to, and what happened there.
 struct CompileNote {
   SourcePlace place;
@@ -50,6 +62,8 @@ struct CompileWarning {
   SourcePlace place;
   std::string kind;
   std::string message;
+  // The edit that puts it right, where the reader knows one.
+  std::optional<SourceFix> fix = {};
 };
 
 struct CompileReport {
@@ -61,6 +75,8 @@ struct CompileReport {
   // What made the reading fail (error 25), or stop with another number where
   // a reader can tell: one sentence naming the value and what to change.
   std::optional<std::string> cause;
+  // The edit that puts the cause right, where the reader knows one.
+  std::optional<SourceFix> cause_fix;
   // Places the error led to, after its own.
   std::vector<CompileNote> notes;
   // The number errore showed when the run stopped.

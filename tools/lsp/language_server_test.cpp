@@ -372,6 +372,8 @@ TEST(QuickFixes, PutRightWhatTheWarningKnowsHowTo) {
        "text-cut", "Put the text in double quotes", 30, 54, "\"(P.L.      )(Km. 90,950)\""},
       {"speed", false, "velocita,      50", "velocita,      50,   1300", 25, "Write 1275 km/h, the nearest speed that fits",
        21, 25, "1275"},
+      {"speed below 0", false, "velocita,      50", "velocita,      50,   -10", 25,
+       "Write 0 km/h, the nearest speed that fits", 21, 24, "0"},
   };
   for (const Case& c : cases) {
     MemoryFileSystem files = BuiltInOnDisk();
@@ -395,6 +397,37 @@ TEST(QuickFixes, PutRightWhatTheWarningKnowsHowTo) {
     EXPECT_EQ(client.Diagnostics(uri), Json::array()) << c.what;
     // Elsewhere, nothing is offered.
     EXPECT_EQ(CodeActions(client, uri, RangeJson(0, 0, 0)), Json::array()) << c.what;
+  }
+}
+
+// A fix comes with the warning or the cause that knows it, never from the
+// words of a message: a keyword field that quotes "did you mean '...'" gets
+// none, and an error of the partner, told on the edited file's first line,
+// offers no edit of that line.
+TEST(QuickFixes, AreNeverReadOutOfAMessagesWords) {
+  {
+    MemoryFileSystem files = BuiltInOnDisk();
+    LspClient client(files);
+    const std::string base = BuiltInTrainText();
+    const int line = LineStartingWith(base, "[segnali]") + 1;
+    client.Open(kTrainUri, WithLineBefore(base, line, "did you mean 'sabbiz', 100"));
+    client.Idle();
+    const std::vector<Json> unknown = WithCode(client.Diagnostics(kTrainUri).value(), "unknown-keyword");
+    ASSERT_EQ(unknown.size(), 1u) << client.Diagnostics(kTrainUri)->dump(1);
+    EXPECT_NE(unknown[0]["message"].get<std::string>().find("did you mean 'sabbiz'"), std::string::npos);
+    EXPECT_EQ(CodeActions(client, kTrainUri, RangeJson(line, 1, 1)), Json::array());
+  }
+  {
+    MemoryFileSystem files = BuiltInOnDisk();
+    const std::string train = BuiltInTrainText();
+    files.files[kTrainPath] = WithLine(train, LineStartingWith(train, "velocita,      50"), "velocita,      50,   1300");
+    LspClient client(files);
+    client.Open(kLineUri, BuiltInLineText());
+    client.Idle();
+    const std::vector<Json> errors = WithCode(client.Diagnostics(kLineUri).value(), 25);
+    ASSERT_EQ(errors.size(), 1u) << client.Diagnostics(kLineUri)->dump(1);
+    EXPECT_NE(errors[0]["message"].get<std::string>().find("at most 255 fit"), std::string::npos);
+    EXPECT_EQ(CodeActions(client, kLineUri, errors[0]["range"]), Json::array());
   }
 }
 

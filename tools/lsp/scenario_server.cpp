@@ -113,6 +113,22 @@ struct ScenarioServer::SourceText {
     return {PositionOfCharacter(utf8, utf8_lines, line - 1, static_cast<int>(start)),
             PositionOfCharacter(utf8, utf8_lines, line - 1, static_cast<int>(end))};
   }
+  // A reader's fix, in the editor's terms: from the field at its place to
+  // the field's end, or to the line's end without its trailing blanks.
+  TextFix FixOf(const tool::SourceFix& fix) const {
+    TextRange range = FieldRange(fix.place.line, fix.place.column);
+    if (fix.reach == EditReach::LineEnd) {
+      const std::string_view bytes_line = byte_lines.Line(bytes, fix.place.line - 1);
+      size_t end = bytes_line.size();
+      while (end > 0 && IsBlank(bytes_line[end - 1])) --end;
+      range.end = PositionOfCharacter(utf8, utf8_lines, fix.place.line - 1, static_cast<int>(end));
+    }
+    return {fix.title, range, fix.replacement};
+  }
+  std::vector<TextFix> FixesOf(const std::optional<tool::SourceFix>& fix) const {
+    if (!fix || fix->place.file != path) return {};
+    return {FixOf(*fix)};
+  }
   // A whole line (0-based), its end included.
   TextRange LineRange(int line) const {
     const int length = static_cast<int>(byte_lines.Line(bytes, line).size());
@@ -264,61 +280,9 @@ std::map<std::string, FileDiagnostics> ScenarioServer::CheckPending() {
   return shown;
 }
 
-namespace {
-
-// The text of `range` in the UTF-8 `text`.
-std::string TextIn(const std::string& text, const LineTable& lines, TextRange range) {
-  const std::optional<size_t> start = OffsetOf(text, lines, range.start);
-  const std::optional<size_t> end = OffsetOf(text, lines, range.end);
-  if (!start || !end || *end < *start) return "";
-  return text.substr(*start, *end - *start);
-}
-
-// The fixes a diagnostic of the open `text` knows.
-void AddFixes(SourceDiagnostic& diagnostic, const std::string& text, const LineTable& lines) {
-  const std::string* kind = std::get_if<std::string>(&diagnostic.code);
-  const int* numero = std::get_if<int>(&diagnostic.code);
-  const std::string& message = diagnostic.message;
-  if (kind && *kind == "unknown-keyword") {
-    // "(did you mean 'stazione'?)", or a general keyword written with
-    // capitals: "... with its capital letters, ...: write 'sfondo uno'".
-    const bool capitals = message.find("with its capital letters") != std::string::npos;
-    const std::string_view marker = capitals ? ": write '" : "did you mean '";
-    const size_t at = message.find(marker);
-    if (at == std::string::npos) return;
-    const size_t start = at + marker.size();
-    const size_t end = message.find('\'', start);
-    if (end == std::string::npos) return;
-    const std::string meant = message.substr(start, end - start);
-    diagnostic.fixes.push_back({"Write '" + meant + "'", diagnostic.range, meant});
-  } else if (kind && *kind == "text-cut") {
-    // The text and the rest of its line, in double quotes.
-    const int line = diagnostic.range.start.line;
-    const std::string_view bytes = lines.Line(text, line);
-    size_t end = bytes.size();
-    while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\t')) --end;
-    const TextRange range{diagnostic.range.start, PositionOfLineByte(text, lines, line, end)};
-    const std::string cut = TextIn(text, lines, range);
-    if (cut.empty() || cut.front() == '"' || cut.find('"') != std::string::npos) return;
-    diagnostic.fixes.push_back({"Put the text in double quotes", range, "\"" + cut + "\""});
-  } else if (numero && *numero == error_number::kReadFailure) {
-    std::string speed;
-    if (message.find("fifths; at most 255 fit") != std::string::npos) speed = "1275";
-    if (message.find("fifths, below 0") != std::string::npos) speed = "0";
-    if (speed.empty()) return;
-    diagnostic.fixes.push_back({"Write " + speed + " km/h, the nearest speed that fits", diagnostic.range, speed});
-  }
-}
-
-}  // namespace
-
 void ScenarioServer::Check(const std::string& path, std::map<std::string, FileDiagnostics>* shown) {
   CheckPair(path, shown);
-  FileDiagnostics& own = (*shown)[path];
-  const Draft* draft = drafts_.Find(path);
-  const LineTable lines(draft->text);
-  for (SourceDiagnostic& diagnostic : own.diagnostics) AddFixes(diagnostic, draft->text, lines);
-  last_shown_[path] = own.diagnostics;
+  last_shown_[path] = (*shown)[path].diagnostics;
 }
 
 std::vector<SourceDiagnostic> ScenarioServer::FixableIn(const std::string& path, TextRange range) const {
@@ -442,7 +406,7 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
     const auto [text, into] = place(warning.place);
     if (!text) continue;
     into->push_back({text->FieldRange(warning.place.line, warning.place.column), Severity::Warning, warning.kind,
-                     warning.message, {}, {}});
+                     warning.message, {}, text->FixesOf(warning.fix)});
   }
   if (report.codice_errore != 0 || report.stopped_with) {
     const int32_t numero = report.stopped_with ? *report.stopped_with : report.codice_errore;
@@ -455,7 +419,7 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
     const auto [text, into] = place(at);
     if (text) {
       const TextRange range = text->FieldRange(at.line, at.column);
-      into->push_back({range, Severity::Error, numero, message, {}, {}});
+      into->push_back({range, Severity::Error, numero, message, {}, text->FixesOf(report.cause_fix)});
       if (text == &partner) {
         // Told in the edited file too, with its place.
         const std::string where = at.line > 0 ? ", line " + std::to_string(at.line) + ", column " +
