@@ -37,8 +37,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "install.sh: installing the Debian packages ${missing[*]}" >&2
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq >&2
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2
+  timeout 600 $sudo apt-get update -qq >&2
+  DEBIAN_FRONTEND=noninteractive timeout 900 $sudo apt-get install -y -qq "${missing[@]}" >&2
 fi
 
 cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/scenario-compactor/vscode-client"
@@ -65,11 +65,15 @@ trap 'rm -rf "$work"' EXIT
 cp "$here/package.json" "$here/package-lock.json" "$work/"
 cd "$work"
 log="$work/install.log"
+# Each step is bounded: a registry that stops answering fails the install
+# instead of holding it (and CI) for ever.
 step() {
   echo "install.sh: $1" >&2
-  shift
-  if ! "$@" >>"$log" 2>&1 </dev/null; then
+  local limit=$2
+  shift 2
+  if ! timeout --kill-after=10 "$limit" "$@" >>"$log" 2>&1 </dev/null; then
     local status=$?
+    [ $status -ne 124 ] || echo "install.sh: '$*' did not end within $limit s" >&2
     echo "install.sh: '$*' failed with status $status in $work; the end of its log:" >&2
     tail -n 40 "$log" >&2
     cp "$log" "$cache_root/failed-install.log" 2>/dev/null || true
@@ -80,10 +84,11 @@ step() {
 # The packages first without their install scripts; then Node.js 24 (its
 # script fetches the binary package of this platform), and only then the
 # rest, built with Node.js 24 against its own headers, for node-gyp would
-# otherwise take the system's or try to download them.
-step "npm ci (packages from the lock file, scripts held back)" \
+# otherwise take the system's or try to download them (two compilers at a
+# time: the machines have two cores).
+step "npm ci (packages from the lock file, scripts held back)" 600 \
   npm ci --ignore-scripts --no-audit --no-fund
-step "Node.js 24" npm rebuild node --foreground-scripts
+step "Node.js 24" 300 npm rebuild node --foreground-scripts
 [ -x "$work/node_modules/node/bin/node" ] ||
   { echo "install.sh: the node package left no node_modules/node/bin/node in $work" >&2; exit 1; }
 headers=$(dirname "$(dirname "$(readlink -f "$work/node_modules/node/bin/node")")")
@@ -92,8 +97,8 @@ if [ ! -f "$headers/include/node/node.h" ]; then
 fi
 [ -n "$headers" ] && [ -f "$headers/include/node/node.h" ] ||
   { echo "install.sh: Node.js 24's headers (include/node/node.h) are not in $work/node_modules/node" >&2; exit 1; }
-step "code-server and its native add-ons, built with Node.js $("$work/node_modules/node/bin/node" --version) (a few minutes)" \
-  env PATH="$work/node_modules/node/bin:$PATH" npm_config_nodedir="$headers" \
+step "code-server and its native add-ons, built with Node.js $("$work/node_modules/node/bin/node" --version) (a few minutes)" 900 \
+  env PATH="$work/node_modules/node/bin:$PATH" npm_config_nodedir="$headers" JOBS=2 \
   npm rebuild --foreground-scripts
 [ -f "$work/node_modules/code-server/out/node/entry.js" ] ||
   { echo "install.sh: code-server is incomplete in $work (no out/node/entry.js)" >&2; exit 1; }

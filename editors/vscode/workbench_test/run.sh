@@ -105,6 +105,17 @@ timeout --kill-after=15 "$test_seconds" "$cache/node_modules/node/bin/node" "$he
   --code-server "$cache" --vsix "$vsix" --out "$out" ${server:+--server "$server"} "${wine_options[@]}" 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 set -e
+# A test stopped by the time limit leaves code-server's process group (it
+# ends that group itself otherwise).
+if [ -f "$out/code-server.pid" ]; then
+  pid=$(cat "$out/code-server.pid")
+  if [[ "$pid" =~ ^[0-9]+$ ]] && kill -0 "$pid" 2>/dev/null; then
+    kill -- "-$pid" 2>/dev/null || true
+    sleep 2
+    kill -9 -- "-$pid" 2>/dev/null || true
+  fi
+  rm -f "$out/code-server.pid"
+fi
 summary_printed=true
 last=$(tail -n 1 "$log")
 passed=$(grep -c '^ok: ' "$log" || true)

@@ -172,13 +172,14 @@ async function cleanUp() {
     ]);
     if (!ended) try { process.kill(-codeServer.pid, 'SIGKILL'); } catch { /* gone */ }
   }
+  fs.rmSync(path.join(out, 'code-server.pid'), { force: true });
   // The logs of the extension host (the language client's output among
   // them) are kept with the screenshots.
   const logs = path.join(userData, 'logs');
   if (fs.existsSync(logs)) fs.cpSync(logs, path.join(out, 'logs'), { recursive: true });
   fs.rmSync(scratch, { recursive: true, force: true });
 }
-for (const signal of ['SIGINT', 'SIGTERM']) {
+for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
   process.on(signal, async () => { await cleanUp(); process.exit(2); });
 }
 
@@ -194,8 +195,8 @@ function finish() {
   if (failed > 0) {
     for (const log of clientLogs(path.join(out, 'logs'))) {
       const lines = fs.readFileSync(log, 'utf8').trimEnd().split('\n');
-      console.log(`The language client's log (${path.relative(out, log)}), its first ${Math.min(lines.length, 15)} of ${lines.length} lines:`);
-      for (const line of lines.slice(0, 15)) console.log('  | ' + line);
+      console.log(`The language client's log (${path.relative(out, log)}), its first ${Math.min(lines.length, 25)} of ${lines.length} lines:`);
+      for (const line of lines.slice(0, 25)) console.log('  | ' + line);
     }
   }
   console.log(`(${seconds()} in all; screenshots and logs in ${out})`);
@@ -328,6 +329,8 @@ try {
     '--disable-telemetry', '--disable-update-check', '--disable-workspace-trust', '--disable-getting-started-override',
     '--user-data-dir', userData, '--extensions-dir', extensions, folder],
   { detached: true, stdio: ['ignore', logStream, logStream], env: childEnv });
+  // For run.sh, which ends the group should this script be killed.
+  fs.writeFileSync(path.join(out, 'code-server.pid'), String(codeServer.pid));
   const base = `http://127.0.0.1:${port}`;
   await waitFor('code-server to answer on ' + base, async () => {
     if (codeServer.exitCode !== null) throw new Error(`code-server ended with status ${codeServer.exitCode}; see ${codeServerLog}`);
@@ -433,8 +436,10 @@ try {
     await page.keyboard.press('ArrowRight');
     await page.keyboard.press('Control+Period');
     const fix = page.locator('.action-widget .monaco-list-row', { hasText: "Write 'stazione'" }).first();
-    await fix.waitFor({ state: 'visible', timeout: 20000 });
-    check('the quick fixes offer "Write \'stazione\'"', true);
+    const offered = await fix.waitFor({ state: 'visible', timeout: 20000 }).then(() => true, async () =>
+      'within 20 s the quick fixes offered: ' + JSON.stringify(await page.locator('.action-widget .monaco-list-row').allInnerTexts()));
+    check('the quick fixes offer "Write \'stazione\'"', offered === true, offered);
+    if (offered !== true) return;
     await fix.click();
     await waitFor(`line ${mistakeLine} to read "stazione" again`, async () => ((await lineText(mistakeLine)) || '').startsWith('stazione,'), 10000);
     equal(`the fix writes line ${mistakeLine} back as it was`, await lineText(mistakeLine), trainLines[mistakeLine - 1]);
