@@ -554,7 +554,7 @@
   }
 
   // --- Drawing ------------------------------------------------------------
-  const timings = [];
+  const timings = [];  // the time of each drawing of the strips and the map
   function resize() {
     const ratio = window.devicePixelRatio || 1;
     const rect = canvas.getBoundingClientRect();
@@ -614,6 +614,7 @@
         }
       }
     }
+    drawMap();
     timings.push(performance.now() - started);
     if (timings.length > 400) timings.shift();
     describeLater();
@@ -663,7 +664,6 @@
     requestAnimationFrame(() => {
       frameWanted = false;
       draw();
-      drawMap();
       showPlace();
     });
   }
@@ -920,42 +920,28 @@
     mctx.setTransform(ratio, 0, 0, ratio, 0, 0);
   }
   let mapDrag = false;
-  function drawMap() {
-    const c = mctx;
+  // The line, its stations and the scale bar change only with the map's
+  // own view: they are drawn once into a layer of their own, which each
+  // drawing copies before marking the part in the strips.
+  const mapBase = document.createElement('canvas');
+  let mapBaseKey = '';
+  function drawMapBase() {
+    const ratio = window.devicePixelRatio || 1;
+    const key = [mapWidth, mapHeight, ratio, mapView.zoom, mapView.cx, mapView.cy, selectedStation ? selectedStation.record : -1].join();
+    if (key === mapBaseKey) return;
+    mapBaseKey = key;
+    mapBase.width = mapCanvas.width; mapBase.height = mapCanvas.height;
+    const c = mapBase.getContext('2d');
+    c.setTransform(ratio, 0, 0, ratio, 0, 0);
     c.fillStyle = '#fbfbf9'; c.fillRect(0, 0, mapWidth, mapHeight);
-    mapLabels = [];
-    c.font = '11px sans-serif'; c.textAlign = 'left';
-    if (!data.plan || mapM === null || mapM.length < 2) {
-      c.fillStyle = C.muted;
-      c.fillText(data.plan ? 'Drawing the map\u2026' : 'No map: the scenario has no line file, which holds the plan.', 8, 20);
-      return;
-    }
-    const from = Math.max(view.m0, 0), to = Math.min(view.m0 + plotWidth * view.mpp, mapM[mapM.length - 1]);
-    // A zoomed map follows the strips, unless the pointer is moving it.
-    if (mapView.zoom > 1 && !mapDrag) {
-      const [x, y] = mapPointAt((from + to) / 2);
-      if (MX(x) < mapWidth * 0.15 || MX(x) > mapWidth * 0.85 || MY(y) < mapHeight * 0.15 || MY(y) > mapHeight * 0.85) { mapView.cx = x; mapView.cy = y; }
-    }
     // The whole line.
     c.strokeStyle = '#8a8a8a'; c.lineWidth = 2; c.lineJoin = 'round'; c.lineCap = 'round';
     c.beginPath();
     for (let i = 0; i < mapM.length; ++i) { if (i === 0) c.moveTo(MX(mapX[i]), MY(mapY[i])); else c.lineTo(MX(mapX[i]), MY(mapY[i])); }
     c.stroke();
-    // The part in the strips.
-    if (to >= from) {
-      c.strokeStyle = C.blue; c.lineWidth = 5;
-      c.beginPath();
-      let [x, y] = mapPointAt(from);
-      c.moveTo(MX(x), MY(y));
-      for (let i = lowerBound(mapM, from, (v) => v); i < mapM.length && mapM[i] < to; ++i) c.lineTo(MX(mapX[i]), MY(mapY[i]));
-      [x, y] = mapPointAt(to);
-      c.lineTo(MX(x), MY(y));
-      c.stroke();
-      const [mx, my] = mapPointAt((from + to) / 2);
-      c.fillStyle = '#ffffff'; c.strokeStyle = C.blue; c.lineWidth = 2;
-      c.beginPath(); c.arc(MX(mx), MY(my), 5, 0, 2 * Math.PI); c.fill(); c.stroke();
-    }
     // The stations, the ends first.
+    mapLabels = [];
+    c.font = '11px sans-serif'; c.textAlign = 'left';
     const order = stations.length > 1 ? [stations[0], stations[stations.length - 1]].concat(stations.slice(1, -1)) : stations;
     for (const s of order) {
       const [x, y] = mapPointAt(Math.min(Math.max(s.position_m, 0), mapM[mapM.length - 1]));
@@ -980,6 +966,40 @@
     c.fillStyle = C.ink; c.fillRect(8, mapHeight - 10, bar, 2); c.fillRect(8, mapHeight - 14, 1, 6); c.fillRect(8 + bar, mapHeight - 14, 1, 6);
     c.font = '10px sans-serif';
     c.fillText(unit >= 1000 ? unit / 1000 + ' km' : unit + ' m', 12 + bar, mapHeight - 7);
+  }
+  function drawMap() {
+    const c = mctx;
+    if (!data.plan || mapM === null || mapM.length < 2) {
+      c.fillStyle = '#fbfbf9'; c.fillRect(0, 0, mapWidth, mapHeight);
+      c.font = '11px sans-serif'; c.textAlign = 'left'; c.fillStyle = C.muted;
+      c.fillText(data.plan ? 'Drawing the map\u2026' : 'No map: the scenario has no line file, which holds the plan.', 8, 20);
+      return;
+    }
+    const from = Math.max(view.m0, 0), to = Math.min(view.m0 + plotWidth * view.mpp, mapM[mapM.length - 1]);
+    // A zoomed map follows the strips, unless the pointer is moving it.
+    if (mapView.zoom > 1 && !mapDrag) {
+      const [x, y] = mapPointAt((from + to) / 2);
+      if (MX(x) < mapWidth * 0.15 || MX(x) > mapWidth * 0.85 || MY(y) < mapHeight * 0.15 || MY(y) > mapHeight * 0.85) { mapView.cx = x; mapView.cy = y; }
+    }
+    drawMapBase();
+    c.setTransform(1, 0, 0, 1, 0, 0);
+    c.drawImage(mapBase, 0, 0);
+    const ratio = window.devicePixelRatio || 1;
+    c.setTransform(ratio, 0, 0, ratio, 0, 0);
+    // The part in the strips.
+    if (to >= from) {
+      c.strokeStyle = C.blue; c.lineWidth = 5; c.lineJoin = 'round'; c.lineCap = 'round';
+      c.beginPath();
+      let [x, y] = mapPointAt(from);
+      c.moveTo(MX(x), MY(y));
+      for (let i = lowerBound(mapM, from, (v) => v); i < mapM.length && mapM[i] < to; ++i) c.lineTo(MX(mapX[i]), MY(mapY[i]));
+      [x, y] = mapPointAt(to);
+      c.lineTo(MX(x), MY(y));
+      c.stroke();
+      const [mx, my] = mapPointAt((from + to) / 2);
+      c.fillStyle = '#ffffff'; c.strokeStyle = C.blue; c.lineWidth = 2;
+      c.beginPath(); c.arc(MX(mx), MY(my), 5, 0, 2 * Math.PI); c.fill(); c.stroke();
+    }
   }
   function mapPointer(e) {
     const r = mapCanvas.getBoundingClientRect();
@@ -1282,7 +1302,6 @@
   if (!readPlace(kept && typeof kept.fragment === 'string' ? kept.fragment : undefined)) clampView();
   if (selectedCell !== null) showDetails(selectedCell);
   draw();
-  drawMap();
   showPlace();
   performance.mark('viewer-first-picture');
   // The map once the strips are on the screen: walking a long plan takes a
