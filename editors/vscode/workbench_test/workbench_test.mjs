@@ -78,15 +78,23 @@ async function settled(probe, expected, ms = 15000) {
 // out) is one failure, named with the step, and the next step still runs.
 let page;
 let shot = 0;
+// A screenshot within a step, before what the step does next hides it.
+const slug = (text) => text.replace(/[^a-z0-9]+/gi, '-').toLowerCase();
+let stepName = '';
+async function snap(what) {
+  const file = path.join(out, `${String(shot + 1).padStart(2, '0')}-${slug(stepName)}-${slug(what)}.png`);
+  await page.screenshot({ path: file, timeout: 15000 }).catch((error) => console.log('no screenshot: ' + error.message));
+}
 async function step(name, body) {
   console.log(`-- ${name} (${seconds()})`);
+  stepName = name;
   try {
     await body();
   } catch (error) {
     check(`${name}: ${error.message.split('\n')[0]}`, false);
   }
   if (page) {
-    const file = path.join(out, `${String(++shot).padStart(2, '0')}-${name.replace(/[^a-z0-9]+/gi, '-').toLowerCase()}.png`);
+    const file = path.join(out, `${String(++shot).padStart(2, '0')}-${slug(name)}.png`);
     await page.screenshot({ path: file, timeout: 15000 }).catch((error) => console.log('no screenshot: ' + error.message));
   }
 }
@@ -440,6 +448,7 @@ try {
       'within 20 s the quick fixes offered: ' + JSON.stringify(await page.locator('.action-widget .monaco-list-row').allInnerTexts()));
     check('the quick fixes offer "Write \'stazione\'"', offered === true, offered);
     if (offered !== true) return;
+    await snap('offered');
     await fix.click();
     await waitFor(`line ${mistakeLine} to read "stazione" again`, async () => ((await lineText(mistakeLine)) || '').startsWith('stazione,'), 10000);
     equal(`the fix writes line ${mistakeLine} back as it was`, await lineText(mistakeLine), trainLines[mistakeLine - 1]);
@@ -492,7 +501,6 @@ try {
     for (let i = 0; i < renamedName.length; ++i) await page.keyboard.press('Shift+ArrowLeft');
     await page.keyboard.type('CITTÀ');
     await page.keyboard.press('Control+S');
-    await page.keyboard.press('Home');
     await waitFor('the tab to be saved', async () => (await page.locator('.editor-group-container.active .tab.active.dirty').count()) === 0, 15000);
     const saved = fs.readFileSync(trainFile);
     const expected = Buffer.from(trainBytes.toString('latin1').replace(new RegExp(renamedName + '(\\r?\\n)'), 'CITT\u00C0$1'), 'latin1');
