@@ -52,8 +52,20 @@ if ! flock -w 900 9; then
   exit 1
 fi
 
+# Installs of other lock files that no run has used for 30 days go (each is
+# some 800 MB); a run marks the one it uses.
+for other in "$cache_root"/*/.complete; do
+  [ -f "$other" ] || continue
+  [ "$(dirname "$other")" != "$target" ] || continue
+  if [ -n "$(find "$other" -maxdepth 0 -mtime +30)" ]; then
+    echo "install.sh: removing $(dirname "$other"), unused for 30 days" >&2
+    rm -rf "$(dirname "$other")"
+  fi
+done
+
 node24="$target/node_modules/node/bin/node"
 if [ -f "$target/.complete" ] && [ -x "$node24" ] && [ -f "$target/node_modules/code-server/out/node/entry.js" ]; then
+  touch "$target/.complete"
   echo "$target"
   exit 0
 fi
