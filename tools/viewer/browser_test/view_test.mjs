@@ -333,13 +333,21 @@ const SIZES = [{ width: 1024, height: 768 }, { width: 1920, height: 1080 }];
 // cut by the canvas's edge or drawn over the lane names.
 async function labelFaults(page) {
   await place(page);
-  const { labels, canvasWidth } = await page.evaluate(() => ({
-    labels: window.routeViewer.labels(), canvasWidth: document.getElementById('strips').getBoundingClientRect().width,
+  const { labels, lanes, canvasWidth } = await page.evaluate(() => ({
+    labels: window.routeViewer.labels(), lanes: window.routeViewer.lanes(),
+    canvasWidth: document.getElementById('strips').getBoundingClientRect().width,
   }));
   const faults = [];
+  // A label stays inside its strip (the kilometres' two rows inside theirs;
+  // a name or a scale value in the gutter inside one strip).
+  const stripOf = (a) => lanes.find((l) => l.id === a.lane.replace(/^km-.*/, 'km')) ||
+    lanes.find((l) => a.lane === 'gutter' && a.y >= l.top && a.y < l.top + l.h);
   for (let i = 0; i < labels.length; ++i) {
     const a = labels[i];
     if (a.x < 0 || a.x + a.w > canvasWidth + 0.5 || (a.lane !== 'gutter' && a.x < 138)) faults.push('"' + a.text + '" cut at x ' + a.x.toFixed(1));
+    const strip = stripOf(a);
+    if (!strip || a.y < strip.top || a.y + a.h > strip.top + strip.h + 0.5)
+      faults.push('"' + a.text + '" (' + a.lane + ') out of its strip at y ' + a.y.toFixed(1) + (strip ? ' (' + strip.top + ' to ' + (strip.top + strip.h) + ')' : ''));
     for (let j = i + 1; j < labels.length; ++j) {
       const b = labels[j];
       if (a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h)
@@ -378,6 +386,14 @@ async function readable(label, scenario, sizes = SIZES) {
     check(at + ': the speed limit and the gradient have a scale with their units',
           scale.some((t) => /^\d+ km\/h$/.test(t)) && scale.some((t) => /^\+\d+ \u2030$/.test(t)) && scale.filter((t) => /^\d+$/.test(t)).length >= 4,
           JSON.stringify(scale));
+    // A shortened label shows its whole text under the pointer.
+    const cut = labels.find((l) => l.text !== l.full);
+    if (cut) {
+      const canvasBox = await page.locator('#strips').boundingBox();
+      await page.mouse.move(canvasBox.x + cut.x + cut.w / 2, canvasBox.y + cut.y + cut.h / 2);
+      equal(at + ': pointing at "' + cut.text + '" shows its whole text', await page.locator('#strips').getAttribute('title'), cut.full);
+      await page.mouse.move(0, 0);
+    }
     // The description the canvas points to names the stations drawn.
     await page.waitForFunction(() => document.getElementById('strips-text').textContent.includes('stations:'));
     const described = await page.evaluate(() => document.getElementById(document.getElementById('strips').getAttribute('aria-describedby')).innerText);

@@ -157,7 +157,7 @@
     { id: 'mountains', name: 'mountains', sub: 'type', h: 32 },
     { id: 'speed', name: 'speed limit', sub: 'indicators', h: 100 },
     { id: 'adhesion', name: 'adhesion', sub: '', h: 48 },
-    { id: 'stations', name: 'stations', sub: 'zone, stop, marks', h: 72 },
+    { id: 'stations', name: 'stations', sub: 'zone, stop, marks', h: 76 },
     { id: 'signals', name: 'signals', sub: 'aspects s / d, marks', h: 50 },
     { id: 'slowdowns', name: 'slowdowns', sub: 'km/h; boards', h: 48 },
     { id: 'codes', name: 'code changes', sub: 'written / rules', h: 38 },
@@ -1323,6 +1323,8 @@
     // The labels of the last drawing: text drawn, whole text, strip, and
     // box in CSS pixels of the canvas.
     labels: () => labelBoxes.map((b) => ({ text: b.text, full: b.full, lane: b.lane, x: b.x, y: b.y, w: b.w, h: b.h })),
+    // The strips: id, name, top and height in CSS pixels of the canvas.
+    lanes: () => LANES.map((l) => ({ id: l.id, name: l.name, top: l.top, h: l.h })),
     // The map: its labels, and where a route metre is drawn on it (CSS
     // pixels of the map's canvas), once it is drawn.
     mapLabels: () => mapLabels.slice(),
