@@ -33,9 +33,10 @@ install(TARGETS scenario-compactor RUNTIME DESTINATION ${COMPACTOR_DESTINATION})
 install(TARGETS scenario-tool RUNTIME DESTINATION ${PROGRAM_DESTINATION})
 # The README and every page it links to, with their pictures, so that its
 # links work where it is installed.
+file(GLOB installed_pictures RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/images/*)
 set(installed_documents docs/format.md docs/tutorial.md docs/scenario-tool.md docs/editors.md docs/compactor.md
                         docs/development.md docs/performance.md docs/architecture.md docs/viewer.png
-                        docs/images/lsp-neovim.svg)
+                        ${installed_pictures})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${DOCUMENT_DESTINATION})
 foreach(document IN LISTS installed_documents)
   get_filename_component(document_folder ${document} DIRECTORY)
