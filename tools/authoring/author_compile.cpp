@@ -15,7 +15,6 @@
 #include "platform/files/memory_file_system.h"
 #include "platform/window/window.h"
 #include "platform/files/workspace.h"
-#include "platform/system/file_names.h"
 #include "tools/authoring/compile_file_system.h"
 #include "tools/authoring/error_messages.h"
 #include "tools/common/paths.h"
@@ -255,15 +254,16 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
 
   CompileReport report;
   report.names = ResolveScenarioNames(request.line_file, request.train_file, request.line_name,
-                                      request.train_number, FileNamesIgnoreCase());
+                                      request.train_number, request.names_ignore_case);
   if (request.warnings) {
     const auto origin = [](const std::optional<std::string>& given, const std::string& option,
                            const std::string& file) {
       return given ? "the option " + option : "the file name '" + file + "'";
     };
-    const std::string name_file = request.line_name || NameEndsWith(BaseName(request.line_file), "_linea.txt", FileNamesIgnoreCase())
-                                      ? request.line_file
-                                      : request.train_file;
+    const std::string name_file =
+        request.line_name || LineNameOfLineFile(request.line_file, request.names_ignore_case).has_value()
+            ? request.line_file
+            : request.train_file;
     if (std::optional<std::string> warning =
             Utf8NameWarning("the line name", report.names.nome_linea,
                             origin(request.line_name, "--line-name", name_file), !request.line_name))

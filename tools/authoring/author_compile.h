@@ -16,6 +16,7 @@
 #include "model/scenario_model.h"
 #include "platform/files/file_system.h"
 #include "platform/files/workspace.h"
+#include "platform/system/file_names.h"
 #include "tools/authoring/scenario_names.h"
 #include "tools/authoring/source_writes.h"
 
@@ -30,6 +31,9 @@ struct CompileRequest {
   bool no_line = false;  // compile with compila_linea 0: no compiled line file
   bool warnings = true;  // listen to the reading's warnings
   bool trace_writes = false;  // note which source line wrote each cell and record
+  // File names match in either case, as on the system's file systems
+  // (tools/authoring/scenario_names.h).
+  bool names_ignore_case = FileNamesIgnoreCase();
 };
 
 // A place in a source as the author named it; line and column are 0 when

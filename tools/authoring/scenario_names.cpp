@@ -27,7 +27,52 @@ std::optional<std::string> TrainStemOf(const std::string& train_file, bool ignor
   return base.substr(0, base.size() - kTrainEnding.size());
 }
 
+// NUMBER from STEM when STEM is `prefix` + "_" + NUMBER.
+std::optional<std::string> NumberAfter(const std::optional<std::string>& stem, const std::string& prefix,
+                                       bool ignore_case) {
+  if (!stem || stem->size() <= prefix.size() + 1 || !NameStartsWith(*stem, prefix + "_", ignore_case))
+    return std::nullopt;
+  return stem->substr(prefix.size() + 1);
+}
+
 }  // namespace
+
+SourceRole SourceRoleOf(const std::string& path, bool ignore_case) {
+  const std::string base = BaseName(path);
+  if (base.size() > kLineEnding.size() && NameEndsWith(base, kLineEnding, ignore_case))
+    return SourceRole::LineDescription;
+  if (base.size() > kTrainEnding.size() && NameEndsWith(base, kTrainEnding, ignore_case))
+    return SourceRole::TrainService;
+  return SourceRole::Other;
+}
+
+std::optional<std::string> LineNameOfLineFile(const std::string& path, bool ignore_case) {
+  if (SourceRoleOf(path, ignore_case) != SourceRole::LineDescription) return std::nullopt;
+  return LineNameOf(path, ignore_case);
+}
+
+std::optional<std::string> LineNameOfTrainFile(const std::string& path, bool ignore_case) {
+  if (SourceRoleOf(path, ignore_case) != SourceRole::TrainService) return std::nullopt;
+  const std::optional<std::string> stem = TrainStemOf(path, ignore_case);
+  const size_t underscore = stem->rfind('_');
+  if (underscore == std::string::npos || underscore == 0 || underscore + 1 == stem->size()) return std::nullopt;
+  return stem->substr(0, underscore);
+}
+
+std::optional<std::string> TrainNumberOn(const std::string& train_path, const std::string& nome_linea,
+                                         bool ignore_case) {
+  if (SourceRoleOf(train_path, ignore_case) != SourceRole::TrainService) return std::nullopt;
+  return NumberAfter(TrainStemOf(train_path, ignore_case), nome_linea, ignore_case);
+}
+
+bool SameLineName(const std::string& a, const std::string& b, bool ignore_case) {
+  return a.size() == b.size() && NameStartsWith(a, b, ignore_case);
+}
+
+bool IsTrainServiceOf(const std::string& train_path, const std::string& line_path, bool ignore_case) {
+  const std::optional<std::string> nome_linea = LineNameOfLineFile(line_path, ignore_case);
+  return nome_linea && TrainNumberOn(train_path, *nome_linea, ignore_case).has_value();
+}
 
 void CheckNamePart(const std::string& what, const std::string& name) {
   if (name.empty()) throw std::invalid_argument(what + " is empty");
@@ -63,11 +108,8 @@ ScenarioNames ResolveScenarioNames(const std::string& line_file, const std::stri
   }
   CheckNamePart("the line name", names.nome_linea);
 
-  // NUMBER from STEM when STEM is `prefix` + "_" + NUMBER.
-  const auto number_after = [&stem, names_ignore_case](const std::string& prefix) -> std::optional<std::string> {
-    if (!stem || stem->size() <= prefix.size() + 1 || !NameStartsWith(*stem, prefix + "_", names_ignore_case))
-      return std::nullopt;
-    return stem->substr(prefix.size() + 1);
+  const auto number_after = [&stem, names_ignore_case](const std::string& prefix) {
+    return NumberAfter(stem, prefix, names_ignore_case);
   };
   std::optional<std::string> from_train = number_after(names.nome_linea);
   // A line name given on its own leaves the train number to the file name,

@@ -124,5 +124,55 @@ TEST(ScenarioNames, FileNamesInEitherCaseWhereTheSystemIgnoresIt) {
   }
 }
 
+// The editor and compile pair sources by the same rule: a train service
+// goes with a line description when its name begins with the line's name
+// and '_' and a train number follows, the names matched as the file system
+// matches them (Windows-1252 letters in either case where case is ignored).
+TEST(SourcePairs, PairAsCompileReadsTheirNames) {
+  struct Case {
+    const char* line_file;
+    const char* train_file;
+    bool ignore_case;
+    bool paired;
+  };
+  const Case cases[] = {
+      {"s/Valle_linea.txt", "s/Valle_42-.txt", false, true},
+      {"s/VALLE_LINEA.TXT", "s/valle_42-.txt", true, true},
+      {"s/VALLE_linea.txt", "s/valle_42-.txt", false, false},
+      {"s/CITT\xC0_linea.txt", "s/citt\xE0_42-.txt", true, true},
+      {"s/CITT\xC0_linea.txt", "s/citt\xE0_42-.txt", false, false},
+      {"s/\x8Aibenik_linea.txt", "s/\x9Aibenik_7-.txt", true, true},
+      {"s/Citt\xD7_linea.txt", "s/Citt\xF7_7-.txt", true, false},
+      // A train number with an underscore: the line's own name tells where
+      // the number begins.
+      {"s/Val_di_Sole_linea.txt", "s/Val_di_Sole_2_B-.txt", false, true},
+      {"s/Valle_linea.txt", "s/Valle_4_2-.txt", false, true},
+      {"s/Monte_linea.txt", "s/Valle_42-.txt", false, false},
+      {"s/Valle_linea.txt", "s/Valle_-.txt", false, false},
+      {"s/Valle_linea.txt", "s/Valle_42.txt", false, false},
+      {"s/Valle_linea.txt", "s/Vallen_42-.txt", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.line_file) + " " + c.train_file + (c.ignore_case ? " ignoring case" : ""));
+    EXPECT_EQ(SourceRoleOf(c.line_file, c.ignore_case), SourceRole::LineDescription);
+    EXPECT_EQ(IsTrainServiceOf(c.train_file, c.line_file, c.ignore_case), c.paired);
+    // Compile reads the same names off the same pair.
+    bool compiled = true;
+    try {
+      const ScenarioNames names = ResolveScenarioNames(c.line_file, c.train_file, {}, {}, c.ignore_case);
+      EXPECT_EQ(names.nome_linea, LineNameOfLineFile(c.line_file, c.ignore_case).value());
+      EXPECT_EQ(names.numero_treno, TrainNumberOn(c.train_file, names.nome_linea, c.ignore_case).value());
+    } catch (const std::invalid_argument&) {
+      compiled = false;
+    }
+    EXPECT_EQ(compiled, c.paired);
+  }
+  EXPECT_EQ(SourceRoleOf("s/Valle_42-.TXT", true), SourceRole::TrainService);
+  EXPECT_EQ(SourceRoleOf("s/Valle_42-.TXT", false), SourceRole::Other);
+  EXPECT_EQ(SourceRoleOf("s/_linea.txt", false), SourceRole::Other);
+  EXPECT_EQ(LineNameOfTrainFile("s/Val_di_Sole_2-.txt", false), "Val_di_Sole");
+  EXPECT_EQ(LineNameOfTrainFile("s/Valle42-.txt", false), std::nullopt);
+}
+
 }  // namespace
 }  // namespace scenario::tool

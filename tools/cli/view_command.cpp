@@ -21,8 +21,9 @@ namespace {
 // Where the compile in memory puts its files.
 constexpr const char* kCompiledInMemory = "(view)";
 
+// Told apart by the names, as compile and the language server tell them.
 bool IsLineDescription(const std::string& path) {
-  return NameEndsWith(BaseName(path), "_linea.txt", FileNamesIgnoreCase());
+  return SourceRoleOf(path, FileNamesIgnoreCase()) == SourceRole::LineDescription;
 }
 
 }  // namespace

@@ -18,7 +18,6 @@ namespace scenario::lsp {
 namespace {
 
 constexpr std::string_view kLineEnding = "_linea.txt";
-constexpr std::string_view kTrainEnding = "-.txt";
 
 // The path's last component and the directory before it ("" for none).
 std::string FileNameOf(const std::string& path) {
@@ -33,20 +32,6 @@ std::string Join(const std::string& directory, const std::string& name) {
   return directory.empty() ? name : directory + "/" + name;
 }
 
-// NAME of NAME_linea.txt.
-std::string LineNameOfLine(const std::string& path) {
-  const std::string name = FileNameOf(path);
-  return name.substr(0, name.size() - kLineEnding.size());
-}
-// NAME of NAME_NUMBER-.txt; empty when the stem holds no '_'.
-std::string LineNameOfTrain(const std::string& path) {
-  const std::string name = FileNameOf(path);
-  const std::string stem = name.substr(0, name.size() - kTrainEnding.size());
-  const size_t underscore = stem.rfind('_');
-  if (underscore == std::string::npos || underscore == 0 || underscore + 1 == stem.size()) return "";
-  return stem.substr(0, underscore);
-}
-
 // A line description of the largest length, which places nothing: a train
 // service whose own line cannot be found is checked on it.
 constexpr const char* kStandInLine = "[generale]\r\nlunghezza percorso, 1000000\r\n[fine]\r\n";
@@ -55,27 +40,7 @@ constexpr const char* kStandInTrain = "[generale]\r\n[fine]\r\n";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Whether two line names read off file names name the same line: on a file
-// system that ignores case, "VALLE" and "Valle" do.
-bool SameLineName(const std::string& a, const std::string& b) {
-  if (!FileNamesIgnoreCase()) return a == b;
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto small = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-           return small(x) == small(y);
-         });
-}
-
 }  // namespace
-
-SourceRole RoleOf(const std::string& path) {
-  const std::string name = FileNameOf(path);
-  const bool ignore_case = FileNamesIgnoreCase();
-  if (name.size() > kLineEnding.size() && tool::NameEndsWith(name, kLineEnding, ignore_case))
-    return SourceRole::LineDescription;
-  if (name.size() > kTrainEnding.size() && tool::NameEndsWith(name, kTrainEnding, ignore_case))
-    return SourceRole::TrainService;
-  return SourceRole::Other;
-}
 
 // One source of a compile, in both forms: as the editor shows it and as the
 // compiler reads it.
@@ -146,8 +111,34 @@ struct ScenarioServer::SourceText {
   LineTable byte_lines;
 };
 
-ScenarioServer::ScenarioServer(FileSystem& files) : files_(files) {}
+ScenarioServer::ScenarioServer(FileSystem& files, bool names_ignore_case)
+    : files_(files), names_ignore_case_(names_ignore_case) {}
 ScenarioServer::~ScenarioServer() = default;
+
+SourceRole ScenarioServer::RoleOf(const std::string& path) const {
+  return tool::SourceRoleOf(FileNameOf(path), names_ignore_case_);
+}
+
+bool ScenarioServer::OfOneLine(const std::string& a, const std::string& b) const {
+  if (DirectoryOf(a) != DirectoryOf(b)) return false;
+  const std::string name_a = FileNameOf(a);
+  const std::string name_b = FileNameOf(b);
+  const SourceRole role_a = RoleOf(a);
+  const SourceRole role_b = RoleOf(b);
+  if (role_a == SourceRole::LineDescription && role_b == SourceRole::TrainService)
+    return tool::IsTrainServiceOf(name_b, name_a, names_ignore_case_);
+  if (role_a == SourceRole::TrainService && role_b == SourceRole::LineDescription)
+    return tool::IsTrainServiceOf(name_a, name_b, names_ignore_case_);
+  // Two sources of one kind: by the line names their own names give.
+  const auto line_name = [&](const std::string& name, SourceRole role) {
+    return role == SourceRole::LineDescription ? tool::LineNameOfLineFile(name, names_ignore_case_)
+                                               : tool::LineNameOfTrainFile(name, names_ignore_case_);
+  };
+  if (role_a != role_b || role_a == SourceRole::Other) return false;
+  const std::optional<std::string> line_a = line_name(name_a, role_a);
+  const std::optional<std::string> line_b = line_name(name_b, role_b);
+  return line_a && line_b && tool::SameLineName(*line_a, *line_b, names_ignore_case_);
+}
 
 void ScenarioServer::Open(const std::string& path, std::string text, int version) {
   drafts_.Open(path, std::move(text), version);
@@ -179,28 +170,16 @@ void ScenarioServer::Close(const std::string& path) {
       ++it;
     }
   }
-  const std::string directory = DirectoryOf(path);
-  const std::string line_name =
-      RoleOf(path) == SourceRole::LineDescription ? LineNameOfLine(path) : LineNameOfTrain(path);
-  for (const std::string& other : drafts_.Paths()) {
-    if (DirectoryOf(other) != directory) continue;
-    const SourceRole role = RoleOf(other);
-    if ((role == SourceRole::LineDescription && SameLineName(LineNameOfLine(other), line_name)) ||
-        (role == SourceRole::TrainService && SameLineName(LineNameOfTrain(other), line_name)))
-      pending_.insert(other);
-  }
+  for (const std::string& other : drafts_.Paths())
+    if (OfOneLine(path, other)) pending_.insert(other);
 }
 
 void ScenarioServer::MarkPending(const std::string& path) {
   pending_.insert(path);
   if (RoleOf(path) != SourceRole::LineDescription) return;
   // Its open train services are compiled with the new text.
-  const std::string directory = DirectoryOf(path);
-  const std::string line_name = LineNameOfLine(path);
   for (const std::string& other : drafts_.Paths())
-    if (RoleOf(other) == SourceRole::TrainService && DirectoryOf(other) == directory &&
-        SameLineName(LineNameOfTrain(other), line_name))
-      pending_.insert(other);
+    if (RoleOf(other) == SourceRole::TrainService && OfOneLine(path, other)) pending_.insert(other);
 }
 
 std::optional<std::string> ScenarioServer::FindSource(const std::string& directory,
@@ -224,10 +203,9 @@ ScenarioServer::Pair ScenarioServer::PairOf(const std::string& path) {
   if (RoleOf(path) == SourceRole::LineDescription) {
     pair.line_path = path;
     pair.line_found = true;
-    pair.line_name = LineNameOfLine(path);
+    pair.line_name = tool::LineNameOfLineFile(FileNameOf(path), names_ignore_case_).value_or("");
     const std::optional<std::string> train = FindSource(directory, [&](const std::string& candidate) {
-      return RoleOf(candidate) == SourceRole::TrainService && DirectoryOf(candidate) == directory &&
-             SameLineName(LineNameOfTrain(candidate), pair.line_name);
+      return RoleOf(candidate) == SourceRole::TrainService && OfOneLine(path, candidate);
     });
     pair.train_found = train.has_value();
     pair.train_path = train.value_or(Join(directory, pair.line_name + "_0-.txt"));
@@ -235,13 +213,13 @@ ScenarioServer::Pair ScenarioServer::PairOf(const std::string& path) {
   }
   pair.train_path = path;
   pair.train_found = true;
-  pair.line_name = LineNameOfTrain(path);
+  pair.line_name = tool::LineNameOfTrainFile(FileNameOf(path), names_ignore_case_).value_or("");
   pair.line_path = Join(directory, pair.line_name + std::string(kLineEnding));
   if (pair.line_name.empty()) return pair;
-  // By the name it has ("VALLE_LINEA.TXT" where names ignore case).
+  // As compile pairs them: the line whose name, and a '_', begin the train
+  // service's name ("VALLE_LINEA.TXT" where names ignore case).
   const std::optional<std::string> line = FindSource(directory, [&](const std::string& candidate) {
-    return RoleOf(candidate) == SourceRole::LineDescription && DirectoryOf(candidate) == directory &&
-           SameLineName(LineNameOfLine(candidate), pair.line_name);
+    return RoleOf(candidate) == SourceRole::LineDescription && OfOneLine(path, candidate);
   });
   pair.line_found = line.has_value();
   if (line) pair.line_path = *line;
@@ -376,6 +354,7 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
   request.line_file = line.path;
   request.train_file = train.path;
   request.no_line = !pair.line_found;
+  request.names_ignore_case = names_ignore_case_;
   tool::CompileReport report;
   ScenarioModel model;
   ++compiles_;
@@ -520,9 +499,8 @@ RelatedPlace PlaceOfLine(const std::string& path, const SourceDocument& document
   return {path, {{line, 0}, PositionOfLineByte(document.text, document.lines, line, text.size())}, std::string(text)};
 }
 
-SourceDocument DocumentOf(const std::string& path, const Draft& draft) {
-  return SourceDocument(RoleOf(path) == SourceRole::LineDescription ? SourceFile::LineDescription
-                                                                    : SourceFile::TrainService,
+SourceDocument DocumentOf(SourceRole role, const Draft& draft) {
+  return SourceDocument(role == SourceRole::LineDescription ? SourceFile::LineDescription : SourceFile::TrainService,
                         draft.text);
 }
 
@@ -532,19 +510,20 @@ std::optional<HoverText> ScenarioServer::Hover(const std::string& path, TextPosi
   const Draft* draft = drafts_.Find(path);
   if (!draft || RoleOf(path) == SourceRole::Other) return std::nullopt;
   const auto compiled = compiled_.find(path);
-  return HoverAt(DocumentOf(path, *draft), position, compiled == compiled_.end() ? nullptr : compiled->second.get());
+  return HoverAt(DocumentOf(RoleOf(path), *draft), position,
+                 compiled == compiled_.end() ? nullptr : compiled->second.get());
 }
 
 std::vector<Completion> ScenarioServer::Complete(const std::string& path, TextPosition position) const {
   const Draft* draft = drafts_.Find(path);
   if (!draft || RoleOf(path) == SourceRole::Other) return {};
-  return CompletionsAt(DocumentOf(path, *draft), position);
+  return CompletionsAt(DocumentOf(RoleOf(path), *draft), position);
 }
 
 std::optional<Signature> ScenarioServer::SignatureHelp(const std::string& path, TextPosition position) const {
   const Draft* draft = drafts_.Find(path);
   if (!draft || RoleOf(path) == SourceRole::Other) return std::nullopt;
-  return SignatureAt(DocumentOf(path, *draft), position);
+  return SignatureAt(DocumentOf(RoleOf(path), *draft), position);
 }
 
 std::vector<RelatedPlace> ScenarioServer::RelatedLines(const std::string& path, TextPosition position) {
@@ -586,7 +565,7 @@ std::vector<RelatedPlace> ScenarioServer::RelatedLines(const std::string& path, 
 std::vector<Symbol> ScenarioServer::Symbols(const std::string& path) const {
   const Draft* draft = drafts_.Find(path);
   if (!draft || RoleOf(path) == SourceRole::Other) return {};
-  return SymbolsOf(DocumentOf(path, *draft));
+  return SymbolsOf(DocumentOf(RoleOf(path), *draft));
 }
 
 }  // namespace scenario::lsp

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/files/file_system.h"
+#include "platform/system/file_names.h"
+#include "tools/authoring/scenario_names.h"
 #include "tools/lsp/draft_store.h"
 #include "tools/lsp/source_code.h"
 #include "tools/lsp/source_features.h"
@@ -57,15 +59,15 @@ struct FileDiagnostics {
   std::vector<SourceDiagnostic> diagnostics;
 };
 
-// Which of the two sources a file is, by its name.
-enum class SourceRole { LineDescription, TrainService, Other };
-SourceRole RoleOf(const std::string& path);
+using tool::SourceRole;
 
 class ScenarioServer {
  public:
   // `files` gives the sources that are not open, as they are on disk; the
-  // server never writes to it.
-  explicit ScenarioServer(FileSystem& files);
+  // server never writes to it. `names_ignore_case`: file names match in
+  // either case, as on the system's file systems; the sources pair as
+  // compile pairs them (tools/authoring/scenario_names.h).
+  explicit ScenarioServer(FileSystem& files, bool names_ignore_case = FileNamesIgnoreCase());
   ~ScenarioServer();
 
   void Open(const std::string& path, std::string text, int version);
@@ -116,6 +118,9 @@ class ScenarioServer {
     bool train_found = false;
   };
   Pair PairOf(const std::string& path);
+  // Which source a file is, and whether two files are sources of one line.
+  SourceRole RoleOf(const std::string& path) const;
+  bool OfOneLine(const std::string& a, const std::string& b) const;
   // The first source `wanted` takes in `directory`: an open one first, then
   // one on disk, in the order of their names.
   std::optional<std::string> FindSource(const std::string& directory,
@@ -128,6 +133,7 @@ class ScenarioServer {
   void MarkPending(const std::string& path);
 
   FileSystem& files_;
+  bool names_ignore_case_;
   DraftStore drafts_;
   std::set<std::string> pending_;
   std::set<std::string> closed_;
