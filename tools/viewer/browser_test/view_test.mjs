@@ -529,6 +529,24 @@ async function mapMoves(label, file, stationsDump, sizes = SIZES) {
   }
 }
 
+// In a column as narrow as an editor's beside its source, the map and the
+// panel go below the strips, and nothing scrolls sideways.
+async function narrow(file) {
+  const { page, context, problems } = await openPage(file, '#m=21300&span=3200&cell=432', null, { width: 700, height: 900 });
+  const layout = await page.evaluate(() => ({
+    scroll: document.documentElement.scrollWidth, width: document.documentElement.clientWidth,
+    stripsFoot: document.getElementById('strips').getBoundingClientRect().bottom,
+    mapTop: document.getElementById('map').getBoundingClientRect().top,
+    panel: document.getElementById('details').scrollWidth - document.getElementById('details').clientWidth,
+  }));
+  check('700 px wide: nothing scrolls sideways', layout.scroll <= layout.width && layout.panel <= 0, JSON.stringify(layout));
+  check('700 px wide: the map is below the strips', layout.mapTop >= layout.stripsFoot, JSON.stringify(layout));
+  const { faults } = await labelFaults(page);
+  check('700 px wide: the labels keep clear of each other', faults.length === 0, faults.slice(0, 4).join('; '));
+  check('700 px wide: no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+  await context.close();
+}
+
 // Station names found as an author writes them: any case, with or without
 // accents, a name's start before a part of a longer name. The built-in
 // sources with two stations renamed, PIANSECCO to PIÈ SECCO and SABBIONERA
@@ -627,6 +645,7 @@ try {
   await panelFits('built-in from its sources', sourcesPage, dumpJson(scenario.cell), dumpJson(scenario.station));
   await mapMoves('built-in', scenario.page, dumpJson(scenario.station));
   await findByName(builtIn);
+  await narrow(sourcesPage);
   await lookAtScenario('built-in', scenario, true);
   await moveAround(scenario);
   await inTheEditor(builtIn);
@@ -651,6 +670,15 @@ try {
     if (made === null) { console.log('skipped: ' + dir + ' stops when compiled'); continue; }
     await lookAtScenario('made-up ' + path.basename(dir) + ' (' + line.split('\t')[1] + ')', made, false);
     await readable('made-up ' + path.basename(dir) + ' (' + line.split('\t')[1] + ')', made, SIZES.slice(0, 1));
+    if (line.split('\t')[1] !== 'plan') {
+      // Without the line file there is no plan, and the map says so.
+      const { page, context, problems } = await openPage(made.page);
+      const said = await page.waitForFunction(() => document.getElementById('map-text').textContent.startsWith('No map') &&
+        document.getElementById('map-text').textContent).then((h) => h.jsonValue()).catch((e) => e.message);
+      check('made-up ' + path.basename(dir) + ': without a plan the map says there is none', said.includes('no line file'), said);
+      check('made-up ' + path.basename(dir) + ': no console error and no request outside the file', problems.length === 0, problems.join('\n  '));
+      await context.close();
+    }
   }
 } catch (error) {
   check('the tests ran to their end', false, error.stack);
