@@ -7,11 +7,11 @@
 #include "model/scenario_model.h"
 #include "platform/window/window.h"
 #include "platform/files/workspace.h"
+// The built-in scenario the run names and writes (kNomeLinea, kNumeroTreno).
+#include "sources/scenario_sources.h"
 
 namespace scenario {
 
-inline constexpr const char* kNomeLinea = "Calvisio -Sambreta";
-inline constexpr const char* kNumeroTreno = "31613";
 inline constexpr const char* kProgramName = "scenario-compactor";
 
 // Names the scenario, shows the wait window, writes the sources and forms and

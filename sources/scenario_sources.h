@@ -12,6 +12,11 @@
 
 namespace scenario {
 
+// The built-in scenario's line name and train number: its sources, its forms
+// and its compiled files are named after them.
+inline constexpr const char* kNomeLinea = "Calvisio -Sambreta";
+inline constexpr const char* kNumeroTreno = "31613";
+
 void dati_linea(const ScenarioModel& model, const Workspace& workspace);
 void dati_treno(const ScenarioModel& model, const Workspace& workspace);
 void dati_note(const ScenarioModel& model, const Workspace& workspace);

@@ -1,6 +1,5 @@
 #include "tools/cli/sources_command.h"
 
-#include "app/form_load.h"
 #include "model/file_names.h"
 #include "platform/files/directory_lock.h"
 #include "platform/files/file_set.h"
