@@ -120,8 +120,16 @@ function compare(native, web, directory) {
   keys.delete('outcome');
   keys.delete('files');
   for (const key of keys) {
-    if (!isDeepStrictEqual(report[key], web.report[key]))
-      differences.push(`${key}: native ${JSON.stringify(report[key])}, web ${JSON.stringify(web.report[key])}`);
+    const [mine, theirs] = [report[key], web.report[key]];
+    if (isDeepStrictEqual(mine, theirs)) continue;
+    // Of two lists (warnings, notes), the first entry that differs.
+    if (Array.isArray(mine) && Array.isArray(theirs)) {
+      const at = [...Array(Math.max(mine.length, theirs.length)).keys()].find((i) => !isDeepStrictEqual(mine[i], theirs[i]));
+      differences.push(`${key}: native ${mine.length} entries, web ${theirs.length}; entry ${at} is native ` +
+                       `${JSON.stringify(mine[at])}, web ${JSON.stringify(theirs[at])}`);
+    } else {
+      differences.push(`${key}: native ${JSON.stringify(mine)}, web ${JSON.stringify(theirs)}`);
+    }
   }
   const nativeNames = (report.files ?? []).map((file) => path.basename(file));
   const webNames = web.files.map((file) => file.name);
