@@ -5,7 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/form_load.h"
 #include "compiler/fields/error_numbers.h"
 #include "encoding/text_encoding.h"
 #include "model/file_names.h"
