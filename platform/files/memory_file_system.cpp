@@ -21,6 +21,15 @@ std::string ParentOf(const std::string& path) {
   return Normal(std::filesystem::path(Normal(path)).parent_path().generic_string());
 }
 
+// The last part of a path, as its bytes. std::filesystem would take a name
+// through the system's code page on Windows, and a Windows-1252 letter
+// would not come back as it was.
+std::string LastPart(const std::string& path) {
+  const char* separators = std::filesystem::path::preferred_separator == '\\' ? "/\\" : "/";
+  const size_t at = path.find_last_of(separators);
+  return at == std::string::npos ? path : path.substr(at + 1);
+}
+
 // Whether the normal path `path` lies somewhere below the directory `directory`.
 bool Below(const std::string& path, const std::string& directory) {
   return path.size() > directory.size() && path.compare(0, directory.size() + 1, directory + "/") == 0;
@@ -100,7 +109,7 @@ Status MemoryFileSystem::ListDirectory(const std::string& path, std::vector<std:
   if (!DirectoryExists(path)) return NotFound("list");
   const std::string directory = Normal(path);
   for (const auto& [file, contents] : files)
-    if (ParentOf(file) == directory) names->push_back(std::filesystem::path(file).filename().string());
+    if (ParentOf(file) == directory) names->push_back(LastPart(file));
   return Status::Ok();
 }
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace scenario {
 namespace {
@@ -43,6 +45,20 @@ TEST(MemoryFileSystem, APathThatIsADirectoryIsNotReplaced) {
   EXPECT_FALSE(status.ok());
   EXPECT_EQ(status.code(), StatusCode::InTheWay);
   EXPECT_EQ(files.files.count("/d/sub"), 0u);
+}
+
+// Names are the system's bytes: a Windows-1252 letter comes back from a
+// listing as it went in, whatever the system's code page.
+TEST(MemoryFileSystem, AListingGivesNamesAsTheirBytes) {
+  MemoryFileSystem files;
+  files.files["/s/citt\xE0_42-.txt"] = "a";
+  files.files["/s/CITT\xC0_linea.txt"] = "b";
+  files.files["/s/sub/other.txt"] = "c";
+  std::vector<std::string> names;
+  ASSERT_TRUE(files.ListDirectory("/s", &names).ok());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"CITT\xC0_linea.txt", "citt\xE0_42-.txt"}));
+  for (const std::string& name : names) EXPECT_TRUE(files.FileExists("/s/" + name)) << name;
 }
 
 }  // namespace
