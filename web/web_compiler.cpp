@@ -15,6 +15,7 @@
 #include "sources/scenario_sources.h"
 #include "tools/authoring/author_compile.h"
 #include "tools/authoring/error_messages.h"
+#include "tools/authoring/report_json.h"
 #include "tools/common/refusal.h"
 #include "tools/lsp/language_server.h"
 #include "tools/lsp/transport.h"
@@ -25,7 +26,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 using tool::CompileReport;
-using tool::SourcePlace;
 
 // The directory in memory the compiled files are written to; the sources
 // stand under their own names beside it.
@@ -34,21 +34,6 @@ constexpr const char* kOutputDirectory = "compiled";
 std::string BaseName(const std::string& path) {
   const std::string::size_type slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// "file", "line" and "column" of a place; null where it has none. (The
-// fields and texts of the report are those of `scenario-tool compile
-// --json`: the native-against-web differential holds them equal.)
-void PutPlace(Json& json, const std::optional<SourcePlace>& place) {
-  json["file"] = place ? Json(MessageToUtf8(place->file)) : nullptr;
-  const bool has_line = place && place->line > 0;
-  json["line"] = has_line ? Json(place->line) : nullptr;
-  json["column"] = has_line ? Json(place->column) : nullptr;
-}
-
-std::string StopText(int32_t numero) {
-  if (tool::SourceOf(numero) == ErrorSource::CompileRun) return tool::ErrorText(numero);
-  return "no route was read, so there is nothing to compile";
 }
 
 const char* OutcomeOf(const CompileReport& report) {
@@ -60,49 +45,9 @@ const char* OutcomeOf(const CompileReport& report) {
 Json ReportJson(const CompileReport& report, const std::vector<NamedBytes>& files) {
   Json json;
   json["outcome"] = OutcomeOf(report);
-  json["nome_linea"] = Windows1252ToUtf8(report.names.nome_linea);
-  json["numero_treno"] = Windows1252ToUtf8(report.names.numero_treno);
-  json["codice_errore"] = report.codice_errore;
-  json["posizione_errore"] = report.posizione_errore;
-  // A run stopped with no error in the slot tells the number it stopped with.
-  json["message"] = tool::ErrorText(report.codice_errore == 0 && report.stopped_with ? *report.stopped_with
-                                                                                      : report.codice_errore);
-  json["cause"] = report.cause ? Json(*report.cause) : nullptr;
-  PutPlace(json, report.place);
-  if (report.stopped_with)
-    json["files_hold_everything_read"] = nullptr;
-  else
-    json["files_hold_everything_read"] = report.codice_errore == 0 ||
-                                         tool::SourceOf(report.codice_errore) == ErrorSource::AfterReading ||
-                                         tool::SourceOf(report.codice_errore) == ErrorSource::CellRules;
-  json["stopped_with"] = report.stopped_with ? Json(*report.stopped_with) : nullptr;
-  json["stopped_message"] = report.stopped_with ? Json(StopText(*report.stopped_with)) : nullptr;
-  if (report.line_stop_place) {
-    Json stop;
-    PutPlace(stop, report.line_stop_place);
-    stop["codice_errore"] = error_number::kBeyondRoute;
-    stop["posizione_errore"] = report.line_stop_position;
-    json["line_description_stop"] = stop;
-  } else {
-    json["line_description_stop"] = nullptr;
-  }
-  Json notes = Json::array();
-  for (const tool::CompileNote& note : report.notes) {
-    Json entry;
-    PutPlace(entry, note.place);
-    entry["message"] = note.message;
-    notes.push_back(entry);
-  }
-  json["notes"] = notes;
-  Json warnings = Json::array();
-  for (const tool::CompileWarning& warning : report.warnings) {
-    Json entry;
-    PutPlace(entry, warning.place);
-    entry["message"] = warning.message;
-    entry["kind"] = warning.kind;
-    warnings.push_back(entry);
-  }
-  json["warnings"] = warnings;
+  // The fields and texts of `scenario-tool compile --json`, made by the
+  // same code; the native-against-web differential holds them equal.
+  tool::PutCompileReport(json, report);
   Json names = Json::array();
   for (const NamedBytes& file : files) names.push_back(MessageToUtf8(file.name));
   json["files"] = names;
