@@ -5,6 +5,7 @@
 #include "platform/files/file_set.h"
 #include "sources/text_file_writer.h"
 #include "tools/cli/exit_status.h"
+#include "tools/cli/sources_command.h"
 #include "tools/common/refusal.h"
 
 namespace scenario::tool {
@@ -12,15 +13,8 @@ namespace scenario::tool {
 namespace {
 
 constexpr const char* kCommand = "scenario-tool new";
-
-void RefuseExisting(FileSystem& files, const std::vector<std::string>& paths) {
-  std::string existing;
-  for (const std::string& path : paths)
-    if (files.FileExists(path)) existing += "\n  " + path;
-  if (!existing.empty())
-    throw Refusal("these files exist already and would be replaced:" + existing +
-                  "\nwrite into another directory (-o DIR), choose other names, or give --force to replace them");
-}
+constexpr const char* kInsteadOfReplacing =
+    "write into another directory (-o DIR), choose other names, or give --force to replace them";
 
 }  // namespace
 
@@ -33,11 +27,11 @@ std::vector<std::string> WriteNewScenario(FileSystem& files, const std::string& 
   const std::string train_name = TrainSourceName(nome_linea, numero_treno);
   const std::vector<std::string> paths = {workspace.PathOf(line_name), workspace.PathOf(train_name)};
 
-  if (!replace) RefuseExisting(files, paths);
+  if (!replace) RefuseExistingFiles(files, paths, kInsteadOfReplacing);
   RequireOk(files.MakeDirectory(directory), directory);
   WorkspaceHold hold(workspace, LockWaitLimit(), tell);
   // Another run may have written them while this one waited.
-  if (!replace) RefuseExisting(files, paths);
+  if (!replace) RefuseExistingFiles(files, paths, kInsteadOfReplacing);
   // Both sources or neither.
   FileSet written(workspace);
   Workspace gathering = workspace;

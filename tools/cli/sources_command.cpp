@@ -16,18 +16,12 @@ std::vector<std::string> BuiltInSourceNames() {
           FormName(kNomeLinea, kNumeroTreno, "scheda_treno.txt")};
 }
 
-namespace {
-
-void RefuseExisting(FileSystem& files, const std::vector<std::string>& paths) {
+void RefuseExistingFiles(FileSystem& files, const std::vector<std::string>& paths, const std::string& instead) {
   std::string existing;
   for (const std::string& path : paths)
     if (files.FileExists(path)) existing += "\n  " + path;
-  if (!existing.empty())
-    throw Refusal("these files exist already and would be replaced:" + existing +
-                  "\nwrite into another directory, or give --force to replace them");
+  if (!existing.empty()) throw Refusal("these files exist already and would be replaced:" + existing + "\n" + instead);
 }
-
-}  // namespace
 
 std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::string& directory,
                                              bool replace, const WorkspaceHold::Tell& tell) {
@@ -36,11 +30,11 @@ std::vector<std::string> WriteBuiltInSources(FileSystem& files, const std::strin
   std::vector<std::string> paths;
   for (const std::string& name : BuiltInSourceNames()) paths.push_back(workspace.PathOf(name));
 
-  if (!replace) RefuseExisting(files, paths);
+  if (!replace) RefuseExistingFiles(files, paths, "write into another directory, or give --force to replace them");
   RequireOk(files.MakeDirectory(directory), directory);
   WorkspaceHold hold(workspace, LockWaitLimit(), tell);
   // Another run may have written them while this one waited.
-  if (!replace) RefuseExisting(files, paths);
+  if (!replace) RefuseExistingFiles(files, paths, "write into another directory, or give --force to replace them");
   ScenarioModel model;
   model.nome_linea = kNomeLinea;
   model.numero_treno = kNumeroTreno;

@@ -13,6 +13,10 @@ namespace scenario::tool {
 // The names of the five files, in the order they are written.
 std::vector<std::string> BuiltInSourceNames();
 
+// Refuses, naming each, the files of `paths` that exist already; `instead`
+// tells the author what to do rather than replace them.
+void RefuseExistingFiles(FileSystem& files, const std::vector<std::string>& paths, const std::string& instead);
+
 // Writes the five files into `directory` (created when missing) and returns
 // their paths. Unless `replace` is set, refuses (Refusal naming
 // them) when any of them exists already, so that an edited source is never
