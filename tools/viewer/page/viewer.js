@@ -776,6 +776,22 @@
     for (let i = 0; i < out.length; ++i) out[i] = view.getFloat64(8 * i, true);
     return out;
   }
+  // The first curve, from `index` on, that does not end before metre j.
+  function curveReaching(curves, index, j) {
+    while (index < curves.length && curves[index].start_m + curves[index].length_m < j) ++index;
+    return index;
+  }
+  // The curvature at metre j (0 on the straight), given curveReaching's curve.
+  function curvatureAt(curves, index, j) {
+    return index < curves.length && curves[index].start_m < j ? curves[index].curvature : 0;
+  }
+  // The next point of the plan from the two before it: the compile's own
+  // arithmetic, in its order, so that every point comes out to the bit.
+  function nextPlanPoint(x0, y0, x1, y1, c) {
+    const dx = x1 - x0, dy = y1 - y0;
+    return [x1 + (dx + c * dy), y1 + (dy - c * dx)];
+  }
+
   function planPoint(x) {
     const plan = data.plan;
     if (x < 2) return plan.seeds[x];
@@ -795,11 +811,8 @@
       if (given) {
         [nx, ny] = given;
       } else {
-        while (curve < curves.length && curves[curve].start_m + curves[curve].length_m < j) ++curve;
-        const c = curve < curves.length && curves[curve].start_m < j ? curves[curve].curvature : 0;
-        const dx = x1 - x0, dy = y1 - y0;
-        nx = x1 + (dx + c * dy);
-        ny = y1 + (dy - c * dx);
+        curve = curveReaching(curves, curve, j);
+        [nx, ny] = nextPlanPoint(x0, y0, x1, y1, curvatureAt(curves, curve, j));
       }
       x0 = x1; y0 = y1; x1 = nx; y1 = ny;
     }
@@ -868,11 +881,8 @@
         if (e < exceptions.length && exceptions[e] === j) {
           [nx, ny] = planExceptions.get(j);
         } else {
-          while (curve < curves.length && curves[curve].start_m + curves[curve].length_m < j) ++curve;
-          const c = curve < curves.length && curves[curve].start_m < j ? curves[curve].curvature : 0;
-          const dx = x1 - x0, dy = y1 - y0;
-          nx = x1 + (dx + c * dy);
-          ny = y1 + (dy - c * dx);
+          curve = curveReaching(curves, curve, j);
+          [nx, ny] = nextPlanPoint(x0, y0, x1, y1, curvatureAt(curves, curve, j));
         }
         x0 = x1; y0 = y1; x1 = nx; y1 = ny;
         keep(j, x1, y1);
