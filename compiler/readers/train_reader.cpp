@@ -1,28 +1,31 @@
+// The reading of the train service: its general section, the steps of
+// speed and adhesion, signals, slowdowns, code changes and stations, and
+// the closing fill of the route.
 #include "compiler/readers/train_reader.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "compiler/fields/arithmetic.h"
-#include "compiler/fields/keyword_match.h"
 #include "compiler/fields/error_numbers.h"
 #include "compiler/fields/failure_causes.h"
+#include "compiler/fields/keyword_match.h"
 #include "compiler/fields/keyword_table.h"
 #include "compiler/fields/model_access.h"
 #include "compiler/fields/reading_rules.h"
-#include "compiler/readers/signal_placement.h"
-#include "compiler/readers/slowdown_placement.h"
 #include "compiler/fields/runtime_failure.h"
 #include "compiler/fields/source_warnings.h"
+#include "compiler/readers/signal_placement.h"
+#include "compiler/readers/slowdown_placement.h"
+#include "compiler/readers/train_reader_parts.h"
 #include "model/file_names.h"
 
 namespace scenario {
+
+namespace train_reading {
 
 namespace {
 
@@ -35,849 +38,510 @@ constexpr int32_t kStationSpacing = 350;
 constexpr int64_t kMostBrakedMass = 300;
 constexpr int64_t kMostCoaches = 100;
 
-// A value that holds along the route from the cell of its step line up to
-// the cell before the next line of its kind.
-struct StepFill {
-  int64_t index = 0;      // first cell not yet given a value
-  int32_t previous = 0;   // value of the last line read
-  FieldPosition previous_at;  // where that value was written
-};
-
 uint8_t SpeedFifth(int32_t speed) { return RoundToByte(speed / 5.0); }
-
-std::string Metres(int64_t metres) { return std::to_string(metres) + " m"; }
-
-// What the warnings remember of the lines read before: only kept while an
-// observer listens.
-struct TrainWarningState {
-  FieldPosition at;  // the keyword field of the line being read
-  std::array<FieldPosition, 4> general_lines{};
-  bool speed_seen = false;
-  int32_t speed_position = 0;
-  bool adhesion_seen = false;
-  int32_t adhesion_position = 0;
-  bool station_seen = false;
-  // The timetable time of the last station that has one.
-  int32_t last_orario = 0;
-  std::string last_timed_station;
-  // Which item wrote the approach mark each cell holds, with its line.
-  std::map<int64_t, std::pair<std::string, int>> marks;
-};
 
 uint8_t AdhesionByte(int32_t adhesion) { return Low8(adhesion); }
 
-class TrainServiceReading {
- public:
-  TrainServiceReading(ScenarioModel& model, OpenSource& source, int32_t indice_cartello)
-      : model_(model),
-        source_(source),
-        fields_(source.fields()),
-        warn_(source.warnings()),
-        indice_cartello_(indice_cartello) {}
-
-  void Run() {
-    // Everything before the general section is passed over.
-    bool general_found = false;
-    while (!source_.AtEnd()) {
-      const std::string field = source_.ReadKeyword();
-      if (ContainsIgnoringCase(field, "[generale]")) {
-        general_found = true;
-        break;
-      }
-      if (warn_) WarnBeforeGeneral(field);
-    }
-    general_found_ = general_found;
-    if (warn_) {
-      if (general_found)
-        warn_->EnterSection("generale");
-      else
-        warn_->Warn({}, WarningKind::EmptyService,
-                    "the train service has no [generale] line: nothing in it is read, so the train has no "
-                    "station, no speed limit and no adhesion");
-    }
-    std::string riga;
-    while (source_.ReadKeywordPassingComments(kCommentsBeforeKeyword, &riga)) {
-      AfterLine next = HandleLine(riga);
-      if (next == AfterLine::Stopped) return;
-      if (next == AfterLine::Close) break;
-    }
-    Close();
-  }
-
- private:
-  // Every keyword test is made on the same field, in this order; a field
-  // that matches several reads the values of each in turn.
-  AfterLine HandleLine(const std::string& riga) {
-    if (warn_) WarnField(riga);
-    if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa")) {
-      fields_.BeginValues(keyword::kMassaFrenata);
-      stazione(model_, kRecordDatiGenerali).inizio_zona = fields_.ReadLong();
-      if (warn_)
-        warn_->OutsideRange(ValueAt(0), "the braked-mass percentage", stazione(model_, kRecordDatiGenerali).inizio_zona,
-                            0, kMostBrakedMass, "a braked-mass percentage");
-    }
-    if (ContainsIgnoringCase(riga, "vetture")) {
-      fields_.BeginValues(keyword::kNumeroVetture);
-      stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
-      if (warn_)
-        warn_->OutsideRange(ValueAt(0), "the number of coaches", stazione(model_, kRecordDatiGenerali).progressiva, 1,
-                            kMostCoaches, "a train's coaches");
-    }
-    if (ContainsIgnoringCase(riga, "velocit")) {
-      fields_.BeginValues(keyword::kVelocita);
-      if (AfterLine next = ReadStep(speed_, &rec_cella::velocita_limite, SpeedFifth); next != AfterLine::GoOn)
-        return next;
-    }
-    if (ContainsIgnoringCase(riga, "aderenza")) {
-      fields_.BeginValues(keyword::kAderenza);
-      if (AfterLine next = ReadStep(adhesion_, &rec_cella::aderenza, AdhesionByte); next != AfterLine::GoOn)
-        return next;
-    }
-    if (ContainsIgnoringCase(riga, "orologio")) {
-      fields_.BeginValues(keyword::kOrologio);
-      rec_stazione& treno = stazione(model_, kRecordTreno);
-      treno.par_7 = fields_.ReadInteger();
-      treno.par_8 = fields_.ReadInteger();
-      treno.par_9 = fields_.ReadInteger();
-      if (warn_) WarnTimeOfDay("the clock's", treno.par_7, treno.par_8, treno.par_9);
-    }
-    if (ContainsIgnoringCase(riga, "sabbia")) {
-      fields_.BeginValues(keyword::kSabbia);
-      stazione(model_, kRecordTreno).par_4 = fields_.ReadInteger();
-    }
-    if (ContainsIgnoringCase(riga, "segnale")) {
-      if (AfterLine next = ReadSignal(); next != AfterLine::GoOn) return next;
-    }
-    if (ContainsIgnoringCase(riga, "rallentamento")) {
-      if (AfterLine next = ReadSlowdown(); next != AfterLine::GoOn) return next;
-    }
-    if (ContainsIgnoringCase(riga, "abbattimento")) {
-      if (AfterLine next = ReadCodeChange(); next != AfterLine::GoOn) return next;
-    }
-    if (ContainsIgnoringCase(riga, "stazione")) return ReadStation();
-    return AfterLine::GoOn;
-  }
-
-  // A field before the general section, which the reading passes over.
-  void WarnBeforeGeneral(const std::string& field) {
-    const FieldPosition at = fields_.last_field();
-    if (field.empty() || IsComment(field) || !HeaderName(field).empty() || warned_before_general_) return;
-    warned_before_general_ = true;
-    warn_->Warn(at, WarningKind::WrongSection,
-                "'" + field + "' stands before [generale]: everything before that line is skipped");
-  }
-
-  // The warnings of a keyword field: the section it stands in, a general
-  // value given again, a field no test knows.
-  void WarnField(const std::string& riga) {
-    ws_.at = fields_.last_field();
-    struct Test {
-      bool matched;
-      const char* keyword;
-      const char* section;
-      int general;  // index of a general value, -1 for the others
-    };
-    const Test tests[] = {
-        {ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa"), "percentuale massa frenata",
-         "generale", 0},
-        {ContainsIgnoringCase(riga, "vetture"), "numero vetture", "generale", 1},
-        {ContainsIgnoringCase(riga, "velocit"), "velocita", "vel_limite", -1},
-        {ContainsIgnoringCase(riga, "aderenza"), "aderenza", "aderenze", -1},
-        {ContainsIgnoringCase(riga, "orologio"), "orologio", "generale", 2},
-        {ContainsIgnoringCase(riga, "sabbia"), "sabbia", "generale", 3},
-        {ContainsIgnoringCase(riga, "segnale"), "segnale", "segnali", -1},
-        {ContainsIgnoringCase(riga, "rallentamento"), "rallentamento", "rallentamenti", -1},
-        {ContainsIgnoringCase(riga, "abbattimento"), "abbattimento", "codici", -1},
-        {ContainsIgnoringCase(riga, "stazione"), "stazione", "stazioni", -1}};
-    bool matched = false;
-    std::vector<std::string> keywords;
-    for (const Test& test : tests)
-      if (test.matched) keywords.push_back(test.keyword);
-    warn_->SeveralKeywords(riga, ws_.at, keywords);
-    for (const Test& test : tests) {
-      if (!test.matched) continue;
-      if (!matched) warn_->Recognised(test.keyword, test.section, ws_.at);
-      matched = true;
-      if (test.general < 0) continue;
-      FieldPosition& before = ws_.general_lines[static_cast<size_t>(test.general)];
-      if (before.line > 0 && !warn_->WarnedOnLine(ws_.at.line))
-        warn_->Warn(ws_.at, WarningKind::ValueReplaced,
-                    "'" + std::string(test.keyword) + "' is given again: this value replaces the one of line " +
-                        std::to_string(before.line));
-      before = ws_.at;
-    }
-    if (!matched) warn_->Unrecognised(riga, ws_.at);
-  }
-
-  // Hours, minutes and seconds (values 0 to 2 of the line, or from
-  // `first`) that make no time of day.
-  void WarnTimeOfDay(const std::string& whose, int32_t hours, int32_t minutes, int32_t seconds, size_t first = 0) {
-    warn_->OutsideRange(ValueAt(first), whose + " hours", hours, 0, 23, "the hours of a time of day");
-    warn_->OutsideRange(ValueAt(first + 1), whose + " minutes", minutes, 0, 59, "minutes");
-    warn_->OutsideRange(ValueAt(first + 2), whose + " seconds", seconds, 0, 59, "seconds");
-  }
-
-  // An item placed beyond the line's own length, in the run-out after it.
-  void WarnRunOut(const std::string& item, int32_t position) {
-    const int32_t length = model_.stazioni[kRecordDatiGenerali].fine_zona;
-    if (position <= length) return;
-    warn_->Warn(ws_.at, WarningKind::RunOut,
-                item + " at " + Metres(position) + " lies beyond the end of the line at " + Metres(length) +
-                    ", in the 7000 m run-out after it");
-  }
-
-  // A step not beyond the step of its kind before it.
-  void WarnStep(const char* kind, bool& seen, int32_t& previous_position, const StepFill& fill, int32_t position,
-                int64_t first_cell) {
-    if (!seen && first_cell > 0)
-      warn_->Warn(ws_.at, WarningKind::FirstStep,
-                  std::string("the first ") + kind + " step is at " + Metres(position) + ": the route before it, up to cell " +
-                      std::to_string(first_cell - 1) + ", has the " + kind +
-                      " 0; write the first step at 0 m");
-    if (seen && first_cell <= fill.index) {
-      if (first_cell > 0)
-        warn_->Warn(ws_.at, WarningKind::PositionBack,
-                    std::string("the ") + kind + " step at " + Metres(position) + " is not beyond the previous one at " +
-                        Metres(previous_position) + ": the previous value keeps one more route cell, cell " +
-                        std::to_string(fill.index) + ", and this one applies from cell " +
-                        std::to_string(fill.index + 1) + " on");
-      else
-        warn_->Warn(ws_.at, WarningKind::PositionBack,
-                    std::string("the ") + kind + " step at " + Metres(position) + " is not beyond the previous one at " +
-                        Metres(previous_position) + ": it replaces it, and the previous value is never used");
-    }
-    seen = true;
-    previous_position = position;
-  }
-
-  // An item beyond the route's reach: recorded, and the reading goes on to
-  // the closing steps.
-  AfterLine OutOfRange(int32_t posizione, const std::string& item, double margin = kItemMargin) {
-    model_.codice_errore = error_number::kBeyondRoute;
-    model_.posizione_errore = posizione;
-    source_.ExplainStop(ValueAt(0), causes::BeyondRoute(item, posizione, margin, model_) +
-                                        "; the reading of the train service stops here");
-    stopped_short_ = true;
-    return AfterLine::Close;
-  }
-
-  // What took route cell `cell`, when the warnings know it.
-  std::string HolderOf(int64_t cell) const { return warn_ ? warn_->HolderOf(cell) : std::string(); }
-
-  // Where value `index` of the line being read began; its keyword for
-  // causes::kKeyword.
-  FieldPosition ValueAt(size_t index) const {
-    return index == causes::kKeyword ? fields_.keyword_position() : fields_.value_position(index);
-  }
-
-  AfterLine Stop(int32_t numero, int32_t posizione) {
-    source_.CloseAndDelete();
-    model_.codice_errore = numero;
-    model_.posizione_errore = posizione;
-    return AfterLine::Stopped;
-  }
-
-  AfterLine StopKeepingPosition(int32_t numero) {
-    source_.CloseAndDelete();
-    model_.codice_errore = numero;
-    return AfterLine::Stopped;
-  }
-
-  // Gives `fill.previous` to the cells from the fill index up to the cell
-  // before `end`, never past the route's last cell; at least one cell.
-  template <typename ValueOf>
-  void FillSteps(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of, int64_t end) {
-    if (fill.index >= model_.ultima_cella) return;
-    const uint8_t value = StepValue(fill, value_of);
-    do {
-      if (fill.index >= model_.ultima_cella) break;
-      cella(model_, fill.index).*field = value;
-      ++fill.index;
-    } while (fill.index < end);
-  }
-
-  // The value a step line gives its cells. It is computed when the next
-  // line of its kind, or the end of the file, fills them: a value that does
-  // not fit is the fault of the line that gave it. Only a speed can fail
-  // (its fifth must fit a byte); an adhesion keeps its low bits.
-  template <typename ValueOf>
-  uint8_t StepValue(const StepFill& fill, ValueOf value_of) {
-    return NamingCause([&] { return value_of(fill.previous); }, [&](RuntimeFailure& failure) {
-      failure.SetCause(fill.previous_at, causes::SpeedFifth(fill.previous, fill.previous_at),
-                       causes::SpeedFifthFix(fill.previous, fill.previous_at));
-    });
-  }
-
-  template <typename ValueOf>
-  AfterLine ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
-    const int32_t posizione = fields_.ReadLong();
-    const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin))
-      return OutOfRange(posizione, &fill == &speed_ ? "the speed step" : "the adhesion step");
-    const int64_t first_cell = round_half_even(InCells(posizione));
-    if (warn_) {
-      if (&fill == &speed_) {
-        WarnStep("speed", ws_.speed_seen, ws_.speed_position, fill, posizione, first_cell);
-        if (value % 5 != 0 && value > 0 && value <= 1275)
-          warn_->Warn(fields_.value_position(1), WarningKind::ValueRange,
-                      "the speed " + std::to_string(value) + " km/h is kept in steps of 5 km/h: it is compiled as " +
-                          std::to_string(5 * static_cast<int>(RoundToByte(value / 5.0))) +
-                          " km/h; write a multiple of 5");
-      } else {
-        WarnStep("adhesion", ws_.adhesion_seen, ws_.adhesion_position, fill, posizione, first_cell);
-        if (value < 0 || value > 255)
-          warn_->Warn(ws_.at, WarningKind::LowBits,
-                      "the adhesion " + std::to_string(value) + " does not fit a byte: only its low 8 bits are kept (" +
-                          std::to_string(static_cast<int>(Low8(value))) + ")");
-      }
-    }
-    if (first_cell > 0) FillSteps(fill, field, value_of, first_cell);
-    fill.previous = value;
-    fill.previous_at = fields_.value_position(1);
-    return AfterLine::GoOn;
-  }
-
-  AfterLine ReadSignal() {
-    fields_.BeginValues(keyword::kSegnale);
-    int32_t posizione = fields_.ReadLong();
-    int32_t sx = fields_.ReadLong();
-    int32_t s1 = fields_.ReadLong();
-    int32_t s2 = fields_.ReadLong();
-    int32_t s3 = fields_.ReadLong();
-    int32_t rapp = fields_.ReadLong();
-    int32_t dx = fields_.ReadLong();
-    int32_t d1 = fields_.ReadLong();
-    int32_t d2 = fields_.ReadLong();
-    int32_t d3 = fields_.ReadLong();
-    int32_t tempo = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the signal");
-    if (warn_) {
-      WarnRunOut("the signal", posizione);
-      WarnSignalBits(sx, s1, s2, s3, rapp, dx, d1, d2, d3);
-      WarnSignalCodes(sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
-      if (sx == 2 && (tempo < 0 || tempo > 255))
-        warn_->Warn(ws_.at, WarningKind::LowBits,
-                    "the signal's time " + std::to_string(tempo) + " does not fit a byte: only its low 8 bits are kept (" +
-                        std::to_string(static_cast<int>(Low8(tempo))) + ")");
-    }
-    const std::array<int32_t, 11> read = {posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo};
-    std::optional<MarkerWatch> watch;
-    if (warn_) watch.emplace(model_);
-    const int64_t signal_cell = round_half_even(InCells(posizione) + 1);
-    std::vector<int64_t> mark_cells;
-    for (int64_t n = 1; n <= 4; ++n) mark_cells.push_back(signal_cell - 2 * n);
-    const std::vector<int> marks_before = warn_ ? MarksOn(mark_cells) : std::vector<int>();
-    NamingCause([&] { memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo); },
-                [&](RuntimeFailure& failure) {
-                  const causes::Cause cause = causes::SignalOutside(failure, read);
-                  failure.SetCause(ValueAt(cause.value), cause.text);
-                });
-    // Any error in the slot stops the reading here, also one left by the
-    // line description.
-    if (model_.codice_errore == error_number::kSignalCellTaken)
-      source_.ExplainStop(ValueAt(0), CellTaken("the signal", posizione, signal_cell, 1, HolderOf(signal_cell), model_));
-    if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
-    if (warn_) {
-      warn_->Holds(signal_cell, "the signal at " + Metres(posizione), ValueAt(0));
-      WarnMarksReplaced("the signal at " + Metres(posizione), mark_cells, marks_before);
-    }
-    if (watch) watch->After(*warn_, model_, ValueAt(0), "the signal", posizione);
-    return AfterLine::GoOn;
-  }
-
-  // The signal's values as its cell stores them: each sum in 16 bits, the
-  // code of the approach marks in 8.
-  void WarnSignalBits(int64_t sx, int64_t s1, int64_t s2, int64_t s3, int64_t rapp, int64_t dx, int64_t d1,
-                      int64_t d2, int64_t d3) {
-    const auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
-    if (fits(rapp * 10) && fits(sx * 3) && fits(rapp * 10 + sx * 3))
-      warn_->SixteenBits(ValueAt(5), "the signal's rapp × 10 + sx × 3 + dx (valore_4),", rapp * 10 + sx * 3 + dx);
-    const int64_t tens[3] = {s1, s2, s3};
-    const int64_t units[3] = {d1, d2, d3};
-    for (size_t i = 0; i < 3; ++i) {
-      const std::string n = std::to_string(i + 1);
-      if (fits(tens[i] * 10))
-        warn_->SixteenBits(ValueAt(2 + i), "the signal's s" + n + " × 10 + d" + n + " (valore_" + n + "),",
-                           tens[i] * 10 + units[i]);
-    }
-    const int64_t code = sx * 3 + dx;
-    if (fits(sx * 3) && fits(code) && fits(code * 10) && (code * 10 + 1 < 0 || code * 10 + 4 > 255))
-      warn_->Warn(ValueAt(1), WarningKind::LowBits,
-                  "the signal's approach marks, (sx × 3 + dx) × 10 + 1 to 4 = " + std::to_string(code * 10 + 1) +
-                      " to " + std::to_string(code * 10 + 4) +
-                      ", do not fit a byte (0 to 255): only their low 8 bits are kept, " +
-                      std::to_string(Low8(code * 10 + 1)) + " to " + std::to_string(Low8(code * 10 + 4)) +
-                      "; write sx and dx so that sx × 3 + dx lies from 0 to 25");
-  }
-
-  // Signal values outside what the packed cell reads back as, and a tempo
-  // that the compile bends or drops.
-  void WarnSignalCodes(int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx, int32_t d1,
-                       int32_t d2, int32_t d3, int32_t tempo) {
-    const char* const names[] = {"s1", "s2", "s3"};
-    const int32_t tens[] = {s1, s2, s3};
-    const int32_t units[] = {d1, d2, d3};
-    for (size_t i = 0; i < 3; ++i) {
-      const std::string n = std::to_string(i + 1);
-      warn_->OutsideRange(ValueAt(7 + i), std::string("the signal's d") + n, units[i], 0, 9,
-                          "the units of valore_" + n + " (s" + n + " × 10 + d" + n + ")");
-      if (tens[i] < 0)
-        warn_->OutsideRange(ValueAt(2 + i), std::string("the signal's ") + names[i], tens[i], 0, INT32_MAX / 10,
-                            "the tens of valore_" + n);
-    }
-    warn_->OutsideRange(ValueAt(6), "the signal's dx", dx, 0, 2, "dx in valore_4 (rapp × 10 + sx × 3 + dx)");
-    if (rapp < 0) warn_->OutsideRange(ValueAt(5), "the signal's rapp", rapp, 0, 3276, "the tens of valore_4");
-    if (int64_t{sx} * 3 + dx == 8)
-      warn_->Warn(ValueAt(1), WarningKind::UnknownCode,
-                  "the signal's sx " + std::to_string(sx) + " and dx " + std::to_string(dx) +
-                      " give sx × 3 + dx = 8, so its approach marks are 81 to 84, the marks of a station's stop: in "
-                      "the compiled cells the two cannot be told apart; choose another sx or dx");
-    if (sx == 2 && tempo >= 1 && tempo <= 100)
-      warn_->Warn(ValueAt(10), WarningKind::UnknownCode,
-                  "the signal's tempo " + std::to_string(tempo) +
-                      " lies from 1 to 100, and every such tempo is compiled as 101; write 0, or 101 to 255");
-    else if (sx != 2 && tempo != 0)
-      warn_->Warn(ValueAt(10), WarningKind::UnknownCode,
-                  "the signal's tempo " + std::to_string(tempo) + " is dropped: only a signal with sx 2 keeps its "
-                  "tempo, and this one has sx " + std::to_string(sx) + "; write 0, or sx 2");
-  }
-
-  AfterLine ReadSlowdown() {
-    fields_.BeginValues(keyword::kRallentamento);
-    int32_t x = fields_.ReadLong();
-    int32_t v = fields_.ReadLong();
-    int32_t l = fields_.ReadLong();
-    int32_t f_tt = fields_.ReadLong();
-    int32_t f_ta = fields_.ReadLong();
-    int32_t d_v = fields_.ReadLong();
-    if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x, "the slowdown");
-    if (warn_) {
-      WarnSlowdown(x, l);
-      warn_->SixteenBits(ValueAt(1), "the slowdown's speed v", v);
-      if (f_ta != 0 && f_ta != 1)
-        warn_->Warn(ValueAt(4), WarningKind::UnknownCode,
-                    "the slowdown's f_ta " + std::to_string(f_ta) +
-                        " is a flag, read only as 0 or not 0: it is compiled as 1 (marker cells before the warning "
-                        "board); write 0 or 1");
-      warn_->SixteenBits(ValueAt(3), "the slowdown's f_tt", f_tt);
-      if (d_v != 0) warn_->SixteenBits(ValueAt(5), "the slowdown's d_v", d_v);
-    }
-    std::optional<MarkerWatch> watch;
-    if (warn_) watch.emplace(model_);
-    NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
-                [&](RuntimeFailure& failure) {
-                  const causes::Cause cause = causes::SlowdownOutside(failure, x, l, model_);
-                  failure.SetCause(ValueAt(cause.value), cause.text);
-                });
-    // The cells of the slowdown: its warning board 1200 m before it, its
-    // start and its end.
-    const int64_t board = round_half_even(InCells(x - 1200.0) + 1);
-    const int64_t start = round_half_even(InCells(x) + 1);
-    const int64_t end = round_half_even(InCells(static_cast<double>(x) + l) + 1);
-    switch (model_.codice_errore) {
-      case error_number::kWarningBoardCellTaken:
-        source_.ExplainStop(ValueAt(0), CellTaken("the warning board of the slowdown, 1200 m before it,", x - 1200,
-                                                  board, 1, HolderOf(board), model_));
-        break;
-      case error_number::kSlowdownStartCellTaken:
-        source_.ExplainStop(ValueAt(0), CellTaken("the start of the slowdown", x, start, 1, HolderOf(start), model_));
-        break;
-      case error_number::kSlowdownEndCellTaken:
-        source_.ExplainStop(ValueAt(2), CellTaken("the end of the slowdown", x + l, end, 1, HolderOf(end), model_));
-        break;
-      default: break;
-    }
-    if (model_.codice_errore > 0) return Stop(model_.codice_errore, x);
-    if (warn_) {
-      if (board >= 0 && static_cast<size_t>(board) < model_.percorso.size() &&
-          model_.percorso[static_cast<size_t>(board)].tipo_cella == tipo::avviso_rallentamento)
-        warn_->Holds(board, "the warning board of the slowdown at " + Metres(x), ValueAt(0));
-      warn_->Holds(end, "the end of the slowdown at " + Metres(x), ValueAt(2));
-      warn_->Holds(start, "the start of the slowdown at " + Metres(x), ValueAt(0));
-    }
-    if (watch) watch->After(*warn_, model_, ValueAt(0), "the slowdown", x);
-    return AfterLine::GoOn;
-  }
-
-  void WarnSlowdown(int32_t x, int32_t l) {
-    WarnRunOut("the slowdown", x);
-    if (x <= 1500)
-      warn_->Warn(ws_.at, WarningKind::NoWarningBoard,
-                  "the slowdown at " + Metres(x) + " starts within the first 1500 m of the route: it gets no warning "
-                  "board 1200 m before it, and its f_ta is taken as 0; start it after 1500 m for a board");
-    if (l < 0) {
-      warn_->Warn(ws_.at, WarningKind::NegativeLength,
-                  "the slowdown at " + Metres(x) + " has a negative length, " + Metres(l) +
-                      ": its end lies before its start");
-    } else if (round_half_even(InCells(x) + 1) == round_half_even(InCells(static_cast<double>(x) + l) + 1)) {
-      warn_->Warn(ws_.at, WarningKind::CellReplaced,
-                  "the slowdown at " + Metres(x) + " is " + Metres(l) +
-                      " long: its start and its end fall in one route cell, and the start replaces the end");
-    }
-  }
-
-  AfterLine ReadCodeChange() {
-    fields_.BeginValues(keyword::kAbbattimento);
-    const int32_t posizione = fields_.ReadLong();
-    const int32_t value = fields_.ReadLong();
-    if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the code change");
-    if (warn_) {
-      WarnRunOut("the code change", posizione);
-      if (value > 32767)
-        warn_->Warn(ws_.at, WarningKind::LowBits,
-                    "the code-change value " + std::to_string(value) +
-                        " does not fit 16 bits: only its low 16 bits are kept (" + std::to_string(Low16(value)) + ")");
-    }
-    rec_cella& cell = NamingCause(
-        [&]() -> rec_cella& { return cella(model_, round_half_even(InCells(posizione))); },
-        [&](RuntimeFailure& failure) {
-          failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the code change", posizione, failure.index()));
-        });
-    const int64_t change_cell = round_half_even(InCells(posizione));
-    if (cella_occupata(cell)) {
-      source_.ExplainStop(ValueAt(0), CellTaken("the code change", posizione, change_cell, 0, HolderOf(change_cell),
-                                                model_));
-      return Stop(error_number::kCodeChangeCellTaken, posizione);
-    }
-    if (warn_) warn_->Holds(change_cell, "the code change at " + Metres(posizione), ValueAt(0));
-    std::optional<MarkerWatch> watch;
-    if (warn_) watch.emplace(model_);
-    if (value > 0) {
-      cell.tipo_cella = tipo::cambio_codice;
-      cell.valore_1 = Low16(value);
-    } else {
-      cell.tipo_cella = tipo::cambio_codice_abbattimento;
-    }
-    if (watch) watch->After(*warn_, model_, ValueAt(0), "the code change", posizione);
-    return AfterLine::GoOn;
-  }
-
-  AfterLine ReadStation() {
-    // The records above the next caption slot hold the line's board
-    // captions: a station never goes there.
-    if (station_index_ > indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
-    const int32_t i = station_index_;
-    rec_stazione& record = stazione(model_, i);
-
-    int32_t length = 0;
-    if (AfterLine next = ReadStationFields(record, &length); next != AfterLine::GoOn) return next;
-    const int32_t p = record.progressiva;
-    if (warn_) WarnStation(record, length);
-    const AfterLine placed = NamingCause(
-        [&] {
-          const uint8_t par_2 = record.par_2;
-          const uint8_t par_3 = record.par_3;
-          SetStationZone(record, i, length);
-          if (warn_) WarnFlagsDropped(record, i, length, par_2, par_3);
-          if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
-          if (i > 1 && NamingCause([&] { return SubtractLong(record.inizio_zona, kStationSpacing); },
-                                   [&](RuntimeFailure& failure) {
-                                     failure.SetCause(ValueAt(0), causes::SpacingOverflow(record));
-                                   }) < stazione(model_, i - 1).fine_zona) {
-            source_.ExplainStop(ValueAt(0), causes::StationsTooClose(record, stazione(model_, i - 1),
-                                                                     previous_station_line_));
-            return Stop(error_number::kStationsTooClose, p);
-          }
-          return AfterLine::GoOn;
-        },
-        [&](RuntimeFailure& failure) {
-          const causes::Cause cause = causes::StationZone(failure, record, length, model_);
-          failure.SetCause(ValueAt(cause.value), cause.text);
-        });
-    if (placed != AfterLine::GoOn) return placed;
-
-    ++station_index_;
-    previous_station_line_ = fields_.keyword_position().line;
-    if (station_index_ >= indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
-    return AfterLine::GoOn;
-  }
-
-  void WarnStation(const rec_stazione& record, int32_t length) {
-    const std::string name = "the station '" + record.nome + "'";
-    WarnRunOut(name, record.progressiva);
-    if (length < 0)
-      warn_->Warn(ws_.at, WarningKind::NegativeLength,
-                  name + " has a negative length, " + Metres(length) + ": its zone is turned inside out");
-    if (record.orario != 0) {
-      if (record.orario < ws_.last_orario)
-        warn_->Warn(ws_.at, WarningKind::TimetableBack,
-                    name + " is timetabled at " + ClockText(record.orario) + ", before " + ws_.last_timed_station +
-                        " at " + ClockText(ws_.last_orario));
-      ws_.last_orario = record.orario;
-      ws_.last_timed_station = name;
-    }
-    ws_.station_seen = true;
-  }
-
-  static std::string ClockText(int32_t seconds) {
-    auto two = [](int32_t n) { return (n < 10 ? "0" : "") + std::to_string(n); };
-    if (seconds < 0) return std::to_string(seconds) + " s";
-    return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
-  }
-
-  // The seventeen values of a station line, with the tests made between
-  // them; the station's length goes to `length`.
-  AfterLine ReadStationFields(rec_stazione& record, int32_t* length) {
-    fields_.BeginValues(keyword::kStazione);
-    const int32_t p = fields_.ReadLong();
-    record.progressiva = p;
-    if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p, "the station", kStationMargin);
-    if (p % kMetresPerCell != 0) return Stop(error_number::kStationOffCell, p);
-    record.tipo_stazione = fields_.ReadByte();
-    *length = fields_.ReadLong();
-    if (*length % 100 != 0) return Stop(error_number::kStationLength, p);
-    record.par_1 = fields_.ReadByte();
-    record.par_2 = fields_.ReadByte();
-    record.par_3 = fields_.ReadByte();
-    record.par_4 = fields_.ReadInteger();
-    record.par_5 = fields_.ReadInteger();
-    record.par_6 = fields_.ReadByte();
-    record.par_7 = fields_.ReadInteger();
-    record.par_8 = fields_.ReadInteger();
-    record.par_9 = fields_.ReadInteger();
-    record.sosta = fields_.ReadByte();
-    const int32_t hours = fields_.ReadLong();
-    const int32_t minutes = fields_.ReadLong();
-    const int32_t seconds = fields_.ReadLong();
-    record.nome = fields_.ReadText();
-    if (warn_) {
-      const uint8_t flags[] = {record.par_1, record.par_2, record.par_3};
-      for (size_t f = 0; f < 3; ++f) {
-        if (flags[f] <= 1) continue;
-        warn_->Warn(ValueAt(3 + f), WarningKind::UnknownCode,
-                    "the station's par_" + std::to_string(f + 1) + " " + std::to_string(flags[f]) +
-                        " is a flag, 0 or 1" +
-                        (f == 2 ? ": the zone reads it only as 0 or not 0, as 1, and it is stored as it stands"
-                                : ": it is stored as it stands") +
-                        "; write 0 or 1");
-      }
-      warn_->TextRead("station name", record.nome, fields_.last_text());
-      if (hours != 0 || minutes != 0 || seconds != 0) WarnTimeOfDay("the timetable's", hours, minutes, seconds, 13);
-    }
-    record.orario = NamingCause(
-        [&] { return AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds); },
-        [&](RuntimeFailure& failure) {
-          failure.SetCause(ValueAt(13), causes::TimetableOverflow(hours, minutes, seconds));
-        });
-    return AfterLine::GoOn;
-  }
-
-  // The flags the station's zone rules store as 0, where the source gives
-  // them. The first station's par_2 is left unsaid: every service gives it
-  // there and every compile clears it.
-  void WarnFlagsDropped(const rec_stazione& record, int32_t i, int32_t length, uint8_t par_2, uint8_t par_3) {
-    const std::string station = "the station '" + record.nome + "'";
-    if (par_2 != 0 && record.par_2 == 0 && i != 1)
-      warn_->Warn(ValueAt(4), WarningKind::ValueDropped,
-                  "the par_2 " + std::to_string(par_2) + " of " + station + " is stored as 0: a station shorter than "
-                      "600 m (this one is " + std::to_string(length) + " m) keeps no par_2; write 0, or make the "
-                      "station 600 m long or more");
-    if (par_3 != 0 && record.par_3 == 0) {
-      const uint8_t t = record.tipo_stazione;
-      const std::string why = t >= 5 && t <= 8 ? "a station of kind " + std::to_string(t) +
-                                                     " (5 to 8) keeps no par_3, and its zone does not read it"
-                                               : "the first station keeps no par_3 (it still makes the zone end "
-                                                 "50 m further)";
-      warn_->Warn(ValueAt(5), WarningKind::ValueDropped,
-                  "the par_3 " + std::to_string(par_3) + " of " + station + " is stored as 0: " + why + "; write 0");
-    }
-  }
-
-  // The station's zone around its position, by its kind; and the flags that
-  // a short station or the first one does not keep.
-  static void SetStationZone(rec_stazione& record, int32_t i, int32_t length) {
-    const int32_t p = record.progressiva;
-    const uint8_t t = record.tipo_stazione;
-    if (t == 5 || t == 6) {
-      record.fine_zona = AddLong(p, 150);
-      record.inizio_zona = SubtractLong(p, length);
-      record.par_3 = 0;
-    } else if (t == 7 || t == 8) {
-      record.inizio_zona = SubtractLong(p, length);
-      record.fine_zona = AddLong(p, length);
-      record.par_3 = 0;
-    } else {
-      record.inizio_zona = RoundToLong(p - length / 2.0);
-      record.fine_zona = record.par_3 != 0 ? RoundToLong(p + length / 2.0 + 50.0)
-                                           : RoundToLong(p + length / 2.0);
-    }
-    if (length < 600) record.par_2 = 0;
-    if (i == 1) {
-      record.par_3 = 0;
-      record.par_2 = 0;
-    }
-  }
-
-  // The approach marks before the end of the zone and the stop cell of a
-  // station of kind below 25.
-  AfterLine MarkStationCells(const rec_stazione& record, int32_t i) {
-    const uint8_t t = record.tipo_stazione;
-    const double last_zone_cell = InCells(record.fine_zona);
-    if (t < 25 && t != 5 && t != 6) {
-      std::vector<int64_t> mark_cells;
-      for (int j = 1; j <= 4; ++j) {
-        const double y = last_zone_cell - j - 1;
-        if (y > 1) mark_cells.push_back(round_half_even(y));
-      }
-      const std::vector<int> marks_before = warn_ ? MarksOn(mark_cells) : std::vector<int>();
-      for (int j = 1; j <= 4; ++j) {
-        const double y = last_zone_cell - j - 1;
-        if (y > 1) cella(model_, round_half_even(y)).avviso = static_cast<uint8_t>(80 + j);
-      }
-      if (warn_) WarnMarksReplaced("the station '" + record.nome + "'", mark_cells, marks_before);
-    }
-    if (t < 25) {
-      const double y = last_zone_cell - 1;
-      if (y <= 1) return StopKeepingPosition(error_number::kStationZoneAtRouteStart);
-      rec_cella& stop_cell = cella(model_, round_half_even(y));
-      if (warn_ && cella_occupata(stop_cell)) WarnStopCellTaken(record, stop_cell, round_half_even(y));
-      if (warn_)
-        warn_->Holds(round_half_even(y), "the stop cell of the station '" + record.nome + "'",
-                     fields_.keyword_position());
-      stop_cell.tipo_cella = tipo::fermata_stazione;
-      stop_cell.valore_1 = Low16(i);
-    }
-    return AfterLine::GoOn;
-  }
-
-  // The approach marks `cells` hold now; -1 for a cell outside the route.
-  std::vector<int> MarksOn(const std::vector<int64_t>& cells) const {
-    std::vector<int> marks;
-    for (int64_t cell : cells)
-      marks.push_back(cell >= 0 && static_cast<size_t>(cell) < model_.percorso.size()
-                          ? model_.percorso[static_cast<size_t>(cell)].avviso
-                          : -1);
-    return marks;
-  }
-
-  // `item` has written its approach marks on `cells`, which held `before`:
-  // a mark of another item that it replaced by a different one is lost, as
-  // a cell keeps one mark, the last written. Told once for each item that
-  // lost marks, with the cells.
-  void WarnMarksReplaced(const std::string& item, const std::vector<int64_t>& cells, const std::vector<int>& before) {
-    const int line = fields_.keyword_position().line;
-    struct Lost {
-      std::string owner;
-      int line;
-      std::vector<std::string> cells, was, now;
-    };
-    std::vector<Lost> lost;
-    for (size_t i = 0; i < cells.size(); ++i) {
-      if (before[i] < 0) continue;
-      const int now = model_.percorso[static_cast<size_t>(cells[i])].avviso;
-      const auto writer = ws_.marks.find(cells[i]);
-      if (writer != ws_.marks.end() && before[i] != now) {
-        auto same = std::find_if(lost.begin(), lost.end(), [&](const Lost& l) {
-          return l.owner == writer->second.first && l.line == writer->second.second;
-        });
-        if (same == lost.end()) same = lost.insert(lost.end(), Lost{writer->second.first, writer->second.second, {}, {}, {}});
-        same->cells.push_back(std::to_string(cells[i]));
-        same->was.push_back(std::to_string(before[i]));
-        same->now.push_back(std::to_string(now));
-      }
-      ws_.marks[cells[i]] = {item, line};
-    }
-    for (const Lost& l : lost) {
-      const bool one = l.cells.size() == 1;
-      warn_->Warn(ws_.at, WarningKind::MarksReplaced,
-                  "the approach marks of " + item + " are written over those of " + l.owner + " (line " +
-                      std::to_string(l.line) + ") in route " + (one ? "cell " : "cells ") + Joined(l.cells) + ": " +
-                      (one ? "the mark " : "the marks ") + Joined(l.was) + (one ? " becomes " : " become ") +
-                      Joined(l.now) + ", as a cell keeps only the mark written last, and " + l.owner +
-                      " loses " + (one ? "it" : "them") + "; move one of the two so that their marks do not meet");
-    }
-  }
-
-  static std::string Joined(const std::vector<std::string>& words) {
-    std::string text;
-    for (size_t i = 0; i < words.size(); ++i) {
-      if (i > 0) text += i + 1 == words.size() ? " and " : ", ";
-      text += words[i];
-    }
-    return text;
-  }
-
-  void WarnStopCellTaken(const rec_stazione& record, const rec_cella& cell, int64_t k) {
-    const char* held = "an item";
-    switch (cell.tipo_cella) {
-      case tipo::segnale: held = "a signal"; break;
-      case tipo::fine_rallentamento: held = "a slowdown's end"; break;
-      case tipo::inizio_rallentamento: held = "a slowdown's start"; break;
-      case tipo::avviso_rallentamento: held = "a slowdown's warning board"; break;
-      case tipo::prima_dell_avviso: held = "a cell before a slowdown's warning board"; break;
-      case tipo::indicatore_v_max: held = "a maximum-speed indicator"; break;
-      case tipo::fermata_stazione: held = "another station's stop cell"; break;
-      case tipo::cambio_codice:
-      case tipo::cambio_codice_abbattimento: held = "a code change"; break;
-      case tipo::cartello: held = "an indication board"; break;
-      default: break;
-    }
-    const std::string holder = HolderOf(k);
-    if (!holder.empty()) held = holder.c_str();
-    warn_->Warn(ws_.at, WarningKind::CellReplaced,
-                "the stop cell of the station '" + record.nome + "' (route cell " + std::to_string(k) + ") replaces " + held +
-                    " that stood there");
-  }
-
-  void Close() {
-    // Lines after an error 15 were never read: what they would give is not
-    // missing.
-    if (warn_ && general_found_ && !stopped_short_) {
-      if (!ws_.station_seen)
-        warn_->Warn({}, WarningKind::EmptyService, "the train service has no station line ('stazione')");
-      if (!ws_.speed_seen)
-        warn_->Warn({}, WarningKind::EmptyService,
-                    "the train service has no speed step ('velocita'): the speed limit is 0 along the whole route");
-      if (!ws_.adhesion_seen)
-        warn_->Warn({}, WarningKind::EmptyService,
-                    "the train service has no adhesion step ('aderenza'): the adhesion is 0 along the whole route");
-    }
-    source_.CloseAndDelete();
-    // The last value of each kind holds to the end of the route, short of
-    // its last three cells.
-    const int64_t end = int64_t{model_.ultima_cella} - 2;
-    const uint8_t speed = StepValue(speed_, SpeedFifth);
-    do {
-      cella(model_, speed_.index).velocita_limite = speed;
-      ++speed_.index;
-    } while (speed_.index < end);
-    const uint8_t adhesion = StepValue(adhesion_, AdhesionByte);
-    do {
-      cella(model_, adhesion_.index).aderenza = adhesion;
-      ++adhesion_.index;
-    } while (adhesion_.index < end);
-    // The line's kilometric progressives must fall on whole cells.
-    for (int r : {kRecordProgressivaTre, kRecordProgressivaDue, kRecordProgressivaUno}) {
-      const rec_stazione& progressive = stazione(model_, r);
-      if (progressive.inizio_zona % kMetresPerCell != 0 || progressive.fine_zona % kMetresPerCell != 0)
-        model_.codice_errore = error_number::kProgressiveOffCell;
-    }
-  }
-
-  ScenarioModel& model_;
-  OpenSource& source_;
-  FieldStream& fields_;
-  SourceWarnings* warn_;
-  const int32_t indice_cartello_;
-  int32_t station_index_ = 1;
-  StepFill speed_;
-  StepFill adhesion_;
-  TrainWarningState ws_;
-  bool warned_before_general_ = false;
-  // The line of the station stored last.
-  int previous_station_line_ = 0;
-  // The reading ended at error 15, before the end of the file.
-  bool stopped_short_ = false;
-  bool general_found_ = false;
-};
-
 }  // namespace
+
+void TrainServiceReading::Run() {
+  // Everything before the general section is passed over.
+  bool general_found = false;
+  while (!source_.AtEnd()) {
+    const std::string field = source_.ReadKeyword();
+    if (ContainsIgnoringCase(field, "[generale]")) {
+      general_found = true;
+      break;
+    }
+    if (warn_) WarnBeforeGeneral(field);
+  }
+  general_found_ = general_found;
+  if (warn_) {
+    if (general_found)
+      warn_->EnterSection("generale");
+    else
+      warn_->Warn({}, WarningKind::EmptyService,
+                  "the train service has no [generale] line: nothing in it is read, so the train has no "
+                  "station, no speed limit and no adhesion");
+  }
+  std::string riga;
+  while (source_.ReadKeywordPassingComments(kCommentsBeforeKeyword, &riga)) {
+    AfterLine next = HandleLine(riga);
+    if (next == AfterLine::Stopped) return;
+    if (next == AfterLine::Close) break;
+  }
+  Close();
+}
+
+// Every keyword test is made on the same field, in this order; a field
+// that matches several reads the values of each in turn.
+AfterLine TrainServiceReading::HandleLine(const std::string& riga) {
+  if (warn_) WarnField(riga);
+  if (ContainsIgnoringCase(riga, "frenata") && ContainsIgnoringCase(riga, "massa")) {
+    fields_.BeginValues(keyword::kMassaFrenata);
+    stazione(model_, kRecordDatiGenerali).inizio_zona = fields_.ReadLong();
+    if (warn_)
+      warn_->OutsideRange(ValueAt(0), "the braked-mass percentage", stazione(model_, kRecordDatiGenerali).inizio_zona,
+                          0, kMostBrakedMass, "a braked-mass percentage");
+  }
+  if (ContainsIgnoringCase(riga, "vetture")) {
+    fields_.BeginValues(keyword::kNumeroVetture);
+    stazione(model_, kRecordDatiGenerali).progressiva = fields_.ReadLong();
+    if (warn_)
+      warn_->OutsideRange(ValueAt(0), "the number of coaches", stazione(model_, kRecordDatiGenerali).progressiva, 1,
+                          kMostCoaches, "a train's coaches");
+  }
+  if (ContainsIgnoringCase(riga, "velocit")) {
+    fields_.BeginValues(keyword::kVelocita);
+    if (AfterLine next = ReadStep(speed_, &rec_cella::velocita_limite, SpeedFifth); next != AfterLine::GoOn)
+      return next;
+  }
+  if (ContainsIgnoringCase(riga, "aderenza")) {
+    fields_.BeginValues(keyword::kAderenza);
+    if (AfterLine next = ReadStep(adhesion_, &rec_cella::aderenza, AdhesionByte); next != AfterLine::GoOn)
+      return next;
+  }
+  if (ContainsIgnoringCase(riga, "orologio")) {
+    fields_.BeginValues(keyword::kOrologio);
+    rec_stazione& treno = stazione(model_, kRecordTreno);
+    treno.par_7 = fields_.ReadInteger();
+    treno.par_8 = fields_.ReadInteger();
+    treno.par_9 = fields_.ReadInteger();
+    if (warn_) WarnTimeOfDay("the clock's", treno.par_7, treno.par_8, treno.par_9);
+  }
+  if (ContainsIgnoringCase(riga, "sabbia")) {
+    fields_.BeginValues(keyword::kSabbia);
+    stazione(model_, kRecordTreno).par_4 = fields_.ReadInteger();
+  }
+  if (ContainsIgnoringCase(riga, "segnale")) {
+    if (AfterLine next = ReadSignal(); next != AfterLine::GoOn) return next;
+  }
+  if (ContainsIgnoringCase(riga, "rallentamento")) {
+    if (AfterLine next = ReadSlowdown(); next != AfterLine::GoOn) return next;
+  }
+  if (ContainsIgnoringCase(riga, "abbattimento")) {
+    if (AfterLine next = ReadCodeChange(); next != AfterLine::GoOn) return next;
+  }
+  if (ContainsIgnoringCase(riga, "stazione")) return ReadStation();
+  return AfterLine::GoOn;
+}
+
+// An item beyond the route's reach: recorded, and the reading goes on to
+// the closing steps.
+AfterLine TrainServiceReading::OutOfRange(int32_t posizione, const std::string& item, double margin) {
+  model_.codice_errore = error_number::kBeyondRoute;
+  model_.posizione_errore = posizione;
+  source_.ExplainStop(ValueAt(0), causes::BeyondRoute(item, posizione, margin, model_) +
+                                      "; the reading of the train service stops here");
+  stopped_short_ = true;
+  return AfterLine::Close;
+}
+
+// What took route cell `cell`, when the warnings know it.
+std::string TrainServiceReading::HolderOf(int64_t cell) const {
+  return warn_ ? warn_->HolderOf(cell) : std::string();
+}
+
+// Where value `index` of the line being read began; its keyword for
+// causes::kKeyword.
+FieldPosition TrainServiceReading::ValueAt(size_t index) const {
+  return index == causes::kKeyword ? fields_.keyword_position() : fields_.value_position(index);
+}
+
+AfterLine TrainServiceReading::Stop(int32_t numero, int32_t posizione) {
+  source_.CloseAndDelete();
+  model_.codice_errore = numero;
+  model_.posizione_errore = posizione;
+  return AfterLine::Stopped;
+}
+
+AfterLine TrainServiceReading::StopKeepingPosition(int32_t numero) {
+  source_.CloseAndDelete();
+  model_.codice_errore = numero;
+  return AfterLine::Stopped;
+}
+
+// Gives `fill.previous` to the cells from the fill index up to the cell
+// before `end`, never past the route's last cell; at least one cell.
+template <typename ValueOf>
+void TrainServiceReading::FillSteps(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of, int64_t end) {
+  if (fill.index >= model_.ultima_cella) return;
+  const uint8_t value = StepValue(fill, value_of);
+  do {
+    if (fill.index >= model_.ultima_cella) break;
+    cella(model_, fill.index).*field = value;
+    ++fill.index;
+  } while (fill.index < end);
+}
+
+// The value a step line gives its cells. It is computed when the next
+// line of its kind, or the end of the file, fills them: a value that does
+// not fit is the fault of the line that gave it. Only a speed can fail
+// (its fifth must fit a byte); an adhesion keeps its low bits.
+template <typename ValueOf>
+uint8_t TrainServiceReading::StepValue(const StepFill& fill, ValueOf value_of) {
+  return NamingCause([&] { return value_of(fill.previous); }, [&](RuntimeFailure& failure) {
+    failure.SetCause(fill.previous_at, causes::SpeedFifth(fill.previous, fill.previous_at),
+                     causes::SpeedFifthFix(fill.previous, fill.previous_at));
+  });
+}
+
+template <typename ValueOf>
+AfterLine TrainServiceReading::ReadStep(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of) {
+  const int32_t posizione = fields_.ReadLong();
+  const int32_t value = fields_.ReadLong();
+  if (!FitsRoute(model_, posizione, kItemMargin))
+    return OutOfRange(posizione, &fill == &speed_ ? "the speed step" : "the adhesion step");
+  const int64_t first_cell = round_half_even(InCells(posizione));
+  if (warn_) {
+    if (&fill == &speed_) {
+      WarnStep("speed", ws_.speed_seen, ws_.speed_position, fill, posizione, first_cell);
+      if (value % 5 != 0 && value > 0 && value <= 1275)
+        warn_->Warn(fields_.value_position(1), WarningKind::ValueRange,
+                    "the speed " + std::to_string(value) + " km/h is kept in steps of 5 km/h: it is compiled as " +
+                        std::to_string(5 * static_cast<int>(RoundToByte(value / 5.0))) +
+                        " km/h; write a multiple of 5");
+    } else {
+      WarnStep("adhesion", ws_.adhesion_seen, ws_.adhesion_position, fill, posizione, first_cell);
+      if (value < 0 || value > 255)
+        warn_->Warn(ws_.at, WarningKind::LowBits,
+                    "the adhesion " + std::to_string(value) + " does not fit a byte: only its low 8 bits are kept (" +
+                        std::to_string(static_cast<int>(Low8(value))) + ")");
+    }
+  }
+  if (first_cell > 0) FillSteps(fill, field, value_of, first_cell);
+  fill.previous = value;
+  fill.previous_at = fields_.value_position(1);
+  return AfterLine::GoOn;
+}
+
+AfterLine TrainServiceReading::ReadSignal() {
+  fields_.BeginValues(keyword::kSegnale);
+  int32_t posizione = fields_.ReadLong();
+  int32_t sx = fields_.ReadLong();
+  int32_t s1 = fields_.ReadLong();
+  int32_t s2 = fields_.ReadLong();
+  int32_t s3 = fields_.ReadLong();
+  int32_t rapp = fields_.ReadLong();
+  int32_t dx = fields_.ReadLong();
+  int32_t d1 = fields_.ReadLong();
+  int32_t d2 = fields_.ReadLong();
+  int32_t d3 = fields_.ReadLong();
+  int32_t tempo = fields_.ReadLong();
+  if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the signal");
+  if (warn_) {
+    WarnRunOut("the signal", posizione);
+    WarnSignalBits(sx, s1, s2, s3, rapp, dx, d1, d2, d3);
+    WarnSignalCodes(sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
+    if (sx == 2 && (tempo < 0 || tempo > 255))
+      warn_->Warn(ws_.at, WarningKind::LowBits,
+                  "the signal's time " + std::to_string(tempo) + " does not fit a byte: only its low 8 bits are kept (" +
+                      std::to_string(static_cast<int>(Low8(tempo))) + ")");
+  }
+  const std::array<int32_t, 11> read = {posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo};
+  std::optional<MarkerWatch> watch;
+  if (warn_) watch.emplace(model_);
+  const int64_t signal_cell = round_half_even(InCells(posizione) + 1);
+  std::vector<int64_t> mark_cells;
+  for (int64_t n = 1; n <= 4; ++n) mark_cells.push_back(signal_cell - 2 * n);
+  const std::vector<int> marks_before = warn_ ? MarksOn(mark_cells) : std::vector<int>();
+  NamingCause([&] { memo_segnale(model_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo); },
+              [&](RuntimeFailure& failure) {
+                const causes::Cause cause = causes::SignalOutside(failure, read);
+                failure.SetCause(ValueAt(cause.value), cause.text);
+              });
+  // Any error in the slot stops the reading here, also one left by the
+  // line description.
+  if (model_.codice_errore == error_number::kSignalCellTaken)
+    source_.ExplainStop(ValueAt(0), CellTaken("the signal", posizione, signal_cell, 1, HolderOf(signal_cell), model_));
+  if (model_.codice_errore > 0) return Stop(model_.codice_errore, posizione);
+  if (warn_) {
+    warn_->Holds(signal_cell, "the signal at " + Metres(posizione), ValueAt(0));
+    WarnMarksReplaced("the signal at " + Metres(posizione), mark_cells, marks_before);
+  }
+  if (watch) watch->After(*warn_, model_, ValueAt(0), "the signal", posizione);
+  return AfterLine::GoOn;
+}
+
+AfterLine TrainServiceReading::ReadSlowdown() {
+  fields_.BeginValues(keyword::kRallentamento);
+  int32_t x = fields_.ReadLong();
+  int32_t v = fields_.ReadLong();
+  int32_t l = fields_.ReadLong();
+  int32_t f_tt = fields_.ReadLong();
+  int32_t f_ta = fields_.ReadLong();
+  int32_t d_v = fields_.ReadLong();
+  if (!FitsRoute(model_, x, kItemMargin)) return OutOfRange(x, "the slowdown");
+  if (warn_) {
+    WarnSlowdown(x, l);
+    warn_->SixteenBits(ValueAt(1), "the slowdown's speed v", v);
+    if (f_ta != 0 && f_ta != 1)
+      warn_->Warn(ValueAt(4), WarningKind::UnknownCode,
+                  "the slowdown's f_ta " + std::to_string(f_ta) +
+                      " is a flag, read only as 0 or not 0: it is compiled as 1 (marker cells before the warning "
+                      "board); write 0 or 1");
+    warn_->SixteenBits(ValueAt(3), "the slowdown's f_tt", f_tt);
+    if (d_v != 0) warn_->SixteenBits(ValueAt(5), "the slowdown's d_v", d_v);
+  }
+  std::optional<MarkerWatch> watch;
+  if (warn_) watch.emplace(model_);
+  NamingCause([&] { memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v); },
+              [&](RuntimeFailure& failure) {
+                const causes::Cause cause = causes::SlowdownOutside(failure, x, l, model_);
+                failure.SetCause(ValueAt(cause.value), cause.text);
+              });
+  // The cells of the slowdown: its warning board 1200 m before it, its
+  // start and its end.
+  const int64_t board = round_half_even(InCells(x - 1200.0) + 1);
+  const int64_t start = round_half_even(InCells(x) + 1);
+  const int64_t end = round_half_even(InCells(static_cast<double>(x) + l) + 1);
+  switch (model_.codice_errore) {
+    case error_number::kWarningBoardCellTaken:
+      source_.ExplainStop(ValueAt(0), CellTaken("the warning board of the slowdown, 1200 m before it,", x - 1200,
+                                                board, 1, HolderOf(board), model_));
+      break;
+    case error_number::kSlowdownStartCellTaken:
+      source_.ExplainStop(ValueAt(0), CellTaken("the start of the slowdown", x, start, 1, HolderOf(start), model_));
+      break;
+    case error_number::kSlowdownEndCellTaken:
+      source_.ExplainStop(ValueAt(2), CellTaken("the end of the slowdown", x + l, end, 1, HolderOf(end), model_));
+      break;
+    default: break;
+  }
+  if (model_.codice_errore > 0) return Stop(model_.codice_errore, x);
+  if (warn_) {
+    if (board >= 0 && static_cast<size_t>(board) < model_.percorso.size() &&
+        model_.percorso[static_cast<size_t>(board)].tipo_cella == tipo::avviso_rallentamento)
+      warn_->Holds(board, "the warning board of the slowdown at " + Metres(x), ValueAt(0));
+    warn_->Holds(end, "the end of the slowdown at " + Metres(x), ValueAt(2));
+    warn_->Holds(start, "the start of the slowdown at " + Metres(x), ValueAt(0));
+  }
+  if (watch) watch->After(*warn_, model_, ValueAt(0), "the slowdown", x);
+  return AfterLine::GoOn;
+}
+
+AfterLine TrainServiceReading::ReadCodeChange() {
+  fields_.BeginValues(keyword::kAbbattimento);
+  const int32_t posizione = fields_.ReadLong();
+  const int32_t value = fields_.ReadLong();
+  if (!FitsRoute(model_, posizione, kItemMargin)) return OutOfRange(posizione, "the code change");
+  if (warn_) {
+    WarnRunOut("the code change", posizione);
+    if (value > 32767)
+      warn_->Warn(ws_.at, WarningKind::LowBits,
+                  "the code-change value " + std::to_string(value) +
+                      " does not fit 16 bits: only its low 16 bits are kept (" + std::to_string(Low16(value)) + ")");
+  }
+  rec_cella& cell = NamingCause(
+      [&]() -> rec_cella& { return cella(model_, round_half_even(InCells(posizione))); },
+      [&](RuntimeFailure& failure) {
+        failure.SetCause(ValueAt(0), causes::PointBeforeRoute("the code change", posizione, failure.index()));
+      });
+  const int64_t change_cell = round_half_even(InCells(posizione));
+  if (cella_occupata(cell)) {
+    source_.ExplainStop(ValueAt(0), CellTaken("the code change", posizione, change_cell, 0, HolderOf(change_cell),
+                                              model_));
+    return Stop(error_number::kCodeChangeCellTaken, posizione);
+  }
+  if (warn_) warn_->Holds(change_cell, "the code change at " + Metres(posizione), ValueAt(0));
+  std::optional<MarkerWatch> watch;
+  if (warn_) watch.emplace(model_);
+  if (value > 0) {
+    cell.tipo_cella = tipo::cambio_codice;
+    cell.valore_1 = Low16(value);
+  } else {
+    cell.tipo_cella = tipo::cambio_codice_abbattimento;
+  }
+  if (watch) watch->After(*warn_, model_, ValueAt(0), "the code change", posizione);
+  return AfterLine::GoOn;
+}
+
+AfterLine TrainServiceReading::ReadStation() {
+  // The records above the next caption slot hold the line's board
+  // captions: a station never goes there.
+  if (station_index_ > indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
+  const int32_t i = station_index_;
+  rec_stazione& record = stazione(model_, i);
+
+  int32_t length = 0;
+  if (AfterLine next = ReadStationFields(record, &length); next != AfterLine::GoOn) return next;
+  const int32_t p = record.progressiva;
+  if (warn_) WarnStation(record, length);
+  const AfterLine placed = NamingCause(
+      [&] {
+        const uint8_t par_2 = record.par_2;
+        const uint8_t par_3 = record.par_3;
+        SetStationZone(record, i, length);
+        if (warn_) WarnFlagsDropped(record, i, length, par_2, par_3);
+        if (AfterLine next = MarkStationCells(record, i); next != AfterLine::GoOn) return next;
+        if (i > 1 && NamingCause([&] { return SubtractLong(record.inizio_zona, kStationSpacing); },
+                                 [&](RuntimeFailure& failure) {
+                                   failure.SetCause(ValueAt(0), causes::SpacingOverflow(record));
+                                 }) < stazione(model_, i - 1).fine_zona) {
+          source_.ExplainStop(ValueAt(0), causes::StationsTooClose(record, stazione(model_, i - 1),
+                                                                   previous_station_line_));
+          return Stop(error_number::kStationsTooClose, p);
+        }
+        return AfterLine::GoOn;
+      },
+      [&](RuntimeFailure& failure) {
+        const causes::Cause cause = causes::StationZone(failure, record, length, model_);
+        failure.SetCause(ValueAt(cause.value), cause.text);
+      });
+  if (placed != AfterLine::GoOn) return placed;
+
+  ++station_index_;
+  previous_station_line_ = fields_.keyword_position().line;
+  if (station_index_ >= indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
+  return AfterLine::GoOn;
+}
+
+// The seventeen values of a station line, with the tests made between
+// them; the station's length goes to `length`.
+AfterLine TrainServiceReading::ReadStationFields(rec_stazione& record, int32_t* length) {
+  fields_.BeginValues(keyword::kStazione);
+  const int32_t p = fields_.ReadLong();
+  record.progressiva = p;
+  if (!FitsRoute(model_, p, kStationMargin)) return OutOfRange(p, "the station", kStationMargin);
+  if (p % kMetresPerCell != 0) return Stop(error_number::kStationOffCell, p);
+  record.tipo_stazione = fields_.ReadByte();
+  *length = fields_.ReadLong();
+  if (*length % 100 != 0) return Stop(error_number::kStationLength, p);
+  record.par_1 = fields_.ReadByte();
+  record.par_2 = fields_.ReadByte();
+  record.par_3 = fields_.ReadByte();
+  record.par_4 = fields_.ReadInteger();
+  record.par_5 = fields_.ReadInteger();
+  record.par_6 = fields_.ReadByte();
+  record.par_7 = fields_.ReadInteger();
+  record.par_8 = fields_.ReadInteger();
+  record.par_9 = fields_.ReadInteger();
+  record.sosta = fields_.ReadByte();
+  const int32_t hours = fields_.ReadLong();
+  const int32_t minutes = fields_.ReadLong();
+  const int32_t seconds = fields_.ReadLong();
+  record.nome = fields_.ReadText();
+  if (warn_) {
+    const uint8_t flags[] = {record.par_1, record.par_2, record.par_3};
+    for (size_t f = 0; f < 3; ++f) {
+      if (flags[f] <= 1) continue;
+      warn_->Warn(ValueAt(3 + f), WarningKind::UnknownCode,
+                  "the station's par_" + std::to_string(f + 1) + " " + std::to_string(flags[f]) +
+                      " is a flag, 0 or 1" +
+                      (f == 2 ? ": the zone reads it only as 0 or not 0, as 1, and it is stored as it stands"
+                              : ": it is stored as it stands") +
+                      "; write 0 or 1");
+    }
+    warn_->TextRead("station name", record.nome, fields_.last_text());
+    if (hours != 0 || minutes != 0 || seconds != 0) WarnTimeOfDay("the timetable's", hours, minutes, seconds, 13);
+  }
+  record.orario = NamingCause(
+      [&] { return AddLong(MultiplyLong(AddLong(MultiplyLong(hours, 60), minutes), 60), seconds); },
+      [&](RuntimeFailure& failure) {
+        failure.SetCause(ValueAt(13), causes::TimetableOverflow(hours, minutes, seconds));
+      });
+  return AfterLine::GoOn;
+}
+
+// The station's zone around its position, by its kind; and the flags that
+// a short station or the first one does not keep.
+void TrainServiceReading::SetStationZone(rec_stazione& record, int32_t i, int32_t length) {
+  const int32_t p = record.progressiva;
+  const uint8_t t = record.tipo_stazione;
+  if (t == 5 || t == 6) {
+    record.fine_zona = AddLong(p, 150);
+    record.inizio_zona = SubtractLong(p, length);
+    record.par_3 = 0;
+  } else if (t == 7 || t == 8) {
+    record.inizio_zona = SubtractLong(p, length);
+    record.fine_zona = AddLong(p, length);
+    record.par_3 = 0;
+  } else {
+    record.inizio_zona = RoundToLong(p - length / 2.0);
+    record.fine_zona = record.par_3 != 0 ? RoundToLong(p + length / 2.0 + 50.0)
+                                         : RoundToLong(p + length / 2.0);
+  }
+  if (length < 600) record.par_2 = 0;
+  if (i == 1) {
+    record.par_3 = 0;
+    record.par_2 = 0;
+  }
+}
+
+// The approach marks before the end of the zone and the stop cell of a
+// station of kind below 25.
+AfterLine TrainServiceReading::MarkStationCells(const rec_stazione& record, int32_t i) {
+  const uint8_t t = record.tipo_stazione;
+  const double last_zone_cell = InCells(record.fine_zona);
+  if (t < 25 && t != 5 && t != 6) {
+    std::vector<int64_t> mark_cells;
+    for (int j = 1; j <= 4; ++j) {
+      const double y = last_zone_cell - j - 1;
+      if (y > 1) mark_cells.push_back(round_half_even(y));
+    }
+    const std::vector<int> marks_before = warn_ ? MarksOn(mark_cells) : std::vector<int>();
+    for (int j = 1; j <= 4; ++j) {
+      const double y = last_zone_cell - j - 1;
+      if (y > 1) cella(model_, round_half_even(y)).avviso = static_cast<uint8_t>(80 + j);
+    }
+    if (warn_) WarnMarksReplaced("the station '" + record.nome + "'", mark_cells, marks_before);
+  }
+  if (t < 25) {
+    const double y = last_zone_cell - 1;
+    if (y <= 1) return StopKeepingPosition(error_number::kStationZoneAtRouteStart);
+    rec_cella& stop_cell = cella(model_, round_half_even(y));
+    if (warn_ && cella_occupata(stop_cell)) WarnStopCellTaken(record, stop_cell, round_half_even(y));
+    if (warn_)
+      warn_->Holds(round_half_even(y), "the stop cell of the station '" + record.nome + "'",
+                   fields_.keyword_position());
+    stop_cell.tipo_cella = tipo::fermata_stazione;
+    stop_cell.valore_1 = Low16(i);
+  }
+  return AfterLine::GoOn;
+}
+
+void TrainServiceReading::Close() {
+  // Lines after an error 15 were never read: what they would give is not
+  // missing.
+  if (warn_ && general_found_ && !stopped_short_) {
+    if (!ws_.station_seen)
+      warn_->Warn({}, WarningKind::EmptyService, "the train service has no station line ('stazione')");
+    if (!ws_.speed_seen)
+      warn_->Warn({}, WarningKind::EmptyService,
+                  "the train service has no speed step ('velocita'): the speed limit is 0 along the whole route");
+    if (!ws_.adhesion_seen)
+      warn_->Warn({}, WarningKind::EmptyService,
+                  "the train service has no adhesion step ('aderenza'): the adhesion is 0 along the whole route");
+  }
+  source_.CloseAndDelete();
+  // The last value of each kind holds to the end of the route, short of
+  // its last three cells.
+  const int64_t end = int64_t{model_.ultima_cella} - 2;
+  const uint8_t speed = StepValue(speed_, SpeedFifth);
+  do {
+    cella(model_, speed_.index).velocita_limite = speed;
+    ++speed_.index;
+  } while (speed_.index < end);
+  const uint8_t adhesion = StepValue(adhesion_, AdhesionByte);
+  do {
+    cella(model_, adhesion_.index).aderenza = adhesion;
+    ++adhesion_.index;
+  } while (adhesion_.index < end);
+  // The line's kilometric progressives must fall on whole cells.
+  for (int r : {kRecordProgressivaTre, kRecordProgressivaDue, kRecordProgressivaUno}) {
+    const rec_stazione& progressive = stazione(model_, r);
+    if (progressive.inizio_zona % kMetresPerCell != 0 || progressive.fine_zona % kMetresPerCell != 0)
+      model_.codice_errore = error_number::kProgressiveOffCell;
+  }
+}
+
+}  // namespace train_reading
 
 void ReadTrainService(ScenarioModel& model, const Workspace& workspace, int32_t indice_cartello,
                       ReadingPlace* place, ReadingObserver* observer) {
   OpenSource source(workspace, TrainSourceName(model.nome_linea, model.numero_treno), place, observer,
                     &TrainVocabulary());
-  TrainServiceReading(model, source, indice_cartello).Run();
+  train_reading::TrainServiceReading(model, source, indice_cartello).Run();
 }
 
 }  // namespace scenario
