@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "compiler/fields/error_numbers.h"
-#include "compiler/error_reporting.h"
 #include "encoding/text_encoding.h"
 #include "tools/authoring/error_messages.h"
+#include "tools/authoring/report_words.h"
 
 namespace scenario::tool {
 
@@ -22,11 +22,6 @@ void PutPlace(Json& json, const std::optional<SourcePlace>& place) {
 }
 
 }  // namespace
-
-std::string StoppedMessage(int32_t numero) {
-  if (SourceOf(numero) == ErrorSource::CompileRun) return ErrorText(numero);
-  return "no route was read, so there is nothing to compile";
-}
 
 void PutCompileReport(Json& json, const CompileReport& report) {
   // Names are the simulator's Windows-1252 bytes; paths may also be UTF-8

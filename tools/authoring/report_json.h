@@ -2,17 +2,11 @@
 // the browser's compiler give alike, put into JSON in this one place.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include <nlohmann/json.hpp>
 
 #include "tools/authoring/author_compile.h"
 
 namespace scenario::tool {
-
-// What a run that stopped with `numero` says of it.
-std::string StoppedMessage(int32_t numero);
 
 // Adds to `json`, in this order: "nome_linea", "numero_treno",
 // "codice_errore", "posizione_errore", "message", "cause", "file", "line",

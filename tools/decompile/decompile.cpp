@@ -7,7 +7,7 @@
 #include "compiler/compiled_files.h"
 #include "compiler/error_reporting.h"
 #include "compiler/fields/error_numbers.h"
-#include "tools/authoring/error_messages.h"
+#include "tools/authoring/report_words.h"
 #include "tools/common/refusal.h"
 #include "tools/decompile/recovered_items.h"
 #include "tools/decompile/self_check.h"
@@ -139,9 +139,8 @@ RecoveredScenario Decompile(const CompiledInput& input) {
     return result;
   }
   auto error_note = [&] {
-    std::string note = "the recovered sources compile with error " + std::to_string(recompiled.codice_errore);
-    if (HasPosition(recompiled.codice_errore)) note += " at " + std::to_string(recompiled.posizione_errore) + " m";
-    return note + ": " + recompiled.cause.value_or(ErrorText(recompiled.codice_errore));
+    return "the recovered sources compile with " +
+           ErrorHeadline(recompiled.codice_errore, recompiled.posizione_errore, recompiled.cause);
   };
   if (same_bytes(recompiled)) {
     result.exact = true;

@@ -8,7 +8,7 @@
 #include "platform/files/workspace.h"
 #include "platform/system/file_names.h"
 #include "tools/authoring/author_compile.h"
-#include "tools/authoring/error_messages.h"
+#include "tools/authoring/report_words.h"
 #include "tools/common/paths.h"
 #include "tools/lsp/source_lines.h"
 #include "encoding/text_encoding.h"
@@ -381,24 +381,21 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
     }
     return {&edited, &diagnostics};
   };
-  for (const tool::CompileWarning& warning : report.warnings) {
-    const auto [text, into] = place(warning.place);
+  const tool::ReportWords words = tool::WordsOf(report, false);
+  for (const tool::ReportSentence& warning : words.warnings) {
+    const auto [text, into] = place(*warning.place);
     if (!text) continue;
-    into->push_back({text->FieldRange(warning.place.line, warning.place.column), Severity::Warning, warning.kind,
-                     warning.message, {}, text->FixesOf(warning.fix)});
+    into->push_back({text->FieldRange(warning.place->line, warning.place->column), Severity::Warning, warning.kind,
+                     warning.text, {}, text->FixesOf(warning.fix)});
   }
-  if (report.codice_errore != 0 || report.stopped_with) {
-    const int32_t numero = report.stopped_with ? *report.stopped_with : report.codice_errore;
-    std::string message = "error " + std::to_string(numero);
-    if (!report.stopped_with && tool::HasPosition(numero))
-      message += " at " + std::to_string(report.posizione_errore) + " m";
-    message += ": " + (report.cause ? *report.cause : tool::ErrorText(numero));
-    if (report.stopped_with) message += "; the run stops there and writes no compiled file";
-    const tool::SourcePlace at = report.place.value_or(tool::SourcePlace{edited.path, 0, 0});
+  if (words.error) {
+    const int32_t numero = words.error->numero;
+    const std::string& message = words.error_alone;
+    const tool::SourcePlace at = words.error->place.value_or(tool::SourcePlace{edited.path, 0, 0});
     const auto [text, into] = place(at);
     if (text) {
       const TextRange range = text->FieldRange(at.line, at.column);
-      into->push_back({range, Severity::Error, numero, message, {}, text->FixesOf(report.cause_fix)});
+      into->push_back({range, Severity::Error, numero, message, {}, text->FixesOf(words.error->fix)});
       if (text == &partner) {
         // Told in the edited file too, with its place.
         const std::string where = at.line > 0 ? ", line " + std::to_string(at.line) + ", column " +
@@ -410,21 +407,11 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
       }
     }
   }
-  for (const tool::CompileNote& note : report.notes) {
-    const auto [text, into] = place(note.place);
+  for (const tool::ReportSentence& note : words.notes) {
+    const auto [text, into] = place(*note.place);
     if (text)
-      into->push_back({text->FieldRange(note.place.line, note.place.column), Severity::Information,
-                       report.codice_errore, note.message, {}, {}});
-  }
-  if (report.line_stop_place) {
-    const auto [text, into] = place(*report.line_stop_place);
-    if (text)
-      into->push_back({text->FieldRange(report.line_stop_place->line, report.line_stop_place->column),
-                       Severity::Information, error_number::kBeyondRoute,
-                       "the reading of the line description stopped here first, with error 15 at " +
-                           std::to_string(report.line_stop_position) +
-                           " m: " + report.line_stop_cause.value_or(tool::ErrorText(error_number::kBeyondRoute)),
-                       {}, {}});
+      into->push_back({text->FieldRange(note.place->line, note.place->column), Severity::Information, note.numero,
+                       note.text, {}, {}});
   }
   // A partner that is not open shows what this check found in it.
   // (only when it changed: most checks find nothing new there).
