@@ -21,6 +21,17 @@ void PutPlace(Json& json, const std::optional<SourcePlace>& place) {
   json["column"] = has_line ? Json(place->column) : nullptr;
 }
 
+// The edit that puts a cause or a warning right; null where none is known.
+Json FixJson(const std::optional<SourceFix>& fix) {
+  if (!fix) return nullptr;
+  Json json;
+  json["title"] = fix->title;
+  PutPlace(json, fix->place);
+  json["reach"] = fix->reach == EditReach::LineEnd ? "line_end" : "field";
+  json["replacement"] = fix->replacement;
+  return json;
+}
+
 }  // namespace
 
 void PutCompileReport(Json& json, const CompileReport& report) {
@@ -34,6 +45,7 @@ void PutCompileReport(Json& json, const CompileReport& report) {
   json["message"] = ErrorText(report.codice_errore == 0 && report.stopped_with ? *report.stopped_with
                                                                                 : report.codice_errore);
   json["cause"] = report.cause ? Json(*report.cause) : nullptr;
+  json["fix"] = FixJson(report.cause_fix);
   PutPlace(json, report.place);
   // Whether the compiled files hold all that was read, or only what was read
   // before the error; null when no file is compiled.
@@ -68,6 +80,7 @@ void PutCompileReport(Json& json, const CompileReport& report) {
     PutPlace(entry, warning.place);
     entry["message"] = warning.message;
     entry["kind"] = warning.kind;
+    entry["fix"] = FixJson(warning.fix);
     warnings.push_back(entry);
   }
   json["warnings"] = warnings;

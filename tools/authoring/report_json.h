@@ -9,9 +9,13 @@
 namespace scenario::tool {
 
 // Adds to `json`, in this order: "nome_linea", "numero_treno",
-// "codice_errore", "posizione_errore", "message", "cause", "file", "line",
-// "column", "files_hold_everything_read", "stopped_with", "stopped_message",
-// "line_description_stop", "notes" and "warnings". Texts are UTF-8.
+// "codice_errore", "posizione_errore", "message", "cause", "fix", "file",
+// "line", "column", "files_hold_everything_read", "stopped_with",
+// "stopped_message", "line_description_stop", "notes" and "warnings". Texts
+// are UTF-8. "fix", of the cause and of each warning, is the edit that puts
+// it right as data, or null: "title", "file", "line", "column", "reach"
+// ("field": to the end of the field there; "line_end": to the end of the
+// line, blanks at its end left alone) and "replacement".
 void PutCompileReport(nlohmann::ordered_json& json, const CompileReport& report);
 
 }  // namespace scenario::tool

@@ -99,7 +99,35 @@ TEST_F(WarningsReportTest, JsonListsTheWarningsWithTheirPlaceAndKind) {
     EXPECT_EQ(keyword["column"], 1);
     EXPECT_EQ(keyword["kind"], "unknown-keyword");
     EXPECT_NE(keyword["message"].get<std::string>().find("did you mean 'stazione'?"), std::string::npos);
+    // Each fix as data, to apply without reading the message.
+    EXPECT_EQ(keyword["fix"], nlohmann::json::parse(R"({"title": "Write 'stazione'", "file": )" +
+                                                    nlohmann::json(train().string()).dump() +
+                                                    R"(, "line": 13, "column": 1, "reach": "field",
+                                                        "replacement": "stazione"})"));
+    EXPECT_EQ(caption["fix"], nlohmann::json::parse(R"({"title": "Put the text in double quotes", "file": )" +
+                                                    nlohmann::json(line().string()).dump() +
+                                                    R"(, "line": 41, "column": 31, "reach": "line_end",
+                                                        "replacement": "\"(P.L.      )(Km. 90,950)\""})"));
+    EXPECT_TRUE(report["fix"].is_null());
     EXPECT_TRUE(Run(command, {"--json", "--no-warnings"}).out.find("\"warnings\": []") != std::string::npos);
+  }
+}
+
+TEST_F(WarningsReportTest, JsonCarriesTheFixOfTheCause) {
+  // 1300 km/h is 260 fifths, which pass a byte: error 25 at the speed.
+  ReplaceLine(train(), 10, "velocita,      50,   1300");
+  for (const std::string command : {"compile", "check"}) {
+    SCOPED_TRACE(command);
+    const testing::ToolRun run = Run(command, {"--json"});
+    EXPECT_EQ(run.status, 1);
+    const nlohmann::json report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["codice_errore"], 25);
+    EXPECT_EQ(report["line"], 10);
+    EXPECT_EQ(report["column"], 22);
+    EXPECT_EQ(report["fix"], nlohmann::json::parse(R"({"title": "Write 1275 km/h, the nearest speed that fits",
+                                                        "file": )" + nlohmann::json(train().string()).dump() +
+                                                   R"(, "line": 10, "column": 22, "reach": "field",
+                                                        "replacement": "1275"})"));
   }
 }
 
