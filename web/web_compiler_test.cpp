@@ -19,8 +19,8 @@ namespace scenario::web {
 namespace {
 
 using Json = nlohmann::json;
-using tool::testing::RunTool;
-using tool::testing::ToolRun;
+using testing_support::RunTool;
+using testing_support::ToolRun;
 
 const std::string kLineName = "Calvisio -Sambreta_linea.txt";
 const std::string kTrainName = "Calvisio -Sambreta_31613-.txt";

@@ -18,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using scenario::testing_support::ReadWholeFile;
-using testing::ReplaceLine;
-using testing::RunTool;
+using testing_support::ReplaceLine;
+using testing_support::RunTool;
 
 const std::string kMisspelt =
     "stazone,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO";
@@ -38,7 +38,7 @@ class WarningsReportTest : public ::testing::Test {
  protected:
   fs::path line() const { return sources.line(); }
   fs::path train() const { return sources.train(); }
-  testing::ToolRun Run(const std::string& command, const std::vector<std::string>& extra = {}) {
+  testing_support::ToolRun Run(const std::string& command, const std::vector<std::string>& extra = {}) {
     return command == "compile" ? sources.Compile(extra) : sources.Check(extra);
   }
   std::string Warning13() const {
@@ -47,18 +47,18 @@ class WarningsReportTest : public ::testing::Test {
            "after it (did you mean 'stazione'?)\n";
   }
 
-  testing::BuiltInSources sources;
+  testing_support::BuiltInSources sources;
 };
 
 TEST_F(WarningsReportTest, CompileAndCheckTellAMisspeltKeywordAsACompilerDoes) {
   ReplaceLine(train(), 13, kMisspelt);
   for (const std::string command : {"compile", "check"}) {
     SCOPED_TRACE(command);
-    const testing::ToolRun run = Run(command);
+    const testing_support::ToolRun run = Run(command);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, Warning13());
     EXPECT_EQ(Run(command, {"--werror"}).status, 1);
-    const testing::ToolRun quiet = Run(command, {"--no-warnings"});
+    const testing_support::ToolRun quiet = Run(command, {"--no-warnings"});
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.err, "");
     EXPECT_EQ(Run(command, {"--no-warnings", "--werror"}).status, 0);
@@ -71,7 +71,7 @@ TEST_F(WarningsReportTest, WarningsComeBeforeTheError) {
   ReplaceLine(train(), 14, "stazione,   14351, 12,  500,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,28, 0, CAMPOSTRELLA");
   for (const std::string command : {"compile", "check"}) {
     SCOPED_TRACE(command);
-    const testing::ToolRun run = Run(command, {"--werror"});
+    const testing_support::ToolRun run = Run(command, {"--werror"});
     EXPECT_EQ(run.status, 1);
     ASSERT_EQ(run.err.rfind(Warning13(), 0), 0u) << run.err;
     EXPECT_EQ(run.err.substr(Warning13().size()).rfind(train().string() + ":14:1: error 8 at 14351 m", 0), 0u)
@@ -84,7 +84,7 @@ TEST_F(WarningsReportTest, JsonListsTheWarningsWithTheirPlaceAndKind) {
   ReplaceLine(line(), 41, "cartello_indicatore,  6050,   (P.L.      )(Km. 90,950)");
   for (const std::string command : {"compile", "check"}) {
     SCOPED_TRACE(command);
-    const testing::ToolRun run = Run(command, {"--json"});
+    const testing_support::ToolRun run = Run(command, {"--json"});
     EXPECT_EQ(run.status, 0);
     const nlohmann::json report = nlohmann::json::parse(run.out);
     ASSERT_EQ(report["warnings"].size(), 2u) << run.out;
@@ -118,7 +118,7 @@ TEST_F(WarningsReportTest, JsonCarriesTheFixOfTheCause) {
   ReplaceLine(train(), 10, "velocita,      50,   1300");
   for (const std::string command : {"compile", "check"}) {
     SCOPED_TRACE(command);
-    const testing::ToolRun run = Run(command, {"--json"});
+    const testing_support::ToolRun run = Run(command, {"--json"});
     EXPECT_EQ(run.status, 1);
     const nlohmann::json report = nlohmann::json::parse(run.out);
     EXPECT_EQ(report["codice_errore"], 25);
@@ -137,7 +137,7 @@ TEST_F(WarningsReportTest, AQuotedTextIsShownAsItsCharacters) {
   ReplaceLine(train(), 13, "stazione,    7350, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, CITT\xC0, NORD \x80");
   for (const std::string command : {"compile", "check"}) {
     SCOPED_TRACE(command);
-    const testing::ToolRun run = Run(command);
+    const testing_support::ToolRun run = Run(command);
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("warning: the station name 'CITT\xC3\x80' ends at a comma; the rest of the line, from "
                            "'NORD \xE2\x82\xAC', is read"),
@@ -155,7 +155,7 @@ TEST_F(WarningsReportTest, AValueTheErrorQuotesIsShownAsItsCharacters) {
   ReplaceLine(train(), 4, "sabbia,    3\xC0" "0");
   for (const std::string command : {"compile", "check"}) {
     SCOPED_TRACE(command);
-    const testing::ToolRun run = Run(command);
+    const testing_support::ToolRun run = Run(command);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(":4:12: error 25: '3\xC3\x80" "0' is not a number"), std::string::npos) << run.err;
     const nlohmann::json report = nlohmann::json::parse(Run(command, {"--json"}).out);
@@ -164,8 +164,8 @@ TEST_F(WarningsReportTest, AValueTheErrorQuotesIsShownAsItsCharacters) {
 }
 
 TEST_F(WarningsReportTest, AWarningAboutAWholeFileHasNoLine) {
-  testing::WriteLines(train(), {"[fine]"});
-  const testing::ToolRun run = Run("check");
+  testing_support::WriteLines(train(), {"[fine]"});
+  const testing_support::ToolRun run = Run("check");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err.rfind(train().string() + ": warning: the train service has no [generale] line", 0), 0u)
       << run.err;
@@ -182,7 +182,7 @@ TEST_F(WarningsReportTest, CheckWritesNothingAnywhere) {
   const fs::path before_cwd = fs::current_path();
   fs::current_path(work);
   const std::map<std::string, std::string> before = Snapshot(sources.root());
-  const testing::ToolRun run = RunTool({"check", line().string(), train().string()});
+  const testing_support::ToolRun run = RunTool({"check", line().string(), train().string()});
   const std::map<std::string, std::string> after = Snapshot(sources.root());
   fs::current_path(before_cwd);
   EXPECT_EQ(run.status, 0) << run.err;

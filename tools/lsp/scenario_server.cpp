@@ -129,14 +129,12 @@ bool ScenarioServer::OfOneLine(const std::string& a, const std::string& b) const
     return tool::IsTrainServiceOf(name_b, name_a, names_ignore_case_);
   if (role_a == SourceRole::TrainService && role_b == SourceRole::LineDescription)
     return tool::IsTrainServiceOf(name_a, name_b, names_ignore_case_);
-  // Two sources of one kind: by the line names their own names give.
-  const auto line_name = [&](const std::string& name, SourceRole role) {
-    return role == SourceRole::LineDescription ? tool::LineNameOfLineFile(name, names_ignore_case_)
-                                               : tool::LineNameOfTrainFile(name, names_ignore_case_);
-  };
-  if (role_a != role_b || role_a == SourceRole::Other) return false;
-  const std::optional<std::string> line_a = line_name(name_a, role_a);
-  const std::optional<std::string> line_b = line_name(name_b, role_b);
+  // Two line descriptions: by the line names their own names give. Two
+  // train services are of one line through the line description they pair
+  // with, which only a search finds (PairOf).
+  if (role_a != SourceRole::LineDescription || role_b != SourceRole::LineDescription) return false;
+  const std::optional<std::string> line_a = tool::LineNameOfLineFile(name_a, names_ignore_case_);
+  const std::optional<std::string> line_b = tool::LineNameOfLineFile(name_b, names_ignore_case_);
   return line_a && line_b && tool::SameLineName(*line_a, *line_b, names_ignore_case_);
 }
 
@@ -161,7 +159,8 @@ void ScenarioServer::Close(const std::string& path) {
   pending_.erase(path);
   closed_.insert(path);
   // What its checks showed in partners not open goes with it; the open
-  // files of the same line are checked again, and show theirs.
+  // files of the same line are checked again, and show theirs: those of the
+  // line description it is, or the one it pairs with, as compile pairs them.
   for (auto it = shown_for_partner_.begin(); it != shown_for_partner_.end();) {
     if (it->second == path) {
       if (!IsOpen(it->first) && partner_shown_.count(it->first) > 0) closed_.insert(it->first);
@@ -170,8 +169,9 @@ void ScenarioServer::Close(const std::string& path) {
       ++it;
     }
   }
+  const std::string line = RoleOf(path) == SourceRole::TrainService ? PairOf(path).line_path : path;
   for (const std::string& other : drafts_.Paths())
-    if (OfOneLine(path, other)) pending_.insert(other);
+    if (OfOneLine(line, other)) pending_.insert(other);
 }
 
 void ScenarioServer::MarkPending(const std::string& path) {

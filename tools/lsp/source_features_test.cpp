@@ -13,9 +13,9 @@
 namespace scenario::lsp {
 namespace {
 
-using testing::BuiltInLineText;
-using testing::BuiltInTrainText;
-using testing::LineStartingWith;
+using testing_support::BuiltInLineText;
+using testing_support::BuiltInTrainText;
+using testing_support::LineStartingWith;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -67,7 +67,7 @@ TEST(Hover, TellsTheKeywordAndTheValueAndWhatItIsStoredAs) {
   for (const HoverCase& c : cases) {
     std::string text = BuiltInTrainText();
     const int line = LineStartingWith(text, c.start);
-    text = testing::WithLine(text, line, c.line);
+    text = testing_support::WithLine(text, line, c.line);
     const SourceDocument document(SourceFile::TrainService, text);
     const std::optional<HoverText> hover = HoverAt(document, {line, c.character}, nullptr);
     ASSERT_TRUE(hover) << c.what;
@@ -129,7 +129,7 @@ TEST(Hover, TellsTheCodesTheCompiledRecordHolds) {
                               "ripetizione 9 segnali 4 codici"}) {
     std::string text = BuiltInLineText();
     const int line = LineStartingWith(text, "ripetizione segnali 4 codici");
-    text = testing::WithLine(text, line, std::string(keyword) + ",    2700,    95900");
+    text = testing_support::WithLine(text, line, std::string(keyword) + ",    2700,    95900");
     MemoryFileSystem files;
     files.files["/s/Valle_42-.txt"] = BuiltInTrainText();
     ScenarioServer server(files);
@@ -175,7 +175,7 @@ TEST(Hover, ShowsWhatTheCompiledCellHoldsOnAnItemsLine) {
 TEST(Completion, OffersWhatFitsTheSectionAndThenTheNextValue) {
   std::string text = BuiltInTrainText();
   const int signals = LineStartingWith(text, "[segnali]");
-  text = testing::WithLineBefore(text, signals + 1, "");
+  text = testing_support::WithLineBefore(text, signals + 1, "");
   const SourceDocument document(SourceFile::TrainService, text);
   const std::vector<Completion> items = CompletionsAt(document, {signals + 1, 0});
   std::vector<std::string> labels;
@@ -248,7 +248,7 @@ TEST(Outline, GivesMetresOnlyToItemsThatStandAtAPlace) {
                                                                      {"sabbia", "300"},
                                                                      {"orologio", "8, 12, 45"}}));
   std::string line_text = BuiltInLineText();
-  line_text = testing::WithLine(line_text, LineStartingWith(line_text, "ripetizione segnali 4 codici"),
+  line_text = testing_support::WithLine(line_text, LineStartingWith(line_text, "ripetizione segnali 4 codici"),
                                 "ripetizione segnali 9 codici,    2700,    95900");
   const std::vector<Symbol> line_general = SymbolsOf(SourceDocument(SourceFile::LineDescription, line_text))[0].children;
   ASSERT_EQ(line_general.size(), 8u);

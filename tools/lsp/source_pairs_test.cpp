@@ -9,8 +9,8 @@
 namespace scenario::lsp {
 namespace {
 
-using testing::BuiltInLineText;
-using testing::BuiltInTrainText;
+using testing_support::BuiltInLineText;
+using testing_support::BuiltInTrainText;
 
 // The diagnostics shown for `path` with `code`.
 size_t CountWithCode(const std::map<std::string, FileDiagnostics>& shown, const std::string& path,
