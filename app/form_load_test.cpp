@@ -12,6 +12,9 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::RecordingWindow;
+using testing_support::ReasonOf;
 using Step = FakeFileSystem::Step;
 
 TEST(RunProgram, AFailedFileStopsWithStatus1AndAMessageNamingIt) {

@@ -32,10 +32,10 @@ const std::string kLinePath = "/s/Valle_linea.txt";
 const std::string kTrainPath = "/s/Valle_42-.txt";
 
 std::string LineText(bool long_route) {
-  std::string text = testing::BuiltInLineText();
+  std::string text = testing_support::BuiltInLineText();
   if (long_route) {
-    const int line = testing::LineStartingWith(text, "lunghezza percorso");
-    text = testing::WithLine(text, line, "lunghezza percorso,    993000");
+    const int line = testing_support::LineStartingWith(text, "lunghezza percorso");
+    text = testing_support::WithLine(text, line, "lunghezza percorso,    993000");
   }
   return text;
 }
@@ -43,7 +43,7 @@ std::string LineText(bool long_route) {
 MemoryFileSystem Files(bool long_route) {
   MemoryFileSystem files;
   files.files[kLinePath] = LineText(long_route);
-  files.files[kTrainPath] = testing::BuiltInTrainText();
+  files.files[kTrainPath] = testing_support::BuiltInTrainText();
   return files;
 }
 
@@ -73,7 +73,7 @@ void BM_LspEditToDiagnostics(benchmark::State& state) {
                                {{"uri", "file://" + kTrainPath},
                                 {"languageId", "scenario-train"},
                                 {"version", 1},
-                                {"text", testing::BuiltInTrainText()}}}}}}));
+                                {"text", testing_support::BuiltInTrainText()}}}}}}));
   server.CheckPending();
   int version = 1;
   for (auto _ : state) {
@@ -110,7 +110,7 @@ void BM_LspPipeEditToDiagnostics(benchmark::State& state) {
   const std::filesystem::path line = dir.path() / "Valle_linea.txt";
   const std::filesystem::path train = dir.path() / "Valle_42-.txt";
   testing_support::WriteWholeFile(line, LineText(state.range(0) != 0));
-  testing_support::WriteWholeFile(train, testing::BuiltInTrainText());
+  testing_support::WriteWholeFile(train, testing_support::BuiltInTrainText());
   const std::string uri = UriOfPath(train.generic_string());
   testing_support::ChildProcess server({SCENARIO_TOOL_PATH, "lsp"}, {});
   const auto send = [&server](const Json& message) { server.WriteInput(FrameMessage(message.dump())); };
@@ -133,7 +133,7 @@ void BM_LspPipeEditToDiagnostics(benchmark::State& state) {
             {"method", "textDocument/didOpen"},
             {"params",
              {{"textDocument",
-               {{"uri", uri}, {"languageId", "scenario-train"}, {"version", 1}, {"text", testing::BuiltInTrainText()}}}}}});
+               {{"uri", uri}, {"languageId", "scenario-train"}, {"version", 1}, {"text", testing_support::BuiltInTrainText()}}}}}});
   if (!wait_for(1)) {
     state.SkipWithError("the server ended");
     return;

@@ -11,6 +11,10 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::RecordingWindow;
+using testing_support::ReasonOf;
+
 const std::string kLineFile = "/run/Calvisio -Sambreta_linea.dat";
 const std::string kStationFile = "/run/Calvisio -Sambreta_31613.sim";
 const std::string kCellFile = "/run/Calvisio -Sambreta_31613.dat";

@@ -12,6 +12,8 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+
 std::array<rec_stazione, kNumeroStazioni> EmptyTable() { return {}; }
 
 TEST(StationFile, EmptyTableIs87RecordsOf34ZeroBytes) {

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  using scenario::tool::testing::CheckDepth;
-  scenario::fuzzing::RequireNoProblem(scenario::tool::testing::CheckCompiledFiles(bytes, CheckDepth::Readers));
+  using scenario::testing_support::CheckDepth;
+  scenario::fuzzing::RequireNoProblem(scenario::testing_support::CheckCompiledFiles(bytes, CheckDepth::Readers));
   return 0;
 }

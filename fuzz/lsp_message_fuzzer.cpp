@@ -9,6 +9,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  scenario::fuzzing::RequireNoProblem(scenario::lsp::testing::CheckMessageStream(bytes));
+  scenario::fuzzing::RequireNoProblem(scenario::testing_support::CheckMessageStream(bytes));
   return 0;
 }

@@ -16,6 +16,9 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::ReasonOf;
+using testing_support::StepName;
 using testing_support::Fingerprint;
 using testing_support::TempDir;
 using testing_support::WriteWholeFile;

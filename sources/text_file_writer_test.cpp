@@ -9,6 +9,9 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::ReasonOf;
+
 const std::string kMarker(kFineDelFile);
 
 struct BytesCase {

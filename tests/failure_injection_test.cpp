@@ -30,6 +30,10 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::RecordingWindow;
+using testing_support::ReasonOf;
+using testing_support::StepName;
 using Step = FakeFileSystem::Step;
 using Files = std::map<std::string, std::string>;
 using testing_support::BuiltInLineSource;

@@ -7,6 +7,9 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::ReasonOf;
+using testing_support::StepName;
 using Step = FakeFileSystem::Step;
 
 TEST(FakeFileSystem, ReplaceIsLoggedAsCreateWriteRename) {

@@ -21,6 +21,9 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::RecordingWindow;
+using testing_support::ReasonOf;
 using Step = FakeFileSystem::Step;
 using Files = std::map<std::string, std::string>;
 

@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   for (int i = 2; i < argc; ++i) {
     const uint64_t seed = std::strtoull(argv[i], nullptr, 10);
-    const auto scenario = crowded ? scenario::tool::testing::GenerateCrowdedScenario(seed)
-                                  : scenario::tool::testing::GenerateScenario(seed);
+    const auto scenario = crowded ? scenario::testing_support::GenerateCrowdedScenario(seed)
+                                  : scenario::testing_support::GenerateScenario(seed);
     const fs::path dir = fs::path(argv[1]) / argv[i];
     fs::create_directories(dir);
     scenario::testing_support::WriteWholeFile(dir / (scenario.nome_linea + "_linea.txt"), scenario.line_description);

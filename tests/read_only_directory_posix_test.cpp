@@ -19,6 +19,9 @@
 namespace scenario {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::RecordingWindow;
+using testing_support::ReasonOf;
 using testing_support::CopyProgramInto;
 using testing_support::FindCommand;
 using testing_support::ProcessOutcome;

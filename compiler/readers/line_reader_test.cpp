@@ -18,7 +18,8 @@
 namespace scenario {
 namespace {
 
-using testing_support::BuiltInLineText;
+using testing_support::FakeFileSystem;
+using testing_support::BuiltInLineFileText;
 using testing_support::JoinLines;
 
 const std::string kLinePath = "/run/Calvisio -Sambreta_linea.txt";
@@ -82,7 +83,7 @@ rec_stazione Zone(int32_t inizio, int32_t fine, int32_t progressiva) {
 
 TEST(LineReaderBuiltIn, GeneralRecordsAndRouteSize) {
   LineRun run;
-  LineReadOutcome outcome = run.Read(BuiltInLineText());
+  LineReadOutcome outcome = run.Read(BuiltInLineFileText());
 
   EXPECT_TRUE(outcome.train_half_runs);
   EXPECT_EQ(outcome.indice_cartello, 65);
@@ -108,7 +109,7 @@ TEST(LineReaderBuiltIn, GeneralRecordsAndRouteSize) {
 
 TEST(LineReaderBuiltIn, ThroughMemorizzaDatiTheNamesAreCopied) {
   LineRun run;
-  run.Memorizza(BuiltInLineText());
+  run.Memorizza(BuiltInLineFileText());
   EXPECT_EQ(run.model.codice_errore, 0);
   EXPECT_EQ(run.model.stazioni[85].nome, "Calvisio -Sambreta");
   EXPECT_EQ(run.model.stazioni[86].nome, "31613");
@@ -159,7 +160,7 @@ std::vector<rec_cella> BuiltInCells() {
 
 TEST(LineReaderBuiltIn, RouteCells) {
   LineRun run;
-  run.Read(BuiltInLineText());
+  run.Read(BuiltInLineFileText());
   const std::vector<rec_cella> expected = BuiltInCells();
   ASSERT_EQ(run.model.percorso.size(), expected.size());
   for (size_t k = 0; k < expected.size(); ++k) {
@@ -181,7 +182,7 @@ TEST(LineReaderBuiltIn, RouteCells) {
 
 TEST(LineReaderBuiltIn, BoardCaptionsFromRecord80Down) {
   LineRun run;
-  run.Read(BuiltInLineText());
+  run.Read(BuiltInLineFileText());
   const auto& stazioni = run.model.stazioni;
   EXPECT_EQ(stazioni[80].nome, "(BIVIO     )(S. ARMELIA)(Km. 94.400)");
   EXPECT_EQ(stazioni[79].nome, "(P.L.      )(Km. 90.950)");
@@ -230,7 +231,7 @@ void RecomputePlan(int32_t last, std::vector<double>& x, std::vector<double>& y)
 
 TEST(LineReaderBuiltIn, PlanOfTheTrack) {
   LineRun run;
-  run.Read(BuiltInLineText());
+  run.Read(BuiltInLineFileText());
   const auto& plan = run.model.tracciato;
   ASSERT_EQ(plan.size(), 106001u);
 
@@ -273,9 +274,9 @@ TEST(LineReaderBuiltIn, PlanOfTheTrack) {
 
 TEST(LineReaderBuiltIn, WithoutTheLineGeometryCurvesArePassedOver) {
   LineRun with_plan(1);
-  with_plan.Read(BuiltInLineText());
+  with_plan.Read(BuiltInLineFileText());
   LineRun run(0);
-  LineReadOutcome outcome = run.Read(BuiltInLineText());
+  LineReadOutcome outcome = run.Read(BuiltInLineFileText());
 
   EXPECT_TRUE(outcome.train_half_runs);
   EXPECT_EQ(outcome.indice_cartello, 65);
@@ -1005,7 +1006,7 @@ TEST(LineReaderTrap, ANegativeSecondRouteLengthLeavesTheRoute) {
 TEST(LineReaderTrap, AnUnreadableLineFile) {
   LineRun run;
   run.files.FailOn(FakeFileSystem::Step::Read, kLinePath);
-  run.Memorizza(BuiltInLineText());
+  run.Memorizza(BuiltInLineFileText());
   EXPECT_EQ(run.model.codice_errore, 25);
   EXPECT_FALSE(run.LineFileLeft());
   EXPECT_EQ(run.files.files.count(kTrainPath), 0u);
@@ -1156,7 +1157,7 @@ bool StartsWithAny(const std::string& line, std::initializer_list<const char*> k
 // The built-in lines rewritten at random, each as it may be written; with
 // `leave_out`, some item lines are left out too.
 std::string WellFormedVariant(std::mt19937& random, bool leave_out) {
-  const std::vector<std::string> lines = SplitCrLf(BuiltInLineText());
+  const std::vector<std::string> lines = SplitCrLf(BuiltInLineFileText());
   static const char* const kLineEnds[] = {"\r\n", "\n", "\r"};
   std::string text;
   bool in_general_section = false;
@@ -1195,7 +1196,7 @@ std::string WellFormedVariant(std::mt19937& random, bool leave_out) {
 
 TEST(LineReaderRobustness, WellFormedVariantsAreReadAsTheBuiltInText) {
   LineRun reference;
-  reference.Memorizza(BuiltInLineText());
+  reference.Memorizza(BuiltInLineFileText());
   ASSERT_EQ(reference.model.codice_errore, 0);
   std::mt19937 random(20261211);
   for (int round = 0; round < 40; ++round) {

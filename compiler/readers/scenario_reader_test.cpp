@@ -11,7 +11,8 @@
 namespace scenario {
 namespace {
 
-using testing_support::BuiltInLineText;
+using testing_support::FakeFileSystem;
+using testing_support::BuiltInLineFileText;
 using testing_support::BuiltInTrainLines;
 using testing_support::TrainText;
 
@@ -53,7 +54,7 @@ TEST(MemorizzaDati, AFailureInTheTrainHalfIsTrappedKeepingWhatWasRead) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeFileSystem files;
-    files.files[kLinePath] = BuiltInLineText();
+    files.files[kLinePath] = BuiltInLineFileText();
     files.files[kTrainPath] = c.train;
     ScenarioModel model;
     model.nome_linea = "Calvisio -Sambreta";
@@ -76,7 +77,7 @@ TEST(MemorizzaDati, ASourceThatCannotBeDeletedIsTrappedWithItsCause) {
   for (const std::string& path : {kLinePath, kTrainPath}) {
     SCOPED_TRACE(path);
     FakeFileSystem files;
-    files.files[kLinePath] = BuiltInLineText();
+    files.files[kLinePath] = BuiltInLineFileText();
     files.files[kTrainPath] = TrainText(BuiltInTrainLines());
     files.FailOn(FakeFileSystem::Step::Delete, path, StatusCode::PermissionDenied);
     ScenarioModel model;

@@ -6,7 +6,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/tool_run.h"
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
 
 const BuiltInCompiled& CompiledBuiltIn() {
   static const std::unique_ptr<scenario::testing_support::TempDir> dir =
@@ -25,4 +25,4 @@ const BuiltInCompiled& CompiledBuiltIn() {
   return compiled;
 }
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
 
 struct BuiltInCompiled {
   std::filesystem::path directory;  // holds the three compiled files and the lock file
@@ -18,4 +18,4 @@ struct BuiltInCompiled {
 // stay for the whole test program. Tests must not change them.
 const BuiltInCompiled& CompiledBuiltIn();
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
 
 BuiltInSources::BuiltInSources() {
   output = root() / "out";
@@ -22,4 +22,4 @@ ToolRun BuiltInSources::Check(const std::vector<std::string>& extra) const {
   return RunTool(args);
 }
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

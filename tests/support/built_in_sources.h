@@ -10,7 +10,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/tool_run.h"
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
 
 inline const std::string kBuiltInLineSource = "Calvisio -Sambreta_linea.txt";
 inline const std::string kBuiltInTrainSource = "Calvisio -Sambreta_31613-.txt";
@@ -37,4 +37,4 @@ class BuiltInSources {
   scenario::testing_support::TempDir dir_;
 };
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

@@ -18,6 +18,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-std::string BuiltInLineText() { return JoinLines(BuiltInLineLines()); }
+std::string BuiltInLineFileText() { return JoinLines(BuiltInLineLines()); }
 
 }  // namespace scenario::testing_support

@@ -10,7 +10,7 @@ namespace scenario::testing_support {
 // The 55 lines, without their line ends.
 const std::vector<std::string>& BuiltInLineLines();
 // The whole file: every line followed by CR LF.
-std::string BuiltInLineText();
+std::string BuiltInLineFileText();
 // Any lines joined the same way.
 std::string JoinLines(const std::vector<std::string>& lines);
 

@@ -28,7 +28,9 @@
 #include "tools/readback/route_features.h"
 #include "tools/viewer/view_data.h"
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
+
+using namespace tool;  // NOLINT: the rooms of scenario-tool that these checks drive
 
 namespace {
 
@@ -299,4 +301,4 @@ std::string CheckCompiledFiles(std::string_view input, CheckDepth depth) {
   return depth == CheckDepth::Readers ? CheckReaders(files, std::move(given)) : CheckCommands(files, given);
 }
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
 
 // An input stands for the files of one compiled scenario, back to back,
 // parted by kNextCompiledFile: the station file, then the cell file, then
@@ -43,4 +43,4 @@ enum class CheckDepth { Readers, Commands };
 // The first property that fails for `input`; empty when none.
 std::string CheckCompiledFiles(std::string_view input, CheckDepth depth);
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

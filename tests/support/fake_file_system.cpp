@@ -5,7 +5,7 @@
 #include "platform/files/directory_lock.h"
 #include "platform/files/temporary_names.h"
 
-namespace scenario {
+namespace scenario::testing_support {
 
 const char* StepName(FakeFileSystem::Step step) {
   switch (step) {
@@ -183,4 +183,4 @@ Status FakeFileSystem::SyncDirectory(const std::string& directory) {
   return MemoryFileSystem::SyncDirectory(directory);
 }
 
-}  // namespace scenario
+}  // namespace scenario::testing_support

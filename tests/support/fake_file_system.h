@@ -11,7 +11,7 @@
 
 #include "platform/files/memory_file_system.h"
 
-namespace scenario {
+namespace scenario::testing_support {
 
 class FakeFileSystem : public MemoryFileSystem {
  public:
@@ -112,4 +112,4 @@ const char* StepName(FakeFileSystem::Step step);
 // The system's wording of a failure of kind `code` ("Read-only file system").
 std::string ReasonOf(StatusCode code);
 
-}  // namespace scenario
+}  // namespace scenario::testing_support

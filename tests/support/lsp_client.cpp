@@ -2,9 +2,12 @@
 
 #include <stdexcept>
 
+#include "tests/support/lsp_transcript.h"
 #include "tools/lsp/transport.h"
 
-namespace scenario::lsp::testing {
+namespace scenario::testing_support {
+
+using namespace lsp;  // NOLINT: the language server, which the client talks to
 
 LspClient::LspClient(FileSystem& files, bool initialize)
     : server_(files, [this](const std::string& body) {
@@ -80,4 +83,4 @@ Json LspClient::At(const std::string& method, const std::string& uri, TextPositi
   return Answer(id);
 }
 
-}  // namespace scenario::lsp::testing
+}  // namespace scenario::testing_support

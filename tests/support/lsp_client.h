@@ -12,7 +12,7 @@
 #include "tools/lsp/language_server.h"
 #include "tools/lsp/protocol.h"
 
-namespace scenario::lsp::testing {
+namespace scenario::testing_support {
 
 class LspClient {
  public:
@@ -20,8 +20,8 @@ class LspClient {
   explicit LspClient(FileSystem& files, bool initialize = true);
 
   // Sends a request and returns its id.
-  int Request(const std::string& method, const Json& params = Json::object());
-  void Notify(const std::string& method, const Json& params = Json::object());
+  int Request(const std::string& method, const lsp::Json& params = lsp::Json::object());
+  void Notify(const std::string& method, const lsp::Json& params = lsp::Json::object());
   // Sends the messages of a transcript (see TranscriptMessages), each framed.
   void SendTranscript(const std::string& transcript);
   // Sends bytes as they are: every frame in them is handed to the server.
@@ -30,31 +30,31 @@ class LspClient {
   void Idle() { server_.CheckPending(); }
 
   // The answer to request `id` (the whole message); throws when none came.
-  Json Answer(int id) const;
-  Json Result(int id) const { return Answer(id).at("result"); }
+  lsp::Json Answer(int id) const;
+  lsp::Json Result(int id) const { return Answer(id).at("result"); }
   // The diagnostics published last for `uri`; nothing when none were.
-  std::optional<Json> Diagnostics(const std::string& uri) const;
+  std::optional<lsp::Json> Diagnostics(const std::string& uri) const;
   // Every message the server sent, in order.
-  const std::vector<Json>& received() const { return received_; }
+  const std::vector<lsp::Json>& received() const { return received_; }
   // Forgets the messages received so far.
   void Forget() { received_.clear(); }
 
   // Document helpers: didOpen, didChange by range, didClose.
   void Open(const std::string& uri, const std::string& text, int version = 1);
-  void Edit(const std::string& uri, int version, TextRange range, const std::string& text);
+  void Edit(const std::string& uri, int version, lsp::TextRange range, const std::string& text);
   void Replace(const std::string& uri, int version, const std::string& text);
   void Close(const std::string& uri);
 
   // Requests at a place of a document.
-  Json At(const std::string& method, const std::string& uri, TextPosition position);
+  lsp::Json At(const std::string& method, const std::string& uri, lsp::TextPosition position);
 
-  LanguageServer& server() { return server_; }
+  lsp::LanguageServer& server() { return server_; }
 
  private:
   void Deliver(const std::string& body);
-  LanguageServer server_;
+  lsp::LanguageServer server_;
   int next_id_ = 1;
-  std::vector<Json> received_;
+  std::vector<lsp::Json> received_;
 };
 
-}  // namespace scenario::lsp::testing
+}  // namespace scenario::testing_support

@@ -8,7 +8,9 @@
 #include "tests/support/lsp_source_texts.h"
 #include "tools/lsp/transport.h"
 
-namespace scenario::lsp::testing {
+namespace scenario::testing_support {
+
+using namespace lsp;  // NOLINT: the language server, which the checks feed
 
 std::string CheckMessageStream(std::string_view bytes) {
   MemoryFileSystem files;
@@ -42,4 +44,4 @@ std::string CheckMessageStream(std::string_view bytes) {
   return "";
 }
 
-}  // namespace scenario::lsp::testing
+}  // namespace scenario::testing_support

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace scenario::lsp::testing {
+namespace scenario::testing_support {
 
 // The first property that fails for the input `bytes`; empty when none.
 std::string CheckMessageStream(std::string_view bytes);
 
-}  // namespace scenario::lsp::testing
+}  // namespace scenario::testing_support

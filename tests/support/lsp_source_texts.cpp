@@ -8,7 +8,9 @@
 #include "tools/lsp/source_code.h"
 #include "encoding/text_encoding.h"
 
-namespace scenario::lsp::testing {
+namespace scenario::testing_support {
+
+using namespace lsp;  // NOLINT: LineTable, the language server's lines of a text
 
 std::string BuiltInLineText() {
   return Windows1252ToUtf8(TextFileBytes(WithEndMarker(BuiltInLineDescription())));
@@ -39,4 +41,4 @@ std::string WithLineBefore(const std::string& text, int line, const std::string&
   return changed;
 }
 
-}  // namespace scenario::lsp::testing
+}  // namespace scenario::testing_support

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace scenario::lsp::testing {
+namespace scenario::testing_support {
 
 std::string BuiltInLineText();
 std::string BuiltInTrainText();
@@ -16,4 +16,4 @@ std::string WithLine(const std::string& text, int line, const std::string& repla
 // `text` with `inserted` (a line, without its end) before line `line`.
 std::string WithLineBefore(const std::string& text, int line, const std::string& inserted);
 
-}  // namespace scenario::lsp::testing
+}  // namespace scenario::testing_support

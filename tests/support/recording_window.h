@@ -6,7 +6,7 @@
 
 #include "platform/window/window.h"
 
-namespace scenario {
+namespace scenario::testing_support {
 
 class RecordingWindow : public Window {
  public:
@@ -20,4 +20,4 @@ class RecordingWindow : public Window {
   std::vector<std::string> messages;
 };
 
-}  // namespace scenario
+}  // namespace scenario::testing_support

@@ -17,7 +17,7 @@
 #include "sources/text_file_writer.h"
 #include "sources/train_service.h"
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
 
 namespace {
 
@@ -504,4 +504,4 @@ CompiledFiles CompileInMemory(const std::string& nome_linea, const std::string& 
   return compiled;
 }
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

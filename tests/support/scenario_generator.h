@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
 
 struct GeneratedScenario {
   std::string nome_linea;
@@ -45,4 +45,4 @@ CompiledFiles CompileInMemory(const std::string& nome_linea, const std::string& 
                               const std::string& line_description, const std::string& train_service,
                               bool with_plan);
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

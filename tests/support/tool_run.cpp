@@ -7,7 +7,9 @@
 #include "tests/support/temp_dir.h"
 #include "tools/cli/scenario_tool.h"
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
+
+using namespace tool;  // NOLINT: scenario-tool's front-end, which these runs drive
 
 ToolRun RunTool(const std::vector<std::string>& args) {
   RealFileSystem files;
@@ -51,4 +53,4 @@ void ReplaceLine(const std::filesystem::path& path, int number, const std::strin
   WriteLines(path, lines);
 }
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

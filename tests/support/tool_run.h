@@ -7,7 +7,7 @@
 
 #include "platform/files/file_system.h"
 
-namespace scenario::tool::testing {
+namespace scenario::testing_support {
 
 struct ToolRun {
   int status = -1;
@@ -26,4 +26,4 @@ void WriteLines(const std::filesystem::path& path, const std::vector<std::string
 // Replaces line `number` (1-based) of a text source.
 void ReplaceLine(const std::filesystem::path& path, int number, const std::string& text);
 
-}  // namespace scenario::tool::testing
+}  // namespace scenario::testing_support

@@ -22,14 +22,16 @@
 namespace scenario::tool {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::ReasonOf;
 namespace fs = std::filesystem;
 using scenario::testing_support::ReadWholeFile;
 using scenario::testing_support::TempDir;
-using testing::ReplaceLine;
-using testing::RunTool;
+using testing_support::ReplaceLine;
+using testing_support::RunTool;
 
-const std::string& kLine = testing::kBuiltInLineSource;
-const std::string& kTrain = testing::kBuiltInTrainSource;
+const std::string& kLine = testing_support::kBuiltInLineSource;
+const std::string& kTrain = testing_support::kBuiltInTrainSource;
 const std::vector<std::string> kCompiled = {"Calvisio -Sambreta_linea.dat", "Calvisio -Sambreta_31613.sim",
                                             "Calvisio -Sambreta_31613.dat"};
 
@@ -39,12 +41,12 @@ class CompileTest : public ::testing::Test {
   std::string src() const { return sources.src().string(); }
   fs::path line() const { return sources.line(); }
   fs::path train() const { return sources.train(); }
-  testing::ToolRun Compile(const std::vector<std::string>& extra = {}) {
+  testing_support::ToolRun Compile(const std::vector<std::string>& extra = {}) {
     sources.output = out_dir;
     return sources.Compile(extra);
   }
 
-  testing::BuiltInSources sources;
+  testing_support::BuiltInSources sources;
   std::string out_dir = sources.output.string();
 };
 
@@ -56,7 +58,7 @@ TEST_F(CompileTest, BuiltInSourcesGiveTheCompactorsOwnFilesAndStayUntouched) {
 
   const std::string line_before = ReadWholeFile(line());
   const std::string train_before = ReadWholeFile(train());
-  const testing::ToolRun run = Compile();
+  const testing_support::ToolRun run = Compile();
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
 
@@ -85,7 +87,7 @@ TEST_F(CompileTest, CompilingBesideTheSourcesKeepsThem) {
   out_dir = src();
   const std::string line_before = ReadWholeFile(line());
   const std::string train_before = ReadWholeFile(train());
-  const testing::ToolRun run = Compile();
+  const testing_support::ToolRun run = Compile();
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadWholeFile(line()), line_before);
   EXPECT_EQ(ReadWholeFile(train()), train_before);
@@ -95,7 +97,7 @@ TEST_F(CompileTest, CompilingBesideTheSourcesKeepsThem) {
 TEST_F(CompileTest, NoLineLeavesAnOldLineFileAlone) {
   fs::create_directories(out_dir);
   scenario::testing_support::WriteWholeFile(fs::path(out_dir) / kCompiled[0], "old plan");
-  const testing::ToolRun run = Compile({"--no-line"});
+  const testing_support::ToolRun run = Compile({"--no-line"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadWholeFile(fs::path(out_dir) / kCompiled[0]), "old plan");
   EXPECT_EQ(run.out.find("_linea.dat"), std::string::npos);
@@ -150,17 +152,17 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
        25, std::nullopt, "train", 12, 21, 1, std::nullopt},
       {"three signals fill the first window before the slowdown at 21850",
        [](const fs::path&, const fs::path& t) {
-         std::vector<std::string> lines = testing::ReadLines(t);
+         std::vector<std::string> lines = testing_support::ReadLines(t);
          lines.insert(lines.end() - 1, {"segnale,   21500,   2, 4, 1,  0, 0,    0,  0,0,0, 0",
                                         "segnale,   21550,   2, 4, 1,  0, 0,    0,  0,0,0, 0",
                                         "segnale,   21600,   2, 4, 1,  0, 0,    0,  0,0,0, 0"});
-         testing::WriteLines(t, lines);
+         testing_support::WriteLines(t, lines);
        },
        12, 438 * 50, "", 0, 0, 1, std::nullopt},
       {"a board beyond the route, and a train service without signals or slowdowns",
        [](const fs::path& l, const fs::path& t) {
          ReplaceLine(l, 54, "cartello_indicatore,  106000,   (P.L.     )(Km. 6.400)");
-         testing::WriteLines(t, WithoutLines(testing::ReadLines(t), 29, 59));
+         testing_support::WriteLines(t, WithoutLines(testing_support::ReadLines(t), 29, 59));
        },
        15, 106000, "line", 54, 23, 1, std::nullopt},
       {"a signal at the start of the route takes the marker's place",
@@ -174,13 +176,13 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
   };
   for (const Fault& fault : faults) {
     SCOPED_TRACE(fault.what);
-    const testing::BuiltInSources case_sources;
+    const testing_support::BuiltInSources case_sources;
     const fs::path line_file = case_sources.line();
     const fs::path train_file = case_sources.train();
     fault.make(line_file, train_file);
     const std::string case_out = case_sources.output.string();
 
-    const testing::ToolRun json_run =
+    const testing_support::ToolRun json_run =
         RunTool({"compile", line_file.string(), train_file.string(), "-o", case_out, "--json"});
     EXPECT_EQ(json_run.status, fault.status) << json_run.err;
     const nlohmann::json report = nlohmann::json::parse(json_run.out);
@@ -218,7 +220,7 @@ TEST_F(CompileTest, FaultsAreReportedWithTheirNumberPositionAndPlace) {
     }
 
     // The plain report says the same on its first line after the warnings.
-    const testing::ToolRun text_run = RunTool({"compile", line_file.string(), train_file.string(), "-o", case_out});
+    const testing_support::ToolRun text_run = RunTool({"compile", line_file.string(), train_file.string(), "-o", case_out});
     EXPECT_EQ(text_run.status, fault.status);
     std::string expected;
     if (!file.empty()) {
@@ -262,7 +264,7 @@ TEST_F(CompileTest, TheLineDescriptionsStopLeadsWhenTheTrainServiceStopsOnIt) {
   // slowdown of the train service then stops it with 15 at its own place.
   // The error is told where its cause is, and the slowdown is a note.
   ReplaceLine(line(), 54, "cartello_indicatore,  106000,   (P.L.     )(Km. 6.400)");
-  const testing::ToolRun run = Compile({"--json"});
+  const testing_support::ToolRun run = Compile({"--json"});
   EXPECT_EQ(run.status, 1);
   const nlohmann::json report = nlohmann::json::parse(run.out);
   EXPECT_EQ(report["codice_errore"], 15);
@@ -281,7 +283,7 @@ TEST_F(CompileTest, TheLineDescriptionsStopLeadsWhenTheTrainServiceStopsOnIt) {
   EXPECT_EQ(report["notes"][0]["file"], train().string());
   EXPECT_EQ(report["notes"][0]["line"], 30);
 
-  const testing::ToolRun text = Compile();
+  const testing_support::ToolRun text = Compile();
   EXPECT_NE(text.err.find(train().string() + ":30:1: note: the train service stopped here, at its first signal or "
                           "slowdown line, because the line description had stopped with error 15; the error's "
                           "position, 21850 m, is this line's"),
@@ -306,16 +308,16 @@ TEST_F(CompileTest, AStopOnTheMarkersPlaceNamesTheItemThatTookIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const testing::BuiltInSources case_sources;
+    const testing_support::BuiltInSources case_sources;
     const fs::path file = c.in_line ? case_sources.line() : case_sources.train();
     if (c.in_line) {
       ReplaceLine(file, c.line, c.text);
     } else {
-      std::vector<std::string> lines = testing::ReadLines(file);
+      std::vector<std::string> lines = testing_support::ReadLines(file);
       lines.insert(lines.begin() + c.line, c.text);
-      testing::WriteLines(file, lines);
+      testing_support::WriteLines(file, lines);
     }
-    const testing::ToolRun run = case_sources.Check({"--json"});
+    const testing_support::ToolRun run = case_sources.Check({"--json"});
     EXPECT_EQ(run.status, 2);
     const nlohmann::json report = nlohmann::json::parse(run.out);
     EXPECT_EQ(report["stopped_with"], c.stopped_with);
@@ -326,7 +328,7 @@ TEST_F(CompileTest, AStopOnTheMarkersPlaceNamesTheItemThatTookIt) {
     EXPECT_EQ(report["column"], c.column);
     EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
 
-    const testing::ToolRun text = case_sources.Check();
+    const testing_support::ToolRun text = case_sources.Check();
     EXPECT_NE(text.err.find(file.string() + ":" + std::to_string(line) + ":" + std::to_string(c.column) +
                             ": error " + std::to_string(c.stopped_with) + ": " + c.says),
               std::string::npos)
@@ -360,12 +362,12 @@ TEST_F(CompileTest, ACellAlreadyTakenNamesWhatHoldsItAndWhere) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const testing::BuiltInSources case_sources;
+    const testing_support::BuiltInSources case_sources;
     const fs::path file = c.in_line ? case_sources.line() : case_sources.train();
     if (c.codice_errore == 7) {
-      std::vector<std::string> lines = testing::ReadLines(file);
+      std::vector<std::string> lines = testing_support::ReadLines(file);
       lines.insert(lines.begin() + c.line, c.text);
-      testing::WriteLines(file, lines);
+      testing_support::WriteLines(file, lines);
     } else {
       ReplaceLine(file, c.line, c.text);
     }
@@ -399,12 +401,12 @@ TEST_F(CompileTest, AnItemBeyondTheRouteIsToldWithWhereTheRouteEnds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const testing::BuiltInSources case_sources;
+    const testing_support::BuiltInSources case_sources;
     if (c.line_number > 0)
       ReplaceLine(case_sources.line(), c.line_number, c.text);
     else
       ReplaceLine(case_sources.train(), -c.line_number, c.text);
-    const testing::ToolRun run = case_sources.Check({"--json"});
+    const testing_support::ToolRun run = case_sources.Check({"--json"});
     const nlohmann::json report = nlohmann::json::parse(run.out);
     EXPECT_EQ(report["codice_errore"], 15);
     EXPECT_EQ(report["file"], std::string(c.file) == "line" ? case_sources.line().string()
@@ -437,7 +439,7 @@ TEST_F(CompileTest, StationsTooCloseOrOutOfOrderAreToldWithTheStationBefore) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const testing::BuiltInSources case_sources;
+    const testing_support::BuiltInSources case_sources;
     ReplaceLine(case_sources.train(), c.line, c.text);
     const nlohmann::json report = nlohmann::json::parse(case_sources.Check({"--json"}).out);
     EXPECT_EQ(report["codice_errore"], 22);
@@ -447,7 +449,7 @@ TEST_F(CompileTest, StationsTooCloseOrOutOfOrderAreToldWithTheStationBefore) {
 }
 
 TEST_F(CompileTest, ACleanRunsJsonHasNoPlaceAndListsTheFiles) {
-  const testing::ToolRun run = Compile({"--json"});
+  const testing_support::ToolRun run = Compile({"--json"});
   EXPECT_EQ(run.status, 0);
   const nlohmann::json report = nlohmann::json::parse(run.out);
   EXPECT_EQ(report["codice_errore"], 0);
@@ -465,7 +467,7 @@ TEST_F(CompileTest, ACleanRunsJsonHasNoPlaceAndListsTheFiles) {
 TEST_F(CompileTest, JsonCarriesAnEightBitNameAsItsCharacter) {
   // "Città" as the simulator holds it: 0xE0 is "à" in Windows-1252. JSON has
   // no room for a lone 0xE0, which used to become U+FFFD and lose the name.
-  const testing::ToolRun run = Compile({"--json", "--line-name", "Citt\xE0", "--train-number", "31613"});
+  const testing_support::ToolRun run = Compile({"--json", "--line-name", "Citt\xE0", "--train-number", "31613"});
   ASSERT_EQ(run.status, 0) << run.err;
   const nlohmann::json report = nlohmann::json::parse(run.out);
   EXPECT_EQ(report["nome_linea"], "Citt\u00e0");
@@ -480,12 +482,12 @@ TEST_F(CompileTest, NamesComeFromTheOptionsWhenTheFileNamesDoNotTellThem) {
   fs::copy_file(line(), a);
   fs::copy_file(train(), b);
 
-  const testing::ToolRun missing = RunTool({"compile", a.string(), b.string(), "-o", out_dir});
+  const testing_support::ToolRun missing = RunTool({"compile", a.string(), b.string(), "-o", out_dir});
   EXPECT_EQ(missing.status, 64);
   EXPECT_NE(missing.err.find("--line-name"), std::string::npos) << missing.err;
   EXPECT_FALSE(fs::exists(out_dir));
 
-  const testing::ToolRun run = RunTool({"compile", a.string(), b.string(), "-o", out_dir, "--line-name",
+  const testing_support::ToolRun run = RunTool({"compile", a.string(), b.string(), "-o", out_dir, "--line-name",
                                         "Valle", "--train-number", "7"});
   EXPECT_EQ(run.status, 0) << run.err;
   for (const char* name : {"Valle_linea.dat", "Valle_7.sim", "Valle_7.dat"})
@@ -521,7 +523,7 @@ TEST_F(CompileTest, WhatIsWrongWithTheGivenFilesIsToldBeforeTheirNames) {
       SCOPED_TRACE(std::string(command) + " " + c.line_file + " " + c.train_file);
       std::vector<std::string> args = {command, c.line_file, c.train_file};
       if (std::string(command) == "compile") args.insert(args.end(), {"-o", out_dir});
-      const testing::ToolRun run = RunTool(args);
+      const testing_support::ToolRun run = RunTool(args);
       EXPECT_EQ(run.status, c.status);
       EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
       EXPECT_EQ(run.err.find("cannot tell"), std::string::npos) << run.err;
@@ -534,7 +536,7 @@ TEST_F(CompileTest, AGivenFileThatTheRunWouldOverwriteIsRefused) {
   // A source given under the name of a compiled file of the same directory.
   const fs::path clash = sources.src() / "Calvisio -Sambreta_31613.dat";
   fs::copy_file(train(), clash);
-  const testing::ToolRun run = RunTool({"compile", line().string(), clash.string(), "--train-number", "31613",
+  const testing_support::ToolRun run = RunTool({"compile", line().string(), clash.string(), "--train-number", "31613",
                                         "-o", src()});
   EXPECT_EQ(run.status, 64);
   EXPECT_NE(run.err.find("compiled file"), std::string::npos) << run.err;
@@ -545,7 +547,7 @@ TEST_F(CompileTest, AnotherSourceOfTheSameNameInTheOutputDirectoryIsNotLost) {
   fs::create_directories(out_dir);
   const fs::path edited = fs::path(out_dir) / kTrain;
   scenario::testing_support::WriteWholeFile(edited, "an edited train service\r\n");
-  const testing::ToolRun run = Compile();
+  const testing_support::ToolRun run = Compile();
   EXPECT_EQ(run.status, 65);
   EXPECT_NE(run.err.find("is already there"), std::string::npos) << run.err;
   EXPECT_EQ(ReadWholeFile(edited), "an edited train service\r\n");
@@ -558,7 +560,7 @@ TEST_F(CompileTest, ACopyLeftByAKilledCompileDoesNotStopTheNext) {
   fs::create_directories(out_dir);
   const fs::path left = fs::path(out_dir) / kTrain;
   fs::copy_file(train(), left);
-  const testing::ToolRun run = Compile();
+  const testing_support::ToolRun run = Compile();
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_FALSE(fs::exists(left));
   EXPECT_FALSE(fs::exists(fs::path(out_dir) / kLine));
@@ -573,7 +575,7 @@ TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
   const std::string out = dir.path().string();
   ASSERT_EQ(RunTool({"sources", in}, files).status, 0);
   files.FailOn(FakeFileSystem::Step::Create, JoinPath(out, "Calvisio -Sambreta_31613.sim"), StatusCode::NoSpace);
-  const testing::ToolRun run = RunTool({"compile", JoinPath(in, kLine), JoinPath(in, kTrain), "-o", out}, files);
+  const testing_support::ToolRun run = RunTool({"compile", JoinPath(in, kLine), JoinPath(in, kTrain), "-o", out}, files);
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.err, "scenario-tool compile: cannot create 'Calvisio -Sambreta_31613.sim': " + ReasonOf(StatusCode::NoSpace) + "\n");
   // The compiled files are one set: the line file, written before, is not
@@ -583,12 +585,12 @@ TEST(CompileFailure, AFileThatCannotBeWrittenEndsWithStatus3) {
 
   // A copy that fails halfway: the copy made before it does not stay.
   files.FailOn(FakeFileSystem::Step::Rename, JoinPath(out, kTrain), StatusCode::IoError);
-  const testing::ToolRun copy = RunTool({"compile", JoinPath(in, kLine), JoinPath(in, kTrain), "-o", out}, files);
+  const testing_support::ToolRun copy = RunTool({"compile", JoinPath(in, kLine), JoinPath(in, kTrain), "-o", out}, files);
   EXPECT_EQ(copy.status, 3);
   EXPECT_EQ(files.files.count(JoinPath(out, kLine)), 0u);
   EXPECT_EQ(files.files.count(JoinPath(in, kLine)), 1u);
 
-  const testing::ToolRun missing =
+  const testing_support::ToolRun missing =
       RunTool({"compile", JoinPath(in, kLine), JoinPath(in, "Calvisio -Sambreta_99-.txt"), "-o", out}, files);
   EXPECT_EQ(missing.status, 3);
   EXPECT_EQ(missing.err, "scenario-tool compile: cannot read '" +

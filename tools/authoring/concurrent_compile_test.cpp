@@ -68,7 +68,7 @@ class ConcurrentCompile : public ::testing::Test {
     return child;
   }
 
-  testing::BuiltInSources sources;
+  testing_support::BuiltInSources sources;
   fs::path out_dir = sources.output;
 };
 

@@ -376,7 +376,7 @@ TEST(FormatReference, EveryWarningKindHasItsRow) {
 
 TEST(FormatReference, TheReadmeAndTheToolsHelpPointToIt) {
   EXPECT_NE(ReadWholeFile(kReadme).find("(docs/format.md)"), std::string::npos);
-  const testing::ToolRun help = testing::RunTool({"--help"});
+  const testing_support::ToolRun help = testing_support::RunTool({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("docs/format.md"), std::string::npos) << help.out;
 }

@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using scenario::testing_support::ReadWholeFile;
 using scenario::testing_support::WriteWholeFile;
-using testing::RunTool;
+using testing_support::RunTool;
 
 // Every byte as one UTF-16 unit: right for the letters of Windows-1252 below
 // 0x80 and from 0xA0, which are all the built-in sources hold.
@@ -57,16 +57,16 @@ class SourceEncodingTest : public ::testing::TestWithParam<EncodingCase> {};
 
 TEST_P(SourceEncodingTest, EitherSourceIsRefusedWhenUnreadableAndReadAsBeforeOtherwise) {
   const EncodingCase& encoding = GetParam();
-  testing::BuiltInSources plain;
+  testing_support::BuiltInSources plain;
   ASSERT_EQ(plain.Compile().status, 0);
   for (const bool line_file : {true, false}) {
     SCOPED_TRACE(line_file ? "line description" : "train service");
-    testing::BuiltInSources sources;
+    testing_support::BuiltInSources sources;
     const fs::path changed = line_file ? sources.line() : sources.train();
     WriteWholeFile(changed, encoding.encode(ReadWholeFile(changed)));
     for (const std::string command : {"check", "compile"}) {
       SCOPED_TRACE(command);
-      const testing::ToolRun run = command == "check" ? sources.Check() : sources.Compile();
+      const testing_support::ToolRun run = command == "check" ? sources.Check() : sources.Compile();
       if (encoding.refusal) {
         EXPECT_EQ(run.status, 65);
         // The file and the cause come first.
@@ -137,7 +137,7 @@ class Utf8NameTest : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(Utf8NameTest, ANameInUtf8BytesIsWarnedAboutAndKeptAsItIs) {
   const NameCase& name = GetParam();
-  testing::BuiltInSources sources;
+  testing_support::BuiltInSources sources;
   // The names are the system's own bytes (Windows-1252 on Windows, as they
   // are elsewhere), so the files are made and looked for through the
   // programs' file system, not through std::filesystem's code page.
@@ -150,7 +150,7 @@ TEST_P(Utf8NameTest, ANameInUtf8BytesIsWarnedAboutAndKeptAsItIs) {
   ASSERT_TRUE(disk.ReplaceFile(train, ReadWholeFile(sources.train())).ok());
   std::vector<std::string> args{"compile", line, train, "-o", output};
   args.insert(args.end(), name.options.begin(), name.options.end());
-  const testing::ToolRun run = RunTool(args);
+  const testing_support::ToolRun run = RunTool(args);
   EXPECT_EQ(run.status, 0) << run.err;
   // The name's bytes are kept as they are, in the compiled files' names too.
   EXPECT_TRUE(disk.FileExists(JoinPath(output, name.stored + "_linea.dat")));

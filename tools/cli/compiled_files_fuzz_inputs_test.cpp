@@ -12,11 +12,11 @@
 namespace scenario::tool {
 namespace {
 
-using testing::CheckCompiledFiles;
-using testing::CheckDepth;
-using testing::CompiledFileBytes;
-using testing::JoinCompiledFiles;
-using testing::SplitCompiledFiles;
+using testing_support::CheckCompiledFiles;
+using testing_support::CheckDepth;
+using testing_support::CompiledFileBytes;
+using testing_support::JoinCompiledFiles;
+using testing_support::SplitCompiledFiles;
 using testing_support::ReadWholeFile;
 
 const std::filesystem::path kFuzzDirectory = std::filesystem::path(SCENARIO_SOURCE_DIR) / "fuzz";
@@ -38,7 +38,7 @@ TEST(CompiledFilesFuzzInputs, EveryKeptInputPassesTheTargetsChecks) {
 }
 
 TEST(CompiledFilesFuzzInputs, AnInputPartsIntoTheFilesItStandsFor) {
-  const std::string next(testing::kNextCompiledFile);
+  const std::string next(testing_support::kNextCompiledFile);
   const struct {
     const char* name;
     std::string input;
@@ -63,7 +63,7 @@ TEST(CompiledFilesFuzzInputs, AnInputPartsIntoTheFilesItStandsFor) {
 // The seed of the built-in scenario is its compiled files as the tool
 // compiles them.
 TEST(CompiledFilesFuzzInputs, TheBuiltInSeedIsTheBuiltInCompiledFiles) {
-  const testing::BuiltInCompiled& built_in = testing::CompiledBuiltIn();
+  const testing_support::BuiltInCompiled& built_in = testing_support::CompiledBuiltIn();
   const std::string station = ReadWholeFile(built_in.directory / built_in.station_file);
   const std::string cell = ReadWholeFile(built_in.directory / built_in.cell_file);
   EXPECT_EQ(ReadWholeFile(kFuzzDirectory / "corpus/compiled_files/built_in_no_line.bin"),

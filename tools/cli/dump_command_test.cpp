@@ -20,11 +20,11 @@ using nlohmann::json;
 using scenario::testing_support::ReadWholeFile;
 using scenario::testing_support::TempDir;
 using scenario::testing_support::WriteWholeFile;
-using testing::CompiledBuiltIn;
-using testing::RunTool;
+using testing_support::CompiledBuiltIn;
+using testing_support::RunTool;
 
 json DumpJson(const std::string& path) {
-  const testing::ToolRun run = RunTool({"dump", path, "--json"});
+  const testing_support::ToolRun run = RunTool({"dump", path, "--json"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   return json::parse(run.out);
@@ -117,7 +117,7 @@ TEST(DumpStations, BuiltInRecordsCarryTheirValues) {
   EXPECT_EQ(records[86]["source"]["ripetizione segnali"]["start_m"], 2700);
   EXPECT_TRUE(records[18]["source"].empty());
 
-  const testing::ToolRun table = RunTool({"dump", CompiledBuiltIn().station_file});
+  const testing_support::ToolRun table = RunTool({"dump", CompiledBuiltIn().station_file});
   EXPECT_EQ(table.status, 0);
   EXPECT_EQ(TableRow(table.out, "1"), "1 station 8 -700 700 0 1 CALVISIO P.N. 4 1 2 1 1 0 1 0 0 29580");
   EXPECT_EQ(TableRow(table.out, "85"), "85 scenario header 0 1 0 0 0 Calvisio -Sambreta 610 0 0 0 0 0 0 0 0 31352");
@@ -176,7 +176,7 @@ TEST(DumpCells, BuiltInCellsCarryTheirValues) {
   EXPECT_EQ(cells[53]["kind"], "indication board");
   EXPECT_EQ(cells[53]["valore_1"], 80);
 
-  const testing::ToolRun table = RunTool({"dump", CompiledBuiltIn().cell_file});
+  const testing_support::ToolRun table = RunTool({"dump", CompiledBuiltIn().cell_file});
   EXPECT_EQ(table.status, 0);
   EXPECT_EQ(TableRow(table.out, "48"),
             "48 2350 signal 1 40 10 0 6 0 0 0 40 200 100 0 100 segnale posizione 2350 m, sx 2, s1 4, s2 1, s3 0, "
@@ -243,7 +243,7 @@ TEST(DumpJson, EveryColumnOfTheTablesHasItsKeyInTheJson) {
   };
   for (const Case& c : {Case{CompiledBuiltIn().station_file, "records"}, Case{CompiledBuiltIn().cell_file, "cells"}}) {
     SCOPED_TRACE(c.path);
-    const testing::ToolRun table = RunTool({"dump", c.path});
+    const testing_support::ToolRun table = RunTool({"dump", c.path});
     const json first = DumpJson(c.path)[c.list][1];
     const std::vector<std::string> header = HeaderOf(table.out, 1);
     ASSERT_GT(header.size(), 10u);
@@ -253,8 +253,8 @@ TEST(DumpJson, EveryColumnOfTheTablesHasItsKeyInTheJson) {
 
 TEST(DumpJson, CompileAndDumpPrintJsonAlike) {
   // One writer for the tool: two blanks a level.
-  const testing::ToolRun check = testing::BuiltInSources().Check({"--json"});
-  const testing::ToolRun dump = RunTool({"dump", CompiledBuiltIn().station_file, "--json"});
+  const testing_support::ToolRun check = testing_support::BuiltInSources().Check({"--json"});
+  const testing_support::ToolRun dump = RunTool({"dump", CompiledBuiltIn().station_file, "--json"});
   EXPECT_EQ(check.out.rfind("{\n  \"nome_linea\": ", 0), 0u) << check.out.substr(0, 40);
   EXPECT_EQ(dump.out.rfind("{\n  \"file\": ", 0), 0u) << dump.out.substr(0, 40);
   EXPECT_NE(dump.out.find("\n  \"records\": [\n    {\n      \"index\": 0,"), std::string::npos);
@@ -277,7 +277,7 @@ TEST(DumpPlan, BuiltInPlanStartsWithItsSeedAndEndsEmpty) {
     EXPECT_EQ(points[x]["column_1"], (json{{"type", "Empty"}, {"value", nullptr}}));
   }
 
-  const testing::ToolRun table = RunTool({"dump", CompiledBuiltIn().line_file});
+  const testing_support::ToolRun table = RunTool({"dump", CompiledBuiltIn().line_file});
   EXPECT_EQ(table.status, 0);
   EXPECT_EQ(TableRow(table.out, "1"), "1 Integer 0 Integer 1");
   EXPECT_EQ(TableRow(table.out, "1700"), "1700 Double 0 Double 1700");
@@ -333,7 +333,7 @@ TEST(DumpRefusal, CutAndForeignFilesAreRefusedWithTheirFault) {
     TempDir dir;
     const fs::path path = dir.path() / damage.name;
     WriteWholeFile(path, damage.bytes(station, cell, line));
-    const testing::ToolRun run = RunTool({"dump", path.string()});
+    const testing_support::ToolRun run = RunTool({"dump", path.string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind("scenario-tool dump: " + path.string() + ": ", 0), 0u) << run.err;
@@ -343,11 +343,11 @@ TEST(DumpRefusal, CutAndForeignFilesAreRefusedWithTheirFault) {
 
 TEST(DumpRefusal, WhatIsNoCompiledFileIsAUsageErrorAndAMissingOneAFailure) {
   TempDir dir;
-  const testing::ToolRun text = RunTool({"dump", (dir.path() / "notes.txt").string()});
+  const testing_support::ToolRun text = RunTool({"dump", (dir.path() / "notes.txt").string()});
   EXPECT_EQ(text.status, 64);
   EXPECT_NE(text.err.find("_linea.dat, .sim or .dat"), std::string::npos);
 
-  const testing::ToolRun missing = RunTool({"dump", (dir.path() / "x_1.sim").string()});
+  const testing_support::ToolRun missing = RunTool({"dump", (dir.path() / "x_1.sim").string()});
   EXPECT_EQ(missing.status, 3);
   EXPECT_NE(missing.err.find("cannot read '" + (dir.path() / "x_1.sim").string() + "': "), std::string::npos) << missing.err;
 }
@@ -359,7 +359,7 @@ TEST(DumpWarning, ACellFileShorterThanItsStationFilesRouteIsFlagged) {
   const std::string cells = ReadWholeFile(CompiledBuiltIn().cell_file);
   WriteWholeFile(dir.path() / "x_1.dat", cells.substr(0, 2000 * 15));
   fs::copy_file(CompiledBuiltIn().station_file, dir.path() / "x_1.sim");
-  const testing::ToolRun run = RunTool({"dump", (dir.path() / "x_1.dat").string(), "--json"});
+  const testing_support::ToolRun run = RunTool({"dump", (dir.path() / "x_1.dat").string(), "--json"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(json::parse(run.out)["cells"].size(), 2000u);
   EXPECT_NE(run.err.find("warning: beside it, '" + (dir.path() / "x_1.sim").string() +

@@ -21,9 +21,12 @@
 namespace scenario::tool {
 namespace {
 
+using testing_support::FakeFileSystem;
+using testing_support::ReasonOf;
+using testing_support::StepName;
 using Files = std::map<std::string, std::string>;
 using Step = FakeFileSystem::Step;
-using testing::RunTool;
+using testing_support::RunTool;
 using testing_support::ReadWholeFile;
 
 const std::string kOut = "/out";
@@ -61,7 +64,7 @@ void EachStepFailedLeavesTheOldSet(const Files& start, const std::vector<std::st
                                    const std::vector<std::string>& names) {
   FakeFileSystem clean;
   clean.files = start;
-  const testing::ToolRun run = RunTool(args, clean);
+  const testing_support::ToolRun run = RunTool(args, clean);
   ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_NE(Of(clean.files, names), Of(start, names));
   size_t checked = 0;
@@ -76,7 +79,7 @@ void EachStepFailedLeavesTheOldSet(const Files& start, const std::vector<std::st
     FakeFileSystem files;
     files.files = start;
     files.FailStep(index, StatusCode::IoError);
-    const testing::ToolRun failed = RunTool(args, files);
+    const testing_support::ToolRun failed = RunTool(args, files);
     EXPECT_EQ(failed.status, 3) << failed.err;
     EXPECT_NE(failed.err.find(ReasonOf(StatusCode::IoError)), std::string::npos) << failed.err;
     EXPECT_TRUE(Of(files.files, names) == Of(start, names));
@@ -97,7 +100,7 @@ TEST(FileSets, SourcesReplacesItsFiveFilesAsOneSet) {
 }
 
 TEST(FileSets, DecompileReplacesItsTwoSourcesAsOneSet) {
-  const auto& compiled = testing::CompiledBuiltIn();
+  const auto& compiled = testing_support::CompiledBuiltIn();
   Files start;
   for (const std::string& path : {compiled.line_file, compiled.station_file, compiled.cell_file})
     start[JoinPath("/in", std::filesystem::path(path).filename().string())] = ReadWholeFile(path);
@@ -114,7 +117,7 @@ TEST(FileSets, DecompileReplacesItsTwoSourcesAsOneSet) {
 // so, and gives up before it has written anything, with status 3.
 TEST(FileSets, ACompileWaitsForAHeldFileAndGivesUpWithNothingWritten) {
   testing_support::SetEnvironment("SCENARIO_HELD_FILE_WAIT_MS", "30");
-  const auto& compiled = testing::CompiledBuiltIn();
+  const auto& compiled = testing_support::CompiledBuiltIn();
   FakeFileSystem files;
   ASSERT_EQ(RunTool({"sources", "/in"}, files).status, 0);
   for (const std::string& path : {compiled.line_file, compiled.station_file, compiled.cell_file})
@@ -124,7 +127,7 @@ TEST(FileSets, ACompileWaitsForAHeldFileAndGivesUpWithNothingWritten) {
   files.held = [&cell](const std::string& path) { return path == cell; };
   const size_t steps_before = files.log().size();
 
-  const testing::ToolRun run = RunTool({"compile", JoinPath("/in", LineSourceName(kLine)),
+  const testing_support::ToolRun run = RunTool({"compile", JoinPath("/in", LineSourceName(kLine)),
                                         JoinPath("/in", TrainSourceName(kLine, kTrain)), "-o", kOut},
                                        files);
   testing_support::SetEnvironment("SCENARIO_HELD_FILE_WAIT_MS", std::nullopt);

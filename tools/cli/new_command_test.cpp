@@ -19,7 +19,7 @@ namespace scenario::tool {
 namespace {
 
 using scenario::testing_support::TempDir;
-using testing::RunTool;
+using testing_support::RunTool;
 
 std::string Bytes(const std::vector<std::string>& lines) { return TextFileBytes(WithEndMarker(lines)); }
 
@@ -67,7 +67,7 @@ TEST(NewCommand, EveryLengthAndNameCompilesWithNoErrorAndNoWarning) {
       TempDir dir;
       std::vector<std::string> args = {"new", name.given, "42", "-o", dir.PathOf("new")};
       args.insert(args.end(), length.begin(), length.end());
-      const testing::ToolRun run = RunTool(args);
+      const testing_support::ToolRun run = RunTool(args);
       ASSERT_EQ(run.status, 0) << run.err;
       EXPECT_EQ(run.err, "");
       // Joined as the tool joins them, with the system's separator.
@@ -135,7 +135,7 @@ TEST(NewCommand, WhatCannotBeUsedIsRefusedWithTheValueAndWhatToWrite) {
     TempDir dir;
     std::vector<std::string> args = {"new", "Valle", "42", "-o", dir.PathOf("new")};
     args.insert(args.end(), options.begin(), options.end());
-    const testing::ToolRun run = RunTool(args);
+    const testing_support::ToolRun run = RunTool(args);
     EXPECT_EQ(run.status, 64);
     EXPECT_EQ(run.err.rfind(told, 0), 0u) << run.err;
     EXPECT_EQ(run.out, "");
@@ -155,7 +155,7 @@ TEST(NewCommand, WhatCannotBeUsedIsRefusedWithTheValueAndWhatToWrite) {
   for (const auto& [given, told] : names) {
     SCOPED_TRACE(given[0] + " " + given[1].substr(0, 10));
     TempDir dir;
-    const testing::ToolRun run = RunTool({"new", given[0], given[1], "-o", dir.path().string()});
+    const testing_support::ToolRun run = RunTool({"new", given[0], given[1], "-o", dir.path().string()});
     EXPECT_EQ(run.status, 64);
     EXPECT_EQ(run.err.rfind(told, 0), 0u) << run.err;
     EXPECT_TRUE(dir.Files().empty());
@@ -169,7 +169,7 @@ TEST(NewCommand, ExistingSourcesAreKeptUnlessReplacingIsAskedFor) {
   const std::string train = JoinPath(dir.path().string(), "Valle_42-.txt");
   scenario::testing_support::WriteWholeFile(train, "my edited service\r\n");
 
-  const testing::ToolRun refused = RunTool({"new", "Valle", "42", "-o", dir.path().string()});
+  const testing_support::ToolRun refused = RunTool({"new", "Valle", "42", "-o", dir.path().string()});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err, "scenario-tool new: these files exist already and would be replaced:\n  " + train +
                              "\nwrite into another directory (-o DIR), choose other names, or give --force to "
@@ -177,7 +177,7 @@ TEST(NewCommand, ExistingSourcesAreKeptUnlessReplacingIsAskedFor) {
   EXPECT_EQ(Read(train), "my edited service\r\n");
   EXPECT_FALSE(Exists(line)) << "one source of the pair written without the other";
 
-  const testing::ToolRun forced =
+  const testing_support::ToolRun forced =
       RunTool({"new", "Valle", "42", "-o", dir.path().string(), "--length", "20000", "--force"});
   EXPECT_EQ(forced.status, 0) << forced.err;
   EXPECT_EQ(Read(train), Bytes(NewTrainService(20000)));
@@ -185,7 +185,7 @@ TEST(NewCommand, ExistingSourcesAreKeptUnlessReplacingIsAskedFor) {
 }
 
 TEST(NewCommand, HelpTellsTheSyntaxTheRangeAndTheStatuses) {
-  const testing::ToolRun help = RunTool({"new", "--help"});
+  const testing_support::ToolRun help = RunTool({"new", "--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* told : {"Usage: scenario-tool new [OPTIONS] LINE_NAME TRAIN", "--length M",
                            "a whole number from 1800 to 1000000", "--length M=10000", "-o,--output DIR", "--force",

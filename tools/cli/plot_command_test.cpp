@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 using scenario::testing_support::ReadWholeFile;
 using scenario::testing_support::TempDir;
 using scenario::testing_support::WriteWholeFile;
-using testing::CompiledBuiltIn;
-using testing::RunTool;
+using testing_support::CompiledBuiltIn;
+using testing_support::RunTool;
 
 #if SCENARIO_HAVE_EXPAT
 // What a parsed picture holds: its root, how many elements carry each
@@ -97,7 +97,7 @@ constexpr const char* kNoXmlReader =
 TEST(Plot, TheBuiltInScenarioHasAMarkPerStationAndPerSignal) {
   TempDir dir;
   const fs::path svg = dir.path() / "scenario.svg";
-  const testing::ToolRun run = RunTool({"plot", CompiledBuiltIn().directory.string(), "-o", svg.string()});
+  const testing_support::ToolRun run = RunTool({"plot", CompiledBuiltIn().directory.string(), "-o", svg.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   ASSERT_TRUE(fs::is_regular_file(svg));
@@ -130,12 +130,12 @@ TEST(Plot, TheBuiltInScenarioHasAMarkPerStationAndPerSignal) {
 TEST(Plot, FilesNamedOneByOneAndAPictureWithoutAPlan) {
   TempDir dir;
   const fs::path with_plan = dir.path() / "with.svg";
-  const testing::ToolRun all = RunTool({"plot", CompiledBuiltIn().line_file, CompiledBuiltIn().cell_file,
+  const testing_support::ToolRun all = RunTool({"plot", CompiledBuiltIn().line_file, CompiledBuiltIn().cell_file,
                                         CompiledBuiltIn().station_file, "-o", with_plan.string()});
   ASSERT_EQ(all.status, 0) << all.err;
 
   const fs::path without_plan = dir.path() / "without.svg";
-  const testing::ToolRun two = RunTool(
+  const testing_support::ToolRun two = RunTool(
       {"plot", CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file, "-o", without_plan.string()});
   ASSERT_EQ(two.status, 0) << two.err;
   EXPECT_NE(two.err.find("the picture has no plan"), std::string::npos);
@@ -172,7 +172,7 @@ TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
   WriteWholeFile(dir.path() / "L&L_9.dat", EncodePercorso(percorso));
 
   const fs::path svg = dir.path() / "small.svg";
-  const testing::ToolRun run = RunTool({"plot", dir.path().string(), "-o", svg.string()});
+  const testing_support::ToolRun run = RunTool({"plot", dir.path().string(), "-o", svg.string()});
   ASSERT_EQ(run.status, 0) << run.err;
 #if !SCENARIO_HAVE_EXPAT
   GTEST_SKIP() << kNoXmlReader;
@@ -191,24 +191,24 @@ TEST(Plot, NamesWithMarkupAndEightBitCharactersStayWellFormed) {
 
 TEST(Plot, InputsThatMakeNoOneScenarioAreRefused) {
   TempDir dir;
-  const testing::ToolRun empty = RunTool({"plot", dir.path().string(), "-o", (dir.path() / "x.svg").string()});
+  const testing_support::ToolRun empty = RunTool({"plot", dir.path().string(), "-o", (dir.path() / "x.svg").string()});
   EXPECT_EQ(empty.status, 64);
   EXPECT_NE(empty.err.find("holds no station file"), std::string::npos) << empty.err;
 
   fs::copy_file(CompiledBuiltIn().station_file, dir.path() / "a_1.sim");
   fs::copy_file(CompiledBuiltIn().station_file, dir.path() / "b_2.sim");
-  const testing::ToolRun two = RunTool({"plot", dir.path().string(), "-o", (dir.path() / "x.svg").string()});
+  const testing_support::ToolRun two = RunTool({"plot", dir.path().string(), "-o", (dir.path() / "x.svg").string()});
   EXPECT_EQ(two.status, 64);
   EXPECT_NE(two.err.find("more than one compiled scenario"), std::string::npos) << two.err;
 
-  const testing::ToolRun no_cells =
+  const testing_support::ToolRun no_cells =
       RunTool({"plot", (dir.path() / "a_1.sim").string(), "-o", (dir.path() / "x.svg").string()});
   EXPECT_EQ(no_cells.status, 64);
   EXPECT_NE(no_cells.err.find("no cell file"), std::string::npos) << no_cells.err;
 
   // Several files are taken, one of each kind.
   fs::copy_file(CompiledBuiltIn().cell_file, dir.path() / "a_1.dat");
-  const testing::ToolRun four = RunTool({"plot", (dir.path() / "a_1.sim").string(), (dir.path() / "a_1.dat").string(),
+  const testing_support::ToolRun four = RunTool({"plot", (dir.path() / "a_1.sim").string(), (dir.path() / "a_1.dat").string(),
                                          (dir.path() / "b_2.sim").string(), CompiledBuiltIn().line_file, "-o",
                                          (dir.path() / "x.svg").string()});
   EXPECT_EQ(four.status, 64);
@@ -218,7 +218,7 @@ TEST(Plot, InputsThatMakeNoOneScenarioAreRefused) {
   // A cut cell file is refused, and no picture is written.
   const std::string cells = ReadWholeFile(CompiledBuiltIn().cell_file);
   WriteWholeFile(dir.path() / "a_1.dat", cells.substr(0, cells.size() - 3));
-  const testing::ToolRun cut = RunTool({"plot", (dir.path() / "a_1.sim").string(),
+  const testing_support::ToolRun cut = RunTool({"plot", (dir.path() / "a_1.sim").string(),
                                         (dir.path() / "a_1.dat").string(), "-o", (dir.path() / "x.svg").string()});
   EXPECT_EQ(cut.status, 1);
   EXPECT_FALSE(fs::exists(dir.path() / "x.svg"));
@@ -235,7 +235,7 @@ TEST(Plot, AnInputThatIsNotThereIsNamed) {
     std::vector<std::string> args = {"plot"};
     args.insert(args.end(), inputs.begin(), inputs.end());
     args.insert(args.end(), {"-o", dir.PathOf("x.svg")});
-    const testing::ToolRun run = RunTool(args);
+    const testing_support::ToolRun run = RunTool(args);
     EXPECT_EQ(run.status, 3);
     EXPECT_EQ(run.err.rfind("scenario-tool plot: cannot read '" + inputs.front() + "': ", 0), 0u) << run.err;
     EXPECT_FALSE(fs::exists(dir.PathOf("x.svg")));

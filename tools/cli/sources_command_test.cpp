@@ -15,14 +15,14 @@ namespace {
 namespace fs = std::filesystem;
 using scenario::testing_support::ReadWholeFile;
 using scenario::testing_support::TempDir;
-using testing::RunTool;
+using testing_support::RunTool;
 
 std::string Bytes(const std::vector<std::string>& lines) { return TextFileBytes(WithEndMarker(lines)); }
 
 TEST(Sources, WritesTheBuiltInSourcesAndFormsIntoANewDirectory) {
   TempDir dir;
   const fs::path target = dir.path() / "new" / "scenario";
-  const testing::ToolRun run = RunTool({"sources", target.string()});
+  const testing_support::ToolRun run = RunTool({"sources", target.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::pair<const char*, std::string> files[] = {
       {"Calvisio -Sambreta_linea.txt", Bytes(BuiltInLineDescription())},
@@ -45,13 +45,13 @@ TEST(Sources, AnEditedSourceIsKeptUnlessReplacingIsAskedFor) {
   const fs::path line = dir.path() / "Calvisio -Sambreta_linea.txt";
   scenario::testing_support::WriteWholeFile(line, "my edited line\r\n");
 
-  const testing::ToolRun refused = RunTool({"sources", dir.path().string()});
+  const testing_support::ToolRun refused = RunTool({"sources", dir.path().string()});
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find(line.string()), std::string::npos) << refused.err;
   EXPECT_NE(refused.err.find("--force"), std::string::npos);
   EXPECT_EQ(ReadWholeFile(line), "my edited line\r\n");
 
-  const testing::ToolRun forced = RunTool({"sources", dir.path().string(), "--force"});
+  const testing_support::ToolRun forced = RunTool({"sources", dir.path().string(), "--force"});
   EXPECT_EQ(forced.status, 0);
   EXPECT_EQ(ReadWholeFile(line), Bytes(BuiltInLineDescription()));
 }

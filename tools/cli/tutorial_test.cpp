@@ -165,7 +165,7 @@ class TutorialRun {
       ASSERT_TRUE(!words.empty() && words[0] == "scenario-tool")
           << Where(at) << "the test runs only 'scenario-tool ...' and 'echo $?' in a console block, not '"
           << command << "'; show other commands in another block";
-      const testing::ToolRun run = testing::RunTool(std::vector<std::string>(words.begin() + 1, words.end()));
+      const testing_support::ToolRun run = testing_support::RunTool(std::vector<std::string>(words.begin() + 1, words.end()));
       std::string printed = run.out + run.err;
       // Windows joins the paths it prints with '\'.
       for (char& c : printed)

@@ -23,8 +23,8 @@ namespace fs = std::filesystem;
 using scenario::testing_support::ReadWholeFile;
 using scenario::testing_support::TempDir;
 using scenario::testing_support::WriteWholeFile;
-using testing::CompiledBuiltIn;
-using testing::RunTool;
+using testing_support::CompiledBuiltIn;
+using testing_support::RunTool;
 
 // The text of the element <script ... id="ID"> of the page.
 std::string ScriptText(const std::string& page, const std::string& id) {
@@ -70,7 +70,7 @@ Page MakePage(const std::vector<std::string>& inputs, const fs::path& output) {
   std::vector<std::string> args = {"view"};
   args.insert(args.end(), inputs.begin(), inputs.end());
   args.insert(args.end(), {"-o", output.string()});
-  const testing::ToolRun run = RunTool(args);
+  const testing_support::ToolRun run = RunTool(args);
   EXPECT_EQ(run.status, 0) << run.err;
   Page page;
   page.html = ReadWholeFile(output);
@@ -177,12 +177,12 @@ TEST(View, WithoutALineFileThePageHasNoPlanAndSaysSo) {
 
 // The code changes an author wrote are told from those of the rules.
 TEST(View, WrittenCodeChangesAreToldFromTheRulesOnes) {
-  testing::BuiltInSources sources;
-  std::vector<std::string> lines = testing::ReadLines(sources.train());
+  testing_support::BuiltInSources sources;
+  std::vector<std::string> lines = testing_support::ReadLines(sources.train());
   const auto codes = std::find(lines.begin(), lines.end(), "[codici]");
   ASSERT_NE(codes, lines.end());
   lines.insert(codes + 1, {"abbattimento, 30000, 180", "abbattimento, 60000, 150", "abbattimento, 70000, 0"});
-  testing::WriteLines(sources.train(), lines);
+  testing_support::WriteLines(sources.train(), lines);
   ASSERT_EQ(sources.Compile().status, 0);
   const Page page = MakePage({sources.output.string()}, sources.root() / "view.html");
   EXPECT_EQ(Cells(page.data["code_changes_written"]), (std::vector<int64_t>{600, 1200, 1400}));
@@ -240,8 +240,8 @@ TEST(View, InputsAreRefusedAsPlotRefusesThem) {
     for (std::vector<std::string>* args : {&plot, &view}) args->insert(args->end(), inputs.begin(), inputs.end());
     plot.insert(plot.end(), {"-o", dir.PathOf("out.svg")});
     view.insert(view.end(), {"-o", dir.PathOf("out.html")});
-    const testing::ToolRun plotted = RunTool(plot);
-    const testing::ToolRun viewed = RunTool(view);
+    const testing_support::ToolRun plotted = RunTool(plot);
+    const testing_support::ToolRun viewed = RunTool(view);
     EXPECT_EQ(viewed.status, status) << viewed.err;
     EXPECT_EQ(plotted.status, status) << plotted.err;
     std::string expected = plotted.err;
@@ -282,15 +282,15 @@ Json WithoutPlaces(Json data) {
 }
 
 TEST(View, ThePageOfTheSourcesIsThatOfTheirCompiledFilesWithTheLinesThatWroteThem) {
-  testing::BuiltInSources sources;
+  testing_support::BuiltInSources sources;
   ASSERT_EQ(sources.Compile().status, 0);
   const Page compiled = MakePage({sources.output.string()}, sources.root() / "compiled.html");
   const Page page = MakePage({sources.line().string(), sources.train().string()}, sources.root() / "sources.html");
   EXPECT_EQ(WithoutPlaces(page.data), WithoutPlaces(compiled.data));
   EXPECT_EQ(page.data["files"]["station"], "Calvisio -Sambreta_31613.sim");
 
-  const std::string L = testing::kBuiltInLineSource + ":";
-  const std::string T = testing::kBuiltInTrainSource + ":";
+  const std::string L = testing_support::kBuiltInLineSource + ":";
+  const std::string T = testing_support::kBuiltInTrainSource + ":";
   const Json& cells = page.data["cell_sources"];
   const Json& records = page.data["records"];
   // Every row under the keyword names the place ("-": none).
@@ -334,15 +334,15 @@ TEST(View, ThePageOfTheSourcesIsThatOfTheirCompiledFilesWithTheLinesThatWroteThe
 }
 
 TEST(View, SourcesThatDoNotCompileGiveTheCompilesStatus) {
-  testing::BuiltInSources sources;
+  testing_support::BuiltInSources sources;
   const fs::path output = sources.root() / "view.html";
   const std::vector<std::string> args = {"view", sources.line().string(), sources.train().string(), "-o",
                                          output.string()};
   // An error the compile records: the page is made, and says so.
-  testing::ReplaceLine(sources.train(), 33, "segnale,    abc,   2, 4, 1,  0, 0,    0,  0,0,0, 0");
-  testing::ToolRun run = RunTool(args);
+  testing_support::ReplaceLine(sources.train(), 33, "segnale,    abc,   2, 4, 1,  0, 0,    0,  0,0,0, 0");
+  testing_support::ToolRun run = RunTool(args);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find(testing::kBuiltInTrainSource + ":33:13: error 25: 'abc' is not a number"), std::string::npos)
+  EXPECT_NE(run.err.find(testing_support::kBuiltInTrainSource + ":33:13: error 25: 'abc' is not a number"), std::string::npos)
       << run.err;
   const Json data = Json::parse(ScriptText(ReadWholeFile(output), "scenario-data"));
   ASSERT_FALSE(data["warnings"].empty());

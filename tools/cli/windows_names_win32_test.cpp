@@ -33,8 +33,8 @@ TEST(WindowsNames, AnEightBitCharacterOfALineNameIsItsCharacterInTheFileName) {
   TempDir dir;
   const std::string in = dir.PathOf("in");
   const std::string out = dir.PathOf("out");
-  ASSERT_EQ(testing::RunTool({"sources", in}).status, 0);
-  const testing::ToolRun run = testing::RunTool(
+  ASSERT_EQ(testing_support::RunTool({"sources", in}).status, 0);
+  const testing_support::ToolRun run = testing_support::RunTool(
       {"compile", JoinPath(in, kLine), JoinPath(in, kTrain), "-o", out, "--line-name", "Citt\xE0", "--train-number", "31613"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::is_regular_file(fs::path(out) / kCompiledLine));
@@ -97,12 +97,12 @@ Files PlainRun() {
 TEST(WindowsNames, SourceAndCompiledNamesInCapitalsFollowTheirPatterns) {
   TempDir dir;
   const fs::path in = dir.path() / "in";
-  ASSERT_EQ(testing::RunTool({"sources", Bytes(in)}).status, 0);
+  ASSERT_EQ(testing_support::RunTool({"sources", Bytes(in)}).status, 0);
   fs::rename(in / kLine, in / "VALLE_LINEA.TXT");
   fs::rename(in / kTrain, in / "VALLE_42-.TXT");
 
-  const testing::ToolRun checked =
-      testing::RunTool({"check", Bytes(in / "VALLE_LINEA.TXT"), Bytes(in / "VALLE_42-.TXT"), "--json"});
+  const testing_support::ToolRun checked =
+      testing_support::RunTool({"check", Bytes(in / "VALLE_LINEA.TXT"), Bytes(in / "VALLE_42-.TXT"), "--json"});
   EXPECT_EQ(checked.status, 0) << checked.err;
   EXPECT_NE(checked.out.find("\"nome_linea\": \"VALLE\""), std::string::npos) << checked.out;
   EXPECT_NE(checked.out.find("\"numero_treno\": \"42\""), std::string::npos) << checked.out;
@@ -110,16 +110,16 @@ TEST(WindowsNames, SourceAndCompiledNamesInCapitalsFollowTheirPatterns) {
   // The compiled files keep the line's spelling; given in capitals, they are
   // still told apart by their endings.
   const fs::path out = dir.path() / "out";
-  const testing::ToolRun compiled = testing::RunTool(
+  const testing_support::ToolRun compiled = testing_support::RunTool(
       {"compile", Bytes(in / "VALLE_LINEA.TXT"), Bytes(in / "VALLE_42-.TXT"), "-o", Bytes(out)});
   ASSERT_EQ(compiled.status, 0) << compiled.err;
   ASSERT_TRUE(fs::is_regular_file(out / "VALLE_42.sim"));
   fs::rename(out / "VALLE_42.sim", out / "VALLE_42.SIM");
   fs::rename(out / "VALLE_42.dat", out / "VALLE_42.DAT");
   fs::rename(out / "VALLE_linea.dat", out / "VALLE_LINEA.DAT");
-  const testing::ToolRun dumped = testing::RunTool({"dump", Bytes(out / "VALLE_42.SIM")});
+  const testing_support::ToolRun dumped = testing_support::RunTool({"dump", Bytes(out / "VALLE_42.SIM")});
   EXPECT_EQ(dumped.status, 0) << dumped.err;
-  const testing::ToolRun plotted = testing::RunTool({"plot", Bytes(out), "-o", Bytes(dir.path() / "plot.svg")});
+  const testing_support::ToolRun plotted = testing_support::RunTool({"plot", Bytes(out), "-o", Bytes(dir.path() / "plot.svg")});
   EXPECT_EQ(plotted.status, 0) << plotted.err;
   EXPECT_EQ(plotted.err.find("no compiled line file"), std::string::npos) << plotted.err;
   EXPECT_TRUE(fs::is_regular_file(dir.path() / "plot.svg"));

@@ -15,11 +15,11 @@
 namespace scenario::tool {
 namespace {
 
-using testing::CompiledFiles;
-using testing::CompileInMemory;
-using testing::GeneratedScenario;
-using testing::GenerateCrowdedScenario;
-using testing::GenerateScenario;
+using testing_support::CompiledFiles;
+using testing_support::CompileInMemory;
+using testing_support::GeneratedScenario;
+using testing_support::GenerateCrowdedScenario;
+using testing_support::GenerateScenario;
 
 uint64_t FromEnvironment(const char* name, uint64_t fallback) {
   const char* value = std::getenv(name);

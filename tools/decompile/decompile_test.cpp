@@ -31,10 +31,10 @@ namespace fs = std::filesystem;
 using scenario::testing_support::ReadWholeFile;
 using scenario::testing_support::TempDir;
 using scenario::testing_support::WriteWholeFile;
-using testing::CompiledBuiltIn;
-using testing::CompiledFiles;
-using testing::CompileInMemory;
-using testing::RunTool;
+using testing_support::CompiledBuiltIn;
+using testing_support::CompiledFiles;
+using testing_support::CompileInMemory;
+using testing_support::RunTool;
 
 const std::string kLine = "Prova";
 const std::string kTrain = "7";
@@ -460,7 +460,7 @@ TEST(Decompile, TextValuesAreQuotedOnlyWhenTheyMustBe) {
 TEST(DecompileCommand, BuiltInScenarioCompilesBackToTheSameBytes) {
   TempDir dir;
   const std::string sources = dir.PathOf("sources"), compiled = dir.PathOf("compiled");
-  const testing::ToolRun run = RunTool({"decompile", CompiledBuiltIn().directory.string(), "-o", sources});
+  const testing_support::ToolRun run = RunTool({"decompile", CompiledBuiltIn().directory.string(), "-o", sources});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   const fs::path line = fs::path(sources) / "Calvisio -Sambreta_linea.txt";
@@ -468,7 +468,7 @@ TEST(DecompileCommand, BuiltInScenarioCompilesBackToTheSameBytes) {
   EXPECT_NE(run.out.find("wrote " + line.string()), std::string::npos);
   EXPECT_EQ(ReadWholeFile(line), Text(BuiltInLineDescription()));
 
-  const testing::ToolRun again = RunTool({"compile", line.string(), train.string(), "-o", compiled});
+  const testing_support::ToolRun again = RunTool({"compile", line.string(), train.string(), "-o", compiled});
   ASSERT_EQ(again.status, 0) << again.err;
   for (const std::string& path : {CompiledBuiltIn().line_file, CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file})
     EXPECT_EQ(ReadWholeFile(fs::path(compiled) / fs::path(path).filename()), ReadWholeFile(path)) << path;
@@ -479,7 +479,7 @@ TEST(DecompileCommand, KeepsSourcesAlreadyThereUnlessForced) {
   const fs::path line = dir.path() / "Calvisio -Sambreta_linea.txt";
   WriteWholeFile(line, "mine\r\n");
   const std::vector<std::string> args = {"decompile", CompiledBuiltIn().directory.string(), "-o", dir.path().string()};
-  const testing::ToolRun kept = RunTool(args);
+  const testing_support::ToolRun kept = RunTool(args);
   EXPECT_EQ(kept.status, 1);
   EXPECT_NE(kept.err.find("exist already"), std::string::npos) << kept.err;
   EXPECT_NE(kept.err.find(line.string()), std::string::npos) << kept.err;
@@ -494,7 +494,7 @@ TEST(DecompileCommand, KeepsSourcesAlreadyThereUnlessForced) {
 
 TEST(DecompileCommand, NamesTheSourcesAsAsked) {
   TempDir dir;
-  const testing::ToolRun run = RunTool({"decompile", CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file,
+  const testing_support::ToolRun run = RunTool({"decompile", CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file,
                                         CompiledBuiltIn().line_file, "-o", dir.path().string(), "--line-name", "Valle",
                                         "--train-number", "42"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -504,7 +504,7 @@ TEST(DecompileCommand, NamesTheSourcesAsAsked) {
 
 TEST(DecompileCommand, WithoutTheLineFileSaysTheCurvesAreLeftOut) {
   TempDir dir;
-  const testing::ToolRun run =
+  const testing_support::ToolRun run =
       RunTool({"decompile", CompiledBuiltIn().station_file, CompiledBuiltIn().cell_file, "-o", dir.path().string()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("note: no compiled line file: the curves are left out"), std::string::npos) << run.err;
@@ -523,7 +523,7 @@ TEST(DecompileCommand, RefusesFilesItCannotRecoverAndWritesNothing) {
   bytes[1500 * kCellBytes + 10] = 77;
   WriteWholeFile(cells, bytes);
 
-  const testing::ToolRun run = RunTool({"decompile", in.string(), "-o", out.string()});
+  const testing_support::ToolRun run = RunTool({"decompile", in.string(), "-o", out.string()});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("none is written"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("cell 1500 (74950 m, free): avviso 77 in the file, 0 recompiled"), std::string::npos)
@@ -533,7 +533,7 @@ TEST(DecompileCommand, RefusesFilesItCannotRecoverAndWritesNothing) {
 
 TEST(DecompileCommand, NamesAnInputThatIsNotThere) {
   TempDir dir;
-  const testing::ToolRun run = RunTool({"decompile", dir.PathOf("nowhere"), "-o", dir.PathOf("out")});
+  const testing_support::ToolRun run = RunTool({"decompile", dir.PathOf("nowhere"), "-o", dir.PathOf("out")});
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.err.rfind("scenario-tool decompile: cannot read '" + dir.PathOf("nowhere") + "': ", 0), 0u) << run.err;
   EXPECT_FALSE(fs::exists(dir.PathOf("out")));
@@ -545,7 +545,7 @@ TEST(DecompileCommand, RefusesCutAndForeignFilesSayingWhatIsWrong) {
   fs::copy_file(CompiledBuiltIn().cell_file, cells);
   const std::string whole = ReadWholeFile(CompiledBuiltIn().station_file);
   WriteWholeFile(station, whole.substr(0, whole.size() - 3));
-  testing::ToolRun run = RunTool({"decompile", dir.path().string(), "-o", dir.PathOf("out")});
+  testing_support::ToolRun run = RunTool({"decompile", dir.path().string(), "-o", dir.PathOf("out")});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(station.string() + ": not a good station file"), std::string::npos) << run.err;
 

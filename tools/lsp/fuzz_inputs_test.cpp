@@ -18,7 +18,7 @@ TEST(LspFuzzInputs, EveryKeptInputPassesTheTargetsChecks) {
     if (!std::filesystem::is_directory(directory)) continue;
     for (const auto& entry : std::filesystem::directory_iterator(directory)) {
       SCOPED_TRACE(entry.path().string());
-      EXPECT_EQ(testing::CheckMessageStream(scenario::testing_support::ReadWholeFile(entry.path())), "");
+      EXPECT_EQ(testing_support::CheckMessageStream(scenario::testing_support::ReadWholeFile(entry.path())), "");
       ++inputs;
     }
   }

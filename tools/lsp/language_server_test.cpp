@@ -15,12 +15,12 @@
 namespace scenario::lsp {
 namespace {
 
-using testing::BuiltInLineText;
-using testing::BuiltInTrainText;
-using testing::LineStartingWith;
-using testing::LspClient;
-using testing::WithLine;
-using testing::WithLineBefore;
+using testing_support::BuiltInLineText;
+using testing_support::BuiltInTrainText;
+using testing_support::LineStartingWith;
+using testing_support::LspClient;
+using testing_support::WithLine;
+using testing_support::WithLineBefore;
 
 const std::string kLinePath = "/s/Valle_linea.txt";
 const std::string kTrainPath = "/s/Valle_42-.txt";

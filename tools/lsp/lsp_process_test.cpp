@@ -84,8 +84,8 @@ TEST(LspProcess, TalksThroughThePipesAndEndsCleanly) {
   fs::create_directory(folder);
   const fs::path line = folder / "Valle_linea.txt";
   const fs::path train = folder / "Valle_42-.txt";
-  WriteWholeFile(line, testing::BuiltInLineText());
-  WriteWholeFile(train, testing::BuiltInTrainText());
+  WriteWholeFile(line, testing_support::BuiltInLineText());
+  WriteWholeFile(train, testing_support::BuiltInTrainText());
   const std::u8string train_name = train.generic_u8string();
   const std::string train_uri = UriOfPath(std::string(train_name.begin(), train_name.end()));
   ASSERT_NE(train_uri.find("Citt%C3%A0/Valle_42-.txt"), std::string::npos) << train_uri;
@@ -95,7 +95,7 @@ TEST(LspProcess, TalksThroughThePipesAndEndsCleanly) {
   EXPECT_EQ(server.WaitForAnswer(1)["result"]["capabilities"]["positionEncoding"], "utf-16");
   server.Send(Json{{"jsonrpc", "2.0"}, {"method", "initialized"}, {"params", Json::object()}});
   // A text with CR LF line ends and a misspelt keyword on line 12.
-  const std::string text = testing::WithLine(testing::BuiltInTrainText(), 11, "stazone, 0, 8, 700, 1, 1, 0, 4,1,0, 2,1,1, 1, 8,13, 0, X");
+  const std::string text = testing_support::WithLine(testing_support::BuiltInTrainText(), 11, "stazone, 0, 8, 700, 1, 1, 0, 4,1,0, 2,1,1, 1, 8,13, 0, X");
   server.Send(Json{{"jsonrpc", "2.0"},
                    {"method", "textDocument/didOpen"},
                    {"params", {{"textDocument", {{"uri", train_uri}, {"languageId", "scenario-train"}, {"version", 1}, {"text", text}}}}}});

@@ -28,12 +28,12 @@ TEST(ServerMemory, TenScenariosOpenHoldLessThanOneAndAHalfTimesTheirCompiledFile
   std::vector<std::string> trains;
   for (int k = 0; k < kScenarios; ++k) {
     const std::string name = "/s/Linea" + std::to_string(k);
-    files.files[name + "_linea.txt"] = testing::BuiltInLineText();
+    files.files[name + "_linea.txt"] = testing_support::BuiltInLineText();
     trains.push_back(name + "_42-.txt");
   }
   // What one scenario's three compiled files weigh.
   MemoryFileSystem compiled = files;
-  compiled.files[trains[0]] = testing::BuiltInTrainText();
+  compiled.files[trains[0]] = testing_support::BuiltInTrainText();
   tool::CompileRequest request;
   request.line_file = "/s/Linea0_linea.txt";
   request.train_file = trains[0];
@@ -43,7 +43,7 @@ TEST(ServerMemory, TenScenariosOpenHoldLessThanOneAndAHalfTimesTheirCompiledFile
   size_t compiled_size = 0;
   for (const std::string& path : report.files_written) compiled_size += compiled.files.at(path).size();
 
-  const std::string text = testing::BuiltInTrainText();
+  const std::string text = testing_support::BuiltInTrainText();
   ScenarioServer server(files);
   const size_t before = HeapInUse();
   for (const std::string& train : trains) server.Open(train, text, 1);

@@ -9,8 +9,8 @@
 namespace scenario::lsp {
 namespace {
 
-using testing::BuiltInLineText;
-using testing::BuiltInTrainText;
+using testing_support::BuiltInLineText;
+using testing_support::BuiltInTrainText;
 
 bool SaysPairing(const FileDiagnostics& shown) {
   for (const SourceDiagnostic& diagnostic : shown.diagnostics) {

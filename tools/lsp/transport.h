@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace scenario::lsp {
 
@@ -65,11 +64,6 @@ std::optional<Frame> ReadFrame(ByteSource& source);
 
 // The bytes of one message: its header and `body`.
 std::string FrameMessage(std::string_view body);
-
-// The messages of a transcript, the readable form of a conversation for
-// tests: messages one after another, each ended by a line "---"; lines that
-// begin with '#' are comments; blank lines around a message are dropped.
-std::vector<std::string> TranscriptMessages(std::string_view transcript);
 
 // The two directions of a conversation.
 class Transport {

@@ -54,20 +54,5 @@ TEST(Transport, FramesCountBytesNotCharacters) {
   EXPECT_EQ(FrameMessage("\"\xE2\x82\xAC\""), "Content-Length: 5\r\n\r\n\"\xE2\x82\xAC\"");
 }
 
-TEST(Transport, ReadsATranscriptAsItsMessages) {
-  const std::string transcript =
-      "# the client starts\n"
-      "{\"id\": 1,\n \"method\": \"initialize\"}\n"
-      "---\r\n"
-      "\n"
-      "# a notification\n"
-      "{\"method\": \"initialized\"}\n"
-      "---\n"
-      "{\"method\": \"exit\"}";
-  EXPECT_EQ(TranscriptMessages(transcript),
-            (std::vector<std::string>{"{\"id\": 1,\n \"method\": \"initialize\"}", "{\"method\": \"initialized\"}",
-                                      "{\"method\": \"exit\"}"}));
-}
-
 }  // namespace
 }  // namespace scenario::lsp

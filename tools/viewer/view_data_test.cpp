@@ -15,7 +15,7 @@ namespace scenario::tool {
 namespace {
 
 using scenario::testing_support::ReadWholeFile;
-using testing::CompiledBuiltIn;
+using testing_support::CompiledBuiltIn;
 
 std::string DecodeBase64(const std::string& text) {
   std::string bytes;
@@ -65,8 +65,8 @@ TEST(ViewData, PointsChangedByHandGoInWhole) {
 TEST(ViewData, TheRulesGiveBackTheCodeChangesToldAsTheirs) {
   int checked = 0, written_180 = 0, rules = 0;
   for (uint64_t seed = 1; seed <= 60; ++seed) {
-    const testing::GeneratedScenario scenario = testing::GenerateScenario(seed);
-    const testing::CompiledFiles files = testing::CompileInMemory(
+    const testing_support::GeneratedScenario scenario = testing_support::GenerateScenario(seed);
+    const testing_support::CompiledFiles files = testing_support::CompileInMemory(
         scenario.nome_linea, scenario.numero_treno, scenario.line_description, scenario.train_service, false);
     if (files.stopped_with || files.codice_errore != 0) continue;
     std::vector<rec_cella> percorso;
