@@ -80,15 +80,37 @@
     }
   }
 
-  Module['compileSources'] = function (request) {
+  function runOnSources(what, request, run) {
     const line = request.lineDescription;
     const train = request.trainService;
-    if (!line || !train) throw new TypeError('compileSources needs lineDescription and trainService');
+    if (!line || !train) throw new TypeError(what + ' needs lineDescription and trainService');
     const options = (request.noLine ? 1 : 0) | (request.warnings === false ? 2 : 0);
     return withCopies(
         [line.name, line.bytes, train.name, train.bytes, request.lineName, request.trainNumber],
-        (a) => takeResult(_scenario_compile(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], options,
-                                            a[8], a[9], a[10], a[11])));
+        (a) => takeResult(run(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], options, a[8], a[9], a[10], a[11])));
+  }
+
+  Module['compileSources'] = function (request) {
+    return runOnSources('compileSources', request, _scenario_compile);
+  };
+
+  // The route viewer's page of two sources (the request as compileSources
+  // takes it): {report, page}, the page's HTML as a string, or null when
+  // the run stopped or the sources were refused (the report says why).
+  Module['viewPage'] = function (request) {
+    const {report, files} = runOnSources('viewPage', request, _scenario_view_page);
+    return {report, page: files.length > 0 ? decoder.decode(files[0].bytes) : null};
+  };
+
+  // The two sources `scenario-tool new` writes, [{name, bytes}] (line
+  // description first), for {lineName, trainNumber, length} (length in
+  // metres, as text or a number); a name or length new refuses throws a
+  // RangeError whose message names the value and what to write.
+  Module['newScenarioSources'] = function ({lineName, trainNumber, length}) {
+    const {report, files} = withCopies([lineName, trainNumber, String(length)], (a) =>
+        takeResult(_scenario_new_sources(a[0], a[1], a[2], a[3], a[4], a[5])));
+    if (report.refusal) throw new RangeError(report.refusal);
+    return files;
   };
 
   // The built-in scenario's line description and train service, {name, bytes}.

@@ -41,6 +41,20 @@ WebCompileResult Failed(const std::exception& failure) {
   return result;
 }
 
+WebCompileRequest Request(const char* line_name, size_t line_name_size, const char* line, size_t line_size,
+                          const char* train_name, size_t train_name_size, const char* train, size_t train_size,
+                          int options, const char* nome_linea, size_t nome_linea_size, const char* numero_treno,
+                          size_t numero_treno_size) {
+  WebCompileRequest request;
+  request.line_description = {Bytes(line_name, line_name_size), Bytes(line, line_size)};
+  request.train_service = {Bytes(train_name, train_name_size), Bytes(train, train_size)};
+  request.no_line = (options & 1) != 0;
+  request.warnings = (options & 2) == 0;
+  if (nome_linea != nullptr) request.line_name = Bytes(nome_linea, nome_linea_size);
+  if (numero_treno != nullptr) request.train_number = Bytes(numero_treno, numero_treno_size);
+  return request;
+}
+
 }  // namespace
 
 extern "C" {
@@ -51,19 +65,44 @@ WebCompileResult* scenario_compile(const char* line_name, size_t line_name_size,
                                    size_t line_size, const char* train_name, size_t train_name_size,
                                    const char* train, size_t train_size, int options, const char* nome_linea,
                                    size_t nome_linea_size, const char* numero_treno, size_t numero_treno_size) {
-  WebCompileRequest request;
-  request.line_description = {Bytes(line_name, line_name_size), Bytes(line, line_size)};
-  request.train_service = {Bytes(train_name, train_name_size), Bytes(train, train_size)};
-  request.no_line = (options & 1) != 0;
-  request.warnings = (options & 2) == 0;
-  if (nome_linea != nullptr) request.line_name = Bytes(nome_linea, nome_linea_size);
-  if (numero_treno != nullptr) request.train_number = Bytes(numero_treno, numero_treno_size);
   try {
-    return new WebCompileResult(scenario::web::CompileSources(request));
+    return new WebCompileResult(scenario::web::CompileSources(
+        Request(line_name, line_name_size, line, line_size, train_name, train_name_size, train, train_size, options,
+                nome_linea, nome_linea_size, numero_treno, numero_treno_size)));
   } catch (const std::exception& failure) {
     // Nothing but a lack of memory is expected here.
     return new WebCompileResult(Failed(failure));
   }
+}
+
+// The route viewer's page of a pair of sources; the arguments as compile's.
+WebCompileResult* scenario_view_page(const char* line_name, size_t line_name_size, const char* line,
+                                     size_t line_size, const char* train_name, size_t train_name_size,
+                                     const char* train, size_t train_size, int options, const char* nome_linea,
+                                     size_t nome_linea_size, const char* numero_treno, size_t numero_treno_size) {
+  try {
+    return new WebCompileResult(scenario::web::ViewSourcesPage(
+        Request(line_name, line_name_size, line, line_size, train_name, train_name_size, train, train_size, options,
+                nome_linea, nome_linea_size, numero_treno, numero_treno_size)));
+  } catch (const std::exception& failure) {
+    return new WebCompileResult(Failed(failure));
+  }
+}
+
+// new's two sources as the files of a result; a name or length new refuses
+// gives none, and the report says why ("refusal").
+WebCompileResult* scenario_new_sources(const char* line_name, size_t line_name_size, const char* train_number,
+                                       size_t train_number_size, const char* length, size_t length_size) {
+  auto* result = new WebCompileResult;
+  try {
+    result->files = scenario::web::NewScenarioSources(Bytes(line_name, line_name_size),
+                                                      Bytes(train_number, train_number_size), Bytes(length, length_size));
+    result->report_json = "{}";
+  } catch (const std::exception& refused) {
+    result->report_json = nlohmann::ordered_json{{"outcome", "refused"}, {"refusal", refused.what()}}.dump(
+        -1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  }
+  return result;
 }
 
 // The built-in scenario's two sources, as the files of a result.

@@ -1,6 +1,7 @@
 // The compiler in the browser: two sources given as bytes compiled in
 // memory, the report as JSON with the three compiled files' bytes, the
-// language server's core on texts in memory, and the module's exports.
+// route viewer's page and new's sources, the language server's core on
+// texts in memory, and the module's exports.
 //
 // Everything here is plain C++, built natively and tested like any room;
 // web/module_main.cpp turns it into the exports of the WebAssembly module
@@ -53,6 +54,21 @@ WebCompileResult CompileSources(const WebCompileRequest& request);
 
 // The two sources of the built-in scenario, as the compactor writes them.
 std::vector<NamedBytes> BuiltInSources();
+
+// The route viewer's page of two sources, as `scenario-tool view` makes it
+// of them: compiled in memory noting which line wrote each value, the
+// compile's warnings and error among the page's warnings. The report is
+// CompileSources's; the one file is the page, named "view.html" (none when
+// the run stopped or the sources were refused).
+WebCompileResult ViewSourcesPage(const WebCompileRequest& request);
+
+// The two sources `scenario-tool new` writes (line description first) for
+// the line `line_name` and the train `train_number` (as a command line
+// gives them: UTF-8) on a line `length` metres long (as text). Throws
+// std::invalid_argument, naming the value and what to write, for a name or
+// length that new refuses.
+std::vector<NamedBytes> NewScenarioSources(const std::string& line_name, const std::string& train_number,
+                                           const std::string& length);
 
 // The language server's core for a page: documents live in memory under
 // the paths of their file: URIs; a message in, the messages out.

@@ -1,15 +1,18 @@
 // The web module's glue, natively: its report and files are those of
 // `scenario-tool compile --json` for the same sources (the same check as the
 // native-against-web differential, here on the native build and under the
-// sanitizers), it refuses what the tool refuses, and its language server
-// diagnoses texts held in memory.
+// sanitizers), it refuses what the tool refuses, its viewer's page and
+// new's sources are the tool's, and its language server diagnoses texts
+// held in memory.
 #include "web/web_compiler.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files/memory_file_system.h"
@@ -148,6 +151,88 @@ TEST(WebCompiler, BuiltInSourcesAreThoseTheToolWrites) {
   for (const NamedBytes& source : BuiltInSources()) {
     ASSERT_EQ(files.files.count("src/" + source.name), 1u) << source.name;
     EXPECT_TRUE(files.files.at("src/" + source.name) == source.bytes) << source.name;
+  }
+}
+
+TEST(WebCompiler, ViewPageIsTheOneScenarioToolViewWritesOfTheSources) {
+  const std::vector<NamedBytes> built_in = BuiltInSources();
+  struct Case {
+    const char* what;
+    bool in_train;
+    int number;  // of the line replaced, from 1; 0 for none
+    const char* text;
+    const char* outcome;
+  } cases[] = {
+      {"as written", true, 0, "", "compiled"},
+      {"a station over another's zone: the error among the page's warnings", true, 14,
+       "stazione,   7400, 12,  500,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,28, 0, CAMPOSTRELLA", "error"},
+      {"a route length in letters stops the run: no page", false, 2, "lunghezza percorso,    x99000", "stopped"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> line = Lines(built_in[0].bytes);
+    std::vector<std::string> train = Lines(built_in[1].bytes);
+    if (c.number > 0) (c.in_train ? train : line).at(c.number - 1) = c.text;
+    MemoryFileSystem files;
+    files.files[kLineName] = Text(line);
+    files.files[kTrainName] = Text(train);
+    const ToolRun native = RunTool({"view", kLineName, kTrainName, "-o", "page.html"}, files);
+
+    WebCompileRequest request;
+    request.line_description = {kLineName, Text(line)};
+    request.train_service = {kTrainName, Text(train)};
+    const WebCompileResult web = ViewSourcesPage(request);
+    EXPECT_EQ(Json::parse(web.report_json)["outcome"], c.outcome);
+    if (std::string(c.outcome) == "stopped") {
+      EXPECT_EQ(native.status, 2);
+      EXPECT_TRUE(web.files.empty());
+      EXPECT_EQ(files.files.count("page.html"), 0u);
+      continue;
+    }
+    ASSERT_EQ(web.files.size(), 1u);
+    EXPECT_EQ(web.files[0].name, "view.html");
+    ASSERT_EQ(files.files.count("page.html"), 1u) << native.err;
+    EXPECT_TRUE(web.files[0].bytes == files.files.at("page.html")) << "the pages differ";
+  }
+  // The page's rows name the lines that wrote them, under the names given.
+  WebCompileRequest request;
+  request.line_description = {kLineName, built_in[0].bytes};
+  request.train_service = {kTrainName, built_in[1].bytes};
+  const std::string page = ViewSourcesPage(request).files.at(0).bytes;
+  EXPECT_NE(page.find("\"file\":\"" + kTrainName + "\""), std::string::npos);
+}
+
+TEST(WebCompiler, NewSourcesAreThoseScenarioToolNewWrites) {
+  struct Case {
+    const char* line_name;
+    const char* train_number;
+    const char* length;
+  } cases[] = {{"Nuova", "1", "10000"}, {"Citt\xc3\xa0 Alta", "42", "2000"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line_name);
+    MemoryFileSystem files;
+    ASSERT_EQ(RunTool({"new", c.line_name, c.train_number, "--length", c.length, "-o", "n"}, files).status, 0);
+    const std::vector<NamedBytes> sources = NewScenarioSources(c.line_name, c.train_number, c.length);
+    ASSERT_EQ(sources.size(), 2u);
+    EXPECT_EQ(sources[0].name, std::string(c.line_name) + "_linea.txt");
+    EXPECT_EQ(sources[1].name, std::string(c.line_name) + "_" + c.train_number + "-.txt");
+    ASSERT_EQ(files.files.size(), 2u);
+    for (const auto& [path, bytes] : files.files) {
+      const bool line = path.find("_linea.txt") != std::string::npos;
+      EXPECT_TRUE(bytes == sources[line ? 0 : 1].bytes) << path;
+    }
+  }
+  // What new refuses, refused with its message.
+  const std::pair<std::vector<std::string>, const char*> refused[] = {
+      {{"Nuova", "1", "12"}, "12"}, {{"No/va", "1", "10000"}, "No/va"}, {{"Nuova", "", "10000"}, "train number"}};
+  for (const auto& [given, phrase] : refused) {
+    SCOPED_TRACE(given[0] + " " + given[1] + " " + given[2]);
+    try {
+      NewScenarioSources(given[0], given[1], given[2]);
+      ADD_FAILURE() << "not refused";
+    } catch (const std::invalid_argument& refusal) {
+      EXPECT_NE(std::string(refusal.what()).find(phrase), std::string::npos) << refusal.what();
+    }
   }
 }
 
