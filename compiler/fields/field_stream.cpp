@@ -66,8 +66,9 @@ void FieldStream::MarkFieldStart() {
   last_field_offset_ = at_;
 }
 
-void FieldStream::ValueRead() {
+void FieldStream::ValueRead(int64_t number, const std::string* text) {
   if (spec_ == nullptr) return;
+  if (listener_ != nullptr) listener_->ValueRead(values_read_, last_field_, number, text);
   if (values_read_ < kMostValues) value_at_[values_read_] = last_field_;
   ++values_read_;
   line_anchor_ = last_field_offset_;
@@ -231,7 +232,7 @@ std::string FieldStream::ReadText() {
                                       " bytes long; at most 65535 fit: shorten it");
     throw failure;
   }
-  ValueRead();
+  ValueRead(0, &field);
   return field;
 }
 
@@ -248,7 +249,7 @@ int64_t FieldStream::ReadNumber(int64_t min, int64_t max, const char* type_name,
   FailIfAtEnd("a number");
   if (text_[at_] == ',') {  // an empty field
     ++at_;
-    ValueRead();
+    ValueRead(0, nullptr);
     return 0;
   }
   bool negative = false;
@@ -290,7 +291,7 @@ int64_t FieldStream::ReadNumber(int64_t min, int64_t max, const char* type_name,
     throw failure;
   }
   ConsumeDelimiter();
-  ValueRead();
+  ValueRead(value, nullptr);
   return value;
 }
 

@@ -38,6 +38,21 @@ namespace scenario {
 
 struct KeywordSpec;
 enum class ValueKind : uint8_t;
+struct FieldPosition;
+
+// Hears each line's values as the stream reads them, for tools that tell an
+// author what the compile made of each line. Nothing it hears changes what
+// is read.
+class ValueListener {
+ public:
+  virtual ~ValueListener() = default;
+  // The fields read next are the values of `spec`'s line, whose keyword
+  // field began at `keyword`.
+  virtual void LineValues(const KeywordSpec& spec, const FieldPosition& keyword) = 0;
+  // Value `index` of that line has been read, beginning at `at`: a number,
+  // or (for a text value) `text`.
+  virtual void ValueRead(size_t index, const FieldPosition& at, int64_t number, const std::string* text) = 0;
+};
 
 // Where a field begins: 1-based line and column (in bytes).
 struct FieldPosition {
@@ -100,7 +115,10 @@ class FieldStream {
     values_read_ = 0;
     line_anchor_ = last_field_offset_;
     anchor_at_ = last_field_;
+    if (listener_ != nullptr) listener_->LineValues(spec, keyword_at_);
   }
+  // `listener` (null: nobody) hears each line's values from now on.
+  void Listen(ValueListener* listener) { listener_ = listener; }
   // The fields read next are keyword fields again.
   void EndValues() { spec_ = nullptr; }
   // Where the keyword field of the current line began.
@@ -123,7 +141,8 @@ class FieldStream {
   }
   [[noreturn]] void FailAtEnd(const char* what) const;
   // A value has been read: its place is kept, and the line goes on from it.
-  void ValueRead();
+  // `text` is the value of a text field; null for a number.
+  void ValueRead(int64_t number, const std::string* text);
   // The text of the number-like field at `offset`, up to its delimiter.
   std::string TokenAt(size_t offset) const;
   // "the station kind (value 2 of 'stazione')"; "the value" outside a
@@ -169,6 +188,7 @@ class FieldStream {
   size_t keyword_offset_ = 0;
   FieldPosition value_at_[kMostValues];
   TextShape last_text_;
+  ValueListener* listener_ = nullptr;
 };
 
 }  // namespace scenario

@@ -1,6 +1,9 @@
 // The keywords of both sources with the values each reads, in order: the
 // readers name every line they read by its entry here, so that a failed read
 // can say which value of which line it was, and how many the line needs.
+// The same entries tell authors what each line and value is: the section a
+// line belongs under, what it does, and each value's unit, range and where
+// it is stored. Every tool that describes a line reads it here.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +24,11 @@ struct ValueSpec {
   // The value's name in a message: "the station kind", "sx".
   const char* name;
   ValueKind type;
+  // The name of the value in a line to fill in: no comma, no brace.
+  const char* placeholder;
+  const char* unit;    // "m", "km/h", "per mille", "%", "h", "min", "s", "text" or ""
+  const char* range;   // the values that make sense, in words
+  const char* stored;  // where and how the compile stores it; "" when it does not
 };
 
 // What a line's first value is: the place on the route, in metres, where
@@ -36,6 +44,8 @@ struct KeywordSpec {
   const char* keyword;
   std::span<const ValueSpec> values;
   FirstValue first;
+  const char* section;  // the header it belongs under, without brackets
+  const char* summary;  // what the line does
 };
 
 namespace keyword {
@@ -67,6 +77,15 @@ extern const KeywordSpec kStazione;
 // Every keyword, line description first, each file in the order its reader
 // tests them.
 std::span<const KeywordSpec* const> AllKeywords();
+
+// The keyword that a keyword field of `file` stands for, by the first of
+// the readers' tests that recognises it; null for a field none does. The
+// general keywords of the line description are matched letter for letter,
+// the others ignoring case.
+const KeywordSpec* RecogniseKeyword(SourceFile file, std::string_view field);
+
+// The size of a value in words: "a Long, -2147483648 to 2147483647".
+std::string SizeText(ValueKind kind);
 
 // What the readers make of the keyword field of a curve line: its class
 // (1 to 6) is the lowest digit 1 to 6 in the field, and any 's' in it,

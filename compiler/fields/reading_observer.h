@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "compiler/fields/field_stream.h"
+#include "compiler/fields/keyword_table.h"
 #include "compiler/fields/source_edit.h"
 
 namespace scenario {
@@ -83,6 +84,20 @@ class ReadingObserver {
   // while the source closes, also when its reading failed: it must not throw.
   virtual void KeywordField(const std::string& /*file*/, const std::string& /*field*/, FieldPosition /*at*/) {}
   virtual void SourceEnd(const std::string& /*file*/) {}
+  // The values of each line the readers recognise, as they are read: the
+  // line of `spec` begins (its keyword field at `keyword`), then each of its
+  // values, a number or (for a text value) `text`. A keyword field that
+  // several keywords recognise is told once for each.
+  virtual void LineValues(const std::string& /*file*/, const KeywordSpec& /*spec*/, FieldPosition /*keyword*/) {}
+  virtual void ValueRead(const std::string& /*file*/, size_t /*index*/, FieldPosition /*at*/, int64_t /*number*/,
+                         const std::string* /*text*/) {}
+  // What the reading stores between these two calls is stored for the line
+  // that gave the value at `value`, not for the line being read: a step's
+  // value goes into its cells once the next step, or the end of the file,
+  // says where it ends. Line 0: for no line (the cells before the first
+  // step). WritingDone must not throw.
+  virtual void WritingFor(const std::string& /*file*/, FieldPosition /*value*/) {}
+  virtual void WritingDone(const std::string& /*file*/) {}
 
   // The items that took route cells so far, by cell, across both sources:
   // a later item that finds its cell taken is told what took it.

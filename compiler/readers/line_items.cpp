@@ -111,6 +111,7 @@ uint8_t LineReader::StoredGradient() {
 // Gives the gradient in force to the cells from the cursor on, up to the
 // cell before `end`; at least one cell.
 void LineReader::FillGradientCells(int64_t end) {
+  const WritingForLine writing(source_, state_.pendenza_at);
   const uint8_t pendenza = StoredGradient();
   do {
     cella(model_, state_.cella_pendenza).pendenza = pendenza;

@@ -50,6 +50,10 @@ OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlac
   if (place_ != nullptr) *place_ = ReadingPlace{name_, {}, {}, std::nullopt, std::nullopt};
   if (observer != nullptr && vocabulary != nullptr)
     warnings_ = std::make_unique<SourceWarnings>(*observer, name_, *vocabulary);
+  if (observer != nullptr) {
+    relay_ = std::make_unique<ValueRelay>(*observer, name_);
+    stream_.Listen(relay_.get());
+  }
 }
 
 OpenSource::~OpenSource() {

@@ -81,6 +81,14 @@ class OpenSource {
   // Closes the source and deletes its file; a failure to delete it is a
   // RuntimeFailure.
   void CloseAndDelete();
+  // What is stored from now until WritingDone is stored for the line that
+  // gave the value at `value` (see ReadingObserver::WritingFor).
+  void WritingFor(FieldPosition value) {
+    if (observer_ != nullptr) observer_->WritingFor(name_, value);
+  }
+  void WritingDone() {
+    if (observer_ != nullptr) observer_->WritingDone(name_);
+  }
 
  private:
   const Workspace& workspace_;
@@ -90,6 +98,35 @@ class OpenSource {
   FieldStream stream_;
   std::unique_ptr<SourceWarnings> warnings_;
   ReadingObserver* observer_;
+  // Passes the stream's values on to the observer, with the source's name.
+  class ValueRelay : public ValueListener {
+   public:
+    ValueRelay(ReadingObserver& observer, const std::string& file) : observer_(observer), file_(file) {}
+    void LineValues(const KeywordSpec& spec, const FieldPosition& keyword) override {
+      observer_.LineValues(file_, spec, keyword);
+    }
+    void ValueRead(size_t index, const FieldPosition& at, int64_t number, const std::string* text) override {
+      observer_.ValueRead(file_, index, at, number, text);
+    }
+
+   private:
+    ReadingObserver& observer_;
+    const std::string& file_;
+  };
+  std::unique_ptr<ValueRelay> relay_;
+};
+
+// Stores for an earlier line while it lives: the cells of a step, filled
+// once the step's end is known.
+class WritingForLine {
+ public:
+  WritingForLine(OpenSource& source, FieldPosition value) : source_(source) { source_.WritingFor(value); }
+  ~WritingForLine() { source_.WritingDone(); }
+  WritingForLine(const WritingForLine&) = delete;
+  WritingForLine& operator=(const WritingForLine&) = delete;
+
+ private:
+  OpenSource& source_;
 };
 
 }  // namespace scenario

@@ -166,6 +166,7 @@ AfterLine TrainServiceReading::StopKeepingPosition(int32_t numero) {
 template <typename ValueOf>
 void TrainServiceReading::FillSteps(StepFill& fill, uint8_t rec_cella::*field, ValueOf value_of, int64_t end) {
   if (fill.index >= model_.ultima_cella) return;
+  const WritingForLine writing(source_, fill.previous_at);
   const uint8_t value = StepValue(fill, value_of);
   do {
     if (fill.index >= model_.ultima_cella) break;
@@ -517,16 +518,22 @@ void TrainServiceReading::Close() {
   // The last value of each kind holds to the end of the route, short of
   // its last three cells.
   const int64_t end = int64_t{model_.ultima_cella} - 2;
-  const uint8_t speed = StepValue(speed_, SpeedFifth);
-  do {
-    cella(model_, speed_.index).velocita_limite = speed;
-    ++speed_.index;
-  } while (speed_.index < end);
-  const uint8_t adhesion = StepValue(adhesion_, AdhesionByte);
-  do {
-    cella(model_, adhesion_.index).aderenza = adhesion;
-    ++adhesion_.index;
-  } while (adhesion_.index < end);
+  {
+    const WritingForLine writing(source_, speed_.previous_at);
+    const uint8_t speed = StepValue(speed_, SpeedFifth);
+    do {
+      cella(model_, speed_.index).velocita_limite = speed;
+      ++speed_.index;
+    } while (speed_.index < end);
+  }
+  {
+    const WritingForLine writing(source_, adhesion_.previous_at);
+    const uint8_t adhesion = StepValue(adhesion_, AdhesionByte);
+    do {
+      cella(model_, adhesion_.index).aderenza = adhesion;
+      ++adhesion_.index;
+    } while (adhesion_.index < end);
+  }
   // The line's kilometric progressives must fall on whole cells.
   for (int r : {kRecordProgressivaTre, kRecordProgressivaDue, kRecordProgressivaUno}) {
     const rec_stazione& progressive = stazione(model_, r);

@@ -339,13 +339,6 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     report.codice_errore = model.codice_errore;
     report.posizione_errore = model.posizione_errore;
     report.files_written = run_files.written();
-    if (request.trace_writes) {
-      report.writes = tracer.writes();
-      for (std::vector<WritingLines>* kind :
-           {&report.writes.cell_items, &report.writes.cell_marks, &report.writes.records})
-        for (WritingLines& lines : *kind)
-          for (WritingLine& line : lines) line.file = locator.At({line.file, {}, {}, std::nullopt, std::nullopt}, {})->file;
-    }
     ErrorLocator(request, report.names).Locate(&report, end, line_half);
     // A stop on the cell file's marker or check code is the fault of the
     // item that wrote there, which the reading warned of.
@@ -358,6 +351,10 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
         report.cause = warning.message;
       }
     }
+    if (request.trace_writes)
+      report.lines = AccountLines(tracer, report, model, [&](const std::string& run_file) {
+        return locator.At({run_file, {}, {}, std::nullopt, std::nullopt}, {})->file;
+      });
     if (compiled) *compiled = std::move(model);
   }
   hold.Finish();

@@ -17,6 +17,7 @@
 #include "platform/files/file_system.h"
 #include "platform/files/workspace.h"
 #include "platform/system/file_names.h"
+#include "tools/authoring/line_account.h"
 #include "tools/authoring/scenario_names.h"
 #include "tools/authoring/source_writes.h"
 
@@ -30,7 +31,9 @@ struct CompileRequest {
   std::optional<std::string> train_number;
   bool no_line = false;  // compile with compila_linea 0: no compiled line file
   bool warnings = true;  // listen to the reading's warnings
-  bool trace_writes = false;  // note which source line wrote each cell and record
+  // Note which source line wrote each cell and record, and give the account
+  // of every line.
+  bool trace_writes = false;
   // File names match in either case, as on the system's file systems
   // (tools/authoring/scenario_names.h).
   bool names_ignore_case = FileNamesIgnoreCase();
@@ -95,9 +98,8 @@ struct CompileReport {
   std::vector<CompileWarning> warnings;
   // The compiled files the run wrote, in order.
   std::vector<std::string> files_written;
-  // With `trace_writes`: the lines that wrote each cell and record, in the
-  // author's file names.
-  SourceWrites writes;
+  // With `trace_writes`: what the compile made of every line read.
+  LineAccounts lines;
 };
 
 // Copies the sources into the output directory under the names the compile

@@ -1,8 +1,5 @@
 #include "tools/authoring/source_writes.h"
 
-#include <algorithm>
-#include <cctype>
-#include <sstream>
 
 namespace scenario::tool {
 
@@ -13,13 +10,10 @@ bool SameItem(const rec_cella& a, const rec_cella& b) {
          a.valore_3 == b.valore_3 && a.valore_4 == b.valore_4 && a.tempo_segnale == b.tempo_segnale;
 }
 
+
+
 void Add(WritingLines* lines, const WritingLine& line) {
   if (lines->empty() || !(lines->back() == line)) lines->push_back(line);
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 }  // namespace
@@ -31,6 +25,55 @@ void WritesTracer::KeywordField(const std::string& file, const std::string& fiel
   Settle();
   reading_ = true;
   current_ = {file, at.line, field};
+  current_reading_ = readings_.size();
+  readings_.push_back({current_, at, {}, {}, {}, {}, {}});
+}
+
+void WritesTracer::WritingFor(const std::string& file, FieldPosition value) {
+  Settle();
+  resume_ = Resume{reading_, current_, current_reading_};
+  reading_ = false;
+  // The line that gave the value, the latest first.
+  for (size_t r = readings_.size(); r-- > 0;) {
+    const LineReading& reading = readings_[r];
+    if (reading.line.file != file) continue;
+    for (const KeywordReading& keyword : reading.keywords)
+      for (const ValueReading& given : keyword.values)
+        if (given.at == value) {
+          reading_ = true;
+          current_ = reading.line;
+          current_reading_ = r;
+          return;
+        }
+  }
+}
+
+void WritesTracer::WritingDone(const std::string& /*file*/) {
+  // Told from a destructor: what cannot be noted for want of memory is left
+  // out rather than thrown.
+  try {
+    Settle();
+  } catch (...) {
+  }
+  if (resume_) {
+    reading_ = resume_->reading;
+    current_ = resume_->line;
+    current_reading_ = resume_->index;
+    resume_.reset();
+  }
+}
+
+void WritesTracer::LineValues(const std::string& file, const KeywordSpec& spec, FieldPosition /*keyword*/) {
+  if (readings_.empty() || readings_.back().line.file != file) return;
+  readings_.back().keywords.push_back({&spec, {}});
+}
+
+void WritesTracer::ValueRead(const std::string& file, size_t index, FieldPosition at, int64_t number,
+                             const std::string* text) {
+  if (readings_.empty() || readings_.back().line.file != file || readings_.back().keywords.empty()) return;
+  ValueReading value{index, at, number, std::nullopt};
+  if (text != nullptr) value.text = *text;
+  readings_.back().keywords.back().values.push_back(std::move(value));
 }
 
 void WritesTracer::SourceEnd(const std::string& /*file*/) {
@@ -47,42 +90,40 @@ void WritesTracer::Settle() {
   const std::vector<rec_cella>& cells = model_.percorso;
   if (writes_.cell_items.size() < cells.size()) {
     writes_.cell_items.resize(cells.size());
+    for (std::vector<WritingLines>& field : writes_.cell_steps) field.resize(cells.size());
     writes_.cell_marks.resize(cells.size());
   }
   if (writes_.records.size() < model_.stazioni.size()) writes_.records.resize(model_.stazioni.size());
   // A route allocated anew starts from free cells.
   if (cells_seen_.size() != cells.size()) cells_seen_.resize(cells.size());
+  LineReading* line = reading_ && current_reading_ < readings_.size() ? &readings_[current_reading_] : nullptr;
   for (size_t k = 0; k < cells.size(); ++k) {
     if (cells[k] == cells_seen_[k]) continue;
-    if (reading_ && !SameItem(cells[k], cells_seen_[k])) Add(&writes_.cell_items[k], current_);
-    if (reading_ && cells[k].avviso != cells_seen_[k].avviso) Add(&writes_.cell_marks[k], current_);
+    if (line != nullptr && !SameItem(cells[k], cells_seen_[k])) {
+      Add(&writes_.cell_items[k], current_);
+      line->cells.push_back(k);
+    }
+    uint8_t fields = 0;
+    for (size_t f = 0; f < std::size(kStepFields); ++f)
+      if (line != nullptr && cells[k].*kStepFields[f] != cells_seen_[k].*kStepFields[f]) {
+        Add(&writes_.cell_steps[f][k], current_);
+        fields |= static_cast<uint8_t>(1u << f);
+      }
+    if (fields != 0) line->steps.emplace_back(k, fields);
+    if (line != nullptr && cells[k].avviso != cells_seen_[k].avviso) {
+      Add(&writes_.cell_marks[k], current_);
+      line->marks.push_back(k);
+    }
     cells_seen_[k] = cells[k];
   }
   for (size_t i = 0; i < model_.stazioni.size(); ++i) {
     if (model_.stazioni[i] == records_seen_[i]) continue;
-    if (reading_) Add(&writes_.records[i], current_);
+    if (line != nullptr) {
+      Add(&writes_.records[i], current_);
+      line->records.push_back(i);
+    }
     records_seen_[i] = model_.stazioni[i];
   }
-}
-
-const WritingLine* WriterOf(const WritingLines& lines, const std::string& keyword) {
-  std::vector<std::string> words;
-  std::string word;
-  std::istringstream split(Lower(keyword));
-  while (std::getline(split, word, ' ')) {
-    std::istringstream parts(word);
-    std::string part;
-    while (std::getline(parts, part, '_'))
-      if (!part.empty() && part != "approach" && part != "mark" && part != "of" && part != "a") words.push_back(part);
-  }
-  if (words.empty()) return nullptr;
-  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-    const std::string field = Lower(line->keyword);
-    if (std::all_of(words.begin(), words.end(),
-                    [&](const std::string& w) { return field.find(w) != std::string::npos; }))
-      return &*line;
-  }
-  return nullptr;
 }
 
 }  // namespace scenario::tool

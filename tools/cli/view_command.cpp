@@ -82,7 +82,7 @@ int ViewSources(FileSystem& files, const std::vector<std::string>& sources, cons
     warnings.push_back("the compile recorded error " + std::to_string(report.codice_errore) +
                        (report.place ? " at " + report.place->file + ":" + std::to_string(report.place->line) : "") +
                        (report.cause ? ": " + *report.cause : ""));
-  const std::string page = ViewerPage(ViewData(scenario, warnings, &report.writes));
+  const std::string page = ViewerPage(ViewData(scenario, warnings, &report.lines));
   RequireOk(files.ReplaceFile(output, page), output);
   return status;
 }

@@ -355,6 +355,7 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
   request.train_file = train.path;
   request.no_line = !pair.line_found;
   request.names_ignore_case = names_ignore_case_;
+  request.trace_writes = true;
   tool::CompileReport report;
   ScenarioModel model;
   ++compiles_;
@@ -370,6 +371,8 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
   auto cells = std::make_shared<CompiledCells>();
   cells->percorso = std::move(model.percorso);
   cells->stazioni = model.stazioni;
+  for (tool::LineAccount& account : report.lines)
+    if (account.file == path) cells->lines.push_back(std::move(account));
   compiled_[path] = std::move(cells);
 
   std::vector<SourceDiagnostic> partner_diagnostics;
@@ -441,8 +444,8 @@ std::vector<PlacedLine> PlacedLines(const SourceDocument& document) {
   for (int line = 0; line < document.lines.line_count(); ++line) {
     const LineFields fields = ReadLineFields(document.lines.Line(document.text, line), document.file);
     long long position = 0;
-    if (!fields.reference || fields.value_texts.empty() || !WholeNumber(fields.value_texts[0], &position)) continue;
-    PlacedLine entry{line, fields.reference->spec, position, std::nullopt};
+    if (!fields.spec || fields.value_texts.empty() || !WholeNumber(fields.value_texts[0], &position)) continue;
+    PlacedLine entry{line, fields.spec, position, std::nullopt};
     long long second = 0;
     if (fields.value_texts.size() > 1 && WholeNumber(fields.value_texts[1], &second)) entry.second = second;
     placed.push_back(entry);
@@ -552,7 +555,8 @@ std::vector<RelatedPlace> ScenarioServer::RelatedLines(const std::string& path, 
 std::vector<Symbol> ScenarioServer::Symbols(const std::string& path) const {
   const Draft* draft = drafts_.Find(path);
   if (!draft || RoleOf(path) == SourceRole::Other) return {};
-  return SymbolsOf(DocumentOf(RoleOf(path), *draft));
+  const auto compiled = compiled_.find(path);
+  return SymbolsOf(DocumentOf(RoleOf(path), *draft), compiled == compiled_.end() ? nullptr : compiled->second.get());
 }
 
 }  // namespace scenario::lsp

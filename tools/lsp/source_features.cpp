@@ -1,10 +1,9 @@
 #include "tools/lsp/source_features.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 
 #include "tools/readback/author_units.h"
-#include "tools/lsp/keyword_reference.h"
 #include "tools/lsp/source_lines.h"
 #include "tools/readback/route_features.h"
 #include "encoding/text_encoding.h"
@@ -13,168 +12,120 @@ namespace scenario::lsp {
 
 namespace {
 
-// The cell of a point item at `p`, and the others' first cells, rounded as
-// the compiler rounds (a half to the even one).
-long long RoundHalfEven(double value) { return static_cast<long long>(std::nearbyint(value)); }
-long long PointCell(long long p) { return RoundHalfEven(static_cast<double>(p) / 50.0 + 1.0); }
-long long StepCell(long long p) { return RoundHalfEven(static_cast<double>(p) / 50.0); }
 long long CellStartMetres(long long cell) { return 50 * (cell - 1); }
 
 std::string FileTitle(SourceFile file) {
   return file == SourceFile::LineDescription ? "line description" : "train service";
 }
 
-std::string ValueLabel(const ValueSpec& value) { return value.name; }
-
 // The keyword `written` (as the line has it, or as the table names it) and
 // what the readers make of it: "**curvad4** — a right curve of class 4".
-std::string KeywordHeading(const KeywordSpec& spec, std::string_view written) {
+std::string KeywordHeading(std::string_view written, const std::string& meaning) {
   std::string heading = "**" + std::string(written) + "**";
-  const std::string meaning = KeywordMeaning(spec, written);
   if (!meaning.empty()) heading += " — " + meaning;
   return heading;
 }
 
-std::string KeywordMarkdown(const KeywordReference& reference, std::string_view written) {
-  const KeywordSpec& spec = *reference.spec;
-  std::string text = KeywordHeading(spec, written) + " — " + FileTitle(spec.file) + ", under `[" +
-                     reference.section + "]`\n\n" + reference.summary + "\n\n| # | Value | Unit | Range | Stored as |\n|---|---|---|---|---|\n";
+// The text of a value as the reader read it.
+std::string ReadText(const tool::AccountValue& value) {
+  if (value.text) return "\"" + Windows1252ToUtf8(*value.text) + "\"";
+  return std::to_string(value.number);
+}
+
+// A keyword's entry: what the line does, and its values; with `read`, the
+// values the compile read for the line.
+std::string KeywordMarkdown(const KeywordSpec& spec, std::string_view written, const std::string& meaning,
+                            const tool::AccountKeyword* read) {
+  std::string text = KeywordHeading(written, meaning) + " — " + FileTitle(spec.file) + ", under `[" +
+                     spec.section + "]`\n\n" + spec.summary + "\n\n";
+  text += read ? "| # | Value | Read | Unit | Range | Stored as |\n|---|---|---|---|---|---|\n"
+               : "| # | Value | Unit | Range | Stored as |\n|---|---|---|---|---|\n";
   for (size_t k = 0; k < spec.values.size(); ++k) {
-    const ValueReference& value = reference.values[k];
-    text += "| " + std::to_string(k + 1) + " | " + ValueLabel(spec.values[k]) + " | " + value.unit + " | " +
-            value.range + " | " + value.stored + " |\n";
+    const ValueSpec& value = spec.values[k];
+    text += "| " + std::to_string(k + 1) + " | " + value.name + " | ";
+    if (read) {
+      std::string shown = "—";
+      for (const tool::AccountValue& given : read->values)
+        if (given.index == k) shown = ReadText(given);
+      text += shown + " | ";
+    }
+    text += std::string(value.unit) + " | " + value.range + " | " + value.stored + " |\n";
   }
   return text;
 }
 
-std::string Clock(long long seconds) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-  return text;
-}
-
-// What value `k` of the line becomes when stored, from its number.
-std::string StoredForm(const LineFields& fields, size_t k, long long n) {
-  const ValueReference& value = fields.reference->values[k];
-  const auto number = [&](size_t index, long long* out) {
-    return index < fields.value_texts.size() && WholeNumber(fields.value_texts[index], out);
-  };
-  switch (value.conversion) {
-    case Conversion::PointCell: {
-      const long long cell = PointCell(n);
-      return std::to_string(n) + " m → route cell " + std::to_string(cell) + ", which begins at " +
-             std::to_string(CellStartMetres(cell)) + " m";
-    }
-    case Conversion::StepCell: {
-      const long long cell = StepCell(n);
-      return std::to_string(n) + " m → first cell " + std::to_string(cell) + ", which begins at " +
-             std::to_string(CellStartMetres(cell)) + " m";
-    }
-    case Conversion::SectionEndCell: {
-      const long long cell = RoundHalfEven(static_cast<double>(n) / 50.0 - 1.0);
-      return std::to_string(n) + " m → last cell " + std::to_string(cell) + ", which begins at " +
-             std::to_string(CellStartMetres(cell)) + " m";
-    }
-    case Conversion::SpeedFifths: {
-      const long long fifths = RoundHalfEven(static_cast<double>(n) / 5.0);
-      std::string text = std::to_string(n) + " km/h → velocita_limite " + std::to_string(fifths) + " (fifths of km/h)";
-      if (fifths < 0 || fifths > 255) text += ", which does not fit a byte: the reading fails (error 25)";
-      return text;
-    }
-    case Conversion::GradientByte: {
-      const long long stored = (n + 100) & 0xFF;
-      std::string text = std::to_string(n) + " ‰ → pendenza " + std::to_string(stored);
-      if (n < -100 || n > 155) text += ", which reads back as " + std::to_string(stored - 100) + " ‰";
-      return text;
-    }
-    case Conversion::TimetableHours:
-    case Conversion::TimetableMinutes:
-    case Conversion::TimetableSeconds: {
-      const size_t hours_at = k - (static_cast<size_t>(value.conversion) - static_cast<size_t>(Conversion::TimetableHours));
-      long long h = 0, m = 0, s = 0;
-      if (!number(hours_at, &h) || !number(hours_at + 1, &m) || !number(hours_at + 2, &s)) return "";
-      const long long orario = (h * 60 + m) * 60 + s;
-      return std::to_string(h) + " h " + std::to_string(m) + " min " + std::to_string(s) + " s → orario " +
-             std::to_string(orario) + " s (" + Clock(orario) + ")";
-    }
-    case Conversion::IndicatorSpeed: {
-      long long second = 0;
-      number(k + 4, &second);
-      const long long stored = n * 20 + RoundHalfEven(static_cast<double>(second) / 5.0);
-      std::string text = std::to_string(n) + " km/h with " + std::to_string(second) + " km/h of the second set → " +
-                         std::to_string(stored);
-      if (stored < -32768 || stored > 32767) text += ", which does not fit an Integer: the reading fails (error 25)";
-      return text;
-    }
-    case Conversion::None:
-      break;
-  }
-  return "";
-}
-
-std::string ValueMarkdown(const LineFields& fields, size_t k) {
-  const KeywordSpec& spec = *fields.reference->spec;
-  const ValueReference& value = fields.reference->values[k];
-  std::string text = "**" + ValueLabel(spec.values[k]) + "** — value " + std::to_string(k + 1) + " of " +
-                     std::to_string(spec.values.size()) + " of `" + fields.keyword_text + "`";
-  const std::string meaning = KeywordMeaning(spec, fields.keyword_text);
-  if (!meaning.empty()) text += " (" + meaning + ")";
-  if (*value.unit) text += ", in " + std::string(value.unit);
-  text += "\n\nRange: " + std::string(value.range) + " (read as " + SizeText(spec.values[k].type) + ")";
-  if (*value.stored) text += "\n\nStored: " + std::string(value.stored);
-  long long n = 0;
-  if (spec.values[k].type != ValueKind::Text && WholeNumber(fields.value_texts[k], &n)) {
-    const std::string form = StoredForm(fields, k, n);
-    if (!form.empty()) text += "\n\n" + form;
-  }
-  return text;
-}
-
-// The route cell an item line puts its object in, when the compile shows it.
-std::optional<long long> CellOfLine(const LineFields& fields, const CompiledCells& compiled) {
-  const KeywordSpec* spec = fields.reference->spec;
-  long long position = 0;
-  if (fields.value_texts.empty() || !WholeNumber(fields.value_texts[0], &position)) return std::nullopt;
-  if (spec == &keyword::kSegnale || spec == &keyword::kRallentamento || spec == &keyword::kIndicatoriVmax ||
-      spec == &keyword::kCartelloIndicatore)
-    return PointCell(position);
-  if (spec == &keyword::kAbbattimento) return StepCell(position);
-  if (spec == &keyword::kStazione) {
-    // The stop cell of the station record at this position.
-    for (size_t record = 1; record < compiled.stazioni.size(); ++record) {
-      if (compiled.stazioni[record].progressiva != position) continue;
-      for (size_t cell = 0; cell < compiled.percorso.size(); ++cell)
-        if (compiled.percorso[cell].tipo_cella == tipo::fermata_stazione &&
-            compiled.percorso[cell].valore_1 == static_cast<int16_t>(record))
-          return static_cast<long long>(cell);
-    }
-  }
-  return std::nullopt;
-}
-
-std::string CellLine(long long cell, const rec_cella& content) {
-  std::string text = "- cell " + std::to_string(cell) + " (from " + std::to_string(CellStartMetres(cell)) +
+std::string CellLine(size_t cell, const rec_cella& content, bool changed) {
+  std::string text = "- cell " + std::to_string(cell) + " (from " +
+                     std::to_string(CellStartMetres(static_cast<long long>(cell))) +
                      " m): " + tool::CellKindName(content.tipo_cella);
   std::string values;
-  for (const tool::AuthorValue& value : tool::CellInSources(cell, content))
+  for (const tool::AuthorValue& value : tool::CellInSources(static_cast<int64_t>(cell), content))
     values += (values.empty() ? "" : ", ") + tool::AuthorText(value);
   if (!values.empty()) text += " — " + values;
   text += "; speed " + std::to_string(tool::SpeedKmh(content.velocita_limite)) + " km/h, gradient " +
           std::to_string(tool::GradientPerMille(content.pendenza)) + " ‰, adhesion " +
           std::to_string(content.aderenza);
+  if (changed) text += " (changed after this line)";
   return text + "\n";
 }
 
-std::string CellsMarkdown(long long cell, const CompiledCells& compiled) {
-  const long long count = static_cast<long long>(compiled.percorso.size());
-  if (cell < 0 || cell >= count) return "";
-  std::string text = "\n\n**Compiled** (after the cell rules), route cell " + std::to_string(cell) +
-                     " and the items near it:\n\n";
-  // The cell rules put code changes up to 20 cells before a slowdown.
-  for (long long near = std::max(0LL, cell - 20); near <= std::min(count - 1, cell + 4); ++near) {
-    const rec_cella& content = compiled.percorso[static_cast<size_t>(near)];
-    if (near == cell || content.tipo_cella != tipo::libera || content.avviso != 0) text += CellLine(near, content);
+bool Has(const std::vector<size_t>& list, size_t k) { return std::find(list.begin(), list.end(), k) != list.end(); }
+
+// What the line wrote, as the compile left it.
+std::string CompiledMarkdown(const tool::LineAccount& account, const CompiledCells& compiled) {
+  constexpr size_t kMostShown = 12;
+  std::string text;
+  std::vector<size_t> cells = account.cells;
+  for (size_t k : account.marks)
+    if (!Has(cells, k)) cells.push_back(k);
+  std::sort(cells.begin(), cells.end());
+  size_t shown = 0;
+  for (size_t k : cells) {
+    if (k >= compiled.percorso.size()) continue;
+    if (shown++ == kMostShown) {
+      text += "- and " + std::to_string(cells.size() - kMostShown) + " cells more\n";
+      break;
+    }
+    text += CellLine(k, compiled.percorso[k], Has(account.cells_changed, k) || Has(account.marks_changed, k));
   }
+  std::string near;
+  for (size_t k : account.rules_near)
+    if (k < compiled.percorso.size()) near += CellLine(k, compiled.percorso[k], false);
+  if (!near.empty()) text += "\nPlaced near it by the compile's rules:\n\n" + near;
+  const std::vector<tool::RecordRole> roles =
+      tool::RecordRoles(std::vector<rec_stazione>(compiled.stazioni.begin(), compiled.stazioni.end()));
+  for (size_t i : account.records) {
+    if (i >= compiled.stazioni.size()) continue;
+    std::string values;
+    for (const tool::AuthorValue& value : tool::RecordInSources(roles[i], compiled.stazioni[i]))
+      values += (values.empty() ? "" : ", ") + tool::AuthorText(value);
+    text += "- record " + std::to_string(i) + " (" + tool::RoleName(roles[i]) + ")" +
+            (values.empty() ? "" : ": " + values) + (Has(account.records_changed, i) ? " (changed after this line)" : "") +
+            "\n";
+  }
+  if (text.empty()) return "";
+  return "\n\n**Compiled** (as the compile left it):\n\n" + text;
+}
+
+// The account of the line under the cursor, when it is of this text: a
+// line edited since the check is the editor's alone.
+const tool::LineAccount* AccountAt(const CompiledCells* compiled, int line, const std::string& keyword_text) {
+  if (compiled == nullptr) return nullptr;
+  const tool::LineAccount* account = compiled->AccountOf(line);
+  if (account == nullptr || Windows1252ToUtf8(account->keyword) != keyword_text) return nullptr;
+  return account;
+}
+
+std::string ValueMarkdown(const KeywordSpec& spec, size_t k, std::string_view written, const std::string& meaning,
+                          const tool::AccountValue* read) {
+  const ValueSpec& value = spec.values[k];
+  std::string text = "**" + std::string(value.name) + "** — value " + std::to_string(k + 1) + " of " +
+                     std::to_string(spec.values.size()) + " of `" + std::string(written) + "`";
+  if (!meaning.empty()) text += " (" + meaning + ")";
+  if (*value.unit) text += ", in " + std::string(value.unit);
+  if (read) text += "\n\nRead: " + ReadText(*read);
+  text += "\n\nRange: " + std::string(value.range) + " (read as " + SizeText(value.type) + ")";
+  if (*value.stored) text += "\n\nStored: " + std::string(value.stored);
   return text;
 }
 
@@ -194,12 +145,12 @@ std::span<const char* const> HeadersOf(SourceFile file) {
   return kTrain;
 }
 
-std::string Snippet(const KeywordReference& reference) {
-  std::string snippet = reference.spec->keyword;
-  if (reference.spec == &keyword::kCurva) snippet = "curva${1|s,d|}${2|1,2,3,4,5,6|}";
-  const int first = reference.spec == &keyword::kCurva ? 3 : 1;
-  for (size_t k = 0; k < reference.values.size(); ++k)
-    snippet += ", ${" + std::to_string(first + static_cast<int>(k)) + ":" + reference.values[k].placeholder + "}";
+std::string Snippet(const KeywordSpec& spec) {
+  std::string snippet = spec.keyword;
+  if (&spec == &keyword::kCurva) snippet = "curva${1|s,d|}${2|1,2,3,4,5,6|}";
+  const int first = &spec == &keyword::kCurva ? 3 : 1;
+  for (size_t k = 0; k < spec.values.size(); ++k)
+    snippet += ", ${" + std::to_string(first + static_cast<int>(k)) + ":" + spec.values[k].placeholder + "}";
   return snippet;
 }
 
@@ -228,22 +179,45 @@ std::optional<AtCursor> Cursor(const SourceDocument& document, TextPosition posi
 
 }  // namespace
 
+const tool::LineAccount* CompiledCells::AccountOf(int line) const {
+  for (const tool::LineAccount& account : lines)
+    if (account.line == line + 1) return &account;
+  return nullptr;
+}
+
 std::optional<HoverText> HoverAt(const SourceDocument& document, TextPosition position, const CompiledCells* compiled) {
   const std::optional<AtCursor> at = Cursor(document, position);
-  if (!at || !at->fields.reference) return std::nullopt;
+  if (!at) return std::nullopt;
   const LineFields& fields = at->fields;
+  // The compile's account of the line, where the reading came to it;
+  // otherwise what the readers' first test makes of the text.
+  const tool::LineAccount* account = AccountAt(compiled, position.line, fields.keyword_text);
+  if (account != nullptr && account->keywords.empty()) account = nullptr;
+  const KeywordSpec* spec = account ? account->spec() : fields.spec;
+  if (spec == nullptr) return std::nullopt;
+  const std::string meaning = account ? account->keywords.front().meaning : KeywordMeaning(*spec, fields.keyword_text);
   if (at->value < 0) {
     if (at->offset < fields.keyword.start) return std::nullopt;
-    std::string markdown = KeywordMarkdown(*fields.reference, fields.keyword_text);
-    if (compiled)
-      if (const std::optional<long long> cell = CellOfLine(fields, *compiled)) markdown += CellsMarkdown(*cell, *compiled);
+    std::string markdown;
+    if (account) {
+      for (const tool::AccountKeyword& read : account->keywords) {
+        if (!markdown.empty()) markdown += "\n\nThe same field is read again, as another keyword:\n\n";
+        markdown += KeywordMarkdown(*read.spec, fields.keyword_text, read.meaning, &read);
+      }
+      markdown += CompiledMarkdown(*account, *compiled);
+    } else {
+      markdown = KeywordMarkdown(*spec, fields.keyword_text, meaning, nullptr);
+    }
     return HoverText{markdown, SpanRange(document, position.line, fields.keyword)};
   }
   const size_t k = static_cast<size_t>(at->value);
-  if (k >= fields.values.size() || at->offset < fields.values[k].start) return std::nullopt;
-  std::string markdown = ValueMarkdown(fields, k);
-  if (compiled && k == 0)
-    if (const std::optional<long long> cell = CellOfLine(fields, *compiled)) markdown += CellsMarkdown(*cell, *compiled);
+  if (k >= fields.values.size() || k >= spec->values.size() || at->offset < fields.values[k].start) return std::nullopt;
+  const tool::AccountValue* read = nullptr;
+  if (account)
+    for (const tool::AccountValue& value : account->keywords.front().values)
+      if (value.index == k) read = &value;
+  std::string markdown = ValueMarkdown(*spec, k, fields.keyword_text, meaning, read);
+  if (account) markdown += CompiledMarkdown(*account, *compiled);
   return HoverText{markdown, SpanRange(document, position.line, fields.values[k])};
 }
 
@@ -253,15 +227,15 @@ std::vector<Completion> CompletionsAt(const SourceDocument& document, TextPositi
   if (!at) return completions;
   if (at->value >= 0) {
     // After a keyword: the next value, by name and range.
-    if (!at->fields.reference) return completions;
-    const KeywordSpec& spec = *at->fields.reference->spec;
+    if (!at->fields.spec) return completions;
+    const KeywordSpec& spec = *at->fields.spec;
     const size_t k = static_cast<size_t>(at->value);
     if (k >= spec.values.size()) return completions;
-    const ValueReference& value = at->fields.reference->values[k];
-    completions.push_back({ValueLabel(spec.values[k]), CompletionKind::Value,
+    const ValueSpec& value = spec.values[k];
+    completions.push_back({value.name, CompletionKind::Value,
                            "value " + std::to_string(k + 1) + " of " + std::to_string(spec.values.size()) + " of '" +
-                               at->fields.keyword_text + "'" + (*value.unit ? ", " + std::string(value.unit) : "") + ": " +
-                               value.range,
+                               at->fields.keyword_text + "'" + (*value.unit ? ", " + std::string(value.unit) : "") +
+                               ": " + value.range,
                            *value.stored ? "Stored: " + std::string(value.stored) : "",
                            "${1:" + std::string(value.placeholder) + "}"});
     return completions;
@@ -271,24 +245,25 @@ std::vector<Completion> CompletionsAt(const SourceDocument& document, TextPositi
     completions.push_back({"[" + std::string(header) + "]", CompletionKind::Section, "section header", "",
                            "[" + std::string(header) + "]"});
   if (section.empty() || section == "fine") return completions;
-  for (const KeywordReference& reference : KeywordReferences()) {
-    if (reference.spec->file != document.file || section != reference.section) continue;
-    completions.push_back({reference.spec->keyword, CompletionKind::Keyword, reference.summary,
-                           KeywordMarkdown(reference, reference.spec->keyword), Snippet(reference)});
+  for (const KeywordSpec* spec : AllKeywords()) {
+    if (spec->file != document.file || section != spec->section) continue;
+    completions.push_back({spec->keyword, CompletionKind::Keyword, spec->summary,
+                           KeywordMarkdown(*spec, spec->keyword, KeywordMeaning(*spec, spec->keyword), nullptr),
+                           Snippet(*spec)});
   }
   return completions;
 }
 
 std::optional<Signature> SignatureAt(const SourceDocument& document, TextPosition position) {
   const std::optional<AtCursor> at = Cursor(document, position);
-  if (!at || !at->fields.reference || at->value < 0) return std::nullopt;
-  const KeywordReference& reference = *at->fields.reference;
+  if (!at || !at->fields.spec || at->value < 0) return std::nullopt;
+  const KeywordSpec& spec = *at->fields.spec;
   Signature signature;
   // The keyword as written, which may hold letters of more than one byte:
   // the places of the values are counted in UTF-16 units.
   signature.label = at->fields.keyword_text;
   std::vector<std::pair<size_t, size_t>> bytes;
-  for (const ValueReference& value : reference.values) {
+  for (const ValueSpec& value : spec.values) {
     signature.label += ", ";
     const size_t start = signature.label.size();
     signature.label += value.placeholder;
@@ -299,13 +274,49 @@ std::optional<Signature> SignatureAt(const SourceDocument& document, TextPositio
     return PositionOfLineByte(signature.label, label_lines, 0, byte).character;
   };
   for (const auto& [start, end] : bytes) signature.parameters.emplace_back(units(start), units(end));
-  const std::string meaning = KeywordMeaning(*reference.spec, at->fields.keyword_text);
-  signature.documentation = meaning.empty() ? reference.summary : "The keyword reads as " + meaning + ". " + reference.summary;
-  signature.active = std::min(at->value, static_cast<int>(reference.values.size()) - 1);
+  const std::string meaning = KeywordMeaning(spec, at->fields.keyword_text);
+  signature.documentation = meaning.empty() ? spec.summary : "The keyword reads as " + meaning + ". " + spec.summary;
+  signature.active = std::min(at->value, static_cast<int>(spec.values.size()) - 1);
   return signature;
 }
 
-std::vector<Symbol> SymbolsOf(const SourceDocument& document) {
+namespace {
+
+// A line of the outline: what the compile read there, or, for a line it
+// never came to, what the text says.
+struct OutlineLine {
+  const KeywordSpec* spec = nullptr;
+  std::string meaning;
+  std::optional<long long> metres;  // only for an item that stands at a place
+  std::vector<std::string> values;  // as read, or as written
+};
+
+OutlineLine OutlineOf(const LineFields& fields, const tool::LineAccount* account) {
+  OutlineLine line;
+  if (account != nullptr) {
+    if (account->keywords.empty()) return line;
+    const tool::AccountKeyword& read = account->keywords.front();
+    line.spec = read.spec;
+    line.meaning = read.meaning;
+    if (account->metres) line.metres = *account->metres;
+    for (const tool::AccountValue& value : read.values)
+      line.values.push_back(value.text ? Windows1252ToUtf8(*value.text) : std::to_string(value.number));
+    return line;
+  }
+  if (!fields.spec) return line;
+  line.spec = fields.spec;
+  line.meaning = KeywordMeaning(*fields.spec, fields.keyword_text);
+  long long position = 0;
+  if (fields.spec->first == FirstValue::Place && !fields.value_texts.empty() &&
+      WholeNumber(fields.value_texts[0], &position))
+    line.metres = position;
+  line.values = fields.value_texts;
+  return line;
+}
+
+}  // namespace
+
+std::vector<Symbol> SymbolsOf(const SourceDocument& document, const CompiledCells* compiled) {
   std::vector<Symbol> symbols;
   for (int line = 0; line < document.lines.line_count(); ++line) {
     const std::string_view text = document.lines.Line(document.text, line);
@@ -315,36 +326,33 @@ std::vector<Symbol> SymbolsOf(const SourceDocument& document) {
       symbols.push_back({"[" + fields.header + "]", "", SymbolKind::Section, whole, whole, {}});
       continue;
     }
-    if (!fields.reference) continue;
-    const KeywordSpec* spec = fields.reference->spec;
+    const OutlineLine read = OutlineOf(fields, AccountAt(compiled, line, fields.keyword_text));
+    if (!read.spec) continue;
+    const KeywordSpec* spec = read.spec;
+    Symbol symbol{fields.keyword_text, read.meaning, SymbolKind::Item, whole, SpanRange(document, line, fields.keyword), {}};
     // Only an item that stands at a place is named by its metres; a
     // setting of the whole scenario shows its values instead.
-    long long position = 0;
-    const bool placed = spec->first == FirstValue::Place && !fields.value_texts.empty() &&
-                        WholeNumber(fields.value_texts[0], &position);
-    const std::string meaning = KeywordMeaning(*spec, fields.keyword_text);
-    Symbol symbol{fields.keyword_text, meaning, SymbolKind::Item, whole, SpanRange(document, line, fields.keyword), {}};
-    if (placed) symbol.name += " at " + std::to_string(position) + " m";
+    if (read.metres) symbol.name += " at " + std::to_string(*read.metres) + " m";
     if (spec->first == FirstValue::Setting) {
       std::string values;
-      for (const std::string& value : fields.value_texts) values += (values.empty() ? "" : ", ") + value;
-      symbol.detail = meaning.empty() ? values : values.empty() ? meaning : meaning + ": " + values;
+      for (const std::string& value : read.values) values += (values.empty() ? "" : ", ") + value;
+      symbol.detail = read.meaning.empty() ? values : values.empty() ? read.meaning : read.meaning + ": " + values;
     } else if (spec == &keyword::kStazione) {
       symbol.kind = SymbolKind::Station;
-      if (fields.value_texts.size() == spec->values.size()) symbol.name = fields.value_texts.back();
+      if (read.values.size() == spec->values.size()) symbol.name = read.values.back();
       char km[32];
-      std::snprintf(km, sizeof km, "km %.3f", static_cast<double>(position) / 1000.0);
+      std::snprintf(km, sizeof km, "km %.3f", static_cast<double>(read.metres.value_or(0)) / 1000.0);
       symbol.detail = km;
     } else if (spec == &keyword::kSegnale) {
       symbol.kind = SymbolKind::Signal;
     } else if (spec == &keyword::kRallentamento) {
       symbol.kind = SymbolKind::Slowdown;
-      if (fields.value_texts.size() > 1) symbol.detail = fields.value_texts[1] + " km/h";
+      if (read.values.size() > 1) symbol.detail = read.values[1] + " km/h";
     } else if (spec == &keyword::kCurva) {
       symbol.kind = SymbolKind::Curve;
     } else if (spec == &keyword::kCartelloIndicatore || spec == &keyword::kIndicatoriVmax) {
       symbol.kind = SymbolKind::Board;
-      if (spec == &keyword::kCartelloIndicatore && fields.value_texts.size() > 1) symbol.detail = fields.value_texts[1];
+      if (spec == &keyword::kCartelloIndicatore && read.values.size() > 1) symbol.detail = read.values[1];
     }
     if (symbols.empty() || symbols.back().kind != SymbolKind::Section) {
       symbols.push_back(std::move(symbol));

@@ -10,6 +10,7 @@
 
 #include "compiler/fields/keyword_table.h"
 #include "model/scenario_model.h"
+#include "tools/authoring/line_account.h"
 #include "tools/lsp/source_code.h"
 
 namespace scenario::lsp {
@@ -22,10 +23,15 @@ struct SourceDocument {
   LineTable lines;
 };
 
-// What the last check compiled: the route cells and the station table.
+// What the last check compiled: the route cells, the station table and
+// the account of each line of the document that the reading came to.
 struct CompiledCells {
   std::vector<rec_cella> percorso;
   std::array<rec_stazione, kNumeroStazioni> stazioni{};
+  std::vector<tool::LineAccount> lines;
+  // The account of the document's line `line` (0-based); null when the
+  // reading never came to it.
+  const tool::LineAccount* AccountOf(int line) const;
 };
 
 struct HoverText {
@@ -63,6 +69,8 @@ struct Symbol {
 std::optional<HoverText> HoverAt(const SourceDocument& document, TextPosition position, const CompiledCells* compiled);
 std::vector<Completion> CompletionsAt(const SourceDocument& document, TextPosition position);
 std::optional<Signature> SignatureAt(const SourceDocument& document, TextPosition position);
-std::vector<Symbol> SymbolsOf(const SourceDocument& document);
+// The outline; `compiled`, when given, names each line as the compile read
+// it, and the text stands in for lines the reading never came to.
+std::vector<Symbol> SymbolsOf(const SourceDocument& document, const CompiledCells* compiled = nullptr);
 
 }  // namespace scenario::lsp

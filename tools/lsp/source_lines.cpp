@@ -69,9 +69,9 @@ LineFields ReadLineFields(std::string_view line, SourceFile file) {
   }
   // A field with a hyphen is a comment.
   if (fields.keyword_text.find('-') != std::string::npos) return fields;
-  fields.reference = RecogniseKeyword(file, fields.keyword_text);
-  if (!fields.reference) return fields;
-  for (const ValueSpec& value : fields.reference->spec->values) {
+  fields.spec = RecogniseKeyword(file, fields.keyword_text);
+  if (!fields.spec) return fields;
+  for (const ValueSpec& value : fields.spec->values) {
     if (SkipBlanks(line, at) >= line.size()) break;
     const FieldSpan span = value.type == ValueKind::Text ? ReadText(line, &at) : ReadNumber(line, &at);
     fields.values.push_back(span);

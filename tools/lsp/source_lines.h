@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "compiler/fields/keyword_table.h"
-#include "tools/lsp/keyword_reference.h"
 
 namespace scenario::lsp {
 
@@ -23,8 +22,9 @@ struct FieldSpan {
 struct LineFields {
   FieldSpan keyword;
   std::string keyword_text;
-  // The keyword's entry; none for a line no keyword matches.
-  const KeywordReference* reference = nullptr;
+  // The keyword the readers' first test takes the field for; none for a
+  // line no keyword matches.
+  const KeywordSpec* spec = nullptr;
   // The values read after the keyword, in order, at most as many as it has.
   std::vector<FieldSpan> values;
   std::vector<std::string> value_texts;

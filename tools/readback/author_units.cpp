@@ -247,4 +247,22 @@ std::vector<AuthorValue> CellInSources(int64_t cell, const rec_cella& c) {
   return values;
 }
 
+namespace {
+constexpr std::string_view kMarkOf = "approach mark of a ";
+}  // namespace
+
+bool IsApproachMark(const AuthorValue& value) { return value.keyword.starts_with("approach mark"); }
+
+bool KeywordGives(const KeywordSpec& spec, const AuthorValue& value) {
+  std::string_view name = value.keyword;
+  if (IsApproachMark(value)) {
+    if (!name.starts_with(kMarkOf)) return false;
+    name.remove_prefix(kMarkOf.size());
+  }
+  // Values are named by their keyword as the keyword table writes it, or
+  // by its first words where the rest varies ("ripetizione segnali",
+  // "progressiva chilometrica").
+  return !name.empty() && std::string_view(spec.keyword).starts_with(name);
+}
+
 }  // namespace scenario::tool

@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "compiler/fields/keyword_table.h"
 #include "model/scenario_model.h"
 #include "tools/readback/route_features.h"
 
@@ -39,6 +40,13 @@ struct AuthorValue {
   std::string field;    // the stored field it comes from; "" when read from several, or from none
   std::string note;     // how the stored value was turned into it, when not plainly
 };
+
+// Whether lines of keyword `spec` give `value` (for an approach mark: whether
+// it is the mark of such an item). No keyword gives the compactor's own
+// values, the file names, or a mark of no known item.
+bool KeywordGives(const KeywordSpec& spec, const AuthorValue& value);
+// Whether the value is an approach mark, which its item writes beside it.
+bool IsApproachMark(const AuthorValue& value);
 
 // The key of a value in JSON: its name in lower case, blanks as
 // underscores, and its unit as a suffix ("_m", "_kmh", "_per_mille",

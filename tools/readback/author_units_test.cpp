@@ -127,6 +127,31 @@ AuthorValue Named(const std::string& name, int64_t value, const std::string& uni
   return named;
 }
 
+TEST(AuthorUnits, AValueIsGivenByTheKeywordItIsNamedBy) {
+  struct Case {
+    const char* value_keyword;
+    const KeywordSpec* spec;
+    bool gives;
+  };
+  const Case cases[] = {
+      {"segnale", &keyword::kSegnale, true},
+      {"approach mark of a segnale", &keyword::kSegnale, true},  // a mark is its item's
+      {"approach mark of a segnale", &keyword::kStazione, false},
+      {"ripetizione segnali", &keyword::kRipetizioneSegnali, true},  // whatever its number of codes
+      {"progressiva chilometrica", &keyword::kProgressivaUno, true},
+      {"sfondo uno", &keyword::kSfondoDue, false},
+      {"approach mark", &keyword::kSegnale, false},  // a mark of no known item
+      {"compactor", &keyword::kStazione, false},
+      {"", &keyword::kStazione, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.value_keyword) + " / " + c.spec->keyword);
+    AuthorValue value;
+    value.keyword = c.value_keyword;
+    EXPECT_EQ(KeywordGives(*c.spec, value), c.gives);
+  }
+}
+
 TEST(AuthorUnits, JsonKeysCarryTheUnit) {
   EXPECT_EQ(AuthorKey(Named("route length", 0, "m")), "route_length_m");
   EXPECT_EQ(AuthorKey(Named("v", 0, "km/h")), "v_kmh");

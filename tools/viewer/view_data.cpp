@@ -66,16 +66,41 @@ std::string Base64(const std::vector<double>& numbers) {
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-const WritingLines kNoLines;
+// The lines that wrote each cell, each cell's approach mark and each record,
+// in the order of the reading, from the compile's account of its lines.
+struct Writers {
+  std::vector<std::vector<const LineAccount*>> cells, marks, records;
 
-const WritingLines& LinesAt(const std::vector<WritingLines>* lines, size_t index) {
-  return lines != nullptr && index < lines->size() ? (*lines)[index] : kNoLines;
+  explicit Writers(const LineAccounts* lines) {
+    if (lines == nullptr) return;
+    for (const LineAccount& account : *lines) {
+      for (size_t k : account.cells) At(&cells, k).push_back(&account);
+      for (size_t k : account.marks) At(&marks, k).push_back(&account);
+      for (size_t i : account.records) At(&records, i).push_back(&account);
+    }
+  }
+  static std::vector<const LineAccount*>& At(std::vector<std::vector<const LineAccount*>>* all, size_t k) {
+    if (all->size() <= k) all->resize(k + 1);
+    return (*all)[k];
+  }
+  static const std::vector<const LineAccount*>& Of(const std::vector<std::vector<const LineAccount*>>& all, size_t k) {
+    static const std::vector<const LineAccount*> kNone;
+    return k < all.size() ? all[k] : kNone;
+  }
+};
+
+// The last of `lines` that a keyword giving `value` was read on.
+const LineAccount* WriterOf(const std::vector<const LineAccount*>& lines, const AuthorValue& value) {
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+    for (const AccountKeyword& read : (*line)->keywords)
+      if (KeywordGives(*read.spec, value)) return *line;
+  return nullptr;
 }
 
 // The rows of the values; each carries the line that wrote it, looked up
 // in `lines` (or, for an approach mark, in `mark_lines`).
-Json SourceRows(const std::vector<AuthorValue>& values, const WritingLines& lines = kNoLines,
-                const WritingLines& mark_lines = kNoLines) {
+Json SourceRows(const std::vector<AuthorValue>& values, const std::vector<const LineAccount*>& lines = {},
+                const std::vector<const LineAccount*>& mark_lines = {}) {
   Json rows = Json::array();
   for (const AuthorValue& value : values) {
     Json row = {{"keyword", value.keyword},
@@ -86,8 +111,7 @@ Json SourceRows(const std::vector<AuthorValue>& values, const WritingLines& line
                 {"unit", value.unit},
                 {"field", value.field},
                 {"note", value.note}};
-    const bool mark = value.keyword.starts_with("approach mark");
-    if (const WritingLine* writer = WriterOf(mark ? mark_lines : lines, value.keyword)) {
+    if (const LineAccount* writer = WriterOf(IsApproachMark(value) ? mark_lines : lines, value)) {
       row["file"] = MessageToUtf8(writer->file);
       row["line"] = writer->line;
     }
@@ -175,7 +199,8 @@ Json PlanData(const std::vector<PuntoTracciato>& plan) {
 }
 
 Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& warnings,
-              const SourceWrites* writes) {
+              const LineAccounts* lines) {
+  const Writers writers(lines);
   const std::vector<rec_stazione>& stazioni = scenario.stazioni;
   const std::vector<rec_cella>& percorso = scenario.percorso;
   Json data;
@@ -207,8 +232,7 @@ Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& 
     }
     const std::vector<AuthorValue> values = CellInSources(static_cast<int64_t>(k), percorso[k]);
     if (!values.empty())
-      sources[std::to_string(k)] = SourceRows(values, LinesAt(writes ? &writes->cell_items : nullptr, k),
-                                              LinesAt(writes ? &writes->cell_marks : nullptr, k));
+      sources[std::to_string(k)] = SourceRows(values, Writers::Of(writers.cells, k), Writers::Of(writers.marks, k));
   }
   data["cell_fields"] = fields;
   data["columns"] = columns;
@@ -220,7 +244,7 @@ Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& 
   for (size_t i = 0; i < stazioni.size(); ++i) {
     Json record = StationRecordJson(i, roles[i], stazioni[i]);
     record["source_rows"] =
-        SourceRows(RecordInSources(roles[i], stazioni[i]), LinesAt(writes ? &writes->records : nullptr, i));
+        SourceRows(RecordInSources(roles[i], stazioni[i]), Writers::Of(writers.records, i));
     records.push_back(record);
   }
   data["records"] = records;

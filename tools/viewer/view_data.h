@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "model/scenario_model.h"
-#include "tools/authoring/source_writes.h"
+#include "tools/authoring/line_account.h"
 #include "tools/readback/compiled_scenario.h"
 #include "tools/readback/compiled_json.h"
 
@@ -37,11 +37,11 @@ std::vector<CodeChange> CodeChangeOrigins(const std::vector<rec_cella>& percorso
 // give for each cell that holds any, the station table as `dump --json`
 // gives it, the stations with their stop cells, the code changes and where
 // they come from, the kilometric progressive zones, the plan (see
-// PlanData), and the warnings. With `writes` (the scenario compiled from
-// its sources), each value as the sources give it carries the "file" and
+// PlanData), and the warnings. With `lines` (the account of the compile
+// of its sources), each value as the sources give it carries the "file" and
 // the "line" that wrote it, where one did.
 Json ViewData(const CompiledScenario& scenario, const std::vector<std::string>& warnings,
-              const SourceWrites* writes = nullptr);
+              const LineAccounts* lines = nullptr);
 
 // How many computed points of the plan lie between two anchors.
 inline constexpr size_t kPlanAnchorEvery = 4096;
