@@ -11,6 +11,10 @@
 # Windows: one folder, as an author unpacks it: both .exe files, the README
 # and its docs/. The compactor writes its files into the folder it
 # stands in.
+#
+# The studio's page, when the build is given it (SCENARIO_STUDIO_PAGE, as
+# scripts/package gives it): studio.html beside the programs on Windows, in
+# share/scenario-compactor/ on Linux.
 include(GNUInstallDirs)
 
 set(PACKAGE_NAME scenario-compactor)
@@ -34,10 +38,18 @@ install(TARGETS scenario-tool RUNTIME DESTINATION ${PROGRAM_DESTINATION})
 # The README and every page it links to, with their pictures, so that its
 # links work where it is installed.
 file(GLOB installed_pictures RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/images/*)
-set(installed_documents docs/format.md docs/tutorial.md docs/scenario-tool.md docs/editors.md docs/compactor.md
+set(installed_documents docs/format.md docs/tutorial.md docs/scenario-tool.md docs/studio.md docs/editors.md docs/compactor.md
                         docs/development.md docs/performance.md docs/architecture.md docs/viewer.png
                         ${installed_pictures})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${DOCUMENT_DESTINATION})
+if(WIN32)
+  set(STUDIO_DESTINATION .)
+else()
+  set(STUDIO_DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/${PACKAGE_NAME})
+endif()
+if(SCENARIO_STUDIO_PAGE)
+  install(FILES ${SCENARIO_STUDIO_PAGE} DESTINATION ${STUDIO_DESTINATION} RENAME studio.html)
+endif()
 foreach(document IN LISTS installed_documents)
   get_filename_component(document_folder ${document} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/${document} DESTINATION ${DOCUMENT_DESTINATION}/${document_folder})
@@ -74,8 +86,8 @@ scenarios for their authors.")
 endif()
 include(CPack)
 
-# The install tree holds the two programs and the documents, and nothing
-# else (no library, header or test program).
+# The install tree holds the two programs, the documents and the studio's
+# page when given, and nothing else (no library, header or test program).
 if(WIN32)
   set(installed_files scenario-compactor.exe scenario-tool.exe README.md ${installed_documents})
 else()
@@ -84,6 +96,9 @@ else()
   foreach(document IN LISTS installed_documents)
     list(APPEND installed_files ${DOCUMENT_DESTINATION}/${document})
   endforeach()
+endif()
+if(SCENARIO_STUDIO_PAGE)
+  list(APPEND installed_files ${STUDIO_DESTINATION}/studio.html)
 endif()
 add_test(NAME InstallTree
          COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}

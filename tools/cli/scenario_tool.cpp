@@ -15,6 +15,8 @@
 #include "tools/cli/plot_command.h"
 #include "tools/common/refusal.h"
 #include "tools/cli/sources_command.h"
+#include "tools/cli/studio_command.h"
+#include "tools/cli/studio_page.h"
 #include "tools/cli/view_command.h"
 
 namespace scenario::tool {
@@ -26,6 +28,7 @@ struct Options {
 
   std::string sources_directory;
   bool sources_force = false;
+  StudioRequest studio;
 
   CompileRequest compile;
   std::string line_name;
@@ -90,6 +93,10 @@ int RunSources(const Options& options, FileSystem& files, std::ostream& out, std
   return kExitOk;
 }
 
+int RunStudio(const Options& options, FileSystem& files, std::ostream& out) {
+  return WriteStudio(options.studio, StudioPage(), files, out);
+}
+
 int RunCompileCommand(Options options, FileSystem& files, std::ostream& out, std::ostream& err) {
   options.compile.warnings = !options.no_warnings;
   const CompileReport report = RunCompile(options.compile, files, [&err](const std::string& notice) {
@@ -142,6 +149,7 @@ int RunDecompileCommand(const Options& options, FileSystem& files, std::ostream&
 struct Commands {
   CLI::App* new_scenario = nullptr;
   CLI::App* sources = nullptr;
+  CLI::App* studio = nullptr;
   CLI::App* compile = nullptr;
   CLI::App* check = nullptr;
   CLI::App* dump = nullptr;
@@ -193,6 +201,24 @@ CLI::App* AddNewCommand(CLI::App& app, Options& options) {
       "not be written, or another run held DIR for more than a minute; 64 a wrong command line (a length or\n"
       "a name that cannot be used).");
   return command;
+}
+
+CLI::App* AddStudioCommand(CLI::App& app, Options& options) {
+  CLI::App* studio = app.add_subcommand(
+      "studio", "Write the scenario studio: one HTML page to write, check, see and compile a scenario in a browser.");
+  studio->add_option("-o,--output", options.studio.output, "the HTML file to write")->required()->type_name("FILE");
+  studio->add_flag("--force", options.studio.force, "replace a file of the same name that is already there");
+  studio->footer(
+      "The page holds everything it runs (the compiler, the language server and the route viewer) and needs\n"
+      "no network, no server and nothing installed: open it from disk in any current browser. Open a line\n"
+      "description and its train service (or drop them on the page), or start from the built-in scenario or\n"
+      "from new's; they are checked as you type, the route viewer beside them follows each change, Save\n"
+      "writes each source back in Windows-1252, and Compile downloads the simulator's three files, the very\n"
+      "files compile writes, in one ZIP. See docs/studio.md.\n"
+      "\n"
+      "Exit status: 0 written; 1 FILE is there already (see --force); 3 FILE could not be written; 64 a wrong\n"
+      "command line, or a scenario-tool built without the page (the message says how to get it).");
+  return studio;
 }
 
 CLI::App* AddSourcesCommand(CLI::App& app, Options& options) {
@@ -373,6 +399,7 @@ int RunCommand(const Commands& commands, const std::string& command, const Optio
     if (*commands.lsp) return RunLsp(options, files, err, command, lsp);
     if (*commands.new_scenario) return RunNewCommand(options, files, out, err);
     if (*commands.sources) return RunSources(options, files, out, err);
+    if (*commands.studio) return RunStudio(options, files, out);
     if (*commands.compile) return RunCompileCommand(options, files, out, err);
     if (*commands.check) return RunCheckCommand(options, files, out, err);
     if (*commands.dump) return RunDump(options, files, out, err);
@@ -418,6 +445,7 @@ int RunScenarioTool(const std::vector<std::string>& args, FileSystem& files, std
   commands.dump = AddDumpCommand(app, options);
   commands.plot = AddPlotCommand(app, options);
   commands.view = AddViewCommand(app, options);
+  commands.studio = AddStudioCommand(app, options);
   commands.decompile = AddDecompileCommand(app, options, commands);
   commands.lsp = AddLspCommand(app, options);
 

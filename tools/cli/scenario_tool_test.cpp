@@ -48,7 +48,7 @@ TEST(ToolProgram, EverySubcommandHasHelpAndAWrongLineEndsWith64) {
     EXPECT_EQ(mistyped.status, 64);
     EXPECT_EQ(mistyped.err.rfind("scenario-tool: '" + args[0] +
                                      "' is no subcommand; the subcommands are new, sources, compile, check, dump, "
-                                     "plot, view, decompile, lsp\n",
+                                     "plot, view, studio, decompile, lsp\n",
                                  0),
               0u)
         << mistyped.err;
