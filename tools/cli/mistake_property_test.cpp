@@ -1,0 +1,203 @@
+// Every slip an author makes that changes the compiled files is told, first,
+// at the line it was made on. Over made-up scenarios of both generators, one
+// slip of each class at a time (tests/support/mistake_generator.h) is
+// compiled beside the scenario as it was, and sorted:
+// - unchanged: the compiled files and the error slot are the same (the
+//   slip may pass silently);
+// - told at its line: the first message (the error's place, or else the
+//   first warning the scenario as it was did not get) lies on the line;
+// - told elsewhere first: the first such message lies on another line;
+// - silent: the compiled files changed with no error and no new warning.
+// The table per class is printed; the classes the readers have been taught
+// to tell are held to it: none silent, and at least 99 % of the changing
+// slips told at their line.
+// SCENARIO_MISTAKE_SLIPS sets how many slips (312 when unset).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <sstream>
+#include <tuple>
+
+#include "model/file_names.h"
+#include "platform/files/memory_file_system.h"
+#include "tests/support/mistake_generator.h"
+#include "tools/authoring/author_compile.h"
+
+namespace scenario::tool {
+namespace {
+
+using testing_support::GeneratedScenario;
+using testing_support::Slip;
+using testing_support::SlipClass;
+
+// The classes the readers tell at their line: none silent, at least 99 %
+// told at the line.
+const std::set<SlipClass> kTold = {};
+
+int SlipCount() {
+  const char* given = std::getenv("SCENARIO_MISTAKE_SLIPS");
+  return given != nullptr ? std::atoi(given) : 312;
+}
+
+struct Compiled {
+  CompileReport report;
+  std::map<std::string, std::string> written;  // the compiled files, by name
+  std::string line_file, train_file;
+};
+
+Compiled Compile(const GeneratedScenario& scenario) {
+  Compiled compiled;
+  MemoryFileSystem files;
+  compiled.line_file = "src/" + LineSourceName(scenario.nome_linea);
+  compiled.train_file = "src/" + TrainSourceName(scenario.nome_linea, scenario.numero_treno);
+  files.files[compiled.line_file] = scenario.line_description;
+  files.files[compiled.train_file] = scenario.train_service;
+  CompileRequest request;
+  request.line_file = compiled.line_file;
+  request.train_file = compiled.train_file;
+  request.output_directory = "out";
+  request.no_line = !scenario.with_plan;
+  request.names_ignore_case = false;
+  compiled.report = RunCompile(request, files, {});
+  for (const std::string& path : compiled.report.files_written) compiled.written[path] = files.files[path];
+  return compiled;
+}
+
+enum class Outcome { Unchanged, AtLine, Elsewhere, Silent };
+constexpr const char* kOutcomeNames[] = {"unchanged", "told at its line", "told elsewhere first",
+                                         "silent, files changed"};
+
+using WarningKey = std::tuple<std::string, std::string, std::string>;
+
+WarningKey KeyOf(const CompileWarning& warning) { return {warning.place.file, warning.kind, warning.message}; }
+
+struct Sorted {
+  Outcome outcome;
+  std::string first;  // the first message, for the examples
+};
+
+Sorted Sort(const Compiled& before, const Compiled& after, const Slip& slip) {
+  const bool same = before.report.codice_errore == after.report.codice_errore &&
+                    before.report.posizione_errore == after.report.posizione_errore &&
+                    before.written == after.written;
+  const std::string& slip_file = slip.file == SourceFile::LineDescription ? after.line_file : after.train_file;
+  std::optional<SourcePlace> first;
+  std::string message;
+  if (after.report.codice_errore != 0 && after.report.place && after.report.place->line > 0) {
+    first = after.report.place;
+    message = "error " + std::to_string(after.report.codice_errore) + ": " + after.report.cause.value_or("");
+  } else {
+    std::set<WarningKey> had;
+    for (const CompileWarning& warning : before.report.warnings) had.insert(KeyOf(warning));
+    for (const CompileWarning& warning : after.report.warnings)
+      if (!had.count(KeyOf(warning))) {
+        first = warning.place;
+        message = warning.kind + ": " + warning.message;
+        break;
+      }
+    if (!first && after.report.codice_errore != 0) message = "error " + std::to_string(after.report.codice_errore);
+  }
+  if (first) {
+    message = first->file.substr(first->file.rfind('/') + 1) + ":" + std::to_string(first->line) + " " + message;
+    if (first->file == slip_file && first->line == slip.line) return {Outcome::AtLine, message};
+    return {Outcome::Elsewhere, message};
+  }
+  if (same) return {Outcome::Unchanged, message};
+  return {after.report.codice_errore != 0 ? Outcome::Elsewhere : Outcome::Silent, message};
+}
+
+struct ClassCounts {
+  int counts[4] = {};
+  std::vector<std::string> silent_examples;
+  std::vector<std::string> elsewhere_examples;
+  int Changed() const { return counts[1] + counts[2] + counts[3]; }
+};
+
+std::string Percent(int part, int whole) {
+  if (whole == 0) return "   -  ";
+  char text[16];
+  std::snprintf(text, sizeof text, "%5.1f%%", 100.0 * part / whole);
+  return text;
+}
+
+std::string Shown(const Slip& slip) {
+  std::string now = slip.now;
+  std::replace(now.begin(), now.end(), '\t', '~');
+  return std::string(slip.file == SourceFile::LineDescription ? "line description" : "train service") + ":" +
+         std::to_string(slip.line) + " '" + now + "'" + (slip.was.empty() ? " (moved here)" : " was '" + slip.was + "'");
+}
+
+TEST(MistakeProperty, EverySlipThatChangesTheFilesIsToldAtItsLine) {
+  const int slips = SlipCount();
+  const auto classes = testing_support::AllSlipClasses();
+  std::map<SlipClass, ClassCounts> table;
+  Compiled original;
+  GeneratedScenario scenario;
+  uint64_t scenario_seed = 0;
+  int made = 0;
+  for (uint64_t i = 0; made < slips && i < static_cast<uint64_t>(slips) * 4; ++i) {
+    const uint64_t seed = i / classes.size();
+    if (i % classes.size() == 0) {
+      scenario_seed = seed;
+      scenario = seed % 2 == 0 ? testing_support::GenerateScenario(seed / 2)
+                               : testing_support::GenerateCrowdedScenario(seed / 2);
+      original = Compile(scenario);
+    }
+    if (original.report.codice_errore != 0) continue;
+    const SlipClass kind = classes[i % classes.size()];
+    const std::optional<Slip> slip = testing_support::MakeSlip(scenario, kind, i);
+    if (!slip) continue;
+    ++made;
+    const Compiled slipped = Compile(slip->scenario);
+    const Sorted sorted = Sort(original, slipped, *slip);
+    ClassCounts& counts = table[kind];
+    ++counts.counts[static_cast<int>(sorted.outcome)];
+    const std::string example = scenario.kind + " #" + std::to_string(scenario_seed) + ": " + Shown(*slip) +
+                                (sorted.first.empty() ? "" : "\n        first: " + sorted.first);
+    if (sorted.outcome == Outcome::Silent && counts.silent_examples.size() < 3)
+      counts.silent_examples.push_back(example);
+    if (sorted.outcome == Outcome::Elsewhere && counts.elsewhere_examples.size() < 2)
+      counts.elsewhere_examples.push_back(example);
+  }
+
+  std::ostringstream out;
+  out << made << " slips\n";
+  char row[200];
+  std::snprintf(row, sizeof row, "%-30s %6s %16s %16s %16s %16s\n", "class", "slips", kOutcomeNames[0],
+                kOutcomeNames[1], "elsewhere first", "silent");
+  out << row;
+  for (SlipClass kind : classes) {
+    const ClassCounts& counts = table[kind];
+    const int total = counts.counts[0] + counts.Changed();
+    std::snprintf(row, sizeof row, "%-30s %6d %7d %s %7d %s %7d %s %7d %s%s\n",
+                  testing_support::SlipClassName(kind), total, counts.counts[0],
+                  Percent(counts.counts[0], total).c_str(), counts.counts[1],
+                  Percent(counts.counts[1], counts.Changed()).c_str(), counts.counts[2],
+                  Percent(counts.counts[2], counts.Changed()).c_str(), counts.counts[3],
+                  Percent(counts.counts[3], counts.Changed()).c_str(), kTold.count(kind) ? "  (held)" : "");
+    out << row;
+  }
+  out << "(told, elsewhere and silent in % of the slips that changed the compile)\n";
+  for (SlipClass kind : classes) {
+    const ClassCounts& counts = table[kind];
+    for (const std::string& example : counts.silent_examples)
+      out << "  silent, " << testing_support::SlipClassName(kind) << ": " << example << "\n";
+    for (const std::string& example : counts.elsewhere_examples)
+      out << "  elsewhere, " << testing_support::SlipClassName(kind) << ": " << example << "\n";
+  }
+  std::printf("%s", out.str().c_str());
+
+  EXPECT_GT(made, slips / 2) << "the generator made too few slips";
+  for (SlipClass kind : kTold) {
+    const ClassCounts& counts = table[kind];
+    EXPECT_EQ(counts.counts[static_cast<int>(Outcome::Silent)], 0) << testing_support::SlipClassName(kind);
+    EXPECT_GE(100 * counts.counts[1], 99 * counts.Changed()) << testing_support::SlipClassName(kind);
+  }
+}
+
+}  // namespace
+}  // namespace scenario::tool
