@@ -315,10 +315,11 @@ function hostScript() {
     ' return { getState: function () { return kept; },' +
     ' setState: function (state) { kept = state; parent.postMessage({viewer: "state", state: state}, "*"); },' +
     ' postMessage: function (message) { parent.postMessage({viewer: "message", message: message}, "*"); } }; };' +
-    // The page marks its first picture of the strips: the studio shows it then.
-    ' new PerformanceObserver(function (list, observer) {' +
-    ' if (list.getEntries().some(function (e) { return e.name === "viewer-first-picture"; })) {' +
-    ' observer.disconnect(); parent.postMessage({viewer: "drawn"}, "*"); } }).observe({type: "mark"});' +
+    // The page marks its first picture of the strips: the studio shows it
+    // then, told at once (an observer of marks would be told later).
+    ' var mark = performance.mark.bind(performance);' +
+    ' performance.mark = function (name) { var entry = mark.apply(null, arguments);' +
+    ' if (name === "viewer-first-picture") parent.postMessage({viewer: "drawn"}, "*"); return entry; };' +
     '</' + 'script>';
 }
 async function refreshViewer() {
@@ -342,6 +343,8 @@ async function refreshViewer() {
       return;
     }
     $('viewer-note').textContent = '';
+    // A page of texts edited since is not shown: the next one is made at once.
+    if (viewerWanted) return;
     const madeAt = performance.now();
     const frame = frames[frameTurn];
     frameTurn = 1 - frameTurn;

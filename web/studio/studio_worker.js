@@ -42,13 +42,18 @@ function sendAll(messages) {
 }
 
 // The checks that edits made due run once no message waits: a burst of
-// keystrokes is checked once, after its last edit.
+// keystrokes is checked once, after its last edit. A request that comes
+// while a check is due (the completion a keystroke asks for) is answered
+// after the check, so that the diagnostics come first.
+function check() {
+  checkQueued = false;
+  sendAll(server.checkPending());
+}
 function queueCheck() {
   if (checkQueued || !server.hasPendingWork()) return;
   checkQueued = true;
   setTimeout(() => {
-    checkQueued = false;
-    sendAll(server.checkPending());
+    if (checkQueued) check();
     queueCheck();
   }, 0);
 }
@@ -62,6 +67,7 @@ const calls = {
 
 function handle(message) {
   if (message.lsp !== undefined) {
+    if (checkQueued && JSON.parse(message.lsp).id !== undefined) check();
     sendAll(server.receive(message.lsp));
     queueCheck();
     return;
