@@ -1,5 +1,6 @@
 #include "compiler/fields/model_access.h"
 
+#include <cstdint>
 #include <string>
 
 #include "compiler/fields/runtime_failure.h"
@@ -22,7 +23,30 @@ auto& Element(Container& container, int64_t index, const char* what, RuntimeFail
 }
 }  // namespace
 
+namespace {
+thread_local CellReach* cell_reach = nullptr;
+}  // namespace
+
+CellReach::CellReach() : outer_(cell_reach) {
+  low_ = INT64_MAX;
+  high_ = -1;
+  cell_reach = this;
+}
+
+CellReach::~CellReach() { cell_reach = outer_; }
+
+bool CellReach::Take(int64_t* low, int64_t* high) {
+  if (high_ < low_) return false;
+  *low = low_;
+  *high = high_;
+  low_ = INT64_MAX;
+  high_ = -1;
+  return true;
+}
+
 rec_cella& cella(ScenarioModel& model, int64_t k) {
+  if (CellReach* reach = cell_reach) [[unlikely]]
+    reach->Note(k);
   return Element(model.percorso, k, "route cell", RuntimeFailure::Kind::MissingCell);
 }
 

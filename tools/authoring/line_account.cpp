@@ -32,6 +32,11 @@ const WritingLines& WritersOf(const std::vector<WritingLines>& all, size_t k) {
   return k < all.size() ? all[k] : kNone;
 }
 
+void SortUnique(std::vector<size_t>* list) {
+  std::sort(list->begin(), list->end());
+  list->erase(std::unique(list->begin(), list->end()), list->end());
+}
+
 }  // namespace
 
 LineAccounts AccountLines(const WritesTracer& tracer, const CompileReport& report, const ScenarioModel& model,
@@ -62,9 +67,8 @@ LineAccounts AccountLines(const WritesTracer& tracer, const CompileReport& repor
       account.metres = first->values.front().number;
 
     account.cells = reading.cells;
-    for (const auto& [k, fields] : reading.steps)
-      if (std::find(account.cells.begin(), account.cells.end(), k) == account.cells.end()) account.cells.push_back(k);
-    std::sort(account.cells.begin(), account.cells.end());
+    for (const auto& [k, fields] : reading.steps) account.cells.push_back(k);
+    SortUnique(&account.cells);
     account.marks = reading.marks;
     account.records = reading.records;
     // What the line left may be changed by a later line, or after the
@@ -83,10 +87,9 @@ LineAccounts AccountLines(const WritesTracer& tracer, const CompileReport& repor
             (LaterLineWrote(WritersOf(writes.cell_steps[f], k), reading.line) ||
              (final_cell(k) && read_cells[k].*kStepFields[f] != final_cell(k)->*kStepFields[f])))
           changed = true;
-      if (changed && std::find(account.cells_changed.begin(), account.cells_changed.end(), k) == account.cells_changed.end())
-        account.cells_changed.push_back(k);
+      if (changed) account.cells_changed.push_back(k);
     }
-    std::sort(account.cells_changed.begin(), account.cells_changed.end());
+    SortUnique(&account.cells_changed);
     // The items the compile's rules placed near the line's own.
     if (!reading.cells.empty()) {
       const auto [low, high] = std::minmax_element(reading.cells.begin(), reading.cells.end());

@@ -1,5 +1,7 @@
 #include "tools/authoring/source_writes.h"
 
+#include <algorithm>
+
 
 namespace scenario::tool {
 
@@ -94,10 +96,20 @@ void WritesTracer::Settle() {
     writes_.cell_marks.resize(cells.size());
   }
   if (writes_.records.size() < model_.stazioni.size()) writes_.records.resize(model_.stazioni.size());
-  // A route allocated anew starts from free cells.
-  if (cells_seen_.size() != cells.size()) cells_seen_.resize(cells.size());
+  // Only the cells the readers reached since the last look can have
+  // changed; a route allocated anew is looked at whole.
+  size_t from = 0, to = 0;
+  int64_t low = 0, high = 0;
+  const bool reached = reach_.Take(&low, &high);
+  if (cells_seen_.size() != cells.size()) {
+    cells_seen_.resize(cells.size());
+    to = cells.size();
+  } else if (reached) {
+    from = static_cast<size_t>(std::max<int64_t>(low, 0));
+    to = static_cast<size_t>(std::min<int64_t>(high + 1, static_cast<int64_t>(cells.size())));
+  }
   LineReading* line = reading_ && current_reading_ < readings_.size() ? &readings_[current_reading_] : nullptr;
-  for (size_t k = 0; k < cells.size(); ++k) {
+  for (size_t k = from; k < to; ++k) {
     if (cells[k] == cells_seen_[k]) continue;
     if (line != nullptr && !SameItem(cells[k], cells_seen_[k])) {
       Add(&writes_.cell_items[k], current_);

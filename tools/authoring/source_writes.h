@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/fields/model_access.h"
 #include "compiler/fields/reading_observer.h"
 #include "model/scenario_model.h"
 
@@ -75,7 +76,8 @@ struct LineReading {
 };
 
 // Watches the reading of `model`; forwards warnings to `warnings` when
-// given. Nothing it does changes what is read.
+// given. Nothing it does changes what is read. It must live on the thread
+// that reads: it looks only at the route cells the readers reach there.
 class WritesTracer : public ReadingObserver {
  public:
   WritesTracer(const ScenarioModel& model, ReadingObserver* warnings) : model_(model), warnings_(warnings) {}
@@ -116,6 +118,7 @@ class WritesTracer : public ReadingObserver {
   };
   std::optional<Resume> resume_;
   std::vector<rec_cella> cells_seen_;
+  CellReach reach_;
   std::array<rec_stazione, kNumeroStazioni> records_seen_{};
   SourceWrites writes_;
   std::vector<LineReading> readings_;
