@@ -164,6 +164,33 @@ try {
   check('the two sources are two tabs', (await page.getByRole('tab').count()) === 2);
   check('the outline lists the sections', (await page.getByRole('navigation', {name: 'Outline'}).innerText()).includes('[generale]'));
 
+  // Hover and completion, from the language server.
+  await page.evaluate(() => window.studio.show(1));
+  const sand = page.locator('.cm-line', {hasText: /^sabbia,/});
+  const box = await sand.boundingBox();
+  await page.mouse.move(box.x + 12, box.y + box.height / 2);
+  const hover = page.locator('.cm-lsp-hover-tooltip');
+  await hover.first().waitFor({timeout: 5000}).catch(() => {});
+  const hovered = await hover.first().innerText().catch(() => '(no tooltip)');
+  check('hovering a keyword shows what it means', /sabbia/.test(hovered) && hovered.length > 20, hovered);
+  await page.mouse.move(0, 0);
+  // A section begun at the start of [fine]'s line: the server's offers.
+  const end = await lineOf(page, 1, '^\\[fine\\]');
+  await page.evaluate((l) => {
+    const view = window.studio.view(1);
+    view.dispatch({selection: {anchor: view.state.doc.line(l).from}});
+    view.focus();
+  }, end);
+  await page.keyboard.type('[staz');
+  const offered = page.locator('.cm-tooltip-autocomplete');
+  await offered.waitFor({timeout: 5000}).catch(() => {});
+  const offers = await offered.innerText().catch(() => '(no completion)');
+  check('completion offers the section being typed, as the server describes it', /\[stazioni\]\s*section header/.test(offers),
+      offers);
+  await page.keyboard.press('Escape');
+  for (let i = 0; i < 5; ++i) await page.keyboard.press('Backspace');
+  await page.waitForFunction(() => /\n\[fine\]/.test(window.studio.sources[1].text));
+
   // A misspelt keyword: its diagnostic at its line, then its quick fix.
   const line = await lineOf(page, 1, '^stazione,\\s+7350,');
   await typeOver(page, 1, line, 'stazione', 'stazone');
