@@ -112,6 +112,7 @@ class FieldStream {
       keyword_offset_ = last_field_offset_;
     }
     spec_ = &spec;
+    values_spec_ = &spec;
     values_read_ = 0;
     line_anchor_ = last_field_offset_;
     anchor_at_ = last_field_;
@@ -123,6 +124,10 @@ class FieldStream {
   void EndValues() { spec_ = nullptr; }
   // Where the keyword field of the current line began.
   const FieldPosition& keyword_position() const { return keyword_at_; }
+  // The keyword whose values were read last, and how many of them were
+  // read: kept after EndValues, until the next line's values begin.
+  const KeywordSpec* values_spec() const { return values_spec_; }
+  size_t values_read() const { return values_read_; }
   // Where value `index` (0 for the first) of the current line began; line 0
   // when it has not been read.
   FieldPosition value_position(size_t index) const {
@@ -181,6 +186,7 @@ class FieldStream {
   // The line being read: its keyword, how many of its values have been read
   // and where they began, and the offset of its last field read.
   const KeywordSpec* spec_ = nullptr;
+  const KeywordSpec* values_spec_ = nullptr;
   size_t values_read_ = 0;
   size_t line_anchor_ = 0;
   FieldPosition anchor_at_;

@@ -50,6 +50,8 @@ enum class WarningKind {
   SeveralKeywords,      // a keyword field that several keyword tests recognise
   UnknownCode,          // a flag or code outside the codes the compile tells apart
   ValueDropped,         // a value given but stored as 0 by the rules of its item
+  ValueLeftOver,        // a number after a line's last value, on its line: a value too many, a decimal comma
+  Separator,            // values separated otherwise than by commas: no comma after the keyword, semicolons, tabs
 };
 
 // The kind's name as tools print it: "unknown-keyword", "text-cut", ...

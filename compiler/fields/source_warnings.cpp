@@ -1,5 +1,6 @@
 #include "compiler/fields/source_warnings.h"
 
+#include "compiler/fields/reading_rules.h"
 #include "encoding/text_encoding.h"
 
 #include <algorithm>
@@ -110,6 +111,8 @@ const char* WarningKindName(WarningKind kind) {
     case WarningKind::SeveralKeywords: return "several-keywords";
     case WarningKind::UnknownCode: return "unknown-code";
     case WarningKind::ValueDropped: return "value-dropped";
+    case WarningKind::ValueLeftOver: return "value-left-over";
+    case WarningKind::Separator: return "separator";
   }
   return "unknown";
 }
@@ -195,13 +198,19 @@ void SourceWarnings::CommentTaken(std::string_view field, FieldPosition at, int 
 }
 
 void SourceWarnings::KeywordRead(std::string_view field, const FieldStream& stream) {
-  const TextShape& shape = stream.last_text();
-  WarnQuote(shape);
-  const FieldPosition at = shape.at;
-  if (text_line_ == 0) return;
+  WarnQuote(stream.last_text());
+  if (WarnTextCut(field, stream)) return;
+  if (WarnLeftOver(field, stream)) return;
+  // A field that ends the file is told as such (it is never read).
+  if (!stream.AtEnd()) WarnSeparators(field, stream);
+}
+
+bool SourceWarnings::WarnTextCut(std::string_view field, const FieldStream& stream) {
+  const FieldPosition at = stream.last_text().at;
+  if (text_line_ == 0) return false;
   const int line = text_line_;
   text_line_ = 0;
-  if (at.line != line) return;
+  if (at.line != line) return false;
   // The fix: the text and the rest of its line, in double quotes, when no
   // quote stands in them already.
   std::optional<SourceEdit> fix;
@@ -214,6 +223,122 @@ void SourceWarnings::KeywordRead(std::string_view field, const FieldStream& stre
            Quoted(Trimmed(field)) + ", is read as further fields and skipped: write the " + text_what_ +
            " in double quotes to keep its comma",
        std::move(fix));
+  return true;
+}
+
+bool SourceWarnings::WarnLeftOver(std::string_view field, const FieldStream& stream) {
+  const FieldPosition at = stream.last_field();
+  const KeywordSpec* spec = stream.values_spec();
+  const size_t read = stream.values_read();
+  if (spec == nullptr || read == 0 || at.line == quiet_line_ || at.line == left_over_line_) return false;
+  const FieldPosition last = stream.value_position(read - 1);
+  // Only a number that stands on the line of the values, after the last of
+  // them: words are told as unknown keywords, comments are the author's.
+  if (last.line != at.line || last.column >= at.column) return false;
+  const std::string_view word = Trimmed(field);
+  if (!IsNumber(word)) return false;
+  left_over_line_ = at.line;
+  const std::string_view line = stream.LineFrom(FieldPosition{at.line, 1});
+  const std::string keyword = "'" + std::string(spec->keyword) + "'";
+  // A decimal comma: a number whose digits run into a comma and straight on
+  // into the digits of the next field, on a line whose other commas have a
+  // blank after them.
+  const bool spaced = line.find(", ") != std::string_view::npos || line.find(",\t") != std::string_view::npos;
+  for (size_t i = 0; spaced && i < read; ++i) {
+    const FieldPosition value = stream.value_position(i);
+    if (value.line != at.line || value.column < 1) continue;
+    size_t end = static_cast<size_t>(value.column - 1);
+    if (end < line.size() && (line[end] == '-' || line[end] == '+')) ++end;
+    const size_t digits = end;
+    while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+    if (end == digits || end + 1 >= line.size() || line[end] != ',' || line[end + 1] < '0' || line[end + 1] > '9')
+      continue;
+    const FieldPosition next = i + 1 < read ? stream.value_position(i + 1) : at;
+    if (next.line != at.line || next.column != static_cast<int>(end) + 2) continue;
+    size_t decimals_end = end + 1;
+    while (decimals_end < line.size() && line[decimals_end] >= '0' && line[decimals_end] <= '9') ++decimals_end;
+    const std::string whole(line.substr(static_cast<size_t>(value.column - 1), end - static_cast<size_t>(value.column - 1)));
+    const std::string decimals(line.substr(end + 1, decimals_end - end - 1));
+    const std::string written = whole + "," + decimals;
+    if (i + 1 == read) {
+      // The decimals are the field left over: the value itself was read
+      // whole. Dropping them is sure when nothing follows on the line.
+      std::optional<SourceEdit> fix;
+      if (Trimmed(line.substr(decimals_end)).empty())
+        fix = SourceEdit{"Write " + whole, FieldPosition{at.line, static_cast<int>(end) + 1}, EditReach::LineEnd, ""};
+      Warn(value, WarningKind::ValueLeftOver,
+           "values are whole numbers: " + Quoted(written) + " was read as " + whole + ", and " + decimals +
+               " was skipped: write a whole number, without the comma",
+           std::move(fix));
+    } else {
+      Warn(value, WarningKind::ValueLeftOver,
+           "values are whole numbers: " + Quoted(written) + " was read as " + whole + ", and " + decimals + " as " +
+               spec->values[i + 1].name + ", the next value of " + keyword +
+               "; each value after it moved one place on, and " + Quoted(word) +
+               " is left over and skipped: write a whole number, without the comma");
+    }
+    return true;
+  }
+  std::string names;
+  for (size_t i = 0; i < spec->values.size(); ++i) names += std::string(i == 0 ? "" : ", ") + spec->values[i].name;
+  Warn(at, WarningKind::ValueLeftOver,
+       "line " + std::to_string(at.line) + " holds more values than " + keyword + " reads (" +
+           std::to_string(spec->values.size()) + ": " + names + "): " + Quoted(word) +
+           " is left over, and it is skipped with any field after it; remove the value too many, or join a number "
+           "that a comma split in two");
+  return true;
+}
+
+void SourceWarnings::WarnSeparators(std::string_view field, const FieldStream& stream) {
+  const FieldPosition at = stream.last_field();
+  const std::string_view written = Trimmed(field);
+  if (written.empty() || written[0] == '"' || written[0] == '[' || WarnedOnLine(at.line) || at.line == quiet_line_)
+    return;
+  const std::string lower = LowerCase(written);
+  const size_t separator = lower.find_first_of(";\t");
+  if (separator != std::string::npos) {
+    // Values separated by semicolons or tabs make one long keyword field.
+    const std::string first = LowerCase(Trimmed(written.substr(0, separator)));
+    if (!Known(vocabulary_.keywords, first)) return;
+    const bool semicolons = written[separator] == ';';
+    std::string mended;
+    for (size_t i = 0; i < written.size(); ++i) {
+      if (written[i] != ';' && written[i] != '\t') {
+        mended += written[i];
+        continue;
+      }
+      mended += ',';
+      if (i + 1 < written.size() && written[i + 1] != ' ' && written[i + 1] != '\t' && written[i + 1] != ';')
+        mended += ' ';
+    }
+    Warn(at, WarningKind::Separator,
+         "the values of '" + first + "' are separated by " + (semicolons ? "semicolons" : "tabs") +
+             ", and only commas separate values: the whole line is read as one keyword field" +
+             (IsComment(written) ? ", which holds a hyphen and is skipped as a comment" : "") +
+             "; write a comma after the keyword and between the values",
+         SourceEdit{"Separate the values with commas", at, EditReach::Field, mended});
+    return;
+  }
+  // A keyword, blanks, then a number: the comma after the keyword is missing.
+  for (const char* keyword : vocabulary_.keywords) {
+    const std::string_view name(keyword);
+    if (lower.size() <= name.size() || lower.compare(0, name.size(), name) != 0) continue;
+    const char after = lower[name.size()];
+    if (after != ' ' && after != '\t') continue;
+    const std::string_view rest = Trimmed(std::string_view(written).substr(name.size()));
+    const size_t number = rest.find_first_not_of("+-") == std::string_view::npos ? 0 : rest.find_first_not_of("+-");
+    if (rest.empty() || number > 1 || rest[number] < '0' || rest[number] > '9') continue;
+    const std::string keyword_written(written.substr(0, name.size()));
+    const std::string value(rest.substr(0, rest.find_first_of(" \t")));
+    Warn(at, WarningKind::Separator,
+         "no comma after the keyword '" + std::string(name) + "': " + Quoted(value) +
+             " is read as part of the keyword field" +
+             (IsComment(written) ? ", which holds a hyphen and is skipped as a comment" : "") +
+             ", and the values are sought in the fields after it; write a comma after '" + keyword_written + "'",
+         SourceEdit{"Write a comma after '" + keyword_written + "'", at, EditReach::Field,
+                    keyword_written + "," + std::string(written.substr(name.size()))});
+    return;
+  }
 }
 
 void SourceWarnings::TextRead(std::string_view what, std::string_view text, const TextShape& shape) {

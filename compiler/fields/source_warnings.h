@@ -99,6 +99,16 @@ class SourceWarnings {
  private:
   // A quoted text that runs over line ends, or to the end of the file.
   void WarnQuote(const TextShape& shape);
+  // A keyword field that is the rest of a caption or station name cut at a
+  // comma. True when warned.
+  bool WarnTextCut(std::string_view field, const FieldStream& stream);
+  // A number read as a keyword field on the line of the values before it:
+  // a value too many, or the decimals of a number written with a comma.
+  // True when warned.
+  bool WarnLeftOver(std::string_view field, const FieldStream& stream);
+  // A keyword field that holds its line's values: no comma after the
+  // keyword, or values separated by semicolons or tabs.
+  void WarnSeparators(std::string_view field, const FieldStream& stream);
 
   ReadingObserver& observer_;
   std::string file_;
@@ -107,6 +117,8 @@ class SourceWarnings {
   bool section_known_ = false;
   int last_warned_line_ = 0;
   int quiet_line_ = 0;
+  // The line whose values a left-over field was warned of.
+  int left_over_line_ = 0;
   // The last text read, to tell when its line goes on after it.
   int text_line_ = 0;
   std::string text_what_;
