@@ -267,6 +267,11 @@ try {
   check('scenario-tool compiles the saved sources', native.status === 0 || native.status === 1, native.err);
   let zipped = new Map();
   try { zipped = unzipStored(zip.bytes); } catch (error) { check('the ZIP reads', false, error.message); }
+  // Read by another unzipper too, which checks each entry's CRC.
+  const tested = spawnSync('python3', ['-c', 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); ' +
+      'bad = z.testzip(); print(bad or "ok", *z.namelist(), sep="\\n")', zip.path], {encoding: 'utf8'});
+  check('Python\'s zipfile reads the ZIP and finds every CRC right', tested.status === 0 && tested.stdout.startsWith('ok\n'),
+      tested.stdout + tested.stderr);
   const nativeFiles = fs.existsSync(compiled) ? fs.readdirSync(compiled).filter((n) => !n.startsWith('.')).sort() : [];
   check('Compile downloads one ZIP of the files compile writes', zip.name.endsWith('.zip') && nativeFiles.length === 3 &&
       JSON.stringify([...zipped.keys()].sort()) === JSON.stringify(nativeFiles),
