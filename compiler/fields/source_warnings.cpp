@@ -201,6 +201,7 @@ void SourceWarnings::KeywordRead(std::string_view field, const FieldStream& stre
   WarnQuote(stream.last_text());
   if (WarnTextCut(field, stream)) return;
   if (WarnLeftOver(field, stream)) return;
+  WarnHeaderRead(field, stream);
   // A field that ends the file is told as such (it is never read).
   if (!stream.AtEnd()) WarnSeparators(field, stream);
 }
@@ -287,6 +288,41 @@ bool SourceWarnings::WarnLeftOver(std::string_view field, const FieldStream& str
            " is left over, and it is skipped with any field after it; remove the value too many, or join a number "
            "that a comma split in two");
   return true;
+}
+
+bool SourceWarnings::GeneralMisspelt(std::string_view field, FieldPosition at) {
+  const std::string header = HeaderName(field);
+  if (header.empty() || header == "generale") return false;
+  constexpr const char* kGeneral[] = {"generale"};
+  if (ClosestKeyword(header, kGeneral).empty()) return false;
+  Warn(at, WarningKind::UnknownKeyword,
+       "unknown section header " + Quoted(Trimmed(field)) + "; did you mean '[generale]'? " +
+           "T" + std::string(vocabulary_.file_title).substr(1) + " is read from its [generale] line on, and every line before it "
+           "is skipped",
+       SourceEdit{"Write '[generale]'", at, EditReach::Field, "[generale]"});
+  return true;
+}
+
+void SourceWarnings::WarnHeaderRead(std::string_view field, const FieldStream& stream) {
+  const std::string header = HeaderName(field);
+  const FieldPosition at = stream.last_field();
+  if (header.empty() || Known(vocabulary_.headers, header) || WarnedOnLine(at.line) || at.line == quiet_line_) return;
+  const SourceFile file =
+      &vocabulary_ == &LineVocabulary() ? SourceFile::LineDescription : SourceFile::TrainService;
+  const KeywordSpec* spec = RecogniseKeyword(file, field);
+  if (spec == nullptr) return;
+  std::string message = Quoted(Trimmed(field)) + " is no section header of " + vocabulary_.file_title;
+  const std::string closest = ClosestKeyword(header, vocabulary_.headers);
+  std::optional<SourceEdit> fix;
+  if (!closest.empty()) {
+    message += " (did you mean '[" + closest + "]'?)";
+    fix = SourceEdit{"Write '[" + closest + "]'", at, EditReach::Field, "[" + closest + "]"};
+  }
+  message += ", and it holds the keyword '" + std::string(spec->keyword) + "': it is read as a '" +
+             spec->keyword + "' line, and the fields after it, on the next lines, are taken as its values";
+  Warn(at, WarningKind::UnknownKeyword, message, std::move(fix));
+  section_ = header;
+  section_known_ = false;
 }
 
 void SourceWarnings::WarnSeparators(std::string_view field, const FieldStream& stream) {

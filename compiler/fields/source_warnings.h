@@ -55,6 +55,10 @@ class SourceWarnings {
   // before it were passed over.
   void CommentTaken(std::string_view field, FieldPosition at, int passed);
 
+  // A field before [generale], which the reading passes over: a header
+  // written for [generale] and misspelt is told at its line. True when
+  // told.
+  bool GeneralMisspelt(std::string_view field, FieldPosition at);
   // A keyword field that no test recognised: a section header, a value left
   // over, a misspelt keyword.
   void Unrecognised(std::string_view field, FieldPosition at);
@@ -109,6 +113,9 @@ class SourceWarnings {
   // A keyword field that holds its line's values: no comma after the
   // keyword, or values separated by semicolons or tabs.
   void WarnSeparators(std::string_view field, const FieldStream& stream);
+  // A bracketed field that is no header of the file but holds a keyword,
+  // which the readers' tests find in it: it is read as that keyword's line.
+  void WarnHeaderRead(std::string_view field, const FieldStream& stream);
 
   ReadingObserver& observer_;
   std::string file_;

@@ -63,9 +63,12 @@ bool LineReader::FindGeneralSection() {
 // once, at the first that is neither a comment nor a header.
 void LineReader::WarnBeforeGeneral() {
   const std::string& field = state_.riga;
-  if (ws_.before_general_told || field.find_first_not_of(" \t") == std::string::npos || IsComment(field) ||
-      !HeaderName(field).empty())
+  if (ws_.before_general_told) return;
+  if (warn_->GeneralMisspelt(field, source_.fields().last_field())) {
+    ws_.before_general_told = true;
     return;
+  }
+  if (field.find_first_not_of(" \t") == std::string::npos || IsComment(field) || !HeaderName(field).empty()) return;
   ws_.before_general_told = true;
   warn_->Warn(source_.fields().last_field(), WarningKind::WrongSection,
               "'" + field + "' stands before [generale]: everything before that line is skipped");

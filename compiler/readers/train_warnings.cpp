@@ -40,7 +40,12 @@ std::string Joined(const std::vector<std::string>& words) {
 // A field before the general section, which the reading passes over.
 void TrainServiceReading::WarnBeforeGeneral(const std::string& field) {
   const FieldPosition at = fields_.last_field();
-  if (field.empty() || IsComment(field) || !HeaderName(field).empty() || warned_before_general_) return;
+  if (warned_before_general_) return;
+  if (warn_->GeneralMisspelt(field, at)) {
+    warned_before_general_ = true;
+    return;
+  }
+  if (field.empty() || IsComment(field) || !HeaderName(field).empty()) return;
   warned_before_general_ = true;
   warn_->Warn(at, WarningKind::WrongSection,
               "'" + field + "' stands before [generale]: everything before that line is skipped");
