@@ -139,6 +139,12 @@ const Case kCases[] = {
     {"a misspelt header that holds a keyword", {}, {{32, "[segnale]"}}, true, 32, 1, WarningKind::UnknownKeyword,
      "'[segnale]' is no section header of the train service (did you mean '[segnali]'?), and it holds the keyword "
      "'segnale': it is read as a 'segnale' line"},
+    {"a gradient line in the train service", {}, {{29, "pendenza,   14000,   2", true}}, true, 29, 1,
+     WarningKind::UnknownKeyword,
+     "'pendenza' is a keyword of the line description, not of the train service: here it is skipped with its values; "
+     "it belongs in the line description, under [pendenze]"},
+    {"a speed line in the line description", {{24, "velocita,   0,   30", true}}, {}, false, 24, 1,
+     WarningKind::UnknownKeyword, "it belongs in the train service, under [vel_limite]"},
     {"values separated by tabs, read as a comment", {{23, "pendenza\t0\t-3"}}, {}, false, 23, 1,
      WarningKind::Separator, "separated by tabs, and only commas separate values: the whole line is read as one "
      "keyword field, which holds a hyphen and is skipped as a comment"},

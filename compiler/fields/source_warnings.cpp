@@ -435,6 +435,17 @@ void SourceWarnings::Unrecognised(std::string_view field, FieldPosition at) {
          SourceEdit{"Write '" + lower + "'", at, EditReach::Field, lower});
     return;
   }
+  // A line of the other source.
+  const bool line_file = &vocabulary_ == &LineVocabulary();
+  const SourceFile other = line_file ? SourceFile::TrainService : SourceFile::LineDescription;
+  if (const KeywordSpec* spec = RecogniseKeyword(other, word)) {
+    const SourceVocabulary& there = line_file ? TrainVocabulary() : LineVocabulary();
+    Warn(at, WarningKind::UnknownKeyword,
+         Quoted(word) + " is a keyword of " + there.file_title + ", not of " + vocabulary_.file_title +
+             ": here it is skipped with its values; it belongs in " + there.file_title + ", under [" + spec->section +
+             "]");
+    return;
+  }
   std::string message = Quoted(word) + " is no keyword of " + vocabulary_.file_title +
                         "; it is skipped, and so are the values after it";
   const std::string closest = ClosestKeyword(word, vocabulary_.keywords);
