@@ -20,22 +20,11 @@ cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/scenario-compactor/studio"
 hash=$(cat "$here/package.json" "$here/package-lock.json" | sha256sum | cut -c1-16)
 target="$cache_root/$hash"
 mkdir -p "$cache_root"
-# Two runs at once (two clones, or the build and the test) install once.
-exec 9>"$cache_root/.install.lock"
-if ! flock -w 600 9; then
-  echo "install.sh: another install into $cache_root has held its lock for 10 minutes; if none is running, delete $cache_root/.install.lock" >&2
-  exit 1
-fi
-
-# Installs of other lock files that no run has used for 30 days go.
-for other in "$cache_root"/*/.complete; do
-  [ -f "$other" ] || continue
-  [ "$(dirname "$other")" != "$target" ] || continue
-  if [ -n "$(find "$other" -maxdepth 0 -mtime +30)" ]; then
-    echo "install.sh: removing $(dirname "$other"), unused for 30 days" >&2
-    rm -rf "$(dirname "$other")"
-  fi
-done
+# Two runs at once (two clones, or the build and the test) install once;
+# installs of other lock files that no run has used for 30 days go.
+. "$here/../../scripts/lib/cache_folder.sh"
+hold_cache_lock "$cache_root" 600 install.sh
+prune_cache "$cache_root" "$target" install.sh
 
 if [ -f "$target/.complete" ] && [ -f "$target/node_modules/esbuild/package.json" ] &&
    [ -f "$target/node_modules/@codemirror/lsp-client/package.json" ] &&
