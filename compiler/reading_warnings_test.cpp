@@ -145,6 +145,18 @@ const Case kCases[] = {
      "it belongs in the line description, under [pendenze]"},
     {"a speed line in the line description", {{24, "velocita,   0,   30", true}}, {}, false, 24, 1,
      WarningKind::UnknownKeyword, "it belongs in the train service, under [vel_limite]"},
+    {"a slowdown to 0 km/h", {}, {{30, "rallentamento,   21850,    0,  350, 1,  1,  0"}}, true, 30, 28,
+     WarningKind::ValueRange, "the slowdown's speed v is 0 km/h"},
+    {"a speed and its place the wrong way round", {}, {{10, "velocita,      110,   12000"}}, true, 10, 23,
+     WarningKind::ValueRange,
+     "the speed 12000 km/h at 110 m: 'velocita' reads the place first, then the speed, and these two look the wrong "
+     "way round"},
+    {"a board's place in kilometres", {{47, "cartello_indicatore,  38,   (BIVIO     )(VESCANO   )(Km. 58.750)"}}, {},
+     false, 47, 23, WarningKind::ValueRange,
+     "the 'cartello_indicatore' line at 38 m comes after the one at 38000 m (line 46): places are in metres, and 38 "
+     "reads like kilometres; write 38000"},
+    {"a curve's length in kilometres", {{17, "curvas1,  40200,  5"}}, {}, false, 17, 19, WarningKind::ValueRange,
+     "the curve is 5 m long, less than a route cell (50 m)"},
     {"values separated by tabs, read as a comment", {{23, "pendenza\t0\t-3"}}, {}, false, 23, 1,
      WarningKind::Separator, "separated by tabs, and only commas separate values: the whole line is read as one "
      "keyword field, which holds a hyphen and is skipped as a comment"},

@@ -104,6 +104,9 @@ class ReadingObserver {
   // The items that took route cells so far, by cell, across both sources:
   // a later item that finds its cell taken is told what took it.
   std::map<int64_t, CellHolder> held_cells;
+  // The line's length as the line description gives it ('lunghezza
+  // percorso'), once read: 0 before.
+  int64_t line_length = 0;
   // The mountain markers the reading placed, by cell, with their mountain:
   // a marker counts as free, so a later item or a cell rule may take it.
   std::map<int64_t, CellHolder> mountain_markers;

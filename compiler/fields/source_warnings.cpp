@@ -457,6 +457,51 @@ void SourceWarnings::Unrecognised(std::string_view field, FieldPosition at) {
   Warn(at, WarningKind::UnknownKeyword, message, std::move(fix));
 }
 
+void SourceWarnings::NumberRead(size_t index, FieldPosition at, int64_t number) {
+  const KeywordSpec* spec = line_spec_;
+  if (spec == nullptr) return;
+  if (line_numbers_.size() == index) line_numbers_.push_back(number);
+  if (spec == &keyword::kLunghezzaPercorso && index == 0) observer_.line_length = number;
+  const std::string keyword = "'" + std::string(spec->keyword) + "'";
+  // A place in kilometres: an item from 1 to 999 m after one of its kind
+  // beyond 1000 m, which in kilometres would stand after it and within the
+  // route (the line and its 7000 m run-out). Steps and stations are told
+  // out of order by their own warnings and errors.
+  const bool ordered_elsewhere = spec == &keyword::kVelocita || spec == &keyword::kAderenza ||
+                                 spec == &keyword::kPendenza || spec == &keyword::kStazione;
+  if (index == 0 && spec->first == FirstValue::Place && !ordered_elsewhere) {
+    const auto before = last_place_.find(spec);
+    if (before != last_place_.end() && before->second.first >= 1000 && number > 0 && number < 1000 &&
+        number * 1000 >= before->second.first && number * 1000 <= observer_.line_length + 7000)
+      Warn(at, WarningKind::ValueRange,
+           "the " + keyword + " line at " + std::to_string(number) + " m comes after the one at " +
+               std::to_string(before->second.first) + " m (line " + std::to_string(before->second.second) +
+               "): places are in metres, and " + std::to_string(number) + " reads like kilometres; write " +
+               std::to_string(number * 1000) + " if that is the place meant");
+    last_place_[spec] = {number, at.line};
+  }
+  // A curve shorter than a route cell.
+  if (spec == &keyword::kCurva && index == 1 && number > 0 && number < 50)
+    Warn(at, WarningKind::ValueRange,
+         "the curve is " + std::to_string(number) + " m long, less than a route cell (50 m): lengths are in metres, "
+         "and " + std::to_string(number) + " reads like kilometres; write " + std::to_string(number * 1000) +
+             " if that is the length meant");
+  // A place and a value the wrong way round: a speed above 300 km/h, or a
+  // code of 1000 or more, at a place under 300 or 1000 m.
+  if (index == 1 && line_numbers_.size() == 2) {
+    const int64_t place = line_numbers_[0];
+    const bool speed = spec == &keyword::kVelocita && number > 300 && place >= 0 && place <= 300;
+    const bool code = spec == &keyword::kAbbattimento && number >= 1000 && place >= 0 && place < 1000;
+    if (speed || code)
+      Warn(at, WarningKind::ValueRange,
+           std::string(speed ? "the speed " : "the code ") + std::to_string(number) + (speed ? " km/h" : "") +
+               " at " + std::to_string(place) + " m: " + keyword + " reads the place first, then the " +
+               (speed ? "speed" : "code") + ", and these two look the wrong way round; write '" + spec->keyword +
+               ", " + std::to_string(number) + ", " + std::to_string(place) + "' if " + std::to_string(number) +
+               " m is the place meant");
+  }
+}
+
 void SourceWarnings::OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low,
                                   int64_t high, const std::string& meaning) {
   if (value >= low && value <= high) return;

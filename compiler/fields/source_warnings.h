@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -65,6 +66,15 @@ class SourceWarnings {
   // A keyword field that a test recognised as `keyword`, whose lines belong
   // under the header `section`.
   void Recognised(std::string_view keyword, std::string_view section, FieldPosition at);
+  // The values of `spec`'s line are read next.
+  void LineValues(const KeywordSpec& spec) {
+    line_spec_ = &spec;
+    line_numbers_.clear();
+  }
+  // Value `index` of that line, a number, was read at `at`: a place that
+  // reads like kilometres, a curve shorter than a route cell, two values
+  // that look the wrong way round.
+  void NumberRead(size_t index, FieldPosition at, int64_t number);
   // A value that fits its field but lies outside `low` to `high`, the range
   // in which it means `meaning`.
   void OutsideRange(FieldPosition at, const std::string& what, int64_t value, int64_t low, int64_t high,
@@ -126,6 +136,11 @@ class SourceWarnings {
   int quiet_line_ = 0;
   // The line whose values a left-over field was warned of.
   int left_over_line_ = 0;
+  // The line whose values are being read, and its numbers so far.
+  const KeywordSpec* line_spec_ = nullptr;
+  std::vector<int64_t> line_numbers_;
+  // The last place read for each kind of item, and its line.
+  std::map<const KeywordSpec*, std::pair<int64_t, int>> last_place_;
   // The last text read, to tell when its line goes on after it.
   int text_line_ = 0;
   std::string text_what_;

@@ -51,7 +51,7 @@ OpenSource::OpenSource(const Workspace& workspace, std::string name, ReadingPlac
   if (observer != nullptr && vocabulary != nullptr)
     warnings_ = std::make_unique<SourceWarnings>(*observer, name_, *vocabulary);
   if (observer != nullptr) {
-    relay_ = std::make_unique<ValueRelay>(*observer, name_);
+    relay_ = std::make_unique<ValueRelay>(*observer, name_, warnings_.get());
     stream_.Listen(relay_.get());
   }
 }

@@ -101,17 +101,22 @@ class OpenSource {
   // Passes the stream's values on to the observer, with the source's name.
   class ValueRelay : public ValueListener {
    public:
-    ValueRelay(ReadingObserver& observer, const std::string& file) : observer_(observer), file_(file) {}
+    // `warnings` (null: none) hears the values too.
+    ValueRelay(ReadingObserver& observer, const std::string& file, SourceWarnings* warnings)
+        : observer_(observer), file_(file), warnings_(warnings) {}
     void LineValues(const KeywordSpec& spec, const FieldPosition& keyword) override {
       observer_.LineValues(file_, spec, keyword);
+      if (warnings_ != nullptr) warnings_->LineValues(spec);
     }
     void ValueRead(size_t index, const FieldPosition& at, int64_t number, const std::string* text) override {
       observer_.ValueRead(file_, index, at, number, text);
+      if (warnings_ != nullptr && text == nullptr) warnings_->NumberRead(index, at, number);
     }
 
    private:
     ReadingObserver& observer_;
     const std::string& file_;
+    SourceWarnings* warnings_;
   };
   std::unique_ptr<ValueRelay> relay_;
 };

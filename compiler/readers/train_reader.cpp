@@ -276,6 +276,11 @@ AfterLine TrainServiceReading::ReadSlowdown() {
   if (warn_) {
     WarnSlowdown(x, l);
     warn_->SixteenBits(ValueAt(1), "the slowdown's speed v", v);
+    if (v <= 0)
+      warn_->Warn(ValueAt(1), WarningKind::ValueRange,
+                  "the slowdown's speed v is " + std::to_string(v) +
+                      " km/h: a slowdown gives the speed the train may keep along it, and at " + std::to_string(v) +
+                      " km/h it cannot pass; write that speed, such as 30");
     if (f_ta != 0 && f_ta != 1)
       warn_->Warn(ValueAt(4), WarningKind::UnknownCode,
                   "the slowdown's f_ta " + std::to_string(f_ta) +
