@@ -378,7 +378,8 @@ try {
   const gzipped = zlib.gzipSync(fs.readFileSync(pagePath), {level: 9}).length;
   // The native figure: check of the built-in pair, in a timed loop.
   const pair = path.join(work, 'speed');
-  tool(['sources', pair]);
+  const made = tool(['sources', pair]);
+  check('scenario-tool sources writes the pair to time', made.status === 0, made.err);
   const pairNames = fs.readdirSync(pair).filter((n) => n.endsWith('_linea.txt') || n.endsWith('-.txt')).map((n) => path.join(pair, n));
   const native = [];
   for (let i = 0; i < 10; ++i) {
