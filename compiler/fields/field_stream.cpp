@@ -275,11 +275,32 @@ int64_t FieldStream::ReadNumber(int64_t min, int64_t max, const char* type_name,
                                : std::string("a number expected, '") + text_[at_] + "' found";
     RuntimeFailure failure(what + Where(Here()));
     const bool decimal = digits > 0 && (text_[at_] == '.' || text_[at_] == 'e' || text_[at_] == 'E');
-    if (decimal)
+    // A sign with blanks after it: "- 18".
+    size_t after_sign = last_field_offset_ + 1;
+    while (after_sign < text_.size() && (text_[after_sign] == ' ' || text_[after_sign] == '\t')) ++after_sign;
+    const bool sign_apart = digits == 0 && (token == "-" || token == "+") && after_sign > last_field_offset_ + 1 &&
+                            after_sign < text_.size() && text_[after_sign] >= '0' && text_[after_sign] <= '9';
+    // A time written with colons: "7:11:30".
+    const bool clock = digits > 0 && text_[at_] == ':';
+    if (sign_apart) {
+      const std::string number = token + TokenAt(after_sign);
+      failure.SetCause(last_field_,
+                       Quoted(std::string(text_.substr(last_field_offset_, after_sign - last_field_offset_)) + TokenAt(after_sign)) +
+                           " has a blank after its sign, and a sign alone is not a number: write " + ValueName() +
+                           " as " + number + ", the sign against the digits",
+                       SourceEdit{"Write " + number, last_field_, EditReach::Field, number});
+    } else if (clock) {
+      std::string parts;
+      for (char c : token) parts += c == ':' ? std::string(", ") : std::string(1, c);
+      failure.SetCause(last_field_, Quoted(token) + " is not a number: a time is written as three values, hours, "
+                                                    "minutes and seconds, with commas between them: write " +
+                                        parts);
+    } else if (decimal) {
       failure.SetCause(last_field_, Quoted(token) + " is not a whole number: write " + ValueName() +
                                         " in whole units, without a decimal point or an exponent");
-    else
+    } else {
       failure.SetCause(last_field_, Quoted(token) + " is not a number: write " + ValueName() + " in digits");
+    }
     throw failure;
   }
   if (negative) value = -value;

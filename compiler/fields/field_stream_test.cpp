@@ -1,4 +1,5 @@
 #include "compiler/fields/field_stream.h"
+#include "compiler/fields/source_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -170,6 +171,12 @@ TEST(FieldStream, ALineCutShortIsToldAtItsOwnEnd) {
       {"segnale, 8000\n\n\nx", 1, {1, 14}, "line 1 ends after 1 of the 11 values of 'segnale' (the next field, 'x'"},
       {"segnale, 8000,\r9000, 1\r[fine]", 3, {2, 8}, "line 2 ends after 3 of the 11 values"},
       {"segnale,\tx", 0, {1, 10}, "'x' is not a number: write posizione (value 1 of 'segnale') in digits"},
+      {"segnale, - 18, 2", 0, {1, 10},
+       "'- 18' has a blank after its sign, and a sign alone is not a number: write posizione (value 1 of 'segnale') as "
+       "-18, the sign against the digits"},
+      {"segnale, 7:11:30", 0, {1, 10},
+       "'7:11:30' is not a number: a time is written as three values, hours, minutes and seconds, with commas between "
+       "them: write 7, 11, 30"},
       {"segnale, 8000, 2", 2, {1, 17}, "line 1 ends after 2 of the 11 values of 'segnale' and the file ends there: write "
                                        "the missing values, from s1 on"},
       {"segnale,\n", 0, {1, 9}, "line 1 holds none of the 11 values of 'segnale' and the file ends there"},
@@ -194,6 +201,21 @@ TEST(FieldStream, ALineCutShortIsToldAtItsOwnEnd) {
   split.BeginValues(keyword::kNumeroVetture);
   EXPECT_EQ(split.ReadLong(), 4);
   EXPECT_EQ(split.value_position(0), (FieldPosition{2, 3}));
+}
+
+// A sign written apart from its digits comes with the edit that joins them.
+TEST(FieldStream, ASignApartFromItsDigitsComesWithItsFix) {
+  FieldStream stream("rallentamento,  21850,  - 18, 350");
+  stream.ReadText();
+  stream.BeginValues(keyword::kRallentamento);
+  stream.ReadLong();
+  try {
+    stream.ReadLong();
+    ADD_FAILURE() << "'- 18' read as a number";
+  } catch (const RuntimeFailure& failure) {
+    ASSERT_TRUE(failure.fix().has_value());
+    EXPECT_EQ(*failure.fix(), (SourceEdit{"Write -18", {1, 25}, EditReach::Field, "-18"}));
+  }
 }
 
 }  // namespace
