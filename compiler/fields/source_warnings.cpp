@@ -486,11 +486,13 @@ void SourceWarnings::NumberRead(size_t index, FieldPosition at, int64_t number) 
          "the curve is " + std::to_string(number) + " m long, less than a route cell (50 m): lengths are in metres, "
          "and " + std::to_string(number) + " reads like kilometres; write " + std::to_string(number * 1000) +
              " if that is the length meant");
-  // A place and a value the wrong way round: a speed above 300 km/h, or a
-  // code of 1000 or more, at a place under 300 or 1000 m.
+  // A place and a value the wrong way round: a speed above 300 km/h that
+  // is a round place (a multiple of 50 m, a route cell), or a code of 1000
+  // or more, at a place of up to 300 or under 1000 m.
   if (index == 1 && line_numbers_.size() == 2) {
     const int64_t place = line_numbers_[0];
-    const bool speed = spec == &keyword::kVelocita && number > 300 && place >= 0 && place <= 300;
+    const bool speed =
+        spec == &keyword::kVelocita && number > 300 && number % 50 == 0 && place >= 0 && place <= 300;
     const bool code = spec == &keyword::kAbbattimento && number >= 1000 && place >= 0 && place < 1000;
     if (speed || code)
       Warn(at, WarningKind::ValueRange,
