@@ -1,21 +1,37 @@
 # Writes OUTPUT, a C++ file that holds the files HTML, CSS and JS as the
-# byte arrays behind kViewerHtml, kViewerCss and kViewerJs.
-#   cmake -DHTML=... -DCSS=... -DJS=... -DOUTPUT=... -P embed_assets.cmake
+# byte arrays behind kViewerHtml, kViewerCss and kViewerJs. JS is a list of
+# files, joined in its order into the one script.
+#   cmake -DHTML=... -DCSS=... "-DJS=first.js;second.js;..." -DOUTPUT=... -P embed_assets.cmake
 cmake_minimum_required(VERSION 3.25)
 set(text "// Made by tools/viewer/embed_assets.cmake from tools/viewer/page/: do not edit.\n")
 string(APPEND text "#include \"tools/viewer/viewer_assets.h\"\n\nnamespace scenario::tool {\n\nnamespace {\n\n")
-foreach(part HTML CSS JS)
-  file(READ "${${part}}" content)
-  # A script or style that ended its own element would end it in the page.
+# A script or style that ended its own element would end it in the page.
+function(refuse_element_end what content)
   string(TOLOWER "${content}" lower)
-  if(NOT "${part}" STREQUAL "HTML")
-    string(FIND "${lower}" "</script" script_end)
-    string(FIND "${lower}" "</style" style_end)
-    if(NOT script_end EQUAL -1 OR NOT style_end EQUAL -1)
-      message(FATAL_ERROR "${${part}} holds '</script' or '</style', which would end its element in the page")
-    endif()
+  string(FIND "${lower}" "</script" script_end)
+  string(FIND "${lower}" "</style" style_end)
+  if(NOT script_end EQUAL -1 OR NOT style_end EQUAL -1)
+    message(FATAL_ERROR "${what} holds '</script' or '</style', which would end its element in the page")
   endif()
-  file(READ "${${part}}" hex HEX)
+endfunction()
+foreach(part HTML CSS JS)
+  set(joined "")
+  set(hex "")
+  foreach(file IN LISTS ${part})
+    file(READ "${file}" content)
+    if(NOT "${part}" STREQUAL "HTML")
+      refuse_element_end("${file}" "${content}")
+    endif()
+    string(APPEND joined "${content}")
+    file(READ "${file}" file_hex HEX)
+    string(APPEND hex "${file_hex}")
+  endforeach()
+  # Two parts could end the element between them.
+  list(LENGTH ${part} count)
+  if(NOT "${part}" STREQUAL "HTML" AND count GREATER 1)
+    list(JOIN ${part} " + " names)
+    refuse_element_end("the script joined from ${names}" "${joined}")
+  endif()
   string(LENGTH "${hex}" hex_length)
   math(EXPR size "${hex_length} / 2")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")

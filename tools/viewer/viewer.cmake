@@ -3,12 +3,17 @@
 # program as byte arrays, so that building it needs no Node.js.
 set(viewer_page_dir ${CMAKE_CURRENT_LIST_DIR}/page)
 set(viewer_assets_cpp ${CMAKE_CURRENT_BINARY_DIR}/viewer/viewer_assets.cpp)
+# The script's parts, joined in this order into the page's one script: they
+# share one function's scope, which the first opens and the last closes.
+set(viewer_script_parts data layout drawing map details controls host)
+list(TRANSFORM viewer_script_parts PREPEND ${viewer_page_dir}/)
+list(TRANSFORM viewer_script_parts APPEND .js)
 add_custom_command(
   OUTPUT ${viewer_assets_cpp}
   COMMAND ${CMAKE_COMMAND} -DHTML=${viewer_page_dir}/viewer.html -DCSS=${viewer_page_dir}/viewer.css
-          -DJS=${viewer_page_dir}/viewer.js -DOUTPUT=${viewer_assets_cpp}
+          "-DJS=${viewer_script_parts}" -DOUTPUT=${viewer_assets_cpp}
           -P ${CMAKE_CURRENT_LIST_DIR}/embed_assets.cmake
-  DEPENDS ${viewer_page_dir}/viewer.html ${viewer_page_dir}/viewer.css ${viewer_page_dir}/viewer.js
+  DEPENDS ${viewer_page_dir}/viewer.html ${viewer_page_dir}/viewer.css ${viewer_script_parts}
           ${CMAKE_CURRENT_LIST_DIR}/embed_assets.cmake
   COMMENT "Building the viewer's page into the program"
   VERBATIM)
