@@ -157,6 +157,11 @@ const Case kCases[] = {
      "reads like kilometres; write 38000"},
     {"a curve's length in kilometres", {{17, "curvas1,  40200,  5"}}, {}, false, 17, 19, WarningKind::ValueRange,
      "the curve is 5 m long, less than a route cell (50 m)"},
+    {"a chainage in kilometres, which error 2 tells with no place", {{3, "progressiva chilometrica uno,    0,    97,    1"}},
+     {}, false, 3, 40, WarningKind::ValueRange,
+     "the chainage 97 of 'progressiva chilometrica uno' is no multiple of 50: a kilometric progressive falls on whole "
+     "route cells, and the compile records error 2 for one that does not, once the train service has been read; "
+     "write a multiple of 50 (97 reads like kilometres: 97000?)"},
     {"values separated by tabs, read as a comment", {{23, "pendenza\t0\t-3"}}, {}, false, 23, 1,
      WarningKind::Separator, "separated by tabs, and only commas separate values: the whole line is read as one "
      "keyword field, which holds a hyphen and is skipped as a comment"},

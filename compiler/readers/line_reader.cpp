@@ -206,6 +206,22 @@ void LineReader::ReadProgressive(int record, const KeywordSpec& spec) {
   zona.progressiva = ReadLong();
   const size_t slot = static_cast<size_t>(record - kRecordProgressivaTre);
   state_.progressiva_at[slot] = {ValueAt(0), ValueAt(1)};
+  // Error 2 comes only once the train service has been read, with no
+  // place: the line that causes it is told here.
+  if (!warn_) return;
+  for (size_t i : {size_t{0}, size_t{1}}) {
+    const int32_t value = i == 0 ? zona.inizio_zona : zona.fine_zona;
+    if (value % kMetresPerCell == 0) continue;
+    warn_->Warn(ValueAt(i), WarningKind::ValueRange,
+                std::string(spec.values[i].name) + " " + std::to_string(value) + " of '" + spec.keyword +
+                    "' is no multiple of 50: a kilometric progressive falls on whole route cells, and the compile "
+                    "records error 2 for one that does not, once the train service has been read; write a "
+                    "multiple of 50" +
+                    (value > 0 && value < 1000 ? " (" + std::to_string(value) + " reads like kilometres: " +
+                                                     std::to_string(value * 1000) + "?)"
+                                               : ""));
+    return;
+  }
 }
 
 // The zones are ordered once the general section has ended; a sum that
