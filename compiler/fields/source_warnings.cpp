@@ -480,8 +480,9 @@ void SourceWarnings::NumberRead(size_t index, FieldPosition at, int64_t number) 
                std::to_string(number * 1000) + " if that is the place meant");
     last_place_[spec] = {number, at.line};
   }
-  // A curve shorter than a route cell.
-  if (spec == &keyword::kCurva && index == 1 && number > 0 && number < 50)
+  // A curve a few metres long: kilometres, where a curve a few
+  // kilometres long is usual and one under 10 m turns in one route cell.
+  if (spec == &keyword::kCurva && index == 1 && number > 0 && number < 10)
     Warn(at, WarningKind::ValueRange,
          "the curve is " + std::to_string(number) + " m long, less than a route cell (50 m): lengths are in metres, "
          "and " + std::to_string(number) + " reads like kilometres; write " + std::to_string(number * 1000) +
