@@ -3,7 +3,7 @@
 // slip of each class at a time (tests/support/mistake_generator.h) is
 // compiled beside the scenario as it was, and sorted:
 // - unchanged: the compiled files and the error slot are the same (the
-//   slip may pass silently);
+//   slip may pass silently, or be told anywhere);
 // - told at its line: the first message (the error's place, or else the
 //   first warning the scenario as it was did not get) lies on the line;
 // - told elsewhere first: the first such message lies on another line;
@@ -115,12 +115,10 @@ Sorted Sort(const Compiled& before, const Compiled& after, const Slip& slip) {
       }
     if (!first && after.report.codice_errore != 0) message = "error " + std::to_string(after.report.codice_errore);
   }
-  if (first) {
-    message = first->file.substr(first->file.rfind('/') + 1) + ":" + std::to_string(first->line) + " " + message;
-    if (first->file == slip_file && first->line == slip.line) return {Outcome::AtLine, message};
-    return {Outcome::Elsewhere, message};
-  }
+  if (first) message = first->file.substr(first->file.rfind('/') + 1) + ":" + std::to_string(first->line) + " " + message;
+  // A slip that changes nothing may be told or not.
   if (same) return {Outcome::Unchanged, message};
+  if (first) return {first->file == slip_file && first->line == slip.line ? Outcome::AtLine : Outcome::Elsewhere, message};
   return {after.report.codice_errore != 0 ? Outcome::Elsewhere : Outcome::Silent, message};
 }
 
