@@ -1,65 +1,29 @@
 // The language logic of the editor's help, in terms of files, texts and
-// positions: which sources belong together, compiling a pair in memory with
-// the editor's unsaved texts, and what the compile found, placed in the
-// editor's terms. No JSON here: the server glue turns this into messages.
+// positions: the open texts, which of them wait for a check, the check of a
+// pair in memory with the editor's unsaved texts, and what each check showed,
+// in the file and in a partner that is not open. Which sources pair is
+// source_pairing's; the diagnostics made of a report, report_diagnostics'.
+// No JSON here: the server glue turns this into messages.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <variant>
 #include <vector>
 
+#include "model/scenario_model.h"
 #include "platform/files/file_system.h"
 #include "platform/system/file_names.h"
 #include "tools/authoring/scenario_names.h"
 #include "tools/lsp/draft_store.h"
+#include "tools/lsp/report_diagnostics.h"
 #include "tools/lsp/source_code.h"
+#include "tools/lsp/source_pairing.h"
 #include "tools/lsp/source_features.h"
 
 namespace scenario::lsp {
-
-enum class Severity { Error = 1, Warning = 2, Information = 3, Hint = 4 };
-
-// Another place that a diagnostic points at.
-struct RelatedPlace {
-  std::string path;
-  TextRange range;
-  std::string message;
-  bool operator==(const RelatedPlace&) const = default;
-};
-
-// An edit that puts right what a diagnostic tells of.
-struct TextFix {
-  std::string title;
-  TextRange range;
-  std::string new_text;
-  bool operator==(const TextFix&) const = default;
-};
-
-struct SourceDiagnostic {
-  TextRange range;
-  Severity severity = Severity::Error;
-  // The error number, or the warning's kind ("unknown-keyword"), or the
-  // server's own word for what it found ("encoding", "pairing").
-  std::variant<int, std::string> code;
-  std::string message;
-  std::vector<RelatedPlace> related;
-  // The edits that put it right, where the warning knows them.
-  std::vector<TextFix> fixes;
-  bool operator==(const SourceDiagnostic&) const = default;
-};
-
-// What the editor should show for one file.
-struct FileDiagnostics {
-  std::optional<int> version;  // the open text's version the diagnostics belong to
-  std::vector<SourceDiagnostic> diagnostics;
-};
-
-using tool::SourceRole;
 
 class ScenarioServer {
  public:
@@ -105,36 +69,26 @@ class ScenarioServer {
   int compiles() const { return compiles_; }
 
  private:
-  struct SourceText;
-  struct CheckResult;
-
-  // The paths of the pair that `path` belongs to; for a line description, the
-  // train service it is checked with (empty when there is none).
-  struct Pair {
-    std::string line_path;
-    std::string train_path;
-    std::string line_name;
-    bool line_found = false;
-    bool train_found = false;
-  };
-  Pair PairOf(const std::string& path);
-  // Which source a file is, and whether two files are sources of one line.
-  SourceRole RoleOf(const std::string& path) const;
-  bool OfOneLine(const std::string& a, const std::string& b) const;
-  // The first source `wanted` takes in `directory`: an open one first, then
-  // one on disk, in the order of their names.
-  std::optional<std::string> FindSource(const std::string& directory,
-                                        const std::function<bool(const std::string&)>& wanted);
   SourceText TextOf(const std::string& path);
-  // Compiles the pair of `path` and places what it found; Check adds the
-  // fixes and keeps what it showed.
+  // Compiles the pair in memory, with the open texts as they stand; throws
+  // what the compile refuses.
+  tool::CompileReport CompileInMemory(const SourcePair& pair, const SourceText& line, const SourceText& train,
+                                      ScenarioModel* model);
+  // Compiles the pair of `path` and places what it found; Check keeps what
+  // it showed.
   void CheckPair(const std::string& path, std::map<std::string, FileDiagnostics>* shown);
+  // What the check of `path` found in a partner that is not open, shown
+  // there when it changed, and cleared when `path` closes.
+  void ShowInPartner(const std::string& path, const SourceText& partner,
+                     std::vector<SourceDiagnostic> partner_diagnostics,
+                     std::map<std::string, FileDiagnostics>* shown);
   void Check(const std::string& path, std::map<std::string, FileDiagnostics>* shown);
   void MarkPending(const std::string& path);
 
   FileSystem& files_;
   bool names_ignore_case_;
   DraftStore drafts_;
+  SourcePairing pairing_;
   std::set<std::string> pending_;
   std::set<std::string> closed_;
   // What was shown last for files that are not open (a partner's
