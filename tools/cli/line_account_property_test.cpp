@@ -22,9 +22,9 @@
 #include <variant>
 
 #include "encoding/text_encoding.h"
-#include "model/file_names.h"
 #include "platform/files/memory_file_system.h"
 #include "tests/support/scenario_generator.h"
+#include "tests/support/tool_compile.h"
 #include "tools/authoring/author_compile.h"
 #include "tools/lsp/source_features.h"
 #include "tools/lsp/source_lines.h"
@@ -69,32 +69,19 @@ struct Findings {
 
 // A made-up scenario compiled as `compile` compiles it, with the account of
 // its lines, and its compiled files read back as `dump` reads them.
-struct Compiled {
+struct Compiled : testing_support::ToolCompiled {
   GeneratedScenario scenario;
-  CompileReport report;
-  ScenarioModel model;
   std::vector<rec_stazione> stazioni;  // read back
   std::vector<rec_cella> percorso;     // read back
-  std::string line_file, train_file;
 };
 
 Compiled CompileWithAccount(const GeneratedScenario& scenario) {
   Compiled compiled;
+  static_cast<testing_support::ToolCompiled&>(compiled) = testing_support::CompileWithTool(scenario, true);
   compiled.scenario = scenario;
-  MemoryFileSystem files;
-  compiled.line_file = "src/" + LineSourceName(scenario.nome_linea);
-  compiled.train_file = "src/" + TrainSourceName(scenario.nome_linea, scenario.numero_treno);
-  files.files[compiled.line_file] = scenario.line_description;
-  files.files[compiled.train_file] = scenario.train_service;
-  CompileRequest request;
-  request.line_file = compiled.line_file;
-  request.train_file = compiled.train_file;
-  request.output_directory = "out";
-  request.no_line = !scenario.with_plan;
-  request.trace_writes = true;
-  request.names_ignore_case = false;
-  compiled.report = RunCompile(request, files, {}, &compiled.model);
   if (!compiled.report.files_written.empty()) {
+    MemoryFileSystem files;
+    for (const auto& [path, bytes] : compiled.written) files.files[path] = bytes;
     CompiledScenario written = SortCompiledFiles(compiled.report.files_written);
     LoadCompiledScenario(files, &written);
     compiled.stazioni = std::move(written.stazioni);

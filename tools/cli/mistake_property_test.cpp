@@ -22,9 +22,8 @@
 #include <sstream>
 #include <tuple>
 
-#include "model/file_names.h"
-#include "platform/files/memory_file_system.h"
 #include "tests/support/mistake_generator.h"
+#include "tests/support/tool_compile.h"
 #include "tools/authoring/author_compile.h"
 
 namespace scenario::tool {
@@ -52,29 +51,9 @@ int SlipCount() {
   return given != nullptr ? std::atoi(given) : 312;
 }
 
-struct Compiled {
-  CompileReport report;
-  std::map<std::string, std::string> written;  // the compiled files, by name
-  std::string line_file, train_file;
-};
+using Compiled = testing_support::ToolCompiled;
 
-Compiled Compile(const GeneratedScenario& scenario) {
-  Compiled compiled;
-  MemoryFileSystem files;
-  compiled.line_file = "src/" + LineSourceName(scenario.nome_linea);
-  compiled.train_file = "src/" + TrainSourceName(scenario.nome_linea, scenario.numero_treno);
-  files.files[compiled.line_file] = scenario.line_description;
-  files.files[compiled.train_file] = scenario.train_service;
-  CompileRequest request;
-  request.line_file = compiled.line_file;
-  request.train_file = compiled.train_file;
-  request.output_directory = "out";
-  request.no_line = !scenario.with_plan;
-  request.names_ignore_case = false;
-  compiled.report = RunCompile(request, files, {});
-  for (const std::string& path : compiled.report.files_written) compiled.written[path] = files.files[path];
-  return compiled;
-}
+Compiled Compile(const GeneratedScenario& scenario) { return testing_support::CompileWithTool(scenario); }
 
 enum class Outcome { Unchanged, AtLine, Elsewhere, Silent };
 constexpr const char* kOutcomeNames[] = {"unchanged", "told at its line", "told elsewhere first",
