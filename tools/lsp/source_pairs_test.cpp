@@ -65,5 +65,48 @@ TEST(SourcePairs, TheEditorPairsAsCompileDoes) {
   }
 }
 
+// Closing a train service checks again the open train services that pair
+// with its line description as compile pairs them, whatever '_' their
+// numbers hold, and no other.
+TEST(SourcePairs, ClosingATrainServiceChecksTheOthersOfItsLineAgain) {
+  struct Case {
+    const char* what;
+    std::string line_path;  // on disk
+    std::string closed_path;
+    std::string other_path;
+    bool ignore_case;
+    bool checked_again;
+  };
+  const Case cases[] = {
+      {"a number with an underscore", "/s/Valle_linea.txt", "/s/Valle_4_2-.txt", "/s/Valle_7-.txt", false, true},
+      {"the other's number with an underscore", "/s/Valle_linea.txt", "/s/Valle_7-.txt", "/s/Valle_4_2-.txt", false,
+       true},
+      // "CITTÀ", "città" and "Città" in Windows-1252.
+      {"accented, case ignored", "/s/CITT\xC0_linea.txt", "/s/citt\xE0_4_2-.txt", "/s/Citt\xE0_7-.txt", true, true},
+      {"accented, case kept", "/s/CITT\xC0_linea.txt", "/s/citt\xE0_4_2-.txt", "/s/Citt\xE0_7-.txt", false, false},
+      {"another line", "/s/Valle_linea.txt", "/s/Valle_4_2-.txt", "/s/Monte_7-.txt", false, false},
+      {"another directory", "/s/Valle_linea.txt", "/s/Valle_4_2-.txt", "/t/Valle_7-.txt", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryFileSystem files;
+    files.files[c.line_path] = BuiltInLineText();
+    ScenarioServer server(files, c.ignore_case);
+    server.Open(c.closed_path, BuiltInTrainText(), 1);
+    server.Open(c.other_path, BuiltInTrainText(), 1);
+    server.CheckPending();
+    ASSERT_FALSE(server.HasPendingChecks());
+    const int compiles = server.compiles();
+    server.Close(c.closed_path);
+    EXPECT_EQ(server.HasPendingChecks(), c.checked_again);
+    const std::map<std::string, FileDiagnostics> shown = server.CheckPending();
+    EXPECT_EQ(shown.count(c.other_path) == 1, c.checked_again);
+    EXPECT_EQ(server.compiles() - compiles, c.checked_again ? 1 : 0);
+    // The closed file's diagnostics are cleared.
+    ASSERT_EQ(shown.count(c.closed_path), 1u);
+    EXPECT_TRUE(shown.at(c.closed_path).diagnostics.empty());
+  }
+}
+
 }  // namespace
 }  // namespace scenario::lsp
