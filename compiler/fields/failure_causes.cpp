@@ -147,6 +147,15 @@ std::string StationsTooClose(const rec_stazione& record, const rec_stazione& pre
          " further along, or shorten one of the two";
 }
 
+std::string StationOutOfOrder(const rec_stazione& early, const rec_stazione& record, int record_line,
+                              int32_t next_position) {
+  return "the station " + Quoted(early.nome) + " at " + Metres(early.progressiva) +
+         " stands before the station " + Quoted(record.nome) + " (line " + N(record_line) + ") at " +
+         Metres(record.progressiva) + " and the station after it at " + Metres(next_position) +
+         ", which are both nearer the route's start: stations go in order of position, the nearest to the route's "
+         "start first; move this line down among the stations, to where " + Metres(early.progressiva) + " falls";
+}
+
 std::string TooManyBoards(int32_t indice_cartello) {
   return "this is indication board number " + N(int64_t{81} - indice_cartello) +
          ", and the station table holds the captions of at most 81: drop a board";

@@ -63,6 +63,10 @@ std::string BeyondRoute(const std::string& item, int32_t position, double margin
 // Error 22: the station `record` begins too close after `previous`, whose
 // line is `previous_line`.
 std::string StationsTooClose(const rec_stazione& record, const rec_stazione& previous, int previous_line);
+// The station `early`, read before `record` (line `record_line`) and the
+// station after it at `next_position`, stands further along than both.
+std::string StationOutOfOrder(const rec_stazione& early, const rec_stazione& record, int record_line,
+                              int32_t next_position);
 
 // Either source: the route was never sized.
 std::string NoRoute();

@@ -3,10 +3,12 @@
 // the closing fill of the route.
 #include "compiler/readers/train_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compiler/fields/arithmetic.h"
@@ -41,6 +43,38 @@ constexpr int64_t kMostCoaches = 100;
 uint8_t SpeedFifth(int32_t speed) { return RoundToByte(speed / 5.0); }
 
 uint8_t AdhesionByte(int32_t adhesion) { return Low8(adhesion); }
+
+// The position of the first line of `text` written plainly as a station,
+// "stazione, <digits>", in any letter case; nothing when there is none.
+std::optional<int32_t> NextStationPosition(std::string_view text) {
+  constexpr std::string_view kKeyword = "stazione";
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line.size() - first < kKeyword.size()) continue;
+    line.remove_prefix(first);
+    bool same = true;
+    for (size_t i = 0; i < kKeyword.size(); ++i)
+      same = same && (line[i] | 0x20) == kKeyword[i];
+    if (!same) continue;
+    line.remove_prefix(kKeyword.size());
+    line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
+    if (line.empty() || line[0] != ',') continue;
+    line.remove_prefix(1);
+    line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
+    int64_t value = 0;
+    size_t digits = 0;
+    while (digits < line.size() && digits < 9 && line[digits] >= '0' && line[digits] <= '9')
+      value = value * 10 + (line[digits++] - '0');
+    if (digits == 0 || (digits < line.size() && line[digits] >= '0' && line[digits] <= '9')) continue;
+    return static_cast<int32_t>(value);
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -384,8 +418,19 @@ AfterLine TrainServiceReading::ReadStation() {
                                  [&](RuntimeFailure& failure) {
                                    failure.SetCause(ValueAt(0), causes::SpacingOverflow(record));
                                  }) < stazione(model_, i - 1).fine_zona) {
-          source_.ExplainStop(ValueAt(0), causes::StationsTooClose(record, stazione(model_, i - 1),
-                                                                   previous_station_line_));
+          // The station before stands further along than this one: when
+          // it alone is out of order (the one before it and the one after
+          // this one both stand nearer than it), the cause is there.
+          const rec_stazione& previous = stazione(model_, i - 1);
+          const std::optional<int32_t> next = NextStationPosition(fields_.Unread());
+          const bool previous_out = p <= previous.progressiva && previous_station_at_.line > 0 &&
+                                    (i == 2 || stazione(model_, i - 2).progressiva < p) && next &&
+                                    *next > p && *next < previous.progressiva;
+          if (previous_out)
+            source_.ExplainStop(previous_station_at_,
+                                causes::StationOutOfOrder(previous, record, fields_.keyword_position().line, *next));
+          else
+            source_.ExplainStop(ValueAt(0), causes::StationsTooClose(record, previous, previous_station_line_));
           return Stop(error_number::kStationsTooClose, p);
         }
         return AfterLine::GoOn;
@@ -398,6 +443,7 @@ AfterLine TrainServiceReading::ReadStation() {
 
   ++station_index_;
   previous_station_line_ = fields_.keyword_position().line;
+  previous_station_at_ = ValueAt(0);
   if (station_index_ >= indice_cartello_) return StopKeepingPosition(error_number::kNoStationRecordLeft);
   return AfterLine::GoOn;
 }

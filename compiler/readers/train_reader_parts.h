@@ -110,6 +110,8 @@ class TrainServiceReading {
   bool warned_before_general_ = false;
   // The line of the station stored last.
   int previous_station_line_ = 0;
+  // Where that station's position is written.
+  FieldPosition previous_station_at_;
   // The reading ended at error 15, before the end of the file.
   bool stopped_short_ = false;
   bool general_found_ = false;
