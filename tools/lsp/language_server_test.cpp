@@ -454,6 +454,24 @@ TEST(GoTo, FromAnItemToTheLinesThatBuiltItsCellAndBack) {
   EXPECT_EQ(client.At("textDocument/definition", kTrainUri, {0, 1})["result"], Json::array());
 }
 
+TEST(GoTo, TakesThePlacesTheCompileReadEvenWhereALineGoesOnOnTheNext) {
+  MemoryFileSystem files = BuiltInOnDisk();
+  LspClient client(files);
+  const std::string train = BuiltInTrainText();
+  // The curve from 1700 m with its values on the line after its keyword:
+  // the compile reads them there, the text of its own line holds none.
+  std::string line = BuiltInLineText();
+  const int curve = LineStartingWith(line, "curvas3,  1700");
+  line = WithLine(line, curve, "curvas3,\r\n  1700,  850");
+  client.Open(kLineUri, line);
+  client.Open(kTrainUri, train);
+  client.Idle();
+  const int signal = LineStartingWith(train, "segnale,    2350");
+  const Json places = client.At("textDocument/definition", kTrainUri, {signal, 3})["result"];
+  ASSERT_EQ(places.size(), 2u) << places.dump(1);
+  EXPECT_EQ(places[0]["range"]["start"]["line"], curve);
+}
+
 TEST(Encoding, ACharacterWindows1252CannotHoldIsAnErrorWhereItStands) {
   MemoryFileSystem files = BuiltInOnDisk();
   LspClient client(files);

@@ -168,7 +168,7 @@ void ScenarioServer::CheckPair(const std::string& path, std::map<std::string, Fi
   cells->percorso = std::move(model.percorso);
   cells->stazioni = model.stazioni;
   for (tool::LineAccount& account : report.lines)
-    if (account.file == path) cells->lines.push_back(std::move(account));
+    (account.file == path ? cells->lines : cells->partner_lines).push_back(std::move(account));
   compiled_[path] = std::move(cells);
 
   std::vector<SourceDiagnostic> partner_diagnostics;
@@ -202,10 +202,20 @@ struct PlacedLine {
   std::optional<long long> second;  // a curve's length, a mountain's end
 };
 
-std::vector<PlacedLine> PlacedLines(const SourceDocument& document) {
+// The lines that place something, with the places the compile read where
+// its account of the line stands (`accounts`), else as the text gives them.
+std::vector<PlacedLine> PlacedLines(const SourceDocument& document, const std::vector<tool::LineAccount>& accounts) {
   std::vector<PlacedLine> placed;
   for (int line = 0; line < document.lines.line_count(); ++line) {
     const LineFields fields = ReadLineFields(document.lines.Line(document.text, line), document.file);
+    if (const tool::LineAccount* account = CurrentAccount(accounts, line, fields.keyword_text)) {
+      if (!account->metres || account->keywords.empty()) continue;
+      PlacedLine entry{line, account->spec(), *account->metres, std::nullopt};
+      for (const tool::AccountValue& value : account->keywords.front().values)
+        if (value.index == 1 && !value.text) entry.second = value.number;
+      placed.push_back(entry);
+      continue;
+    }
     long long position = 0;
     if (!fields.spec || fields.value_texts.empty() || !WholeNumber(fields.value_texts[0], &position)) continue;
     PlacedLine entry{line, fields.spec, position, std::nullopt};
@@ -294,8 +304,15 @@ std::vector<RelatedPlace> ScenarioServer::RelatedLines(const std::string& path, 
   };
   const SourceDocument line_document = document_of(pair.line_path, SourceFile::LineDescription);
   const SourceDocument train_document = document_of(pair.train_path, SourceFile::TrainService);
-  const std::vector<PlacedLine> line_items = PlacedLines(line_document);
-  const std::vector<PlacedLine> train_items = PlacedLines(train_document);
+  // What the last check of `path` read of both sources.
+  static const std::vector<tool::LineAccount> kNone;
+  const auto compiled = compiled_.find(path);
+  const bool checked = compiled != compiled_.end();
+  const bool is_line = role == SourceRole::LineDescription;
+  const std::vector<tool::LineAccount>& own = checked ? compiled->second->lines : kNone;
+  const std::vector<tool::LineAccount>& other = checked ? compiled->second->partner_lines : kNone;
+  const std::vector<PlacedLine> line_items = PlacedLines(line_document, is_line ? own : other);
+  const std::vector<PlacedLine> train_items = PlacedLines(train_document, is_line ? other : own);
   const std::vector<std::optional<long long>> next_steps = NextSteps(line_items);
   if (role == SourceRole::TrainService) {
     for (const PlacedLine& item : train_items) {

@@ -107,13 +107,9 @@ std::string CompiledMarkdown(const tool::LineAccount& account, const CompiledCel
   return "\n\n**Compiled** (as the compile left it):\n\n" + text;
 }
 
-// The account of the line under the cursor, when it is of this text: a
-// line edited since the check is the editor's alone.
+// The account of the line under the cursor, when it is of this text.
 const tool::LineAccount* AccountAt(const CompiledCells* compiled, int line, const std::string& keyword_text) {
-  if (compiled == nullptr) return nullptr;
-  const tool::LineAccount* account = compiled->AccountOf(line);
-  if (account == nullptr || Windows1252ToUtf8(account->keyword) != keyword_text) return nullptr;
-  return account;
+  return compiled == nullptr ? nullptr : CurrentAccount(compiled->lines, line, keyword_text);
 }
 
 std::string ValueMarkdown(const KeywordSpec& spec, size_t k, std::string_view written, const std::string& meaning,
@@ -179,9 +175,10 @@ std::optional<AtCursor> Cursor(const SourceDocument& document, TextPosition posi
 
 }  // namespace
 
-const tool::LineAccount* CompiledCells::AccountOf(int line) const {
-  for (const tool::LineAccount& account : lines)
-    if (account.line == line + 1) return &account;
+const tool::LineAccount* CurrentAccount(const std::vector<tool::LineAccount>& accounts, int line,
+                                        std::string_view keyword_text) {
+  for (const tool::LineAccount& account : accounts)
+    if (account.line == line + 1) return Windows1252ToUtf8(account.keyword) == keyword_text ? &account : nullptr;
   return nullptr;
 }
 

@@ -29,10 +29,16 @@ struct CompiledCells {
   std::vector<rec_cella> percorso;
   std::array<rec_stazione, kNumeroStazioni> stazioni{};
   std::vector<tool::LineAccount> lines;
-  // The account of the document's line `line` (0-based); null when the
-  // reading never came to it.
-  const tool::LineAccount* AccountOf(int line) const;
+  // The same of the other source of the pair.
+  std::vector<tool::LineAccount> partner_lines;
 };
+
+// The account of line `line` (0-based) among `accounts`, when it is the
+// account of the line as it stands: null when the reading never came to it,
+// or when the line's keyword field, `keyword_text` (UTF-8), was edited
+// since the check.
+const tool::LineAccount* CurrentAccount(const std::vector<tool::LineAccount>& accounts, int line,
+                                        std::string_view keyword_text);
 
 struct HoverText {
   std::string markdown;
