@@ -431,6 +431,10 @@ TEST_F(CompileTest, StationsTooCloseOrOutOfOrderAreToldWithTheStationBefore) {
        "stazione,   3350, 12,  500,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,28, 0, CAMPOSTRELLA",
        "the station 'CAMPOSTRELLA' at 3350 m comes after the station 'PRAGELLO' (line 13) at 7350 m, which stands "
        "further along: stations go in order of position"},
+      {"a station written before stations it stands beyond", 13,
+       "stazione,   26000, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO",
+       "the station 'PRAGELLO' at 26000 m stands before the station 'CAMPOSTRELLA' (line 14) at 14350 m and the "
+       "station after it at 19150 m, which are both nearer the route's start"},
       {"a station too close", 13,
        "stazione,    650, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   8,22, 0, PRAGELLO",
        "the zone of the station 'PRAGELLO' begins at 450 m, 250 m before the zone of the station 'CALVISIO P.N.' "
