@@ -98,8 +98,14 @@ class FieldStream {
   // The keyword field of the current line as the author wrote it, up to its
   // first comma or line end, unquoted and uncut.
   std::string_view KeywordText() const;
-  // The text not yet read, from the reading position to the end.
+  // The text not yet read, from the reading position to the end, and the
+  // line it begins on.
   std::string_view Unread() const { return at_ < text_.size() ? text_.substr(at_) : std::string_view(); }
+  int UnreadLine() const {
+    int line = last_field_.line;
+    for (size_t i = last_field_offset_; i < at_ && i < text_.size(); ++i) line += text_[i] == '\n' ? 1 : 0;
+    return line;
+  }
   // The bytes from `at` to the end of its line, which must be the line of
   // the field read last; empty for a place on another line.
   std::string_view LineFrom(FieldPosition at) const;

@@ -44,39 +44,36 @@ uint8_t SpeedFifth(int32_t speed) { return RoundToByte(speed / 5.0); }
 
 uint8_t AdhesionByte(int32_t adhesion) { return Low8(adhesion); }
 
-// The position of the first line of `text` written plainly as a station,
-// "stazione, <digits>", in any letter case; nothing when there is none.
-std::optional<int32_t> NextStationPosition(std::string_view text) {
-  constexpr std::string_view kKeyword = "stazione";
+}  // namespace
+
+std::vector<PlaceWritten> PlacesWritten(std::string_view text, int first_line, std::string_view keyword) {
+  std::vector<PlaceWritten> places;
   size_t start = 0;
-  while (start < text.size()) {
+  for (int line = first_line; start < text.size(); ++line) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
+    std::string_view rest = text.substr(start, end - start);
     start = end + 1;
-    const size_t first = line.find_first_not_of(" \t");
-    if (first == std::string_view::npos || line.size() - first < kKeyword.size()) continue;
-    line.remove_prefix(first);
+    const size_t first = rest.find_first_not_of(" \t");
+    if (first == std::string_view::npos || rest.size() - first < keyword.size()) continue;
+    rest.remove_prefix(first);
     bool same = true;
-    for (size_t i = 0; i < kKeyword.size(); ++i)
-      same = same && (line[i] | 0x20) == kKeyword[i];
+    for (size_t i = 0; i < keyword.size(); ++i) same = same && (rest[i] | 0x20) == keyword[i];
     if (!same) continue;
-    line.remove_prefix(kKeyword.size());
-    line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
-    if (line.empty() || line[0] != ',') continue;
-    line.remove_prefix(1);
-    line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
-    int64_t value = 0;
+    rest.remove_prefix(keyword.size());
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
+    if (rest.empty() || rest[0] != ',') continue;
+    rest.remove_prefix(1);
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
+    int32_t place = 0;
     size_t digits = 0;
-    while (digits < line.size() && digits < 9 && line[digits] >= '0' && line[digits] <= '9')
-      value = value * 10 + (line[digits++] - '0');
-    if (digits == 0 || (digits < line.size() && line[digits] >= '0' && line[digits] <= '9')) continue;
-    return static_cast<int32_t>(value);
+    while (digits < rest.size() && digits < 9 && rest[digits] >= '0' && rest[digits] <= '9')
+      place = place * 10 + (rest[digits++] - '0');
+    if (digits == 0 || (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9')) continue;
+    places.push_back({line, place});
   }
-  return std::nullopt;
+  return places;
 }
-
-}  // namespace
 
 void TrainServiceReading::Run() {
   // Everything before the general section is passed over.
@@ -422,10 +419,15 @@ AfterLine TrainServiceReading::ReadStation() {
           // it alone is out of order (the one before it and the one after
           // this one both stand nearer than it), the cause is there.
           const rec_stazione& previous = stazione(model_, i - 1);
-          const std::optional<int32_t> next = NextStationPosition(fields_.Unread());
-          const bool previous_out = p <= previous.progressiva && previous_station_at_.line > 0 &&
-                                    (i == 2 || stazione(model_, i - 2).progressiva < p) && next &&
-                                    *next > p && *next < previous.progressiva;
+          // A station at 0 m after the first one read is where the route
+          // begins, and the first one is out of place.
+          const std::vector<PlaceWritten> after = PlacesWritten(fields_.Unread(), fields_.UnreadLine(), "stazione");
+          const std::optional<int32_t> next =
+              after.empty() ? std::nullopt : std::optional<int32_t>(after.front().place);
+          const bool previous_out =
+              p <= previous.progressiva && previous_station_at_.line > 0 && next &&
+              ((i == 2 && p == 0) ||
+               ((i == 2 || stazione(model_, i - 2).progressiva < p) && *next > p && *next < previous.progressiva));
           if (previous_out)
             source_.ExplainStop(previous_station_at_,
                                 causes::StationOutOfOrder(previous, record, fields_.keyword_position().line, *next));

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,15 @@ struct StepFill {
   int32_t previous = 0;   // value of the last line read
   FieldPosition previous_at;  // where that value was written
 };
+
+// A line written plainly as "<keyword>, <digits>", in any letter case: its
+// line and the place it gives.
+struct PlaceWritten {
+  int line = 0;
+  int32_t place = 0;
+};
+// Every such line of `text`, whose first line is `first_line`.
+std::vector<PlaceWritten> PlacesWritten(std::string_view text, int first_line, std::string_view keyword);
 
 inline std::string Metres(int64_t metres) { return std::to_string(metres) + " m"; }
 

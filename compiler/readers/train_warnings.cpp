@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compiler/fields/arithmetic.h"
@@ -114,7 +116,24 @@ void TrainServiceReading::WarnRunOut(const std::string& item, int32_t position) 
 // A step not beyond the step of its kind before it.
 void TrainServiceReading::WarnStep(const char* kind, bool& seen, int32_t& previous_position, const StepFill& fill,
                                    int32_t position, int64_t first_cell) {
+  // A step nearer the route's start written after the first one: the
+  // first-step cause lies at that line, told there.
+  std::optional<PlaceWritten> earlier;
   if (!seen && first_cell > 0)
+    for (const PlaceWritten& later :
+         PlacesWritten(fields_.Unread(), fields_.UnreadLine(), std::string_view(kind) == "speed" ? "velocita" : "aderenza"))
+      if (later.place < position && later.line > ws_.at.line) {
+        earlier = later;
+        break;
+      }
+  if (earlier)
+    warn_->Warn(FieldPosition{earlier->line, 1}, WarningKind::FirstStep,
+                std::string("this ") + kind + " step at " + Metres(earlier->place) + " is written after the first " +
+                    kind + " step, at " + Metres(position) + " (line " + std::to_string(ws_.at.line) +
+                    "): steps are read in the order they are written, so the route before that one, up to cell " +
+                    std::to_string(first_cell - 1) + ", has the " + kind + " 0; write this line before line " +
+                    std::to_string(ws_.at.line));
+  else if (!seen && first_cell > 0)
     warn_->Warn(ws_.at, WarningKind::FirstStep,
                 std::string("the first ") + kind + " step is at " + Metres(position) + ": the route before it, up to cell " +
                     std::to_string(first_cell - 1) + ", has the " + kind +

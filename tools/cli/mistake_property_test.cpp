@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -60,12 +61,19 @@ constexpr const char* kOutcomeNames[] = {"unchanged", "told at its line", "told 
                                          "silent, files changed"};
 
 // A warning as the scenario as it was may have had it: the same file, kind,
-// words and line; the line left out when the slip moved a line, which moves
-// the lines between.
+// words and line.
 using WarningKey = std::tuple<std::string, int, std::string, std::string>;
 
+// A moved line moves the lines between, and the lines a message names
+// ("the signal at 8100 m (line 27)") with them: those are left out too.
+std::string WithoutLineNumbers(const std::string& message) {
+  static const std::regex kLine("line [0-9]+");
+  return std::regex_replace(message, kLine, "line #");
+}
+
 WarningKey KeyOf(const CompileWarning& warning, const Slip& slip) {
-  return {warning.place.file, slip.was.empty() ? 0 : warning.place.line, warning.kind, warning.message};
+  if (slip.was.empty()) return {warning.place.file, 0, warning.kind, WithoutLineNumbers(warning.message)};
+  return {warning.place.file, warning.place.line, warning.kind, warning.message};
 }
 
 struct Sorted {
