@@ -259,6 +259,11 @@ const Case kCases[] = {
      WarningKind::MountainType, "it is compiled as type 3, not 2"},
     {"a first adhesion step after 0 m", {}, {{7, "aderenza,   500,    100"}}, true, 7, 1, WarningKind::FirstStep,
      "the first adhesion step is at 500 m: the route before it, up to cell 9, has the adhesion 0"},
+    {"the step at 0 m written after the first adhesion step", {},
+     {{7, "aderenza,   500,    100"}, {12, "aderenza,   0,    100", true}}, true, 12, 1, WarningKind::FirstStep,
+     "this adhesion step at 0 m is written after the first adhesion step, at 500 m (line 7): steps are read in the "
+     "order they are written, so the route before that one, up to cell 9, has the adhesion 0, and this step, read "
+     "where it stands, replaces the value of the step read before it; write this line before line 7"},
     {"a slowdown within the first 1500 m", {}, {{30, "rallentamento,   1000,    30,  350, 1,  1,  0"}}, true, 30, 1,
      WarningKind::NoWarningBoard, "it gets no warning board"},
     {"a signal's approach marks over a station's", {}, {{33, "segnale,    7500,   2, 4, 1,  0, 0,    0,  0,0,0, 0", true}},

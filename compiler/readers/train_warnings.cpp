@@ -131,14 +131,17 @@ void TrainServiceReading::WarnStep(const char* kind, bool& seen, int32_t& previo
                 std::string("this ") + kind + " step at " + Metres(earlier->place) + " is written after the first " +
                     kind + " step, at " + Metres(position) + " (line " + std::to_string(ws_.at.line) +
                     "): steps are read in the order they are written, so the route before that one, up to cell " +
-                    std::to_string(first_cell - 1) + ", has the " + kind + " 0; write this line before line " +
-                    std::to_string(ws_.at.line));
+                    std::to_string(first_cell - 1) + ", has the " + kind +
+                    " 0, and this step, read where it stands, replaces the value of the step read before it; write "
+                    "this line before line " + std::to_string(ws_.at.line));
   else if (!seen && first_cell > 0)
     warn_->Warn(ws_.at, WarningKind::FirstStep,
                 std::string("the first ") + kind + " step is at " + Metres(position) + ": the route before it, up to cell " +
                     std::to_string(first_cell - 1) + ", has the " + kind +
                     " 0; write the first step at 0 m");
-  if (seen && first_cell <= fill.index) {
+  // A step told of already at its line (written after the first step) is
+  // told once.
+  if (seen && first_cell <= fill.index && !warn_->WarnedOnLine(ws_.at.line)) {
     if (first_cell > 0)
       warn_->Warn(ws_.at, WarningKind::PositionBack,
                   std::string("the ") + kind + " step at " + Metres(position) + " is not beyond the previous one at " +
