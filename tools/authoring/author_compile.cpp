@@ -2,6 +2,8 @@
 
 #include <array>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 
@@ -120,6 +122,45 @@ struct CopiesMade {
   FileSystem& files;
   std::vector<std::string> paths;
 };
+
+// The first line of `text` whose keyword field is 'lunghezza percorso'
+// (letter case and blanks around it aside), 1-based; 0 when none is.
+int RouteLengthLine(const std::string& text) {
+  constexpr std::string_view kKeyword = "lunghezza percorso";
+  int line = 1;
+  for (size_t start = 0; start < text.size(); ++line) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view field = std::string_view(text).substr(start, end - start);
+    start = end + 1;
+    field = field.substr(0, field.find(','));
+    const size_t first = field.find_first_not_of(" \t");
+    if (first == std::string_view::npos) continue;
+    field = field.substr(first, field.find_last_not_of(" \t\r") - first + 1);
+    if (field.size() != kKeyword.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < field.size(); ++i) same = same && (field[i] | 0x20) == kKeyword[i];
+    if (same) return line;
+  }
+  return 0;
+}
+
+// A reading that stopped because no route was sized: where the line that
+// sizes it stands, when it stands out of its place.
+void PlaceMissingRouteLength(CompileReport* report, const CompileRequest& request, const std::string& line_text,
+                             const std::string& train_text) {
+  if (const int line = RouteLengthLine(line_text); line > 0) {
+    report->place = SourcePlace{request.line_file, line, 1};
+    report->cause = "the route was not sized when the first item was placed: 'lunghezza percorso' is written at line " +
+                    std::to_string(line) + ", outside the general section or after items that need the route; "
+                    "write it in the general section, after [generale] and before every item";
+  } else if (const int train_line = RouteLengthLine(train_text); train_line > 0) {
+    report->place = SourcePlace{request.train_file, train_line, 1};
+    report->cause = "the line description gives no 'lunghezza percorso', so the route has no length and nothing can "
+                    "be placed on it; a 'lunghezza percorso' line stands in the train service at line " +
+                    std::to_string(train_line) + ": it belongs in the line description, after [generale]";
+  }
+}
 
 class ErrorLocator {
  public:
@@ -340,6 +381,9 @@ CompileReport RunCompile(const CompileRequest& request, FileSystem& files,
     report.posizione_errore = model.posizione_errore;
     report.files_written = run_files.written();
     ErrorLocator(request, report.names).Locate(&report, end, line_half);
+    if (report.codice_errore == error_number::kReadFailure && model.percorso.empty() &&
+        (!report.place || report.place->line <= 0))
+      PlaceMissingRouteLength(&report, request, line_text, train_text);
     // A stop on the cell file's marker or check code is the fault of the
     // item that wrote there, which the reading warned of.
     if (report.stopped_with && !report.place &&

@@ -420,6 +420,37 @@ TEST_F(CompileTest, AnItemBeyondTheRouteIsToldWithWhereTheRouteEnds) {
   }
 }
 
+// A route never sized stops the reading at the first item; when the line
+// that sizes it is written, out of its place, the stop is told there.
+TEST_F(CompileTest, ARouteLengthOutOfItsPlaceIsWhereTheUnsizedRouteIsTold) {
+  const struct {
+    const char* what;
+    bool in_train;
+    int line;        // the line replaced by `text`, and where it then stands
+    const char* text;
+    int told_line;
+    const char* says;
+  } cases[] = {
+      {"in the train service", true, 1, "[generale]\r\nlunghezza percorso,    99000", 2,
+       "a 'lunghezza percorso' line stands in the train service at line 2: it belongs in the line description, after "
+       "[generale]"},
+      {"after a curve", false, 12, "curvad3,  2850,  550\r\nlunghezza percorso,    99000", 13,
+       "'lunghezza percorso' is written at line 13, outside the general section or after items that need the route"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing_support::BuiltInSources case_sources;
+    ReplaceLine(case_sources.line(), 2, "sfondo uno,    1");
+    ReplaceLine(c.in_train ? case_sources.train() : case_sources.line(), c.line, c.text);
+    const nlohmann::json report = nlohmann::json::parse(case_sources.Check({"--json"}).out);
+    EXPECT_EQ(report["codice_errore"], 25);
+    EXPECT_EQ(report["line"], c.told_line);
+    EXPECT_NE(report["file"].get<std::string>().find(c.in_train ? "-.txt" : "_linea.txt"), std::string::npos)
+        << report["file"];
+    EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
+  }
+}
+
 TEST_F(CompileTest, StationsTooCloseOrOutOfOrderAreToldWithTheStationBefore) {
   const struct {
     const char* what;

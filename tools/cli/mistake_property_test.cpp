@@ -38,7 +38,8 @@ using testing_support::SlipClass;
 // told at the line.
 const std::set<SlipClass> kTold = {SlipClass::DecimalComma,    SlipClass::MissingComma,  SlipClass::Separator,
                                    SlipClass::ValueDropped,    SlipClass::ValueAdded,    SlipClass::KeywordMisspelt,
-                                   SlipClass::UnquotedComma,   SlipClass::OpenQuote,     SlipClass::HeaderMisspelt};
+                                   SlipClass::UnquotedComma,   SlipClass::OpenQuote,     SlipClass::HeaderMisspelt,
+                                   SlipClass::OtherFile,       SlipClass::WrongSection};
 
 // SCENARIO_MISTAKE_EXAMPLES sets how many examples of each class's silent
 // and elsewhere slips are printed (3 when unset).
