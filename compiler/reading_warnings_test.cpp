@@ -257,6 +257,10 @@ const Case kCases[] = {
      WarningKind::LastLine, "a keyword field that ends the file is never read"},
     {"a mountain within 150 m of the one before", {{26, "montagna,   68800,  69000,  2", true}}, {}, false, 26, 29,
      WarningKind::MountainType, "it is compiled as type 3, not 2"},
+    {"a first board under 100 m, no multiple of 25", {{40, "cartello_indicatore,  26,   (BIVIO     )(S. ARMELIA)(Km. 94.400)"}},
+     {}, false, 40, 23, WarningKind::ValueRange,
+     "the 'cartello_indicatore' line at 26 m: places are in metres, and 26 m, within the route's first 100 m and no "
+     "multiple of 25, reads like kilometres; write 26000 if that is the place meant"},
     {"a first adhesion step after 0 m", {}, {{7, "aderenza,   500,    100"}}, true, 7, 1, WarningKind::FirstStep,
      "the first adhesion step is at 500 m: the route before it, up to cell 9, has the adhesion 0"},
     {"the step at 0 m written after the first adhesion step", {},

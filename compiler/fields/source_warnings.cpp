@@ -478,6 +478,16 @@ void SourceWarnings::NumberRead(size_t index, FieldPosition at, int64_t number) 
                std::to_string(before->second.first) + " m (line " + std::to_string(before->second.second) +
                "): places are in metres, and " + std::to_string(number) + " reads like kilometres; write " +
                std::to_string(number * 1000) + " if that is the place meant");
+    // Else, whatever stands before it: a place under
+    // 100 m that is no multiple of 25, where items seldom stand and a few
+    // kilometres are a usual place, and which in kilometres lies within
+    // the route. A curve may well begin right at the route's start.
+    else if (spec != &keyword::kCurva && number > 0 && number < 100 &&
+             number % 25 != 0 && number * 1000 <= observer_.line_length + 7000)
+      Warn(at, WarningKind::ValueRange,
+           "the " + keyword + " line at " + std::to_string(number) + " m: places are in metres, and " +
+               std::to_string(number) + " m, within the route's first 100 m and no multiple of 25, reads like "
+               "kilometres; write " + std::to_string(number * 1000) + " if that is the place meant");
     last_place_[spec] = {number, at.line};
   }
   // A curve a few metres long: kilometres, where a curve a few

@@ -90,6 +90,19 @@ bool LineReader::FailsRangeTest(int32_t x, const char* item) {
   if (FitsRoute(model_, x, kItemMargin)) return false;
   model_.codice_errore = error_number::kBeyondRoute;
   model_.posizione_errore = x;
+  // A route length under 1000 m whose route, in kilometres, the item
+  // would fit reads like kilometres: the stop is told at that length.
+  const int32_t length = model_.stazioni[kRecordDatiGenerali].fine_zona;
+  if (length > 0 && length < 1000 && route_length_at_.line > 0 && int64_t{x} <= int64_t{length} * 1000 + 7000) {
+    source_.ExplainStop(route_length_at_,
+                        "the route length " + Metres(length) + " reads like kilometres, and line " +
+                            std::to_string(ValueAt(0).line) + " lies beyond the route it gives: " +
+                            causes::BeyondRoute(item, x, kItemMargin, model_) +
+                            "; the reading of the line description stops at line " + std::to_string(ValueAt(0).line) +
+                            ", and the train service's at its first signal or slowdown line; write " +
+                            std::to_string(int64_t{length} * 1000) + " if that is the length meant");
+    return true;
+  }
   source_.ExplainStop(ValueAt(0), causes::BeyondRoute(item, x, kItemMargin, model_) +
                                       "; the reading of the line description stops here, and the train "
                                       "service's stops at its first signal or slowdown line");

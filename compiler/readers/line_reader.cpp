@@ -168,6 +168,7 @@ void LineReader::WarnGeneralField(const std::string& riga) {
 bool LineReader::ReadRouteLength() {
   BeginValues(keyword::kLunghezzaPercorso);
   const int32_t lunghezza = ReadLong();
+  route_length_at_ = ValueAt(0);
   model_.stazioni[kRecordDatiGenerali].fine_zona = lunghezza;
   if (lunghezza > kLunghezzaMassima) {
     Stop(error_number::kRouteTooLong);

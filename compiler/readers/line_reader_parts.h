@@ -255,6 +255,8 @@ class LineReader {
   SourceWarnings* warn_;
   LineReaderState state_;
   LineWarningState ws_;
+  // Where the route length was written, and its line.
+  FieldPosition route_length_at_;
 };
 
 }  // namespace scenario::line_reading

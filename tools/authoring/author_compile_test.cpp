@@ -392,8 +392,11 @@ TEST_F(CompileTest, AnItemBeyondTheRouteIsToldWithWhereTheRouteEnds) {
   const Case cases[] = {
       {"a curve beyond a short line", 11, "curvas3,  105950,  50", "line", 11, 11,
        "the curve at 105950 m lies too far along: the route ends at 106000 m"},
-      {"a line length in kilometres", 2, "lunghezza percorso,    99", "line", 13, 11,
-       "(a line 99 m long: 'lunghezza percorso' is in metres, not kilometres)"},
+      // Told at the length, which reads like kilometres, and not at the
+      // first item beyond it.
+      {"a line length in kilometres", 2, "lunghezza percorso,    99", "line", 2, 24,
+       "the route length 99 m reads like kilometres, and line 13 lies beyond the route it gives: the curve at "
+       "13950 m lies too far along"},
       {"an adhesion step beyond the route", -7, "aderenza,   125000,    100", "train", 7, 13,
        "the adhesion step at 125000 m lies too far along"},
       {"a station too near the end", -28, "stazione,   105500,  4,  500,  1, 0, 0,  1,1,0,  2,1,1,    1,   9,38, 0, SAMBRETA",

@@ -139,6 +139,11 @@ TEST(MistakeProperty, EverySlipThatChangesTheFilesIsToldAtItsLine) {
   GeneratedScenario scenario;
   uint64_t scenario_seed = 0;
   int made = 0;
+  // The scenarios as made, and those told of a value that reads like
+  // kilometres: a warning a valid scenario seldom gets.
+  int originals = 0;
+  int originals_told_kilometres = 0;
+  std::vector<std::string> kilometre_examples;
   for (uint64_t i = 0; made < slips && i < static_cast<uint64_t>(slips) * 4; ++i) {
     const uint64_t seed = i / classes.size();
     if (i % classes.size() == 0) {
@@ -146,6 +151,14 @@ TEST(MistakeProperty, EverySlipThatChangesTheFilesIsToldAtItsLine) {
       scenario = seed % 2 == 0 ? testing_support::GenerateScenario(seed / 2)
                                : testing_support::GenerateCrowdedScenario(seed / 2);
       original = Compile(scenario);
+      ++originals;
+      for (const CompileWarning& warning : original.report.warnings)
+        if (warning.message.find("reads like kilometres") != std::string::npos) {
+          ++originals_told_kilometres;
+          if (kilometre_examples.size() < ExampleCount())
+            kilometre_examples.push_back(scenario.kind + " #" + std::to_string(scenario_seed) + ": " + warning.message);
+          break;
+        }
     }
     if (original.report.codice_errore != 0) continue;
     const SlipClass kind = classes[i % classes.size()];
@@ -189,6 +202,9 @@ TEST(MistakeProperty, EverySlipThatChangesTheFilesIsToldAtItsLine) {
     for (const std::string& example : counts.elsewhere_examples)
       out << "  elsewhere, " << testing_support::SlipClassName(kind) << ": " << example << "\n";
   }
+  out << originals_told_kilometres << " of the " << originals
+      << " scenarios as made are told of a value that reads like kilometres\n";
+  for (const std::string& example : kilometre_examples) out << "  " << example << "\n";
   std::printf("%s", out.str().c_str());
 
   EXPECT_GT(made, slips / 2) << "the generator made too few slips";
