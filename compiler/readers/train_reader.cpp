@@ -55,10 +55,12 @@ std::vector<PlaceWritten> PlacesWritten(std::string_view text, int first_line, s
     std::string_view rest = text.substr(start, end - start);
     start = end + 1;
     const size_t first = rest.find_first_not_of(" \t");
-    if (first == std::string_view::npos || rest.size() - first < keyword.size()) continue;
+    if (first == std::string_view::npos) continue;
     rest.remove_prefix(first);
-    bool same = true;
-    for (size_t i = 0; i < keyword.size(); ++i) same = same && (rest[i] | 0x20) == keyword[i];
+    // The reading ends at [fine]: nothing after it is read.
+    if (rest.size() >= 6 && rest[0] == '[' && (rest.substr(1, 5) == "fine]" || rest.substr(1, 5) == "FINE]")) break;
+    bool same = rest.size() >= keyword.size();
+    for (size_t i = 0; same && i < keyword.size(); ++i) same = (rest[i] | 0x20) == keyword[i];
     if (!same) continue;
     rest.remove_prefix(keyword.size());
     rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));

@@ -33,7 +33,8 @@ struct PlaceWritten {
   int line = 0;
   int32_t place = 0;
 };
-// Every such line of `text`, whose first line is `first_line`.
+// Every such line of `text`, whose first line is `first_line`, up to a
+// [fine] line, after which nothing is read.
 std::vector<PlaceWritten> PlacesWritten(std::string_view text, int first_line, std::string_view keyword);
 
 inline std::string Metres(int64_t metres) { return std::to_string(metres) + " m"; }
