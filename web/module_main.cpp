@@ -55,6 +55,17 @@ WebCompileRequest Request(const char* line_name, size_t line_name_size, const ch
   return request;
 }
 
+// The result of `make` for `request`; a failure, which nothing but a lack of
+// memory is expected to be, becomes a result that says so.
+WebCompileResult* Guarded(WebCompileResult (*make)(const scenario::web::WebCompileRequest&),
+                          const scenario::web::WebCompileRequest& request) {
+  try {
+    return new WebCompileResult(make(request));
+  } catch (const std::exception& failure) {
+    return new WebCompileResult(Failed(failure));
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -65,14 +76,9 @@ WebCompileResult* scenario_compile(const char* line_name, size_t line_name_size,
                                    size_t line_size, const char* train_name, size_t train_name_size,
                                    const char* train, size_t train_size, int options, const char* nome_linea,
                                    size_t nome_linea_size, const char* numero_treno, size_t numero_treno_size) {
-  try {
-    return new WebCompileResult(scenario::web::CompileSources(
-        Request(line_name, line_name_size, line, line_size, train_name, train_name_size, train, train_size, options,
-                nome_linea, nome_linea_size, numero_treno, numero_treno_size)));
-  } catch (const std::exception& failure) {
-    // Nothing but a lack of memory is expected here.
-    return new WebCompileResult(Failed(failure));
-  }
+  return Guarded(scenario::web::CompileSources,
+                 Request(line_name, line_name_size, line, line_size, train_name, train_name_size, train, train_size,
+                         options, nome_linea, nome_linea_size, numero_treno, numero_treno_size));
 }
 
 // The route viewer's page of a pair of sources; the arguments as compile's.
@@ -80,13 +86,9 @@ WebCompileResult* scenario_view_page(const char* line_name, size_t line_name_siz
                                      size_t line_size, const char* train_name, size_t train_name_size,
                                      const char* train, size_t train_size, int options, const char* nome_linea,
                                      size_t nome_linea_size, const char* numero_treno, size_t numero_treno_size) {
-  try {
-    return new WebCompileResult(scenario::web::ViewSourcesPage(
-        Request(line_name, line_name_size, line, line_size, train_name, train_name_size, train, train_size, options,
-                nome_linea, nome_linea_size, numero_treno, numero_treno_size)));
-  } catch (const std::exception& failure) {
-    return new WebCompileResult(Failed(failure));
-  }
+  return Guarded(scenario::web::ViewSourcesPage,
+                 Request(line_name, line_name_size, line, line_size, train_name, train_name_size, train, train_size,
+                         options, nome_linea, nome_linea_size, numero_treno, numero_treno_size));
 }
 
 // new's two sources as the files of a result; a name or length new refuses
