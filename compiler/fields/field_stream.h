@@ -103,7 +103,9 @@ class FieldStream {
   std::string_view Unread() const { return at_ < text_.size() ? text_.substr(at_) : std::string_view(); }
   int UnreadLine() const {
     int line = last_field_.line;
-    for (size_t i = last_field_offset_; i < at_ && i < text_.size(); ++i) line += text_[i] == '\n' ? 1 : 0;
+    // A line end is CR LF, LF alone or CR alone.
+    for (size_t i = last_field_offset_; i < at_ && i < text_.size(); ++i)
+      line += text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')) ? 1 : 0;
     return line;
   }
   // The bytes from `at` to the end of its line, which must be the line of

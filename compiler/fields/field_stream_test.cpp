@@ -220,3 +220,26 @@ TEST(FieldStream, ASignApartFromItsDigitsComesWithItsFix) {
 
 }  // namespace
 }  // namespace scenario
+
+namespace scenario {
+namespace {
+
+// What is left to read begins on the line after the one read, whatever
+// ended that line.
+TEST(FieldStream, TheUnreadTextBeginsOnItsLine) {
+  FieldStream fields("pendenza, 1\rpendenza, 2\r\npendenza, 3\n");
+  struct Step {
+    int unread_line;
+    const char* unread;
+  };
+  const Step steps[] = {{2, "pendenza, 2\r\npendenza, 3\n"}, {3, "pendenza, 3\n"}};
+  for (const Step& step : steps) {
+    fields.ReadText();
+    fields.ReadLong();
+    EXPECT_EQ(fields.UnreadLine(), step.unread_line);
+    EXPECT_EQ(fields.Unread(), step.unread);
+  }
+}
+
+}  // namespace
+}  // namespace scenario

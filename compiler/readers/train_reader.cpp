@@ -50,10 +50,11 @@ std::vector<PlaceWritten> PlacesWritten(std::string_view text, int first_line, s
   std::vector<PlaceWritten> places;
   size_t start = 0;
   for (int line = first_line; start < text.size(); ++line) {
-    size_t end = text.find('\n', start);
+    // A line end is CR LF, LF alone or CR alone.
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view rest = text.substr(start, end - start);
-    start = end + 1;
+    start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     const size_t first = rest.find_first_not_of(" \t");
     if (first == std::string_view::npos) continue;
     rest.remove_prefix(first);

@@ -1,4 +1,5 @@
 #include "compiler/readers/train_reader.h"
+#include "compiler/readers/train_reader_parts.h"
 
 #include <gtest/gtest.h>
 
@@ -666,3 +667,23 @@ TEST_F(TrainReaderTest, TheReadingPlaceNamesTheLineBeingRead) {
 
 }  // namespace
 }  // namespace scenario
+
+namespace scenario::train_reading {
+namespace {
+
+// The places read ahead are on the lines they stand on, whatever ends the
+// lines: CR LF, LF alone or CR alone.
+TEST(PlacesWritten, EveryLineEndCountsAndTheReadingEndsAtFine) {
+  const std::vector<PlaceWritten> places =
+      PlacesWritten("stazione, 10\rStazione,20\r\nvelocita, 5\n  stazione ,  30\r[fine]\rstazione, 40", 7, "stazione");
+  ASSERT_EQ(places.size(), 3u);
+  EXPECT_EQ(places[0].line, 7);
+  EXPECT_EQ(places[0].place, 10);
+  EXPECT_EQ(places[1].line, 8);
+  EXPECT_EQ(places[1].place, 20);
+  EXPECT_EQ(places[2].line, 10);
+  EXPECT_EQ(places[2].place, 30);
+}
+
+}  // namespace
+}  // namespace scenario::train_reading
