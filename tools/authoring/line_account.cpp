@@ -9,19 +9,13 @@ namespace scenario::tool {
 
 namespace {
 
-bool SameItem(const rec_cella& a, const rec_cella& b) {
-  return a.tipo_cella == b.tipo_cella && a.valore_1 == b.valore_1 && a.valore_2 == b.valore_2 &&
-         a.valore_3 == b.valore_3 && a.valore_4 == b.valore_4 && a.tempo_segnale == b.tempo_segnale;
-}
-
-
 // How far before and after an item's cells the compile's rules place what
 // belongs to it (the code changes before a slowdown or a signal).
 constexpr size_t kRulesReachBefore = 20;
 constexpr size_t kRulesReachAfter = 4;
 
-// The index of `line`'s reading among the lines that wrote `what`: whether
-// a later one wrote it too.
+// Whether a line after `line` is among `writers` too: the lines that
+// changed one thing, in the order of the reading.
 bool LaterLineWrote(const WritingLines& writers, const WritingLine& line) {
   auto it = std::find(writers.begin(), writers.end(), line);
   return it != writers.end() && it + 1 != writers.end();

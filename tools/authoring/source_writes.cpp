@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
-
 namespace scenario::tool {
-
-namespace {
 
 bool SameItem(const rec_cella& a, const rec_cella& b) {
   return a.tipo_cella == b.tipo_cella && a.valore_1 == b.valore_1 && a.valore_2 == b.valore_2 &&
          a.valore_3 == b.valore_3 && a.valore_4 == b.valore_4 && a.tempo_segnale == b.tempo_segnale;
 }
 
-
+namespace {
 
 void Add(WritingLines* lines, const WritingLine& line) {
   if (lines->empty() || !(lines->back() == line)) lines->push_back(line);

@@ -45,6 +45,9 @@ struct SourceWrites {
 inline constexpr uint8_t rec_cella::*kStepFields[] = {&rec_cella::velocita_limite, &rec_cella::pendenza,
                                                       &rec_cella::aderenza, &rec_cella::montagna};
 
+// Whether two route cells hold the same item: its kind and values.
+bool SameItem(const rec_cella& a, const rec_cella& b);
+
 // A value of a line as the reader read it.
 struct ValueReading {
   size_t index = 0;  // 0 for the first value after the keyword
