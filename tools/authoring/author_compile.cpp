@@ -11,7 +11,11 @@
 #include "compiler/error_reporting.h"
 #include "compiler/readers/scenario_reader.h"
 #include "model/file_names.h"
+#include "compiler/fields/field_stream.h"
+#include "compiler/fields/keyword_match.h"
+#include "compiler/fields/keyword_table.h"
 #include "compiler/fields/reading_observer.h"
+#include "compiler/fields/runtime_failure.h"
 #include "platform/files/directory_lock.h"
 #include "platform/files/file_set.h"
 #include "platform/files/memory_file_system.h"
@@ -123,24 +127,22 @@ struct CopiesMade {
   std::vector<std::string> paths;
 };
 
-// The first line of `text` whose keyword field is 'lunghezza percorso'
-// (letter case and blanks around it aside), 1-based; 0 when none is.
+// The first line of `text` whose first field is 'lunghezza percorso' (letter
+// case aside), as the field stream cuts the text; 0 when none is.
 int RouteLengthLine(const std::string& text) {
-  constexpr std::string_view kKeyword = "lunghezza percorso";
-  int line = 1;
-  for (size_t start = 0; start < text.size(); ++line) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string_view field = std::string_view(text).substr(start, end - start);
-    start = end + 1;
-    field = field.substr(0, field.find(','));
-    const size_t first = field.find_first_not_of(" \t");
-    if (first == std::string_view::npos) continue;
-    field = field.substr(first, field.find_last_not_of(" \t\r") - first + 1);
-    if (field.size() != kKeyword.size()) continue;
-    bool same = true;
-    for (size_t i = 0; i < field.size(); ++i) same = same && (field[i] | 0x20) == kKeyword[i];
-    if (same) return line;
+  FieldStream fields(text);
+  int line_before = 0;
+  try {
+    while (!fields.AtEnd()) {
+      const std::string field = fields.ReadText();
+      const int line = fields.last_field().line;
+      if (line != line_before && field.size() == std::string_view(keyword::kLunghezzaPercorso.keyword).size() &&
+          ContainsIgnoringCase(field, keyword::kLunghezzaPercorso.keyword))
+        return line;
+      line_before = line;
+    }
+  } catch (const RuntimeFailure&) {
+    // A field too long to read: no such line from there on.
   }
   return 0;
 }

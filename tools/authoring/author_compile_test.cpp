@@ -452,6 +452,16 @@ TEST_F(CompileTest, ARouteLengthOutOfItsPlaceIsWhereTheUnsizedRouteIsTold) {
         << report["file"];
     EXPECT_NE(report["cause"].get<std::string>().find(c.says), std::string::npos) << report["cause"];
   }
+  // The train service's lines ended by CR alone: the line is found all the same.
+  const testing_support::BuiltInSources cr_sources;
+  ReplaceLine(cr_sources.line(), 2, "sfondo uno,    1");
+  ReplaceLine(cr_sources.train(), cases[0].line, cases[0].text);
+  std::string text = ReadWholeFile(cr_sources.train());
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 1)) text.erase(at + 1, 1);
+  testing_support::WriteWholeFile(cr_sources.train(), text);
+  const nlohmann::json report = nlohmann::json::parse(cr_sources.Check({"--json"}).out);
+  EXPECT_EQ(report["line"], cases[0].told_line);
+  EXPECT_NE(report["cause"].get<std::string>().find(cases[0].says), std::string::npos) << report["cause"];
 }
 
 TEST_F(CompileTest, StationsTooCloseOrOutOfOrderAreToldWithTheStationBefore) {
